@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# One entry point for building, testing and running the project.
+#   ./build.sh deps    install the Debian packages the build needs (only those missing)
+#   ./build.sh build   release build; programs land in build/bin/
+#   ./build.sh test    sanitizer build, every test through ctest, then a short run of each fuzz target
+#   ./build.sh bench   release build, then every benchmark
+#   ./build.sh run     release build, then the application against the built-in emulator
+# Every subcommand installs what is missing first, so on a fresh machine one command is enough.
+set -euo pipefail
+cd "$(dirname "$0")"
+TOP=$(pwd)
+JOBS=${JOBS:-$(nproc)}
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+
+PACKAGES=(build-essential cmake ninja-build pkg-config clang libclang-rt-dev
+  qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libhidapi-dev libasio-dev libpugixml-dev
+  nlohmann-json3-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-noto-cjk fonts-wqy-microhei libfontconfig1 xvfb xauth)
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+deps() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+configure_and_build() { # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S "$TOP" -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$JOBS"
+}
+
+build_release() { configure_and_build "$TOP/build" -DCMAKE_BUILD_TYPE=Release; }
+
+run_tests() {
+  configure_and_build "$TOP/build/asan" -DCMAKE_BUILD_TYPE=Debug -DNR_SANITIZE=ON -DNR_WERROR=ON
+  export QT_QPA_PLATFORM=offscreen
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  ctest --test-dir "$TOP/build/asan" --output-on-failure -j "$JOBS" --timeout 600
+  run_fuzzers
+}
+
+run_fuzzers() {
+  CC=clang CXX=clang++ configure_and_build "$TOP/build/fuzz" -DCMAKE_BUILD_TYPE=Debug \
+    -DNR_FUZZ=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_TESTS=OFF -DNR_BUILD_BENCH=OFF
+  for f in "$TOP"/build/fuzz/bin/fuzz_*; do
+    [ -x "$f" ] || continue
+    local name corpus
+    name=$(basename "$f")
+    corpus="$TOP/build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    echo "== $name for ${FUZZ_SECONDS}s"
+    "$f" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 "$corpus" "$TOP/fuzz/seeds/${name#fuzz_}" 2>&1 | tail -n 12
+  done
+}
+
+run_app() {
+  build_release
+  if [ -x "$TOP/build/bin/nrtune" ]; then
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
+      echo "No display found. Run it under a virtual display:  xvfb-run -a ./build/bin/nrtune --demo"
+      echo "or render it without a screen:  QT_QPA_PLATFORM=offscreen ./build/bin/nrtune --demo"
+      exit 1
+    fi
+    exec "$TOP/build/bin/nrtune" --demo "$@"
+  fi
+  echo "The desktop application is not part of this build yet."
+  echo "Meanwhile the command-line client works offline:  ./build/bin/nrctl --help"
+}
+
+cmd=${1:-build}
+shift || true
+case "$cmd" in
+  deps)  deps ;;
+  build) deps; build_release ;;
+  test)  deps; run_tests ;;
+  bench) deps; build_release
+         for b in "$TOP"/build/bin/bench_*; do [ -x "$b" ] && "$b" "$@"; done ;;
+  run)   deps; run_app "$@" ;;
+  fuzz)  deps; run_fuzzers ;;
+  *) echo "usage: $0 {deps|build|test|bench|run|fuzz}" >&2; exit 2 ;;
+esac
