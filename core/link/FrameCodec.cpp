@@ -1,0 +1,68 @@
+#include "link/FrameCodec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace nr {
+
+UsbReport BuildUsbReport(std::span<const uint8_t> payload) {
+  UsbReport report{};
+  report[0] = kUsbReportId;
+  const size_t n = std::min<size_t>(payload.size(), kUsbReportSize - 1);
+  std::memcpy(&report[1], payload.data(), n);
+  return report;
+}
+
+NetFrame BuildNetFrame(std::span<const uint8_t> prefixedPayload) {
+  NetFrame frame;
+  const size_t n = prefixedPayload.size();
+  if (n == 0 || n > kNetBufferSize - 3) return frame;
+  frame.bytes[0] = kFrameStart;
+  frame.bytes[1] = static_cast<uint8_t>(n + 1);
+  std::memcpy(&frame.bytes[2], prefixedPayload.data(), n);
+  uint8_t c = 0xFF;
+  for (size_t i = 1; i <= n + 1; ++i) c ^= frame.bytes[i];
+  frame.bytes[n + 2] = c;
+  frame.size = n + 3;
+  return frame;
+}
+
+NetFrame BuildNetFrame(uint8_t prefix, std::span<const uint8_t> payload) {
+  std::array<uint8_t, kNetBufferSize> prefixed{};
+  if (payload.size() > kNetBufferSize - 4) return NetFrame{};
+  prefixed[0] = prefix;
+  std::memcpy(&prefixed[1], payload.data(), payload.size());
+  return BuildNetFrame(std::span<const uint8_t>(prefixed.data(), payload.size() + 1));
+}
+
+void RxReassembler::Feed(std::span<const uint8_t> chunk, FrameHandler& handler) {
+  if (chunk.size() > kNetBufferSize) chunk = chunk.last(kNetBufferSize);
+  if (fill_ + chunk.size() > kNetBufferSize) fill_ = 0;
+  std::memcpy(&buf_[fill_], chunk.data(), chunk.size());
+  fill_ += chunk.size();
+  ProcessRxBuf(handler);
+}
+
+int RxReassembler::ProcessRxBuf(FrameHandler& handler) {
+  int dispatched = 0;
+  while (fill_ >= 2 && buf_[0] == kFrameStart) {
+    const size_t length = buf_[1];
+    const size_t need = length + 2;
+    if (fill_ < need) break;  // the frame is not complete yet
+    uint8_t c = 0xFF;
+    for (size_t i = 1; i <= length; ++i) c ^= buf_[i];
+    if (c != buf_[length + 1]) {
+      Trace(trace_, "ProcessRxBuf Checksum error\n ");
+    } else if (length >= 2) {
+      // Payload: bytes 2..L (L - 1 bytes); a frame with L below 2 carries no command and is
+      // consumed without being handed on.
+      handler.OnPayload(std::span<const uint8_t>(&buf_[2], length - 1));
+      ++dispatched;
+    }
+    std::memmove(buf_.data(), &buf_[need], fill_ - need);
+    fill_ -= need;
+  }
+  return dispatched;
+}
+
+}  // namespace nr

@@ -1,0 +1,68 @@
+#pragma once
+// How a payload travels: inside a 61-byte USB report, or in a checksummed frame on TCP; and how
+// received TCP bytes are cut back into payloads.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "link/Trace.h"
+
+namespace nr {
+
+inline constexpr int kUsbReportSize = 61;
+inline constexpr uint8_t kUsbReportId = 0x02;
+inline constexpr uint8_t kNetPrefixDevice = 0x81;
+inline constexpr uint8_t kNetPrefixZWave = 0x80;
+inline constexpr uint8_t kFrameStart = 0x55;
+inline constexpr int kNetBufferSize = 260;
+inline constexpr std::string_view kHeartbeat = "$HB$";
+inline constexpr std::string_view kHostBusy = "ISCONNECTED";
+
+using UsbReport = std::array<uint8_t, kUsbReportSize>;
+
+// Report identifier 0x02, the payload, zero padding. A payload over 60 bytes is cut to 60; the
+// builders never make one.
+UsbReport BuildUsbReport(std::span<const uint8_t> payload);
+
+// 0x55, L = length + 1, the payload (channel prefix first), C = 0xFF ^ L ^ every payload byte.
+struct NetFrame {
+  std::array<uint8_t, kNetBufferSize> bytes{};
+  size_t size = 0;
+  std::span<const uint8_t> span() const { return {bytes.data(), size}; }
+};
+// prefixedPayload: at most 257 bytes (the channel prefix included); longer yields an empty frame.
+NetFrame BuildNetFrame(std::span<const uint8_t> prefixedPayload);
+// Same, with the channel prefix put in front of a plain payload.
+NetFrame BuildNetFrame(uint8_t prefix, std::span<const uint8_t> payload);
+
+class FrameHandler {
+ public:
+  virtual ~FrameHandler() = default;
+  // A frame with a good checksum: its payload, channel prefix first, checksum not included.
+  virtual void OnPayload(std::span<const uint8_t> payload) = 0;
+};
+
+// Reassembles frames from TCP chunks. Owns its 260-byte buffer. Bytes before a frame start stay
+// buffered until the buffer would overflow, then everything buffered is dropped; a frame with a
+// bad checksum is skipped by its length byte so framing stays in step.
+class RxReassembler {
+ public:
+  explicit RxReassembler(TraceSink* trace = nullptr) : trace_(trace) {}
+
+  // Appends a chunk (dropping what is buffered first when both would not fit) and dispatches
+  // every complete frame. A chunk longer than the buffer keeps only its last 260 bytes.
+  void Feed(std::span<const uint8_t> chunk, FrameHandler& handler);
+  // Cuts the buffered bytes into frames; returns the number of good frames handed on.
+  int ProcessRxBuf(FrameHandler& handler);
+
+  size_t Buffered() const { return fill_; }
+  void Clear() { fill_ = 0; }
+
+ private:
+  std::array<uint8_t, kNetBufferSize> buf_{};
+  size_t fill_ = 0;
+  TraceSink* trace_;
+};
+
+}  // namespace nr

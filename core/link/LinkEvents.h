@@ -1,0 +1,34 @@
+#pragma once
+// What the link tells the application. Calls arrive on link threads; a GUI adapter re-posts them
+// to its own thread. Every method has an empty default so a listener overrides only what it needs.
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace nr {
+
+class LinkEvents {
+ public:
+  virtual ~LinkEvents() = default;
+
+  // The device asks the PC to read everything again (it loaded or restored a mode slot).
+  virtual void BulkReadRequested() {}
+  // A remote-control key was learned. The receive thread waits until this returns.
+  virtual void RemoteKeyLearned(int /*code*/) {}
+  // A bulk read (write == false) or bulk write (write == true) has ended.
+  virtual void TransferFinished(bool /*write*/) {}
+  // The network peer stopped sending heartbeats; the link is closed.
+  virtual void HeartbeatLost() {}
+  // The device is already serving another client.
+  virtual void HostBusy() {}
+  // The device reported a parameter error (shown at most once per session). The receive thread
+  // handles no further packet until this returns.
+  virtual void ErrorReport(const std::string& /*text*/) {}
+  // The device pushed band or sound-field bytes into the EQ table.
+  virtual void EqTableChanged(int /*offset*/, int /*length*/) {}
+  // Z-Wave traffic tunnelled through the device: a serial frame, or a configuration-memory chunk.
+  virtual void ZWaveFrame(std::span<const uint8_t> /*bytes*/) {}
+  virtual void ZWaveMemory(std::span<const uint8_t> /*bytes*/) {}
+};
+
+}  // namespace nr

@@ -1,0 +1,94 @@
+#include "shell/ModeFile.h"
+
+#include <cstring>
+
+#include "shell/AtomicFile.h"
+#include "shell/InputSourceClamp.h"
+
+namespace nr {
+namespace {
+
+ModeFileResult Refused(ModeFileError error, std::string message, int systemError = 0) {
+  return ModeFileResult{error, systemError, std::move(message)};
+}
+
+int32_t LittleEndian32(const uint8_t* p) {
+  return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
+                              (uint32_t{p[3]} << 24));
+}
+
+RecordEq DefaultRecordEq() {
+  RecordEq bands{};
+  for (int b = 0; b < kRecordEqBands; ++b) bands[static_cast<size_t>(b)] = EncodeEqBand(DefaultEqBand(kRecordEqSet, b));
+  return bands;
+}
+
+}  // namespace
+
+ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& out) {
+  if (bytes.size() < static_cast<size_t>(kModeFileSize)) {
+    return Refused(ModeFileError::kTooShort, "the file holds " + std::to_string(bytes.size()) +
+                                                 " bytes; a mode file holds at least " +
+                                                 std::to_string(kModeFileSize));
+  }
+  const int32_t version = LittleEndian32(bytes.data());
+  if (version != kCommunicationVersion) {
+    return Refused(ModeFileError::kBadVersion, "command version " + std::to_string(version) +
+                                                   " is not supported (only " +
+                                                   std::to_string(kCommunicationVersion) + ")");
+  }
+  if (bytes.size() > static_cast<size_t>(kModeFileSize) && bytes.size() < static_cast<size_t>(kModeFileWithTrailerSize)) {
+    return Refused(ModeFileError::kTruncatedTrailer, "the record EQ at the end of the file is cut short (" +
+                                                         std::to_string(bytes.size()) + " bytes)");
+  }
+  out.header = DeviceInfo::Parse(bytes.data());
+  std::memcpy(out.image.data(), bytes.data() + kModeFileHeaderSize, kImageSize);
+  out.recordEq.reset();
+  if (bytes.size() >= static_cast<size_t>(kModeFileWithTrailerSize)) {
+    RecordEq bands{};
+    for (int b = 0; b < kRecordEqBands; ++b)
+      std::memcpy(bands[static_cast<size_t>(b)].data(), bytes.data() + kModeFileSize + kEqBandBytes * b, kEqBandBytes);
+    out.recordEq = bands;
+  }
+  return {};
+}
+
+std::vector<uint8_t> SerializeModeFile(const DeviceState& state) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(kModeFileWithTrailerSize);
+  const auto header = state.info.Serialize();
+  bytes.insert(bytes.end(), header.begin(), header.end());
+  ParamImage image = state.image;
+  std::memcpy(image.data(), state.eqTable.data(), kEqTableSize);
+  bytes.insert(bytes.end(), image.begin(), image.end());
+  for (const EqBandBytes& band : state.recordEq) bytes.insert(bytes.end(), band.begin(), band.end());
+  return bytes;
+}
+
+ModeFileResult ReadModeFile(const std::filesystem::path& path, DeviceModel& model) {
+  std::vector<uint8_t> bytes;
+  if (const FileError err = ReadFileLimited(path, kModeFileWithTrailerSize, bytes))
+    return Refused(ModeFileError::kCannotOpen, err.message, err.code);
+  ModeFileContents contents;
+  ModeFileResult result = ParseModeFile(bytes, contents);
+  if (!result.ok()) return result;
+  model.Update([&](DeviceState& s) {
+    s.image = contents.image;
+    ClampInputSource(s.info.ModuleName(), s.image);
+    s.recordEq = contents.recordEq.value_or(DefaultRecordEq());
+    ApplyImage(s);
+  });
+  return result;
+}
+
+ModeFileResult WriteModeFile(const std::filesystem::path& path, DeviceModel& model) {
+  const std::vector<uint8_t> bytes = model.Update([](DeviceState& s) {
+    std::memcpy(s.image.data(), s.eqTable.data(), kEqTableSize);
+    return SerializeModeFile(s);
+  });
+  if (const FileError err = WriteFileAtomically(path, bytes))
+    return Refused(ModeFileError::kCannotWrite, err.message, err.code);
+  return {};
+}
+
+}  // namespace nr
