@@ -17,6 +17,9 @@ int32_t TruncToInt(double x) {
   return static_cast<int32_t>(x);
 }
 
+// How far below a whole number a decoded product may lie and still count as that number.
+constexpr double kWholeNumberSlack = 1e-4;
+
 }  // namespace
 
 uint32_t EncodeParamWord(ValueType type, ParamValue value) {
@@ -49,8 +52,11 @@ uint32_t EncodeParamWord(ValueType type, ParamValue value) {
 ParamValue DecodeParamWord(ValueType type, uint32_t word) {
   switch (type) {
     case ValueType::kPercent: {
-      const float product = BitsFloat(word) * 100.0f;  // single precision, as the device's peers do
-      return ParamValue::Int(TruncToInt(product));
+      // The product is formed in single precision and truncated. A plain truncation turns some
+      // values the PC itself wrote back into one less (209 % into 208 %), so a value that lies a
+      // hair below a whole number counts as that number.
+      const float product = BitsFloat(word) * 100.0f;
+      return ParamValue::Int(TruncToInt(static_cast<double>(product) + kWholeNumberSlack));
     }
     case ValueType::kFloat:
       return ParamValue::Float(BitsFloat(word));
@@ -59,8 +65,8 @@ ParamValue DecodeParamWord(ValueType type, uint32_t word) {
     case ValueType::kMillis:
       return ParamValue::Float(static_cast<float>(static_cast<double>(word) * 1000.0 / 48000.0));
     case ValueType::kTenThousandths: {
-      const float product = BitsFloat(word) * 10000.0f;
-      return ParamValue::Int(TruncToInt(product));
+      const float product = BitsFloat(word) * 10000.0f;  // 7 would come back as 6 without the slack
+      return ParamValue::Int(TruncToInt(static_cast<double>(product) + 10 * kWholeNumberSlack));
     }
     case ValueType::kBlock:
       break;

@@ -15,11 +15,18 @@ namespace {
 constexpr uint32_t F(float v) { return FloatBits(v); }
 constexpr uint32_t I(uint32_t v) { return v; }
 
-// Factory dynamics blocks hold exactly the roundings the PC's own encoder produces.
+// Factory dynamics blocks hold the roundings the PC's own encoder produces for their settings,
+// except where a factory word differs (the compressors' release word decodes to 99.997 ms).
 std::array<uint32_t, kMaxRecordWords> DynamicsWords(float ratio, float attackMs, float releaseMs) {
   const DynamicsBlock block = EncodeDynamics(DynamicsSettings{0.0f, ratio, attackMs, releaseMs});
   std::array<uint32_t, kMaxRecordWords> words{};
   for (size_t i = 0; i < words.size(); ++i) words[i] = GetBE32(&block[4 * i]);
+  return words;
+}
+
+std::array<uint32_t, kMaxRecordWords> CompressorWords() {
+  auto words = DynamicsWords(30.0f, 1.0f, 100.0f);
+  words[6] = F(0.000208318f);
   return words;
 }
 
@@ -133,7 +140,7 @@ void AddOutputs(RecordListBuilder& b) {
     b.One(module, 0x13, T::kByte, I(1));
     for (int i = 0x14; i <= 0x1A; ++i) b.One(module, i, T::kPercent, F(1.0f));
     // Compressor: ratio 30, attack 1 ms, release 100 ms.
-    b.Add(module, 0x1B, T::kBlock, DynamicsWords(30.0f, 1.0f, 100.0f));
+    b.Add(module, 0x1B, T::kBlock, CompressorWords());
     b.One(module, 0x1C, T::kByte, I(1));
     b.Add(module, 0x1D, T::kBlock, {F(1.0f), F(1.0f), 0x3F7EFF25u, 0xBFFF7EF1u, F(1.0f), F(1.0f)});
     b.One(module, 0x26, T::kByte, I(1));
@@ -142,7 +149,7 @@ void AddOutputs(RecordListBuilder& b) {
 
 void AddRecordAndExciter(RecordListBuilder& b) {
   for (int i = 0x00; i <= 0x03; ++i) b.One(13, i, T::kPercent, F(1.0f));
-  b.Add(13, 0x04, T::kBlock, DynamicsWords(30.0f, 1.0f, 100.0f));  // record compressor
+  b.Add(13, 0x04, T::kBlock, CompressorWords());  // record compressor
   b.One(13, 0x05, T::kByte, I(1));
   b.One(13, 0x06, T::kPercent, F(1.0f));
 

@@ -1,0 +1,111 @@
+// USB reports, network frames and the reassembly of frames from TCP chunks.
+#include <gtest/gtest.h>
+
+#include "link/Commands.h"
+#include "link/FrameCodec.h"
+#include "support/RecordingSink.h"
+
+namespace nr {
+namespace {
+
+using test::Bytes;
+using test::Hex;
+
+struct Collector : FrameHandler {
+  std::vector<Bytes> payloads;
+  void OnPayload(std::span<const uint8_t> p) override { payloads.emplace_back(p.begin(), p.end()); }
+};
+
+struct TraceLog : TraceSink {
+  std::string text;
+  void Write(std::string_view t) override { text += t; }
+};
+
+Bytes Frame(std::initializer_list<uint8_t> prefixed) {
+  const NetFrame f = BuildNetFrame(Bytes(prefixed));
+  return Bytes(f.bytes.begin(), f.bytes.begin() + static_cast<long>(f.size));
+}
+
+TEST(FrameCodec, BuildsFramesAndReports) {
+  EXPECT_EQ(Hex(Frame({0x81, 0x7F})), "55 03 81 7F 02");
+  EXPECT_EQ(Hex(Frame({0x81, 0x30, 0x00, 0x38, 0x38})), "55 06 81 30 00 38 38 48");
+  const Payload read = BuildReadImage(56, 56);
+  const NetFrame viaPrefix = BuildNetFrame(kNetPrefixDevice, read.bytes());
+  EXPECT_EQ(Hex(viaPrefix.span()), "55 06 81 30 00 38 38 48");
+
+  const UsbReport report = BuildUsbReport(BuildQueryVersion().bytes());
+  EXPECT_EQ(report.size(), 61u);
+  EXPECT_EQ(report[0], 0x02);
+  EXPECT_EQ(report[1], 0x7F);
+  for (size_t i = 2; i < report.size(); ++i) EXPECT_EQ(report[i], 0);
+
+  EXPECT_EQ(BuildNetFrame(Bytes(258, 1)).size, 0u);  // too long for the 260-byte frame buffer
+  EXPECT_EQ(BuildNetFrame(Bytes(257, 1)).size, 260u);
+}
+
+TEST(RxReassembler, DispatchesWholeFramesInOrderAcrossChunks) {
+  Collector c;
+  RxReassembler rx;
+  Bytes two = Frame({0x81, 0x7F, 24});
+  const Bytes second = Frame({0x81, 0x80, 'N', 'R'});
+  two.insert(two.end(), second.begin(), second.end());
+  rx.Feed(two, c);
+  ASSERT_EQ(c.payloads.size(), 2u);
+  EXPECT_EQ(c.payloads[0], (Bytes{0x81, 0x7F, 24}));
+  EXPECT_EQ(c.payloads[1], (Bytes{0x81, 0x80, 'N', 'R'}));
+
+  const Bytes split = Frame({0x81, 0x92, 1, 2, 3, 4});
+  rx.Feed(std::span(split).first(4), c);
+  EXPECT_EQ(c.payloads.size(), 2u);
+  rx.Feed(std::span(split).subspan(4), c);
+  ASSERT_EQ(c.payloads.size(), 3u);
+  EXPECT_EQ(c.payloads[2], (Bytes{0x81, 0x92, 1, 2, 3, 4}));
+  EXPECT_EQ(rx.Buffered(), 0u);
+}
+
+TEST(RxReassembler, BadChecksumDropsOnlyThatFrame) {
+  Collector c;
+  TraceLog trace;
+  RxReassembler rx(&trace);
+  Bytes bytes = Frame({0x81, 0x09});
+  bytes.back() ^= 0x01;
+  const Bytes good = Frame({0x81, 0x31});
+  bytes.insert(bytes.end(), good.begin(), good.end());
+  rx.Feed(bytes, c);
+  ASSERT_EQ(c.payloads.size(), 1u);
+  EXPECT_EQ(c.payloads[0], (Bytes{0x81, 0x31}));
+  EXPECT_EQ(trace.text, "ProcessRxBuf Checksum error\n ");
+}
+
+TEST(RxReassembler, FramesWithoutACommandAreConsumedNotDispatched) {
+  Collector c;
+  RxReassembler rx;
+  // L = 0 (checksum can never match), L = 1 with a matching checksum, then a real frame.
+  const Bytes bytes{0x55, 0x00, 0x55, 0x01, 0xFE, 0x55, 0x03, 0x81, 0x7F, 0x02};
+  rx.Feed(bytes, c);
+  ASSERT_EQ(c.payloads.size(), 1u);
+  EXPECT_EQ(c.payloads[0], (Bytes{0x81, 0x7F}));
+  EXPECT_EQ(rx.Buffered(), 0u);
+}
+
+TEST(RxReassembler, GarbageBlocksUntilTheBufferOverflows) {
+  Collector c;
+  RxReassembler rx;
+  const Bytes noise(200, 0x11);
+  rx.Feed(noise, c);
+  rx.Feed(Frame({0x81, 0x7F}), c);  // stuck behind the noise
+  EXPECT_TRUE(c.payloads.empty());
+  EXPECT_EQ(rx.Buffered(), 205u);
+  rx.Feed(noise, c);                // would overflow: everything buffered is dropped
+  EXPECT_EQ(rx.Buffered(), 200u);
+  rx.Clear();
+  rx.Feed(Frame({0x81, 0x7F}), c);
+  EXPECT_EQ(c.payloads.size(), 1u);
+
+  const Bytes huge(1000, 0x55);  // longer than the buffer: only its tail is kept, nothing breaks
+  rx.Feed(huge, c);
+  EXPECT_LE(rx.Buffered(), 260u);
+}
+
+}  // namespace
+}  // namespace nr
