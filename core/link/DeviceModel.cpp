@@ -1,5 +1,6 @@
 #include "link/DeviceModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,7 +13,8 @@ namespace {
 template <size_t N>
 void CopyString(std::array<char, N>& field, const char* text) {
   field.fill(0);
-  std::strncpy(field.data(), text, N - 1);
+  const size_t n = std::min(std::strlen(text), N - 1);
+  std::memcpy(field.data(), text, n);
 }
 
 template <size_t N>
