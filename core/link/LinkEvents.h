@@ -17,6 +17,11 @@ class LinkEvents {
   virtual void RemoteKeyLearned(int /*code*/) {}
   // A bulk read (write == false) or bulk write (write == true) has ended.
   virtual void TransferFinished(bool /*write*/) {}
+  // A USB read failed (cable pulled?): writes are refused from now on. The application checks
+  // whether the device is still present and closes the link when it is gone.
+  virtual void UsbReadFailed() {}
+  // The TCP connection failed underneath and the link closed itself.
+  virtual void ConnectionLost() {}
   // The network peer stopped sending heartbeats; the link is closed.
   virtual void HeartbeatLost() {}
   // The device is already serving another client.

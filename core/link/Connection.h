@@ -1,0 +1,45 @@
+#pragma once
+// One device connection as the programs use it: the model, the link, the synchronisation
+// workers and the session writes, wired together. Link events reach the application's listener;
+// a device's request to read everything again starts the bulk read here, whoever the front end.
+#include <memory>
+
+#include "link/DeviceModel.h"
+#include "link/DeviceSession.h"
+#include "link/Link.h"
+#include "link/LinkEvents.h"
+#include "link/Synchronizer.h"
+
+namespace nr {
+
+class Connection : private LinkEvents {
+ public:
+  Connection(LinkEvents& application, HidBackend* hid, TraceSink* trace = nullptr, LinkConfig config = {});
+  ~Connection() override;
+
+  DeviceModel& Model() { return model_; }
+  Link& GetLink() { return link_; }
+  Synchronizer& Sync() { return sync_; }
+  DeviceSession& Session() { return session_; }
+
+ private:
+  void BulkReadRequested() override;
+  void RemoteKeyLearned(int code) override { app_.RemoteKeyLearned(code); }
+  void TransferFinished(bool write) override { app_.TransferFinished(write); }
+  void UsbReadFailed() override { app_.UsbReadFailed(); }
+  void ConnectionLost() override { app_.ConnectionLost(); }
+  void HeartbeatLost() override { app_.HeartbeatLost(); }
+  void HostBusy() override { app_.HostBusy(); }
+  void ErrorReport(const std::string& text) override { app_.ErrorReport(text); }
+  void EqTableChanged(int offset, int length) override { app_.EqTableChanged(offset, length); }
+  void ZWaveFrame(std::span<const uint8_t> bytes) override { app_.ZWaveFrame(bytes); }
+  void ZWaveMemory(std::span<const uint8_t> bytes) override { app_.ZWaveMemory(bytes); }
+
+  LinkEvents& app_;
+  DeviceModel model_;
+  Link link_;
+  DeviceSession session_;
+  Synchronizer sync_;
+};
+
+}  // namespace nr

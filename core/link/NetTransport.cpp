@@ -1,0 +1,279 @@
+// The network half of the link: connecting with a time-out, the receive thread (heartbeat echo,
+// host-busy notice, frame reassembly), the send-queue writer, the silence watchdog and closing.
+// Asio makes the connection; the connected socket is then driven directly with poll/recv/send so
+// each thread can wait with a time-out and notice a close promptly.
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <asio.hpp>
+#include <cerrno>
+#include <cstring>
+
+#include "link/Commands.h"
+#include "link/LinkInternals.h"
+#include "link/NetChunk.h"
+
+namespace nr {
+
+Link::NetConnection::~NetConnection() {
+  if (fd >= 0) ::close(fd);
+}
+
+class Link::NetListener : public NetChunkListener {
+ public:
+  NetListener(Link& link, NetConnection& net) : link_(link), net_(net) {}
+  void EchoHeartbeat() override {
+    link_.SendRaw(net_, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(kHeartbeat.data()), kHeartbeat.size()));
+  }
+  void HostBusy() override { link_.events_.HostBusy(); }
+  void OnPayload(std::span<const uint8_t> payload) override {
+    {
+      std::lock_guard lock(link_.queueMutex_);
+      link_.awaitingAnswer_ = false;
+    }
+    link_.queueCv_.notify_all();
+    link_.dispatcher_.DispatchPacket(payload);
+  }
+
+ private:
+  Link& link_;
+  NetConnection& net_;
+};
+
+namespace {
+
+// Connects within the time-out; returns the connected descriptor, or -1 with the error code.
+int ConnectSocket(const std::string& address, uint16_t port, std::chrono::milliseconds timeout, int& error) {
+  asio::io_context io;
+  asio::error_code ec;
+  asio::ip::tcp::endpoint endpoint;
+  const asio::ip::address ip = asio::ip::make_address(address, ec);
+  if (!ec) {
+    endpoint = asio::ip::tcp::endpoint(ip, port);
+  } else {
+    asio::ip::tcp::resolver resolver(io);
+    auto results = resolver.resolve(address, std::to_string(port), ec);
+    if (ec || results.empty()) {
+      error = ec ? ec.value() : 0;
+      return -1;
+    }
+    endpoint = *results.begin();
+  }
+  asio::ip::tcp::socket socket(io);
+  bool done = false;
+  asio::error_code result;
+  socket.async_connect(endpoint, [&](const asio::error_code& e) {
+    result = e;
+    done = true;
+  });
+  io.run_for(timeout);
+  if (!done) {
+    error = ETIMEDOUT;
+    return -1;
+  }
+  if (result) {
+    error = result.value();
+    return -1;
+  }
+  const int fd = socket.release(ec);
+  if (ec) {
+    error = ec.value();
+    return -1;
+  }
+  const int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);  // small frames must not wait
+  return fd;
+}
+
+}  // namespace
+
+void Link::SetNetTarget(std::string address, uint16_t port) {
+  std::lock_guard lock(connMutex_);
+  netAddress_ = std::move(address);
+  netPort_ = port;
+}
+
+std::string Link::NetAddress() const {
+  std::lock_guard lock(connMutex_);
+  return netAddress_;
+}
+
+uint16_t Link::NetPort() const {
+  std::lock_guard lock(connMutex_);
+  return netPort_;
+}
+
+int Link::NetConnect() {
+  CloseUsbInternal(false);
+  state_.network = true;
+  std::shared_ptr<NetConnection> previous;
+  {
+    std::lock_guard lock(connMutex_);
+    previous = net_;
+  }
+  if (previous) CloseNetConnection(previous, false);
+  threads_.Join(false);
+  {
+    std::lock_guard lock(queueMutex_);
+    queue_.Clear();
+    awaitingAnswer_ = false;
+  }
+  int error = 0;
+  const int fd = ConnectSocket(NetAddress(), NetPort(), config_.connectTimeout, error);
+  if (fd < 0) return error;
+
+  auto net = std::make_shared<NetConnection>();
+  net->fd = fd;
+  net->lastReceiveMs = SteadyMillis();
+  {
+    std::lock_guard lock(connMutex_);
+    net_ = net;
+  }
+  sendMode_ = SendMode::kQueued;
+  answer_.Set();
+  state_.readThreadEnd = false;
+  state_.connected = true;
+  threads_.Start([this, net] { NetReceiveLoop(net); });
+  threads_.Start([this, net] { NetWriteLoop(net); });
+  threads_.Start([this, net] { NetWatchdogLoop(net); });
+  return 1;
+}
+
+int Link::SendRaw(NetConnection& net, std::span<const uint8_t> bytes) {
+  std::lock_guard lock(net.sendMutex);
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = ::send(net.fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    sent += static_cast<size_t>(n);
+  }
+  return static_cast<int>(sent);
+}
+
+int Link::NetSendNow(std::span<const uint8_t> prefixedPayload, bool synchronous) {
+  std::shared_ptr<NetConnection> net;
+  {
+    std::lock_guard lock(connMutex_);
+    net = net_;
+  }
+  if (!net || !state_.connected) return 0;
+  const NetFrame frame = BuildNetFrame(prefixedPayload);
+  if (frame.size == 0) return 0;
+  if (!synchronous) return SendRaw(*net, frame.span());
+  if (!answer_.Wait(config_.answerTimeout)) Trace(trace_, "NetSendSync WaitObject Time Out \r\n ");
+  std::lock_guard lock(writeLock_);
+  return SendRaw(*net, frame.span());
+}
+
+void Link::NetReceiveLoop(std::shared_ptr<NetConnection> net) {
+  state_.readThreadEnd = false;
+  RxReassembler rx(trace_);
+  NetListener listener(*this, *net);
+  std::array<uint8_t, kNetBufferSize> chunk{};
+  bool failed = false;
+  while (net->open) {
+    pollfd p{net->fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, 100);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    const ssize_t n = ready < 0 ? -1 : ::recv(net->fd, chunk.data(), chunk.size(), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (net->open) {
+        Trace(trace_, "NetRecv Error \n");
+        failed = true;
+      }
+      break;
+    }
+    net->lastReceiveMs = SteadyMillis();
+    net->missCounter = 0;  // any traffic proves the peer alive
+    HandleNetChunk(std::span<const uint8_t>(chunk.data(), static_cast<size_t>(n)), rx, listener);
+  }
+  if (failed) {
+    state_.pollingAllowed = false;
+    state_.readThreadEnd = true;
+    answer_.Set();
+    if (net->open) {
+      CloseNetConnection(net, false);
+      events_.ConnectionLost();
+    }
+  }
+  Trace(trace_, "End thread: RecvThreadProc \n");
+}
+
+void Link::NetWriteLoop(std::shared_ptr<NetConnection> net) {
+  while (net->open) {
+    std::optional<SendQueue::Entry> entry;
+    {
+      std::unique_lock lock(queueMutex_);
+      if (awaitingAnswer_)
+        queueCv_.wait_for(lock, config_.answerTimeout, [&] { return !awaitingAnswer_ || !net->open; });
+      queueCv_.wait(lock, [&] { return !queue_.empty() || !net->open; });
+      if (!net->open) break;
+      entry = queue_.PopFront();
+      awaitingAnswer_ = true;
+    }
+    const NetFrame frame = BuildNetFrame(entry->bytes());
+    if (frame.size) SendRaw(*net, frame.span());
+  }
+  Trace(trace_, "End thread: NetWriteThreadProc \n");
+}
+
+void Link::NetWatchdogLoop(std::shared_ptr<NetConnection> net) {
+  while (net->open) {
+    if (SteadyMillis() - net->lastReceiveMs > config_.silenceLimit.count()) {
+      if (++net->missCounter > config_.silenceTicks) {
+        if (net->open) {
+          CloseNetConnection(net, false);
+          events_.HeartbeatLost();
+        }
+        break;
+      }
+    }
+    std::unique_lock lock(net->wakeMutex);
+    net->wake.wait_for(lock, std::chrono::milliseconds(100), [&] { return !net->open; });
+  }
+  Trace(trace_, "End thread: NetTimeoutThreadProc \n");
+}
+
+void Link::CloseNetConnection(const std::shared_ptr<NetConnection>& net, bool notify) {
+  if (notify && net->open) {
+    const uint8_t bye[] = {kNetPrefixDevice, cmd::kCloseSession};
+    const NetFrame frame = BuildNetFrame(bye);
+    SendRaw(*net, frame.span());
+  }
+  if (!net->open.exchange(false)) return;
+  bool current;
+  {
+    std::lock_guard lock(connMutex_);
+    current = net_ == net;
+    if (current) net_.reset();
+  }
+  if (current) state_.connected = false;
+  model_.Update([](DeviceState& s) { s.status.Clear(); });
+  ::shutdown(net->fd, SHUT_RDWR);  // wakes the receiver; the descriptor closes with its last user
+  {
+    std::lock_guard lock(queueMutex_);
+    queue_.Clear();
+    awaitingAnswer_ = false;
+  }
+  queueCv_.notify_all();
+  {
+    std::lock_guard lock(net->wakeMutex);
+  }
+  net->wake.notify_all();
+}
+
+void Link::NetClose(bool notify) {
+  std::shared_ptr<NetConnection> net;
+  {
+    std::lock_guard lock(connMutex_);
+    net = net_;
+  }
+  if (net) CloseNetConnection(net, notify);
+}
+
+}  // namespace nr

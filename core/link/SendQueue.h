@@ -1,0 +1,41 @@
+#pragma once
+// Pending network payloads, at most one per key. The key is the first five bytes of the prefixed
+// payload (channel, command and three argument bytes), so a newer write to the same DSP parameter
+// or image offset replaces the waiting one in place and a drag never queues up stale values.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+
+namespace nr {
+
+class SendQueue {
+ public:
+  static constexpr size_t kKeySize = 5;
+  static constexpr size_t kMaxPayload = 66;
+  using Key = std::array<uint8_t, kKeySize>;
+
+  struct Entry {
+    Key key{};
+    std::array<uint8_t, kMaxPayload> payload{};
+    size_t length = 0;
+    std::span<const uint8_t> bytes() const { return {payload.data(), length}; }
+  };
+
+  static Key KeyOf(std::span<const uint8_t> prefixedPayload);
+
+  // Inserts, or overwrites the entry with the same key where it stands. Payloads longer than an
+  // entry holds are refused (false).
+  bool Enqueue(std::span<const uint8_t> prefixedPayload);
+  std::optional<Entry> PopFront();
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  void Clear() { entries_.clear(); }
+  const std::deque<Entry>& Entries() const { return entries_; }
+
+ private:
+  std::deque<Entry> entries_;
+};
+
+}  // namespace nr
