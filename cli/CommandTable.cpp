@@ -1,0 +1,132 @@
+#include "CommandTable.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace nr::cli {
+namespace {
+
+bool ReadsAsNumber(std::string_view word) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+  return end == word.data() + word.size() && ec != std::errc::invalid_argument;
+}
+
+bool LooksLikeOption(std::string_view word) {
+  if (word.size() < 2 || word[0] != '-') return false;  // "-" alone is a positional word
+  return !ReadsAsNumber(word);
+}
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+}  // namespace
+
+void CommandTable::Add(Command command) {
+  if (command.name.empty() || !command.run) throw std::logic_error("nrctl: a command needs a name and a handler");
+  if (Find(command.name)) throw std::logic_error("nrctl: command '" + command.name + "' registered twice");
+  commands_.push_back(std::move(command));
+}
+
+const Command* CommandTable::Find(std::string_view name) const {
+  const auto it = std::find_if(commands_.begin(), commands_.end(), [&](const Command& c) { return c.name == name; });
+  return it == commands_.end() ? nullptr : &*it;
+}
+
+std::vector<const Command*> CommandTable::Sorted() const {
+  std::vector<const Command*> list;
+  for (const Command& c : commands_) list.push_back(&c);
+  std::sort(list.begin(), list.end(), [](const Command* a, const Command* b) { return a->name < b->name; });
+  return list;
+}
+
+std::string UsageText(const Command& command) {
+  std::string text = "usage: nrctl " + command.name;
+  if (!command.synopsis.empty()) text += " " + command.synopsis;
+  text += "\n";
+  if (!command.summary.empty()) text += "\n" + command.summary + "\n";
+  if (!command.details.empty()) {
+    text += "\n" + command.details;
+    if (text.back() != '\n') text += "\n";
+  }
+  return text;
+}
+
+CommandArgs ParseCommandArgs(std::span<const std::string> args, std::span<const OptionSpec> accepted) {
+  CommandArgs parsed;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (optionsEnded || !LooksLikeOption(word)) {
+      parsed.positional.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const size_t eq = word.find('=');
+    const std::string name = word.substr(0, eq);
+    const auto spec = std::find_if(accepted.begin(), accepted.end(), [&](const OptionSpec& o) { return o.name == name; });
+    if (spec == accepted.end()) throw UsageError("unknown option " + Quoted(name));
+    std::string value;
+    if (spec->takesValue) {
+      if (eq != std::string::npos) {
+        value = word.substr(eq + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        throw UsageError("option " + Quoted(name) + " needs a value");
+      }
+      if (value.empty()) throw UsageError("option " + Quoted(name) + " needs a value");
+    } else if (eq != std::string::npos) {
+      throw UsageError("option " + Quoted(name) + " takes no value");
+    }
+    if (parsed.Has(name)) throw UsageError("option " + Quoted(name) + " given twice");
+    parsed.options.emplace(name, std::move(value));
+  }
+  return parsed;
+}
+
+void ExpectPositionals(const CommandArgs& args, size_t min, size_t max) {
+  const size_t n = args.positional.size();
+  if (n < min) throw UsageError(min - n == 1 ? "missing argument" : "missing arguments");
+  if (n > max) throw UsageError("unexpected argument " + Quoted(args.positional[max]));
+}
+
+long long ParseIntegerArg(std::string_view text, std::string_view what, long long min, long long max) {
+  long long value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const bool whole = !text.empty() && end == text.data() + text.size();
+  if (ec == std::errc::invalid_argument || !whole) {
+    throw UsageError(std::string(what) + " must be a whole number, not " + Quoted(text));
+  }
+  if (ec == std::errc::result_out_of_range || value < min || value > max) {
+    throw UsageError(std::string(what) + " must be between " + std::to_string(min) + " and " +
+                     std::to_string(max) + ", not " + Quoted(text));
+  }
+  return value;
+}
+
+double ParseFiniteArg(std::string_view text, std::string_view what) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const bool whole = !text.empty() && end == text.data() + text.size();
+  if (ec == std::errc::invalid_argument || !whole) {
+    throw UsageError(std::string(what) + " must be a number, not " + Quoted(text));
+  }
+  if (ec == std::errc::result_out_of_range || !std::isfinite(value)) {
+    throw UsageError(std::string(what) + " must be a finite number, not " + Quoted(text));
+  }
+  return value;
+}
+
+bool AsksForHelp(std::span<const std::string> args) {
+  for (const std::string& word : args) {
+    if (word == "--") return false;
+    if (word == "--help" || word == "-h") return true;
+  }
+  return false;
+}
+
+}  // namespace nr::cli

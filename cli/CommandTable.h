@@ -1,0 +1,105 @@
+#pragma once
+// The commands nrctl knows, and the small argument helpers they share. Each command file
+// provides one registration function (RegisterOfflineCommands, ...) that adds its commands to the
+// table; main() calls each, parses the global options and dispatches.
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/Trace.h"
+
+namespace nr::cli {
+
+// Exit statuses, shared by every command so scripts can tell the cases apart.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // the command ran and failed (I/O, device, link)
+inline constexpr int kExitUsage = 2;    // unknown command or option, missing or malformed argument
+inline constexpr int kExitRefused = 3;  // an input file was refused (wrong size or version, unreadable)
+
+inline constexpr uint16_t kDefaultNetPort = 30303;
+
+// Options given before the command name. Offline commands ignore them.
+struct GlobalOptions {
+  enum class Transport { kDefault, kNet, kUsb };
+  Transport transport = Transport::kDefault;
+  std::string host;                // with kNet
+  uint16_t port = kDefaultNetPort;  // with kNet
+  bool trace = false;
+};
+
+// What a running command gets besides its arguments.
+struct CommandContext {
+  const GlobalOptions& options;
+  std::ostream& out;
+  std::ostream& err;
+  TraceSink* trace = nullptr;  // a stderr sink with --trace, otherwise none
+};
+
+// Thrown by a command (or the helpers below) for a usage mistake: main prints the message and
+// the command's usage on stderr and exits with kExitUsage.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// args are the words after the command name. Returns the exit status.
+using CommandHandler = std::function<int(const CommandContext&, std::span<const std::string> args)>;
+
+struct Command {
+  std::string name;
+  std::string summary;   // one line for `nrctl --help`
+  std::string synopsis;  // the arguments after the name, e.g. "FILE [--json]"
+  std::string details;   // further lines of `nrctl NAME --help`; may be empty
+  CommandHandler run;
+};
+
+class CommandTable {
+ public:
+  // Names are unique: registering one twice is a programming error (std::logic_error).
+  void Add(Command command);
+  const Command* Find(std::string_view name) const;
+  // In name order, for the command list.
+  std::vector<const Command*> Sorted() const;
+
+ private:
+  std::vector<Command> commands_;
+};
+
+// Full usage text of a command: "usage: nrctl NAME SYNOPSIS", then its details.
+std::string UsageText(const Command& command);
+
+// A command's arguments split into positional words and the options it accepts. Options are
+// words beginning with "--" (or "-" and a letter); "--name=value" and "--name value" both work
+// for options that take a value. A word that reads as a number ("-3", "-0.5") is positional, so
+// negative gains need no escaping; "--" ends the options.
+struct OptionSpec {
+  std::string_view name;  // with its dashes, e.g. "--json"
+  bool takesValue = false;
+};
+
+struct CommandArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string, std::less<>> options;  // flags map to ""
+
+  bool Has(std::string_view name) const { return options.find(name) != options.end(); }
+};
+
+CommandArgs ParseCommandArgs(std::span<const std::string> args, std::span<const OptionSpec> accepted);
+
+// Throws UsageError unless the number of positional words is within [min, max].
+void ExpectPositionals(const CommandArgs& args, size_t min, size_t max);
+
+// Whole-word numbers; what names the argument in the message of the UsageError they throw.
+long long ParseIntegerArg(std::string_view text, std::string_view what, long long min, long long max);
+double ParseFiniteArg(std::string_view text, std::string_view what);
+
+// True for "--help" or "-h" among the words before "--".
+bool AsksForHelp(std::span<const std::string> args);
+
+}  // namespace nr::cli

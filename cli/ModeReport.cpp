@@ -1,0 +1,249 @@
+#include "ModeReport.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <string_view>
+
+#include "link/Bytes.h"
+#include "link/EqLayout.h"
+
+namespace nr::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The decoded float as JSON: the double that prints as the float's shortest text, so 1.414f
+// shows as 1.414 rather than 1.4140000343322754. JSON has no NaN or infinity: those become null.
+Json FloatJson(float value) {
+  if (!std::isfinite(value)) return nullptr;
+  const std::string text = ShortestFloat(value);
+  double d = 0;
+  std::from_chars(text.data(), text.data() + text.size(), d);
+  return d;
+}
+
+std::string Hex32(uint32_t word) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(word));
+  return text;
+}
+
+std::string Hex8(int value) {
+  char text[5];
+  std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value & 0xFF));
+  return text;
+}
+
+uint32_t ImageWord(const DeviceState& s, const ParamRow& row, int word) {
+  return GetBE32(&s.image[static_cast<size_t>(row.WordOffset() + 4 * word)]);
+}
+
+// Header strings come straight from the file: keep the terminal safe from control bytes.
+std::string Printable(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x20 && b < 0x7F && b != '\\') {
+      out += c;
+    } else {
+      char esc[5];
+      std::snprintf(esc, sizeof esc, "\\x%02X", b);
+      out += esc;
+    }
+  }
+  return out;
+}
+
+std::string ModuleTitle(int module) {
+  switch (module) {
+    case 1: return "microphones";
+    case 2: return "echo";
+    case 3: return "reverb";
+    case 4: return "music and master";
+    case 13: return "record";
+    case 14: return "exciter";
+    default: break;
+  }
+  if (module >= 5 && module <= 12) return "output " + std::to_string(module - 4);
+  return "module " + std::to_string(module);
+}
+
+std::string SetTitle(int set) {
+  static constexpr std::string_view kFirst[] = {
+      "microphone channel A EQ", "microphone channel B EQ", "channel A echo EQ", "channel B echo EQ",
+      "channel A reverb EQ",     "channel B reverb EQ",     "music EQ",
+  };
+  if (set >= 0 && set <= 6) return std::string(kFirst[set]);
+  if (set >= 7 && set <= 14) return "output " + std::to_string(set - 6) + " EQ";
+  if (set == kRecordEqSet) return "record EQ";
+  return "output " + std::to_string(set - 15) + " advanced EQ";
+}
+
+// Slots a set keeps beyond the bands its page edits.
+std::string_view ExtraSlotTitle(int set, int band) {
+  if (set == 6 && band == 10) return "maximum-bass low-pass";
+  if (set >= 7 && set <= 14 && (band == 13 || band == 14)) return "delay split";
+  return "";
+}
+
+std::string ValueText(ValueType type, ParamValue value) {
+  switch (type) {
+    case ValueType::kPercent: return std::to_string(value.AsInt()) + " %";
+    case ValueType::kFloat: return ShortestFloat(value.AsFloat());
+    case ValueType::kMillis: return ShortestFloat(value.AsFloat()) + " ms";
+    case ValueType::kByte:
+    case ValueType::kTenThousandths:
+    case ValueType::kBlock: break;
+  }
+  return std::to_string(value.AsInt());
+}
+
+Json DynamicsJson(const DynamicsSettings& d) {
+  return Json{{"threshold", FloatJson(d.threshold)},
+              {"ratio", FloatJson(d.ratio)},
+              {"attack", FloatJson(d.attackMs)},
+              {"release", FloatJson(d.releaseMs)}};
+}
+
+std::string DynamicsText(const DynamicsSettings& d) {
+  return "threshold " + ShortestFloat(d.threshold) + ", ratio " + ShortestFloat(d.ratio) + ", attack " +
+         ShortestFloat(d.attackMs) + " ms, release " + ShortestFloat(d.releaseMs) + " ms";
+}
+
+std::string BandText(const EqBand& b) {
+  return "type " + std::to_string(b.type) + ", " + std::to_string(b.freq) + " Hz, gain " + ShortestFloat(b.gainDb) +
+         " dB, Q " + ShortestFloat(b.q);
+}
+
+}  // namespace
+
+std::string ShortestFloat(float value) {
+  char text[32];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return ec == std::errc() ? std::string(text, end) : std::string("?");
+}
+
+Json ModeFileJson(const InspectedModeFile& file) {
+  const DeviceState& s = file.state;
+  Json j;
+  j["header"] = Json{{"version", file.header.version},
+                     {"module", file.header.ModuleName()},
+                     {"mcu", file.header.McuVersion()},
+                     {"dsp", file.header.DspVersion()}};
+  j["record_eq_trailer"] = file.hasRecordEqTrailer;
+
+  Json params = Json::array();
+  const auto& rows = ParamRows();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const ParamRow& row = rows[r];
+    Json p{{"module", row.module}, {"index", row.index}, {"type", static_cast<int>(row.type)}};
+    if (row.type == ValueType::kBlock) {
+      Json words = Json::array();
+      for (int w = 0; w < row.words; ++w) words.push_back(Hex32(ImageWord(s, row, w)));
+      p["words"] = std::move(words);
+    } else if (HoldsFloat(row.type)) {
+      p["value"] = FloatJson(s.values[r].AsFloat());
+    } else {
+      p["value"] = s.values[r].AsInt();
+    }
+    params.push_back(std::move(p));
+  }
+  j["params"] = std::move(params);
+
+  Json eq = Json::array();
+  for (int set = 0; set < kEqSetCount; ++set) {
+    for (int band = 0; band < EqSetInfo(set).bands; ++band) {
+      const EqBand b = s.Band(set, band);
+      eq.push_back(Json{{"set", set}, {"band", band}, {"type", b.type}, {"freq", b.freq},
+                        {"gain", FloatJson(b.gainDb)}, {"q", FloatJson(b.q)}});
+    }
+  }
+  j["eq"] = std::move(eq);
+
+  const DerivedValues& d = s.derived;
+  Json compressors = Json::array();
+  for (const DynamicsSettings& c : d.compressors) compressors.push_back(DynamicsJson(c));
+  Json room{{"width", d.room.width}, {"length", d.room.length},
+            {"listener", Json::array({FloatJson(d.room.listenerX), FloatJson(d.room.listenerY)})}};
+  Json speakers = Json::array();
+  for (int i = 0; i < kSpeakerCount; ++i)
+    speakers.push_back(Json::array({FloatJson(d.room.speakerX[static_cast<size_t>(i)]),
+                                    FloatJson(d.room.speakerY[static_cast<size_t>(i)])}));
+  room["speakers"] = std::move(speakers);
+  j["derived"] = Json{{"compressors", std::move(compressors)},
+                      {"music_dynamics", DynamicsJson(d.musicDynamics)},
+                      {"pitch", d.pitch},
+                      {"fbc", Json::array({d.fbcShift[0], d.fbcShift[1]})},
+                      {"channel_delay", d.channelDelay},
+                      {"level_feature", d.levelFeature},
+                      {"room", std::move(room)}};
+  return j;
+}
+
+void WriteModeFileSummary(std::ostream& out, const InspectedModeFile& file) {
+  const DeviceState& s = file.state;
+  out << "Mode file " << Printable(file.path) << " (" << file.size << " bytes)\n"
+      << "  version  " << file.header.version << "\n"
+      << "  module   " << Printable(file.header.ModuleName()) << "\n"
+      << "  MCU      " << Printable(file.header.McuVersion()) << "\n"
+      << "  DSP      " << Printable(file.header.DspVersion()) << "\n"
+      << "  record EQ trailer: "
+      << (file.hasRecordEqTrailer ? "present" : "absent (the record EQ has its factory bands)") << "\n";
+
+  out << "\nParameters (module, index), type, value\n";
+  int module = -1;
+  const auto& rows = ParamRows();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const ParamRow& row = rows[r];
+    if (row.module != module) {
+      module = row.module;
+      out << "  Module " << module << ": " << ModuleTitle(module) << "\n";
+    }
+    out << "    (" << int{row.module} << "," << Hex8(row.index) << ")  type " << static_cast<int>(row.type) << "  ";
+    if (row.type == ValueType::kBlock) {
+      out << "words";
+      for (int w = 0; w < row.words; ++w) out << " " << Hex32(ImageWord(s, row, w));
+    } else {
+      out << ValueText(row.type, s.values[r]);
+    }
+    out << "\n";
+  }
+
+  out << "\nEQ sets\n";
+  for (int set = 0; set < kEqSetCount; ++set) {
+    const EqSetLayout layout = EqSetInfo(set);
+    out << "  Set " << set << ": " << SetTitle(set) << " (module " << layout.module << ", first index "
+        << Hex8(layout.firstIndex) << ", " << layout.bands << " bands)\n";
+    const int shown = set == kRecordEqSet ? layout.bands : std::max(layout.bands, layout.slots);
+    for (int band = 0; band < shown; ++band) {
+      out << "    band " << band << ": " << BandText(s.Band(set, band));
+      if (band >= layout.bands) out << "  [" << ExtraSlotTitle(set, band) << "]";
+      out << "\n";
+    }
+  }
+
+  const DerivedValues& d = s.derived;
+  out << "\nDerived values\n";
+  for (int unit = 0; unit < kDynamicsUnits; ++unit) {
+    out << "  compressor " << (unit < kOutputCount ? "output " + std::to_string(unit + 1) : std::string("record"))
+        << ": " << DynamicsText(d.compressors[static_cast<size_t>(unit)]) << "\n";
+  }
+  out << "  automatic music level: " << DynamicsText(d.musicDynamics) << "\n"
+      << "  pitch: " << d.pitch << "\n"
+      << "  feedback-canceller shift (1 = bypassed): channel A " << d.fbcShift[0] << " Hz, channel B " << d.fbcShift[1]
+      << " Hz\n"
+      << "  output delay mode:";
+  for (int out_ = 0; out_ < kOutputCount; ++out_)
+    out << " " << (out_ + 1) << "=" << (d.channelDelay[static_cast<size_t>(out_)] ? "channel" : "HF-split");
+  out << "\n  level feature: " << d.levelFeature << "\n"
+      << "  room: " << d.room.width << " m x " << d.room.length << " m, listener (" << ShortestFloat(d.room.listenerX)
+      << ", " << ShortestFloat(d.room.listenerY) << "), speakers";
+  for (int i = 0; i < kSpeakerCount; ++i)
+    out << " (" << ShortestFloat(d.room.speakerX[static_cast<size_t>(i)]) << ", "
+        << ShortestFloat(d.room.speakerY[static_cast<size_t>(i)]) << ")";
+  out << "\n";
+}
+
+}  // namespace nr::cli
