@@ -101,7 +101,7 @@ void LoadDefaultImage(ParamImage& image) {
   image.fill(0);
   for (int set = 0; set < kEqSetCount; ++set) {
     const EqSetLayout layout = EqSetInfo(set);
-    for (int band = 0; band < layout.slots; ++band) {
+    for (int band = 0; band < layout.slotCount; ++band) {
       const EqBandBytes record = EncodeEqBand(DefaultEqBand(set, band));
       std::memcpy(&image[static_cast<size_t>(EqBandOffset(set, band))], record.data(), record.size());
     }

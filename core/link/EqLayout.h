@@ -10,7 +10,7 @@ inline constexpr int kRecordEqBands = 5;
 
 struct EqSetLayout {
   int bands;       // bands the user edits (and that a reset flattens)
-  int slots;       // image slots reserved for the set (0 for the record EQ)
+  int slotCount;   // image slots reserved for the set (0 for the record EQ)
   int firstSlot;   // -1 for the record EQ
   int module;      // DSP module of the set's sections
   int firstIndex;  // DSP index of band 0

@@ -1,0 +1,55 @@
+#include "shell/AppContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+namespace nr::gui {
+
+AppContext::AppContext(Connection& connection, AppSettings& settings, QObject* parent)
+    : QObject(parent), connection_(connection), settings_(settings) {
+  const int stored = settings_.Language();
+  language_ = stored == 1 ? 1 : 0;  // anything else is taken as Chinese
+  LoadLanguageTable();
+}
+
+AppContext::~AppContext() = default;
+
+QString AppContext::LanguageFile() const { return languageFile_ ? languageFile_->fileName() : QString(); }
+
+bool AppContext::LoadLanguageTable() {
+  QFile resource(language_ == 1 ? ":/lang/332.lang" : ":/lang/331.lang");
+  if (!resource.open(QIODevice::ReadOnly)) return false;
+  const QByteArray bytes = resource.readAll();
+  auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/490K-V1.0XXXXXX");
+  if (!file->open() || file->write(bytes) != bytes.size() || !file->flush()) return false;
+  file->seek(0);
+  const QByteArray written = file->readAll();
+  table_ = LanguageTable::FromGbk(
+      std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(written.constData()), static_cast<size_t>(written.size())));
+  languageFile_ = std::move(file);  // the previous file is removed with its object
+  return true;
+}
+
+void AppContext::SetLanguage(int language) {
+  language_ = language == 1 ? 1 : 0;
+  settings_.SetLanguage(language_);
+  LoadLanguageTable();
+  emit languageChanged();
+}
+
+QWidget* AppContext::Dialog(int slot) const {
+  const auto it = dialogs_.find(slot);
+  return it == dialogs_.end() ? nullptr : it->second.data();
+}
+
+void AppContext::SetDialog(int slot, QWidget* dialog) { dialogs_[slot] = dialog; }
+
+std::vector<QWidget*> AppContext::OpenDialogs() const {
+  std::vector<QWidget*> open;
+  for (const auto& [slot, dialog] : dialogs_)
+    if (dialog) open.push_back(dialog.data());
+  return open;
+}
+
+}  // namespace nr::gui

@@ -1,0 +1,81 @@
+#pragma once
+// What every window of the application shares, passed to each instead of living in globals: the
+// device connection, the settings, the user's language and its table, the open tool dialogs.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "link/Connection.h"
+#include "shell/AppSettings.h"
+#include "shell/LanguageTable.h"
+#include "shell/TextPair.h"
+
+class QTemporaryFile;
+
+namespace nr::gui {
+
+// Slots of the modeless tool dialogs.
+enum DialogSlot {
+  kSlotMachineSettings = 6,
+  kSlotKeyLearning = 9,
+  kSlotRemoteControl = 10,
+  kSlotAutoSubwoofer = 11,
+  kSlotInputSource = 12,
+  kSlotInputSourceSettings = 13,
+  kSlotAdvancedEq = 14,
+  kSlotSmartPlug = 16,
+  kSlotFeatures = 17,
+  kSlotNetConnect = 18,
+};
+
+class AppContext : public QObject {
+  Q_OBJECT
+
+ public:
+  AppContext(Connection& connection, AppSettings& settings, QObject* parent = nullptr);
+  ~AppContext() override;
+
+  Connection& Conn() { return connection_; }
+  DeviceModel& Model() { return connection_.Model(); }
+  Link& GetLink() { return connection_.GetLink(); }
+  DeviceSession& Session() { return connection_.Session(); }
+  AppSettings& Settings() { return settings_; }
+  bool Connected() { return connection_.GetLink().IsConnected(); }
+
+  int Language() const { return language_; }
+  QString T(const TextPair& pair) const { return pair.Get(language_); }
+  const LanguageTable& Table() const { return table_; }
+  QString LanguageFile() const;
+
+  // Switches the language, stores it and re-labels everything (languageChanged).
+  void SetLanguage(int language);
+  void ToggleLanguage() { SetLanguage(language_ == 1 ? 0 : 1); }
+  // Loads the table of the current language through a fresh temporary file (the previous one is
+  // removed). False when the table could not be loaded; the old texts then stay.
+  bool LoadLanguageTable();
+
+  // Open tool dialogs by slot; a slot empties itself when its dialog is destroyed.
+  QWidget* Dialog(int slot) const;
+  void SetDialog(int slot, QWidget* dialog);
+  std::vector<QWidget*> OpenDialogs() const;
+
+  bool PeakPolling() const { return peakPolling_; }
+  void SetPeakPolling(bool on) { peakPolling_ = on; }
+
+ signals:
+  void languageChanged();
+
+ private:
+  Connection& connection_;
+  AppSettings& settings_;
+  int language_ = 0;
+  LanguageTable table_;
+  std::unique_ptr<QTemporaryFile> languageFile_;
+  std::map<int, QPointer<QWidget>> dialogs_;
+  bool peakPolling_ = true;
+};
+
+}  // namespace nr::gui

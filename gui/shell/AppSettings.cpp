@@ -1,0 +1,49 @@
+#include "shell/AppSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace nr::gui {
+namespace {
+
+const QByteArray kDefaultQtOption("\x01\x01\x01\x00\x00\x00\x00\x00", 8);
+
+}  // namespace
+
+AppSettings::AppSettings() : settings_(std::make_unique<QSettings>(kSettingsKey, "nrtune")) {}
+
+AppSettings::AppSettings(const QString& iniPath)
+    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+
+int AppSettings::Language() const { return settings_->value("language", 0).toInt(); }
+void AppSettings::SetLanguage(int language) { settings_->setValue("language", language); }
+
+QByteArray AppSettings::QtOption() const {
+  const QByteArray bytes = settings_->value("QtOption").toByteArray();
+  return bytes.size() == 8 ? bytes : kDefaultQtOption;
+}
+void AppSettings::SetQtOption(const QByteArray& bytes) { settings_->setValue("QtOption", bytes.left(8)); }
+void AppSettings::ResetQtOption() { settings_->setValue("QtOption", kDefaultQtOption); }
+
+int AppSettings::ApplicationLook() const { return settings_->value("ApplicationLook", 215).toInt(); }
+void AppSettings::SetApplicationLook(int look) { settings_->setValue("ApplicationLook", look); }
+
+QString AppSettings::IpAddress() const { return settings_->value("IPAddr").toString(); }
+int AppSettings::IpPort() const { return settings_->value("IPPort", 30303).toInt(); }
+void AppSettings::SetNetTarget(const QString& address, int port) {
+  settings_->setValue("IPAddr", address);
+  settings_->setValue("IPPort", port);
+}
+
+QStringList AppSettings::RecentFiles() const { return settings_->value("RecentFiles").toStringList(); }
+
+void AppSettings::AddRecentFile(const QString& path) {
+  const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  QStringList files = RecentFiles();
+  files.removeAll(absolute);
+  files.prepend(absolute);
+  while (files.size() > kRecentFiles) files.removeLast();
+  settings_->setValue("RecentFiles", files);
+}
+
+}  // namespace nr::gui
