@@ -65,6 +65,10 @@ class AppContext : public QObject {
   bool PeakPolling() const { return peakPolling_; }
   void SetPeakPolling(bool on) { peakPolling_ = on; }
 
+  // Set when the device reported that it serves another PC; the connection dialog clears it.
+  bool HostBusyMark() const { return hostBusy_; }
+  void SetHostBusyMark(bool busy) { hostBusy_ = busy; }
+
  signals:
   void languageChanged();
 
@@ -76,6 +80,7 @@ class AppContext : public QObject {
   std::unique_ptr<QTemporaryFile> languageFile_;
   std::map<int, QPointer<QWidget>> dialogs_;
   bool peakPolling_ = true;
+  bool hostBusy_ = false;
 };
 
 }  // namespace nr::gui
