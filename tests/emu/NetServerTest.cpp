@@ -1,0 +1,341 @@
+// The emulator's TCP server over real loopback sockets: framing, heartbeat, one client at a
+// time, and the fault options. Time bounds are generous: the machine running them may be busy.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <functional>
+#include <thread>
+
+#include "emu/Emulator.h"
+#include "emu/InboundStream.h"
+#include "link/FrameCodec.h"
+#include "support/RecordingSink.h"
+
+namespace nr::emu {
+namespace {
+
+using test::Hex;
+using namespace std::chrono_literals;
+
+Bytes Frame(std::initializer_list<uint8_t> prefixed) {
+  const NetFrame f = BuildNetFrame(Bytes(prefixed));
+  return Bytes(f.bytes.begin(), f.bytes.begin() + static_cast<long>(f.size));
+}
+
+struct ChecksumCounter : TraceSink {
+  std::string text;
+  void Write(std::string_view t) override { text += t; }
+  int Errors() const {
+    int n = 0;
+    for (size_t p = text.find("Checksum error"); p != std::string::npos; p = text.find("Checksum error", p + 1)) ++n;
+    return n;
+  }
+};
+
+// A plain blocking TCP client playing the PC: it keeps the raw bytes, the answers (channel
+// prefix first) and the heartbeats it has seen.
+class TestClient : private FrameHandler {
+ public:
+  explicit TestClient(uint16_t port) : stream_(&checksums) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  }
+  ~TestClient() { Close(); }
+
+  bool Connected() const { return connected_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  void Send(const Bytes& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size())); }
+
+  // Reads until pred holds, the peer closes, or the time is up; returns pred().
+  bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds limit = 3s) {
+    const auto end = Clock::now() + limit;
+    while (!pred()) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+      if (left <= 0 || closed) return pred();
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+      uint8_t buf[512];
+      const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+      if (n <= 0) {
+        closed = true;
+        continue;
+      }
+      raw.insert(raw.end(), buf, buf + n);
+      heartbeats += stream_.Feed(std::span<const uint8_t>(buf, static_cast<size_t>(n)), *this).heartbeats;
+    }
+    return true;
+  }
+  bool WaitForAnswers(size_t n, std::chrono::milliseconds limit = 3s) {
+    return WaitFor([&] { return answers.size() >= n; }, limit);
+  }
+  bool WaitClosed(std::chrono::milliseconds limit = 3s) {
+    return WaitFor([&] { return closed; }, limit);
+  }
+
+  Bytes raw;
+  std::vector<Bytes> answers;
+  int heartbeats = 0;
+  bool closed = false;
+  ChecksumCounter checksums;
+
+ private:
+  void OnPayload(std::span<const uint8_t> payload) override { answers.emplace_back(payload.begin(), payload.end()); }
+
+  int fd_ = -1;
+  bool connected_ = false;
+  InboundStream stream_;
+};
+
+// Polls a condition that another thread makes true.
+bool Eventually(const std::function<bool()>& pred, std::chrono::milliseconds limit = 3s) {
+  const auto end = Clock::now() + limit;
+  while (!pred()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
+
+EmulatorOptions AnyPort() {
+  EmulatorOptions o;
+  o.port = 0;
+  return o;
+}
+
+TEST(NetServer, AnswersFramesWithTheExactBytes) {
+  Emulator emu(AnyPort());
+  std::string error;
+  ASSERT_TRUE(emu.Start(&error)) << error;
+  ASSERT_NE(emu.Port(), 0);
+  EXPECT_EQ(emu.Address(), "127.0.0.1");
+
+  TestClient pc(emu.Port());
+  ASSERT_TRUE(pc.Connected());
+  pc.Send({0x55, 0x03, 0x81, 0x7F, 0x02});
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  EXPECT_EQ(Hex(Bytes(pc.raw.begin(), pc.raw.begin() + 7)), "55 05 81 7F 18 00 1C");
+
+  // Two frames with the PC's heartbeat echo between them, in one chunk: both answered, in order.
+  Bytes chunk = Frame({0x81, 0x30, 0x00, 0x00, 0x07});
+  chunk.insert(chunk.end(), kHeartbeat.begin(), kHeartbeat.end());
+  const Bytes write = Frame({0x81, 0x09, 0x00, 0x01, 0x0E, 0x01, 0x3F, 0x00, 0x00, 0x00});
+  chunk.insert(chunk.end(), write.begin(), write.end());
+  pc.Send(chunk);
+  ASSERT_TRUE(pc.WaitForAnswers(3));
+  EXPECT_EQ(pc.answers[1].size(), 2u + 3u + 7u);
+  EXPECT_EQ(Hex(Bytes(pc.answers[1].begin(), pc.answers[1].begin() + 5)), "81 30 00 00 07");
+  EXPECT_EQ(pc.answers[2], (Bytes{0x81, 0x09}));
+  EXPECT_EQ(emu.Core().Image()[1905 + 3], 0x3F);
+
+  // A frame with a bad checksum and a Z-Wave pass-through frame are taken but not answered.
+  Bytes bad = Frame({0x81, 0x80});
+  bad.back() ^= 0xFF;
+  pc.Send(bad);
+  pc.Send(Frame({0x80, 0x01, 0x03, 0x00}));
+  pc.Send(Frame({0x81, 0x07}));
+  ASSERT_TRUE(pc.WaitForAnswers(4));
+  EXPECT_EQ(pc.answers[3], (Bytes{0x81, 0x07, 0x00}));
+  const auto log = emu.Core().Log();
+  ASSERT_GE(log.size(), 5u);
+  EXPECT_EQ(log[3].channel, kNetPrefixZWave);
+  EXPECT_EQ(log[3].bytes, (Bytes{0x01, 0x03, 0x00}));
+  EXPECT_EQ(emu.Core().LoggedCodes(), (std::vector<uint8_t>{0x7F, 0x30, 0x09, 0x07}));
+}
+
+TEST(NetServer, SendsTheHeartbeatAboutEverySecond) {
+  Emulator emu(AnyPort());
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  const auto start = Clock::now();
+  ASSERT_TRUE(pc.WaitFor([&] { return pc.heartbeats >= 1; }, 4s));
+  const auto first = Clock::now() - start;
+  ASSERT_TRUE(pc.WaitFor([&] { return pc.heartbeats >= 2; }, 4s));
+  const auto second = Clock::now() - start;
+  EXPECT_GE(first, 800ms);
+  EXPECT_GE(second - first, 500ms);
+  EXPECT_LE(second, 4500ms);
+  EXPECT_EQ(Hex(Bytes(pc.raw.begin(), pc.raw.begin() + 4)), "24 48 42 24");  // "$HB$" raw
+  EXPECT_TRUE(pc.answers.empty());
+
+  // The PC's echo is not a command.
+  pc.Send(Bytes(kHeartbeat.begin(), kHeartbeat.end()));
+  pc.Send(Frame({0x81, 0x07}));
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  EXPECT_EQ(emu.Core().Log().size(), 1u);
+}
+
+TEST(NetServer, ServesOneClientAtATime) {
+  Emulator emu(AnyPort());
+  ASSERT_TRUE(emu.Start());
+  TestClient first(emu.Port());
+  first.Send(Frame({0x81, 0x7F}));
+  ASSERT_TRUE(first.WaitForAnswers(1));
+  EXPECT_TRUE(emu.Server().ClientConnected());
+
+  TestClient second(emu.Port());
+  ASSERT_TRUE(second.WaitClosed());
+  EXPECT_EQ(std::string(second.raw.begin(), second.raw.end()), "ISCONNECTED");
+  EXPECT_EQ(emu.Server().ClientsTurnedAway(), 1);
+
+  // The goodbye ends the session; the next PC is served.
+  first.Send(Frame({0x81, 0x8A}));
+  ASSERT_TRUE(first.WaitClosed());
+  EXPECT_EQ(first.answers.size(), 1u);
+  ASSERT_TRUE(Eventually([&] { return !emu.Server().ClientConnected(); }));
+
+  TestClient third(emu.Port());
+  third.Send(Frame({0x81, 0x80}));
+  ASSERT_TRUE(third.WaitForAnswers(1));
+  EXPECT_EQ(third.answers[0][1], 0x80);
+
+  // So is the one after a PC that just went away.
+  third.Close();
+  ASSERT_TRUE(Eventually([&] { return !emu.Server().ClientConnected(); }));
+  TestClient fourth(emu.Port());
+  fourth.Send(Frame({0x81, 0x07}));
+  ASSERT_TRUE(fourth.WaitForAnswers(1));
+  EXPECT_EQ(emu.Server().ClientsServed(), 3);
+}
+
+TEST(NetServer, DelaysAnswersByTheLatencyInOrder) {
+  EmulatorOptions o = AnyPort();
+  o.latency = 600ms;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  const auto start = Clock::now();
+  Bytes two = Frame({0x81, 0x80});
+  const Bytes second = Frame({0x81, 0x7F});
+  two.insert(two.end(), second.begin(), second.end());
+  pc.Send(two);
+  EXPECT_FALSE(pc.WaitForAnswers(1, 150ms));
+  ASSERT_TRUE(pc.WaitForAnswers(2, 5s));
+  EXPECT_GE(Clock::now() - start, 580ms);
+  EXPECT_EQ(pc.answers[0][1], 0x80);
+  EXPECT_EQ(pc.answers[1][1], 0x7F);
+}
+
+TEST(NetServer, LeavesCommandsUnansweredWhenToldTo) {
+  EmulatorOptions o = AnyPort();
+  o.noAnswer.set(0x7F);
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  pc.Send(Frame({0x81, 0x7F}));
+  pc.Send(Frame({0x81, 0x80}));
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  EXPECT_FALSE(pc.WaitForAnswers(2, 300ms));
+  EXPECT_EQ(pc.answers[0][1], 0x80);
+  EXPECT_EQ(emu.Core().LoggedCodes(), (std::vector<uint8_t>{0x7F, 0x80}));
+}
+
+TEST(NetServer, GoesSilentAfterTheGivenTime) {
+  EmulatorOptions o = AnyPort();
+  o.silentAfter = 800ms;
+  o.heartbeatInterval = 1500ms;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  const auto start = Clock::now();
+  pc.Send(Frame({0x81, 0x7F}));
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  std::this_thread::sleep_until(start + 900ms);
+  pc.Send(Frame({0x81, 0x80}));
+  // Neither the answer nor the heartbeat due 1.5 s into the session arrives.
+  EXPECT_FALSE(pc.WaitForAnswers(2, 2s));
+  EXPECT_EQ(pc.heartbeats, 0);
+  EXPECT_FALSE(pc.closed);
+  EXPECT_EQ(emu.Core().LoggedCodes(), (std::vector<uint8_t>{0x7F, 0x80}));  // still listening
+}
+
+TEST(NetServer, DropsTheConnectionAfterTheGivenTime) {
+  EmulatorOptions o = AnyPort();
+  o.dropAfter = 800ms;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  pc.Send(Frame({0x81, 0x7F}));
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  ASSERT_TRUE(pc.WaitClosed(3s));
+  ASSERT_TRUE(Eventually([&] { return !emu.Server().ClientConnected(); }));
+  TestClient next(emu.Port());  // a new session starts its own clock
+  next.Send(Frame({0x81, 0x7F}));
+  EXPECT_TRUE(next.WaitForAnswers(1));
+}
+
+TEST(NetServer, DeliversTheLearnedKeyUnasked) {
+  EmulatorOptions o = AnyPort();
+  o.learnDelay = 100ms;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  pc.Send(Frame({0x81, 0x60, 0x03}));
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  EXPECT_EQ(pc.answers[0], (Bytes{0x81, 0x60, kRemoteId, 0x03, RemoteKeyCode(3)}));
+}
+
+TEST(NetServer, GarbageIsOnlyBogusFramesBetweenAnswers) {
+  EmulatorOptions o = AnyPort();
+  o.garbage = true;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  TestClient pc(emu.Port());
+  for (int i = 0; i < 12; ++i) pc.Send(Frame({0x81, 0x07}));
+  ASSERT_TRUE(pc.WaitForAnswers(12));
+  for (const Bytes& a : pc.answers) EXPECT_EQ(a, (Bytes{0x81, 0x07, 0x00}));
+  EXPECT_GT(pc.checksums.Errors(), 0);
+
+  // The PC's own reassembler, which stalls on anything but frames, gets every answer too.
+  struct Count : FrameHandler {
+    int n = 0;
+    void OnPayload(std::span<const uint8_t>) override { ++n; }
+  } count;
+  RxReassembler rx;
+  rx.Feed(pc.raw, count);
+  EXPECT_EQ(count.n, 12);
+}
+
+TEST(NetServer, StopIsPromptWithAClientConnected) {
+  auto emu = std::make_unique<Emulator>(AnyPort());
+  ASSERT_TRUE(emu->Start());
+  TestClient pc(emu->Port());
+  pc.Send(Frame({0x81, 0x60, 0x01}));  // a learn is pending as well
+  pc.Send(Frame({0x81, 0x07}));
+  ASSERT_TRUE(pc.WaitForAnswers(1));
+  const auto start = Clock::now();
+  emu->Stop();
+  EXPECT_LT(Clock::now() - start, 2s);
+  EXPECT_TRUE(pc.WaitClosed(3s));
+  emu.reset();
+}
+
+TEST(NetServer, ReportsAPortThatCannotBeBound) {
+  Emulator first(AnyPort());
+  ASSERT_TRUE(first.Start());
+  EmulatorOptions o;
+  o.port = first.Port();
+  Emulator second(o);
+  std::string error;
+  EXPECT_FALSE(second.Start(&error));
+  EXPECT_NE(error.find("cannot listen"), std::string::npos) << error;
+
+  EmulatorOptions badAddress = AnyPort();
+  badAddress.bindAddress = "not-an-address";
+  Emulator third(badAddress);
+  EXPECT_FALSE(third.Start(&error));
+}
+
+}  // namespace
+}  // namespace nr::emu
