@@ -1,0 +1,49 @@
+// nremu: the emulated processor on TCP, for demos without hardware and for integration tests.
+// Runs until SIGINT or SIGTERM, then closes the connection and the listener cleanly.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <pthread.h>
+#include <string>
+#include <vector>
+
+#include "emu/CommandLine.h"
+#include "emu/Emulator.h"
+#include "link/Trace.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::string error;
+  auto cl = nr::emu::ParseCommandLine(args, error);
+  if (!cl) {
+    std::cerr << "nremu: " << error << "\n" << nr::emu::Usage();
+    return 2;
+  }
+  if (cl->help) {
+    std::cout << nr::emu::Usage();
+    return 0;
+  }
+
+  nr::StderrTrace trace;
+  if (cl->trace) cl->options.trace = &trace;
+
+  // Block the stop signals before any thread starts, so that every thread inherits the mask and
+  // only the sigwait below receives them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  nr::emu::Emulator emulator(cl->options);
+  if (!emulator.Start(&error)) {
+    std::cerr << "nremu: " << error << "\n";
+    return 1;
+  }
+  std::cout << "listening on " << emulator.Address() << ":" << emulator.Port() << std::endl;
+
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  emulator.Stop();
+  return 0;
+}

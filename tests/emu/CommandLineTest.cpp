@@ -1,0 +1,59 @@
+// The nremu command line.
+#include <gtest/gtest.h>
+
+#include "emu/CommandLine.h"
+
+namespace nr::emu {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::optional<CommandLine> Parse(std::vector<std::string> args, std::string* error = nullptr) {
+  std::string e;
+  auto cl = ParseCommandLine(args, e);
+  if (error) *error = e;
+  return cl;
+}
+
+TEST(CommandLine, ParsesEveryOption) {
+  const auto cl = Parse({"--bind", "0.0.0.0", "--port=0", "--model", "ML07", "--version", "23",
+                         "--latency-ms", "150", "--silent-after", "2.5", "--drop-after", "10",
+                         "--no-answer", "09,0x30,7f", "--garbage", "--trace"});
+  ASSERT_TRUE(cl);
+  const EmulatorOptions& o = cl->options;
+  EXPECT_EQ(o.bindAddress, "0.0.0.0");
+  EXPECT_EQ(o.port, 0);
+  EXPECT_EQ(o.model, "ML07");
+  EXPECT_EQ(o.version, 23);
+  EXPECT_EQ(o.latency, 150ms);
+  EXPECT_EQ(o.silentAfter, 2500ms);
+  EXPECT_EQ(o.dropAfter, 10s);
+  EXPECT_EQ(o.noAnswer.count(), 3u);
+  EXPECT_TRUE(o.noAnswer.test(0x09) && o.noAnswer.test(0x30) && o.noAnswer.test(0x7F));
+  EXPECT_TRUE(o.garbage);
+  EXPECT_TRUE(cl->trace);
+  EXPECT_FALSE(cl->help);
+
+  const auto defaults = Parse({});
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->options.port, 30303);
+  EXPECT_EQ(defaults->options.bindAddress, "127.0.0.1");
+  EXPECT_FALSE(defaults->options.silentAfter);
+  EXPECT_TRUE(Parse({"--help"})->help);
+}
+
+TEST(CommandLine, RejectsUsageErrors) {
+  std::string error;
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port"}, {"--version", "256"},
+           {"--latency-ms", "-5"}, {"--silent-after", "soon"}, {"--drop-after", "nan"},
+           {"--no-answer", "1G"}, {"--no-answer", "09,"}, {"--no-answer", "100"}, {"--frobnicate"},
+           {"--garbage=yes"}, {"--model", ""}}) {
+    EXPECT_FALSE(Parse(args, &error)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+  }
+  EXPECT_NE(Usage().find("--no-answer"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nr::emu
