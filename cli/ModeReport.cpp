@@ -216,7 +216,7 @@ void WriteModeFileSummary(std::ostream& out, const InspectedModeFile& file) {
     const EqSetLayout layout = EqSetInfo(set);
     out << "  Set " << set << ": " << SetTitle(set) << " (module " << layout.module << ", first index "
         << Hex8(layout.firstIndex) << ", " << layout.bands << " bands)\n";
-    const int shown = set == kRecordEqSet ? layout.bands : std::max(layout.bands, layout.slots);
+    const int shown = set == kRecordEqSet ? layout.bands : std::max(layout.bands, layout.slotCount);
     for (int band = 0; band < shown; ++band) {
       out << "    band " << band << ": " << BandText(s.Band(set, band));
       if (band >= layout.bands) out << "  [" << ExtraSlotTitle(set, band) << "]";
