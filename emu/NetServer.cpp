@@ -82,6 +82,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
       : server_(server),
         socket_(std::move(socket)),
         timer_(socket_.get_executor()),
+        answerTimer_(socket_.get_executor()),
         inbound_(server.options_.trace),
         start_(Clock::now()),
         faults_(server.options_, start_),
@@ -105,6 +106,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
     socket_.shutdown(tcp::socket::shutdown_both, ec);
     socket_.close(ec);
     timer_.cancel();
+    answerTimer_.cancel();
     server_.core_.CloseSession(id_);
     server_.OnSessionClosed(this);
   }
@@ -169,13 +171,22 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
     Heartbeat(now);
   }
 
-  // Sends the answers whose time has come, in the order they were made.
+  // Sends the answers whose time has come, in the order they were made, and wakes up exactly
+  // when the next one is due (the latency is the same for all, so the first is due first).
   void Flush(Clock::time_point now) {
     const bool silent = faults_.Silent(now);
     while (!outbox_.empty() && outbox_.front().first <= now) {
       if (!silent) SendReply(outbox_.front().second);
       outbox_.pop_front();
     }
+    if (outbox_.empty() || answerTimerArmed_) return;
+    answerTimerArmed_ = true;
+    answerTimer_.expires_at(outbox_.front().first);
+    answerTimer_.async_wait([this, self = shared_from_this()](ErrorCode ec) {
+      answerTimerArmed_ = false;
+      if (ec || closed_) return;
+      Flush(Clock::now());
+    });
   }
 
   void Heartbeat(Clock::time_point now) {
@@ -218,7 +229,9 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
 
   Impl& server_;
   tcp::socket socket_;
-  asio::steady_timer timer_;
+  asio::steady_timer timer_;        // housekeeping tick
+  asio::steady_timer answerTimer_;  // the next delayed answer
+  bool answerTimerArmed_ = false;
   std::array<uint8_t, 512> readBuffer_{};
   InboundStream inbound_;
   const Clock::time_point start_;
