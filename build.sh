@@ -2,7 +2,9 @@
 # One entry point for building, testing and running the project.
 #   ./build.sh deps    install the Debian packages the build needs (only those missing)
 #   ./build.sh build   release build; programs land in build/bin/
-#   ./build.sh test    sanitizer build, every test through ctest, then a short run of each fuzz target
+#   ./build.sh test    sanitizer build, every test through ctest, the threaded tests under
+#                      ThreadSanitizer, then a short run of each fuzz target
+#   ./build.sh tsan    only the ThreadSanitizer part
 #   ./build.sh bench   release build, then every benchmark
 #   ./build.sh run     release build, then the application against the built-in emulator
 # Every subcommand installs what is missing first, so on a fresh machine one command is enough.
@@ -45,7 +47,18 @@ run_tests() {
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   ctest --test-dir "$TOP/build/asan" --output-on-failure -j "$JOBS" --timeout 600
+  run_tsan
   run_fuzzers
+}
+
+# ThreadSanitizer over the threaded parts: the link, the emulator and their integration tests.
+run_tsan() {
+  configure_and_build "$TOP/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
+  cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration
+  export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+  for t in test_link test_emu test_integration; do
+    "$TOP/build/tsan/bin/$t" --gtest_brief=1
+  done
 }
 
 run_fuzzers() {
@@ -86,5 +99,6 @@ case "$cmd" in
          for b in "$TOP"/build/bin/bench_*; do [ -x "$b" ] && "$b" "$@"; done ;;
   run)   deps; run_app "$@" ;;
   fuzz)  deps; run_fuzzers ;;
-  *) echo "usage: $0 {deps|build|test|bench|run|fuzz}" >&2; exit 2 ;;
+  tsan)  deps; run_tsan ;;
+  *) echo "usage: $0 {deps|build|test|bench|run|fuzz|tsan}" >&2; exit 2 ;;
 esac

@@ -43,9 +43,34 @@ void RxReassembler::Feed(std::span<const uint8_t> chunk, FrameHandler& handler) 
   ProcessRxBuf(handler);
 }
 
+// Drops what cannot start a frame from the front of the buffer. Returns false when the buffer
+// holds only the beginning of a heartbeat, which the next chunk may complete.
+bool RxReassembler::SkipToFrameStart(FrameHandler& handler) {
+  while (fill_ > 0 && buf_[0] != kFrameStart) {
+    const size_t n = std::min(fill_, kHeartbeat.size());
+    if (std::memcmp(buf_.data(), kHeartbeat.data(), n) == 0) {
+      if (n < kHeartbeat.size()) return false;
+      handler.OnHeartbeat();
+      Consume(kHeartbeat.size());
+      continue;
+    }
+    size_t junk = 1;
+    while (junk < fill_ && buf_[junk] != kFrameStart && buf_[junk] != static_cast<uint8_t>(kHeartbeat[0])) ++junk;
+    skipped_ += junk;
+    Trace(trace_, "ProcessRxBuf skipped bytes outside a frame\n");
+    Consume(junk);
+  }
+  return true;
+}
+
+void RxReassembler::Consume(size_t n) {
+  std::memmove(buf_.data(), &buf_[n], fill_ - n);
+  fill_ -= n;
+}
+
 int RxReassembler::ProcessRxBuf(FrameHandler& handler) {
   int dispatched = 0;
-  while (fill_ >= 2 && buf_[0] == kFrameStart) {
+  while (SkipToFrameStart(handler) && fill_ >= 2) {
     const size_t length = buf_[1];
     const size_t need = length + 2;
     if (fill_ < need) break;  // the frame is not complete yet
@@ -59,8 +84,7 @@ int RxReassembler::ProcessRxBuf(FrameHandler& handler) {
       handler.OnPayload(std::span<const uint8_t>(&buf_[2], length - 1));
       ++dispatched;
     }
-    std::memmove(buf_.data(), &buf_[need], fill_ - need);
-    fill_ -= need;
+    Consume(need);
   }
   return dispatched;
 }

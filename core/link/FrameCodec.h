@@ -41,11 +41,14 @@ class FrameHandler {
   virtual ~FrameHandler() = default;
   // A frame with a good checksum: its payload, channel prefix first, checksum not included.
   virtual void OnPayload(std::span<const uint8_t> payload) = 0;
+  // A heartbeat found between frames (one at the start of a chunk is handled before reassembly).
+  virtual void OnHeartbeat() {}
 };
 
-// Reassembles frames from TCP chunks. Owns its 260-byte buffer. Bytes before a frame start stay
-// buffered until the buffer would overflow, then everything buffered is dropped; a frame with a
-// bad checksum is skipped by its length byte so framing stays in step.
+// Reassembles frames from TCP chunks. Owns its 260-byte buffer. A frame with a bad checksum is
+// skipped by its length byte so framing stays in step. Between frames, a heartbeat that arrived
+// glued to a frame is recognised and any other stray byte is skipped up to the next frame start,
+// so one noise byte cannot hold up every answer behind it.
 class RxReassembler {
  public:
   explicit RxReassembler(TraceSink* trace = nullptr) : trace_(trace) {}
@@ -57,11 +60,16 @@ class RxReassembler {
   int ProcessRxBuf(FrameHandler& handler);
 
   size_t Buffered() const { return fill_; }
+  size_t SkippedBytes() const { return skipped_; }
   void Clear() { fill_ = 0; }
 
  private:
+  bool SkipToFrameStart(FrameHandler& handler);
+  void Consume(size_t n);
+
   std::array<uint8_t, kNetBufferSize> buf_{};
   size_t fill_ = 0;
+  size_t skipped_ = 0;
   TraceSink* trace_;
 };
 

@@ -52,6 +52,7 @@ class Link : public PacketSink {
   Link& operator=(const Link&) = delete;
 
   LinkState& State() { return state_; }
+  const LinkState& State() const { return state_; }
   bool IsConnected() const { return state_.connected; }
   bool IsNetwork() const { return state_.network; }
   void SetNetwork(bool network) { state_.network = network; }

@@ -12,6 +12,7 @@ class NetChunkListener : public FrameHandler {
  public:
   virtual void EchoHeartbeat() = 0;  // send "$HB$" back
   virtual void HostBusy() = 0;       // the device serves another client
+  void OnHeartbeat() override { EchoHeartbeat(); }
 };
 
 // Applies the chunk rules: "$HB$" at the start of a chunk is echoed and skipped; "ISCONNECTED"

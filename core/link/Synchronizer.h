@@ -48,7 +48,9 @@ class Synchronizer {
  private:
   void RunWorker(bool write);
   bool Send(const Payload& p);
-  bool LinkGone() const { return !link_.IsConnected(); }
+  // A USB link whose reader failed stays nominally open but can carry nothing: treat it as gone,
+  // so a transfer never applies a half-read image.
+  bool LinkGone() const { return !link_.IsConnected() || link_.State().readThreadEnd; }
 
   Link& link_;
   DeviceModel& model_;
