@@ -53,7 +53,7 @@ run_tests() {
 
 # ThreadSanitizer over the threaded parts: the link, the emulator and their integration tests.
 run_tsan() {
-  configure_and_build "$TOP/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
+  cmake -S "$TOP" -B "$TOP/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
   cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
   for t in test_link test_emu test_integration; do

@@ -59,7 +59,7 @@ TEST_F(NetworkLink, BulkReadAsksInOrderAndMirrorsTheImage) {
   EXPECT_EQ(s.machine[5], 99);
   EXPECT_FALSE(s.deviceModified);
   EXPECT_EQ(conn->GetLink().GetSendMode(), SendMode::kQueued);
-  EXPECT_TRUE(conn->GetLink().PollingAllowed());
+  EXPECT_TRUE(Eventually([&] { return conn->GetLink().PollingAllowed(); }));
   EXPECT_EQ(conn->Sync().FinishTransfer(), std::nullopt);
 }
 
@@ -86,6 +86,7 @@ TEST_F(NetworkLink, AnotherProtocolVersionStopsBeforeTheImageAndDisconnects) {
   options.version = 23;
   Start(options);
   EXPECT_FALSE(conn->Sync().BulkRead());
+  EXPECT_TRUE(Eventually([&] { return Codes(emulator->Core()).size() >= 8; }));
   EXPECT_EQ(Codes(emulator->Core()), (std::vector<uint8_t>{0x80, 0x7F, 0x81, 0x7E, 0x80, 0x7F, 0x81, 0x7E}));
   EXPECT_EQ(conn->Sync().FinishTransfer(), std::optional<std::string>("E:NR490_17 通信版本不匹配!"));
   EXPECT_FALSE(conn->GetLink().IsConnected());
