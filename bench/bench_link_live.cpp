@@ -14,18 +14,19 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+nr::emu::EmulatorOptions LiveOptions(std::chrono::milliseconds latency = 0ms) {
+  nr::emu::EmulatorOptions o;
+  o.port = 0;
+  o.latency = latency;
+  return o;
+}
+
 struct Live {
-  explicit Live(nr::emu::EmulatorOptions options = Options()) : emulator(options) {
+  explicit Live(nr::emu::EmulatorOptions options = LiveOptions()) : emulator(options) {
     emulator.Start();
     conn.GetLink().SetNetwork(true);
     conn.GetLink().SetNetTarget("127.0.0.1", emulator.Port());
     conn.GetLink().ConnectLink();
-  }
-  static nr::emu::EmulatorOptions Options(std::chrono::milliseconds latency = 0ms) {
-    nr::emu::EmulatorOptions o;
-    o.port = 0;
-    o.latency = latency;
-    return o;
   }
   nr::LinkEvents events;
   nr::emu::Emulator emulator;
@@ -70,7 +71,7 @@ void BM_QueuedWritesPerSecond(benchmark::State& state) {
 BENCHMARK(BM_QueuedWritesPerSecond)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_DragAgainstASlowDevice(benchmark::State& state) {
-  Live live(Live::Options(5ms));
+  Live live(LiveOptions(5ms));
   double packets = 0, lagMs = 0;
   for (auto _ : state) {
     live.emulator.Core().ClearLog();

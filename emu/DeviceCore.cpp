@@ -256,17 +256,21 @@ Bytes DeviceCore::ReadBlock(uint8_t code, std::span<const uint8_t> p, std::span<
   const size_t offset = GetBE16(&p[1]);
   size_t n = std::min<size_t>(p[3], kMaxReadBlock);
   n = offset < memory.size() ? std::min(n, memory.size() - offset) : 0;
-  Bytes reply{code, p[1], p[2], static_cast<uint8_t>(n)};
-  if (n > 0) reply.insert(reply.end(), memory.begin() + static_cast<long>(offset),
-                          memory.begin() + static_cast<long>(offset + n));
+  // Sized up front and filled by copy: GCC's bounds warnings misfire on inserts into a short vector.
+  Bytes reply(4 + n);
+  reply[0] = code;
+  reply[1] = p[1];
+  reply[2] = p[2];
+  reply[3] = static_cast<uint8_t>(n);
+  if (n > 0) std::copy_n(memory.begin() + static_cast<long>(offset), n, reply.begin() + 4);
   return reply;
 }
 
 Bytes DeviceCore::TextReply(uint8_t code, const std::string& text) const {
-  Bytes reply{code};
   const size_t n = std::min(text.size(), kMaxText);
-  reply.insert(reply.end(), text.begin(), text.begin() + static_cast<long>(n));
-  reply.push_back(0);
+  Bytes reply(n + 2, 0);  // code, text, NUL
+  reply[0] = code;
+  std::copy_n(text.begin(), n, reply.begin() + 1);
   return reply;
 }
 

@@ -78,8 +78,8 @@ class EmulatedHidDevice final : public HidDevice {
   int Read(std::span<uint8_t> buffer, int timeoutMs) override {
     std::unique_lock lock(shared_->mutex);
     const Clock::time_point start = Clock::now();
-    const std::optional<Clock::time_point> deadline =
-        timeoutMs >= 0 ? std::optional(start + Millis(timeoutMs)) : std::nullopt;
+    const bool waitForever = timeoutMs < 0;
+    const Clock::time_point deadline = start + Millis(waitForever ? 0 : timeoutMs);
     for (;;) {
       const Clock::time_point now = Clock::now();
       if (!Alive(now)) return -1;
@@ -92,9 +92,9 @@ class EmulatedHidDevice final : public HidDevice {
         if (silent) continue;  // a device that has gone quiet sends nothing, not even late answers
         return Deliver(reply, buffer);
       }
-      if (deadline && now >= *deadline) return 0;
+      if (!waitForever && now >= deadline) return 0;
 
-      Clock::time_point wake = deadline ? *deadline : now + kMaxWaitSlice;
+      Clock::time_point wake = waitForever ? now + kMaxWaitSlice : deadline;
       if (!queue_.empty()) wake = std::min(wake, queue_.front().first);
       if (const auto due = shared_->core->NextDue(session_)) wake = std::min(wake, *due);
       if (const auto drop = faults_.DropTime()) wake = std::min(wake, *drop);
