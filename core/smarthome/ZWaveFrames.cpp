@@ -1,0 +1,61 @@
+#include "smarthome/ZWaveFrames.h"
+
+namespace nr {
+
+std::vector<uint8_t> BuildSerialFrame(uint8_t function, std::span<const uint8_t> parameters) {
+  std::vector<uint8_t> frame{0x01, static_cast<uint8_t>(parameters.size() + 3), 0x00, function};
+  frame.insert(frame.end(), parameters.begin(), parameters.end());
+  uint8_t checksum = 0xFF;
+  for (size_t i = 1; i < frame.size(); ++i) checksum ^= frame[i];
+  frame.push_back(checksum);
+  return frame;
+}
+
+std::vector<uint8_t> BuildGetInitData() { return BuildSerialFrame(zwave::kGetInitData, {}); }
+
+std::vector<uint8_t> BuildSetDefault() {
+  const uint8_t p[] = {0x02};
+  return BuildSerialFrame(zwave::kSetDefault, p);
+}
+
+std::vector<uint8_t> BuildSetPlug(int node, int value) {
+  const uint8_t v = static_cast<uint8_t>(value);
+  const uint8_t callback = v >= 0x80 && v <= 0xFE ? 0x44 : 0x43;
+  const uint8_t p[] = {static_cast<uint8_t>(node), 0x03, 0x20, 0x01, v, 0x25, callback};
+  return BuildSerialFrame(zwave::kSendData, p);
+}
+
+std::vector<uint8_t> BuildStartAdding() {
+  const uint8_t p[] = {0x01, 0x30};
+  return BuildSerialFrame(zwave::kAddNode, p);
+}
+
+std::vector<uint8_t> BuildStartRemoving() {
+  const uint8_t p[] = {0x01, 0x09};
+  return BuildSerialFrame(zwave::kRemoveNode, p);
+}
+
+std::vector<uint8_t> BuildStopRemoving() {
+  const uint8_t p[] = {0x05};
+  return BuildSerialFrame(zwave::kRemoveNode, p);
+}
+
+std::vector<uint8_t> BuildAbort(uint8_t function) {
+  const uint8_t p[] = {0x05, 0x00};
+  return BuildSerialFrame(function, p);
+}
+
+std::vector<uint8_t> BuildOperationFrame(int operation, int a, int b) {
+  switch (operation) {
+    case zwave::kSendData:
+      return BuildSetPlug(a, b);
+    case zwave::kAddNode:
+      return BuildStartAdding();
+    case zwave::kRemoveNode:
+      return BuildStartRemoving();
+    default:
+      return {};
+  }
+}
+
+}  // namespace nr

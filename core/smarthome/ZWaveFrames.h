@@ -1,0 +1,36 @@
+#pragma once
+// Z-Wave Serial API request frames that the application sends to the controller module inside
+// the device: SOF 01, LEN, TYPE 00, function, parameters, checksum (FF XOR LEN..last parameter).
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace nr {
+
+namespace zwave {
+inline constexpr uint8_t kGetInitData = 0x02;
+inline constexpr uint8_t kSendData = 0x13;
+inline constexpr uint8_t kSetDefault = 0x42;
+inline constexpr uint8_t kAddNode = 0x4A;
+inline constexpr uint8_t kRemoveNode = 0x4B;
+inline constexpr uint8_t kAck = 0x06;
+}  // namespace zwave
+
+std::vector<uint8_t> BuildSerialFrame(uint8_t function, std::span<const uint8_t> parameters);
+
+std::vector<uint8_t> BuildGetInitData();
+std::vector<uint8_t> BuildSetDefault();
+// Basic-class set of a plug; values 80..FE (infrared keys) use their own callback id.
+std::vector<uint8_t> BuildSetPlug(int node, int value);
+std::vector<uint8_t> BuildStartAdding();
+std::vector<uint8_t> BuildStartRemoving();
+std::vector<uint8_t> BuildStopRemoving();
+// Aborts the running operation 13, 4A or 4B (the wait dialog's forced stop).
+std::vector<uint8_t> BuildAbort(uint8_t function);
+
+// The frame a device operation sends at once (13: set node a to value b; 4A: start adding;
+// 4B: start removing); empty for other operations.
+std::vector<uint8_t> BuildOperationFrame(int operation, int a, int b);
+
+}  // namespace nr
