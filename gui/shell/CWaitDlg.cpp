@@ -9,6 +9,7 @@
 #include <span>
 
 #include "link/Link.h"
+#include "smarthome/ZWaveFrames.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/DialogTexts.h"
@@ -25,18 +26,8 @@ constexpr int kKeyPositionBase = 192;
 }  // namespace
 
 std::vector<uint8_t> AbortFrame(int kind) {
-  if (kind != kZWaveSendData && kind != kZWaveAddNode && kind != kZWaveRemoveNode) return {};
-  constexpr uint8_t kSof = 0x01;
-  constexpr uint8_t kRequest = 0x00;
-  const uint8_t data[] = {static_cast<uint8_t>(kind), 0x05, 0x00};
-  // Length counts type, data and checksum; the checksum is FF XOR every byte from the length on.
-  const auto length = static_cast<uint8_t>(1 + std::size(data) + 1);
-  std::vector<uint8_t> frame{kSof, length, kRequest};
-  frame.insert(frame.end(), std::begin(data), std::end(data));
-  uint8_t checksum = 0xFF;
-  for (size_t i = 1; i < frame.size(); ++i) checksum ^= frame[i];
-  frame.push_back(checksum);
-  return frame;
+  if (kind != zwave::kSendData && kind != zwave::kAddNode && kind != zwave::kRemoveNode) return {};
+  return BuildAbort(static_cast<uint8_t>(kind));
 }
 
 CWaitDlg::CWaitDlg(QWidget* parent) : QDialog(parent) {
@@ -157,7 +148,7 @@ void WaitDialogOwner::SetText(const QString& text, const QColor& color) {
 void WaitDialogOwner::ForceStop() {
   const std::vector<uint8_t> frame = AbortFrame(kind_);
   if (!frame.empty()) ctx_.GetLink().SendZWaveFrame(std::span<const uint8_t>(frame));
-  if (kind_ == kZWaveSendData && argument2_ >= kKeyPositionBase && argument2_ <= 255)
+  if (kind_ == zwave::kSendData && argument2_ >= kKeyPositionBase && argument2_ <= 255)
     emit plugKeyReset(argument1_, argument2_ - kKeyPositionBase);
   emit forcedStop(kind_);
 }

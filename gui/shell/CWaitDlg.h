@@ -22,14 +22,8 @@ namespace nr::gui {
 
 class AppContext;
 
-// Z-Wave operations the wait dialog knows how to abort.
-inline constexpr int kZWaveSendData = 0x13;
-inline constexpr int kZWaveAddNode = 0x4A;
-inline constexpr int kZWaveRemoveNode = 0x4B;
-
-// The Serial API request that aborts a running operation of this kind (function kind with the
-// parameters 05 00), framed as SOF, length, type, data, checksum; empty for kinds that have no
-// abort.
+// The Serial API request that aborts a running operation of this kind (set a plug 13, add a
+// node 4A, remove a node 4B); empty for operations that have no abort.
 std::vector<uint8_t> AbortFrame(int kind);
 
 class CWaitDlg : public QDialog {
