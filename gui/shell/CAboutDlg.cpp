@@ -13,6 +13,7 @@
 #include <span>
 
 #include "shell/AppContext.h"
+#include "shell/DialogTexts.h"
 
 namespace nr::gui {
 namespace {
@@ -73,7 +74,7 @@ DeviceInfoLines DeviceInfoText(const DeviceInfo& info, const DeviceStatus& statu
 }
 
 CAboutDlg::CAboutDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
-  setProperty("dialogNumber", kDialogNumber);
+  setProperty(kDialogNumberProperty, kDialogNumber);
   setWindowTitle(ctx_.T(kTitle));
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(240, 250, 255));
