@@ -1,0 +1,90 @@
+#include "eq/EqSetTable.h"
+
+#include <array>
+
+#include "link/EqLayout.h"
+
+namespace nr::gui {
+namespace {
+
+struct SetNames {
+  const char* zh;
+  const char* en;
+};
+
+constexpr std::array<SetNames, 7> kFirstNames{{
+    {"话筒A均衡", "Mic A EQ"},
+    {"话筒B均衡", "Mic B EQ"},
+    {"回声A均衡", "Echo A EQ"},
+    {"回声B均衡", "Echo B EQ"},
+    {"混响A均衡", "Reverb A EQ"},
+    {"混响B均衡", "Reverb B EQ"},
+    {"音乐均衡", "Music EQ"},
+}};
+
+template <size_t N>
+int At(const int (&freqs)[N], int band) {
+  if (band < 0) return freqs[0];
+  return band < static_cast<int>(N) ? freqs[band] : freqs[N - 1];
+}
+
+}  // namespace
+
+QString EqSetTable::Name(int set, int language) {
+  const bool english = language == 1;
+  if (set >= 0 && set <= 6) {
+    const SetNames& n = kFirstNames[static_cast<size_t>(set)];
+    return QString::fromUtf8(english ? n.en : n.zh);
+  }
+  if (IsChannelSet(set)) {
+    const int channel = set - kChannelFirst + 1;
+    return english ? QStringLiteral("CH%1 EQ").arg(channel) : QStringLiteral("通道%1均衡").arg(channel);
+  }
+  if (set == kRecordEqSet) return english ? QStringLiteral("Record EQ") : QStringLiteral("录音均衡");
+  if (set >= 16 && set <= 23) {
+    const int channel = set - 15;
+    // The advanced sets share their English names with the channel sets.
+    return english ? QStringLiteral("CH%1 EQ").arg(channel) : QStringLiteral("通道%1高级均衡").arg(channel);
+  }
+  return {};
+}
+
+int EqSetTable::Bands(int set) { return EqSetInfo(set).bands; }
+
+int EqSetTable::Grabbable(int set) {
+  if (IsChannelSet(set)) return kCompositeBand + 1;
+  return Bands(set);
+}
+
+int EqSetTable::DefaultFrequency(int set, int band) {
+  static constexpr int kMic[15] = {25, 40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300, 10000, 16000};
+  static constexpr int kEffect[7] = {50, 100, 200, 400, 800, 1600, 3200};
+  static constexpr int kMusic[10] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+  static constexpr int kOutput[13] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000, 16000, 16000, 16000};
+  static constexpr int kRecord[5] = {50, 100, 200, 400, 800};
+  static constexpr int kAdvanced[8] = {62, 125, 250, 500, 1000, 2000, 4000, 8000};
+  if (set == 0 || set == 1) return At(kMic, band);
+  if (set >= 2 && set <= 5) return At(kEffect, band);
+  if (set == 6) return At(kMusic, band);
+  if (set == kRecordEqSet) return At(kRecord, band);
+  if (set >= 16 && set <= 23) return At(kAdvanced, band);
+  return At(kOutput, band);
+}
+
+int EqSetTable::OwnedRecords(int set) {
+  if (set == kRecordEqSet) return kRecordEqBands;
+  if (set < 0 || set >= kEqSetCount) return 0;
+  return EqSetInfo(set).slotCount;
+}
+
+int EqSetTable::CopyCount(int set) {
+  if (set == 0 || set == 1) return 15;
+  if (set >= 2 && set <= 5) return 7;
+  if (set == 6) return 10;
+  if (IsChannelSet(set)) return 9;
+  if (set == kRecordEqSet) return kRecordEqBands;
+  if (set >= 16 && set <= 23) return 8;
+  return 0;
+}
+
+}  // namespace nr::gui

@@ -1,0 +1,31 @@
+#pragma once
+// What the EQ pages know about each of the device's 24 equaliser sets beyond their image layout:
+// the name shown on the panel, how many bands the mouse can grab, the frequencies a freshly
+// laid-out set starts from, and how many band records a copy moves.
+#include <QString>
+
+namespace nr::gui {
+
+class EqSetTable {
+ public:
+  static constexpr int kChannelFirst = 7;
+  static constexpr int kChannelLast = 14;
+  static constexpr int kCompositeBand = 9;  // the crossover band of a channel set
+  static constexpr int kPartnerCount = 3;   // its partner sections follow it (10, 11, 12)
+
+  // Name in the language (0 Chinese, 1 English); "" for a number outside 0..23.
+  static QString Name(int set, int language);
+  // Bands the panel lays out (13 for a number outside 0..23).
+  static int Bands(int set);
+  // Bands the mouse can hit: the channel sets hide their partner sections.
+  static int Grabbable(int set);
+  // Starting frequency of a band when a set is laid out: the frequencies a reset flattens to.
+  static int DefaultFrequency(int set, int band);
+  static bool IsChannelSet(int set) { return set >= kChannelFirst && set <= kChannelLast; }
+  // Band records the set owns in the EQ table (or in the record EQ's own storage).
+  static int OwnedRecords(int set);
+  // Records a set-to-set copy moves when this set takes part (before the destination's limit).
+  static int CopyCount(int set);
+};
+
+}  // namespace nr::gui
