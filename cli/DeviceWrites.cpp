@@ -1,0 +1,263 @@
+#include "DeviceWrites.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "eq/BandWrites.h"
+#include "link/Commands.h"
+#include "link/EqLayout.h"
+#include "link/ParamTable.h"
+
+namespace nr::cli {
+namespace {
+
+constexpr long long kMaxByte = 255;
+constexpr long long kMaxFilterType = 21;
+constexpr long long kMaxFreq = 65535;
+constexpr int kModeSlots = 4;
+// The band record keeps gain + 15 dB in tenths and Q in thousandths, both unsigned 16-bit: a
+// band outside this could be sent to the DSP but not stored, and the two would disagree.
+constexpr float kMinGainDb = -15.0f;
+constexpr float kMinQ = 0.001f;
+constexpr float kMaxQ = 65.535f;
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+std::string Hex2(int value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string PairName(int module, int index) {
+  return "module " + std::to_string(module) + ", index " + Hex2(index);
+}
+
+bool StartsWithHexPrefix(std::string_view text) {
+  return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
+CommandArgs PositionalsOnly(std::span<const std::string> args, size_t min, size_t max) {
+  const CommandArgs parsed = ParseCommandArgs(args, {});
+  ExpectPositionals(parsed, min, max);
+  return parsed;
+}
+
+float ParseFloatValue(std::string_view text, std::string_view what) {
+  const float value = static_cast<float>(ParseFiniteArg(text, what));
+  if (!std::isfinite(value)) throw UsageError(std::string(what) + " is too large: " + Quoted(text));
+  return value;
+}
+
+// One word of a block: up to eight hexadecimal digits, with or without 0x.
+void AppendHexWord(std::string_view text, std::vector<uint8_t>& out) {
+  std::string_view digits = StartsWithHexPrefix(text) ? text.substr(2) : text;
+  uint32_t word = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), word, 16);
+  if (digits.empty() || digits.size() > 8 || ec != std::errc() || end != digits.data() + digits.size())
+    throw UsageError("WORD must be up to 8 hexadecimal digits, not " + Quoted(text));
+  out.push_back(static_cast<uint8_t>(word >> 24));
+  out.push_back(static_cast<uint8_t>(word >> 16));
+  out.push_back(static_cast<uint8_t>(word >> 8));
+  out.push_back(static_cast<uint8_t>(word));
+}
+
+std::vector<std::string_view> SplitWords(std::string_view line) {
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+  while (i < line.size()) {
+    while (i < line.size() && blank(line[i])) ++i;
+    const size_t start = i;
+    while (i < line.size() && !blank(line[i])) ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+// Writes wait in the queue, where a later value of a parameter takes the place of an earlier
+// one. A mode switch must see exactly the writes before it and none after, so the queue is
+// emptied on both sides of it.
+bool Drain(DeviceLink& link) {
+  link.GetLink().WaitUntilIdle(kDrainWait);
+  if (link.Alive()) return true;
+  link.Fail("lost the connection");
+  return false;
+}
+
+std::string SlotName(int slot) { return "M" + std::to_string(slot + 1); }
+
+}  // namespace
+
+long long ParseNumberArg(std::string_view text, std::string_view what, long long min, long long max) {
+  if (!StartsWithHexPrefix(text)) return ParseIntegerArg(text, what, min, max);
+  const std::string_view digits = text.substr(2);
+  unsigned long long value = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (ec == std::errc::invalid_argument || end != digits.data() + digits.size())
+    throw UsageError(std::string(what) + " must be a whole number, not " + Quoted(text));
+  if (ec == std::errc::result_out_of_range || value > static_cast<unsigned long long>(max) ||
+      static_cast<long long>(value) < min)
+    throw UsageError(std::string(what) + " must be between " + std::to_string(min) + " and " + std::to_string(max) +
+                     ", not " + Quoted(text));
+  return static_cast<long long>(value);
+}
+
+WriteRequest ParseSet(std::span<const std::string> args) {
+  const CommandArgs parsed = PositionalsOnly(args, 3, 3);
+  WriteRequest r;
+  r.kind = WriteRequest::Kind::kSet;
+  r.module = static_cast<int>(ParseNumberArg(parsed.positional[0], "MODULE", 0, kMaxByte));
+  r.index = static_cast<int>(ParseNumberArg(parsed.positional[1], "INDEX", 0, kMaxByte));
+  const int rowNumber = FindParamRow(r.module, r.index);
+  if (rowNumber < 0) throw UsageError("there is no parameter with " + PairName(r.module, r.index));
+  const ParamRow& row = ParamRows()[static_cast<size_t>(rowNumber)];
+  if (row.type == ValueType::kBlock)
+    throw UsageError("the parameter with " + PairName(r.module, r.index) + " has no single value; write it with block");
+
+  const std::string& text = parsed.positional[2];
+  switch (row.type) {
+    case ValueType::kFloat:
+      r.floatValue = true;
+      r.realValue = ParseFloatValue(text, "VALUE");
+      break;
+    case ValueType::kMillis:
+      r.floatValue = true;
+      r.realValue = ParseFloatValue(text, "VALUE (milliseconds)");
+      if (r.realValue < 0.0f) throw UsageError("VALUE (milliseconds) must not be negative, not " + Quoted(text));
+      break;
+    case ValueType::kByte:
+      // Only the low byte reaches the device: anything larger would arrive as another value.
+      r.intValue = static_cast<int>(ParseNumberArg(text, "VALUE", 0, kMaxByte));
+      break;
+    default:
+      r.intValue = static_cast<int>(ParseNumberArg(text, "VALUE (a whole number)", INT32_MIN, INT32_MAX));
+      break;
+  }
+  return r;
+}
+
+WriteRequest ParseBlock(std::span<const std::string> args) {
+  const CommandArgs parsed = PositionalsOnly(args, 3, SIZE_MAX);
+  if (parsed.positional.size() > 2 + static_cast<size_t>(kMaxDspWords))
+    throw UsageError("a block holds at most " + std::to_string(kMaxDspWords) + " words, not " +
+                     std::to_string(parsed.positional.size() - 2));
+  WriteRequest r;
+  r.kind = WriteRequest::Kind::kBlock;
+  r.module = static_cast<int>(ParseNumberArg(parsed.positional[0], "MODULE", 0, kMaxByte));
+  r.index = static_cast<int>(ParseNumberArg(parsed.positional[1], "INDEX", 0, kMaxByte));
+  for (size_t i = 2; i < parsed.positional.size(); ++i) AppendHexWord(parsed.positional[i], r.words);
+  const int rowNumber = FindParamRow(r.module, r.index);
+  if (rowNumber >= 0) {
+    const ParamRow& row = ParamRows()[static_cast<size_t>(rowNumber)];
+    const size_t count = r.words.size() / 4;
+    if (count > row.words)
+      throw UsageError("the record with " + PairName(r.module, r.index) + " holds " + std::to_string(row.words) +
+                       (row.words == 1 ? " word" : " words") + ", not " + std::to_string(count));
+  }
+  return r;
+}
+
+WriteRequest ParseEq(std::span<const std::string> args) {
+  const CommandArgs parsed = PositionalsOnly(args, 6, 6);
+  WriteRequest r;
+  r.kind = WriteRequest::Kind::kEq;
+  r.set = static_cast<int>(ParseNumberArg(parsed.positional[0], "SET", 0, kEqSetCount - 1));
+  const EqSetLayout layout = EqSetInfo(r.set);
+  const int bands = r.set == kRecordEqSet ? kRecordEqBands : layout.slotCount;
+  r.band = static_cast<int>(ParseNumberArg(parsed.positional[1], "BAND (of set " + std::to_string(r.set) + ")", 0, bands - 1));
+  r.type = static_cast<int>(ParseNumberArg(parsed.positional[2], "TYPE", 0, kMaxFilterType));
+  r.freq = static_cast<int>(ParseNumberArg(parsed.positional[3], "FREQ (Hz)", 1, kMaxFreq));
+  r.gain = ParseFloatValue(parsed.positional[4], "GAIN (dB)");
+  if (r.gain < kMinGainDb)
+    throw UsageError("GAIN (dB) must be at least -15 (the band record holds no less), not " + Quoted(parsed.positional[4]));
+  r.q = ParseFloatValue(parsed.positional[5], "Q");
+  if (!(r.q >= kMinQ && r.q <= kMaxQ))
+    throw UsageError("Q must be between 0.001 and 65.535, not " + Quoted(parsed.positional[5]));
+  return r;
+}
+
+WriteRequest ParseMode(std::span<const std::string> args) {
+  const CommandArgs parsed = PositionalsOnly(args, 2, 2);
+  WriteRequest r;
+  r.kind = WriteRequest::Kind::kMode;
+  const std::string& action = parsed.positional[0];
+  if (action == "load")
+    r.action = ModeAction::kLoad;
+  else if (action == "store")
+    r.action = ModeAction::kStore;
+  else if (action == "factory")
+    r.action = ModeAction::kFactory;
+  else
+    throw UsageError("the mode action is load, store or factory, not " + Quoted(action));
+  r.slot = static_cast<int>(ParseNumberArg(parsed.positional[1], "N (mode slot)", 1, kModeSlots)) - 1;
+  return r;
+}
+
+bool ParseBatchLine(std::string_view line, WriteRequest& request) {
+  if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+  const std::vector<std::string_view> words = SplitWords(line);
+  if (words.empty()) return false;
+  const std::vector<std::string> args(words.begin() + 1, words.end());
+  const std::string_view name = words[0];
+  if (name == "set")
+    request = ParseSet(args);
+  else if (name == "block")
+    request = ParseBlock(args);
+  else if (name == "eq")
+    request = ParseEq(args);
+  else if (name == "mode")
+    request = ParseMode(args);
+  else
+    throw UsageError("unknown command " + Quoted(name) + " (a line holds set, block, eq or mode)");
+  return true;
+}
+
+int ExecuteWrite(DeviceLink& link, const WriteRequest& r, std::string& message) {
+  DeviceSession& session = link.Session();
+  switch (r.kind) {
+    case WriteRequest::Kind::kSet:
+      if (r.floatValue)
+        session.SetParam(r.module, r.index, r.realValue);
+      else
+        session.SetParam(r.module, r.index, r.intValue);
+      return kExitOk;
+    case WriteRequest::Kind::kBlock:
+      if (!session.WriteParamBlock(r.module, r.index, r.words)) {
+        message = "the block for " + PairName(r.module, r.index) + " was refused (longer than its record)";
+        return kExitUsage;
+      }
+      return kExitOk;
+    case WriteRequest::Kind::kEq:
+      SetEqBand(session, r.set, r.band, r.type, r.freq, r.gain, r.q);
+      return kExitOk;
+    case WriteRequest::Kind::kMode:
+      break;
+  }
+
+  if (!Drain(link)) return kExitFailure;
+  if (r.action == ModeAction::kStore) {
+    link.Model().Update([&](DeviceState& s) {
+      s.deviceModified = false;
+      s.currentMode = r.slot;
+    });
+    session.Send(BuildStoreMode(r.slot));
+    return Drain(link) ? kExitOk : kExitFailure;
+  }
+  // Load and factory: the device answers with the same code and then expects to be read again;
+  // the connection starts that read itself, and the command ends when it has finished.
+  const uint64_t seen = link.TransfersFinished();
+  link.Model().Update([&](DeviceState& s) {
+    s.status.Clear();
+    s.currentMode = r.slot;
+  });
+  link.GetLink().SetPollingAllowed(false);
+  const bool load = r.action == ModeAction::kLoad;
+  session.Send(load ? BuildLoadMode(r.slot) : BuildFactoryMode(r.slot));
+  return link.AwaitTransferAfter(seen, (load ? "load mode " : "restore mode ") + SlotName(r.slot));
+}
+
+}  // namespace nr::cli
