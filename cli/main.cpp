@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CommandTable.h"
+#include "DeviceCommands.h"
 #include "Offline.h"
 
 namespace nr::cli {
@@ -169,5 +170,6 @@ int main(int argc, char** argv) {
   const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
   nr::cli::CommandTable table;
   nr::cli::RegisterOfflineCommands(table);
+  nr::cli::RegisterDeviceCommands(table);
   return nr::cli::RunCommandLine(table, words, std::cout, std::cerr);
 }

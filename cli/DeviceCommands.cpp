@@ -1,0 +1,385 @@
+#include "DeviceCommands.h"
+
+#include <csignal>
+#include <iostream>
+#include <ostream>
+#include <thread>
+
+#include "DeviceLink.h"
+#include "DeviceReport.h"
+#include "DeviceWrites.h"
+#include "link/Commands.h"
+#include "shell/AtomicFile.h"
+#include "shell/ModeFile.h"
+
+namespace nr::cli {
+namespace {
+
+constexpr int kRemoteFileSize = 30;
+// A batch keeps at most this many packets waiting, so its writes never run far ahead.
+constexpr size_t kBatchWindow = 16;
+constexpr std::chrono::milliseconds kMonitorPeriod{500};
+
+const std::string kConnectionNote =
+    "\n"
+    "Connects over USB unless --net is given, identifies the device and refuses one that speaks\n"
+    "another protocol version (exit status 1). Exit status: 0 done, 1 link failure (no device,\n"
+    "refused, time-out, lost, version), 2 usage, 3 file refused or not written.\n";
+
+void ExpectNoArguments(std::span<const std::string> words) {
+  ExpectPositionals(ParseCommandArgs(words, {}), 0, 0);
+}
+
+std::string ModeFileReason(const std::string& path, const ModeFileResult& result) {
+  // The reasons of files that could not be opened or written name the path themselves.
+  if (result.error == ModeFileError::kCannotOpen || result.error == ModeFileError::kCannotWrite) return result.message;
+  return path + ": " + result.message;
+}
+
+int RunInfo(const CommandContext& ctx, std::span<const std::string> words) {
+  ExpectNoArguments(words);
+  DeviceLink link(ctx, "info");
+  if (const int status = link.Open(true)) return status;
+  WriteDeviceInfo(ctx.out, link.Model().Snapshot());
+  return link.Finish();
+}
+
+int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
+  const CommandArgs args = ParseCommandArgs(words, {});
+  ExpectPositionals(args, 1, 1);
+  const std::string& path = args.positional[0];
+  DeviceLink link(ctx, "pull");
+  if (const int status = link.Open(true)) return status;
+  const ModeFileResult written = WriteModeFile(path, link.Model());
+  const int closed = link.Finish();
+  if (!written.ok()) return link.Report(kExitRefused, ModeFileReason(path, written));
+  return closed;
+}
+
+int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
+  static constexpr OptionSpec kOptions[] = {{"--store", true}};
+  const CommandArgs args = ParseCommandArgs(words, kOptions);
+  ExpectPositionals(args, 1, 1);
+  const std::string& path = args.positional[0];
+  int slot = -1;
+  if (args.Has("--store")) slot = static_cast<int>(ParseNumberArg(args.options.find("--store")->second, "--store", 1, 4)) - 1;
+
+  DeviceLink link(ctx, "push");
+  // A file that will be refused must not cost a connection: check it before connecting.
+  {
+    DeviceModel scratch;
+    const ModeFileResult check = ReadModeFile(path, scratch);
+    if (!check.ok()) return link.Report(kExitRefused, ModeFileReason(path, check));
+  }
+  if (const int status = link.Open()) return status;
+  // Read again now that the module is known: the input source is kept within its sources.
+  const ModeFileResult read = ReadModeFile(path, link.Model());
+  if (!read.ok()) {
+    link.Finish();
+    return link.Report(kExitRefused, ModeFileReason(path, read));
+  }
+  link.Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot; });
+  const int status = link.WriteAll();
+  if (status != kExitOk) return status;
+  return link.Finish();
+}
+
+// set, block, eq and mode: parse everything first, so a usage error never touches the device.
+int RunWrite(const CommandContext& ctx, std::string_view name, const WriteRequest& request) {
+  DeviceLink link(ctx, name);
+  if (const int status = link.Open()) return status;
+  std::string message;
+  const int status = ExecuteWrite(link, request, message);
+  if (status == kExitFailure) return status;
+  const int closed = link.Finish();
+  if (status == kExitUsage) return link.Report(kExitUsage, message);
+  return closed;
+}
+
+int RunSet(const CommandContext& ctx, std::span<const std::string> words) {
+  return RunWrite(ctx, "set", ParseSet(words));
+}
+int RunBlock(const CommandContext& ctx, std::span<const std::string> words) {
+  return RunWrite(ctx, "block", ParseBlock(words));
+}
+int RunEq(const CommandContext& ctx, std::span<const std::string> words) {
+  return RunWrite(ctx, "eq", ParseEq(words));
+}
+int RunMode(const CommandContext& ctx, std::span<const std::string> words) {
+  return RunWrite(ctx, "mode", ParseMode(words));
+}
+
+int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
+  ExpectNoArguments(words);
+  DeviceLink link(ctx, "batch");
+  if (const int status = link.Open()) return status;
+  bool allGood = true;
+  int lineNumber = 0;
+  for (std::string line; std::getline(std::cin, line);) {
+    ++lineNumber;
+    WriteRequest request;
+    std::string message;
+    int status = kExitOk;
+    try {
+      if (!ParseBatchLine(line, request)) continue;
+      status = ExecuteWrite(link, request, message);
+    } catch (const UsageError& e) {
+      status = kExitUsage;
+      message = e.what();
+    }
+    if (status == kExitFailure) {
+      ctx.err << "nrctl batch: stopped at line " << lineNumber << "\n";
+      return kExitFailure;
+    }
+    if (status == kExitUsage) {
+      ctx.err << "line " << lineNumber << ": " << message << "\n";
+      allGood = false;
+      continue;
+    }
+    if (!link.WaitForQueueBelow(kBatchWindow)) {
+      link.Fail("lost the connection at line " + std::to_string(lineNumber));
+      return kExitFailure;
+    }
+  }
+  if (std::cin.bad()) {
+    link.Finish();
+    return link.Fail("cannot read standard input");
+  }
+  if (const int status = link.Finish()) return status;
+  return allGood ? kExitOk : kExitUsage;
+}
+
+int QueryStatusOnce(DeviceLink& link, std::ostream& out) {
+  if (!link.QueryAndWait(BuildQueryStatus())) {
+    if (!link.Alive()) return link.Fail("lost the connection");
+    return link.Fail("the device did not answer the status query");
+  }
+  WriteDeviceStatus(out, link.Model().Read([](const DeviceState& s) { return s.status; }));
+  return kExitOk;
+}
+
+int RunStatus(const CommandContext& ctx, std::span<const std::string> words) {
+  ExpectNoArguments(words);
+  DeviceLink link(ctx, "status");
+  if (const int status = link.Open()) return status;
+  const int queried = QueryStatusOnce(link, ctx.out);
+  if (queried != kExitOk) {
+    if (link.Alive()) link.GetLink().Close(true);
+    return queried;
+  }
+  return link.Finish();
+}
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+void RequestStop(int) { g_stopRequested = 1; }
+
+// Catches SIGINT and SIGTERM for its lifetime, so monitor can say goodbye to the device.
+class StopSignals {
+ public:
+  StopSignals() {
+    g_stopRequested = 0;
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~StopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  bool Requested() const { return g_stopRequested != 0; }
+
+ private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
+
+int RunMonitor(const CommandContext& ctx, std::span<const std::string> words) {
+  ExpectNoArguments(words);
+  const StopSignals stop;
+  DeviceLink link(ctx, "monitor");
+  if (const int status = link.Open()) return status;
+  auto next = std::chrono::steady_clock::now();
+  while (!stop.Requested()) {
+    if (link.QueryAndWait(BuildQueryStatus())) {
+      WriteDeviceStatus(ctx.out, link.Model().Read([](const DeviceState& s) { return s.status; }));
+      ctx.out << std::endl;
+    } else if (!link.Alive()) {
+      return link.Fail("lost the connection");
+    } else {
+      ctx.err << "nrctl monitor: no answer to the status query\n";
+    }
+    next += kMonitorPeriod;
+    while (!stop.Requested() && std::chrono::steady_clock::now() < next)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return link.Finish();
+}
+
+int RemotePull(const CommandContext& ctx, const std::string& path) {
+  DeviceLink link(ctx, "remote");
+  if (const int status = link.Open(true)) return status;
+  const RemoteCodes codes = link.Model().Read([](const DeviceState& s) { return s.remote; });
+  const FileError error = WriteFileAtomically(path, codes);
+  const int closed = link.Finish();
+  if (error) return link.Report(kExitRefused, error.message);
+  return closed;
+}
+
+int RemotePush(const CommandContext& ctx, const std::string& path) {
+  DeviceLink link(ctx, "remote");
+  std::vector<uint8_t> bytes;
+  if (const FileError error = ReadFileLimited(path, kRemoteFileSize, bytes))
+    return link.Report(kExitRefused, error.message);
+  if (bytes.size() != static_cast<size_t>(kRemoteFileSize)) {
+    const std::string size = bytes.size() > static_cast<size_t>(kRemoteFileSize) ? "more than 30" : std::to_string(bytes.size());
+    return link.Report(kExitRefused, path + ": a remote file holds exactly 30 bytes, this one " + size);
+  }
+  if (const int status = link.Open()) return status;
+  RemoteCodes codes{};
+  std::copy(bytes.begin(), bytes.end(), codes.begin());
+  link.Model().Update([&](DeviceState& s) { s.remote = codes; });
+  link.Session().Send(BuildWriteRemote(codes));
+  return link.Finish();
+}
+
+int RunRemote(const CommandContext& ctx, std::span<const std::string> words) {
+  const CommandArgs args = ParseCommandArgs(words, {});
+  ExpectPositionals(args, 2, 2);
+  const std::string& action = args.positional[0];
+  if (action == "pull") return RemotePull(ctx, args.positional[1]);
+  if (action == "push") return RemotePush(ctx, args.positional[1]);
+  throw UsageError("the remote action is pull or push, not '" + action + "'");
+}
+
+}  // namespace
+
+void RegisterDeviceCommands(CommandTable& table) {
+  table.Add(Command{
+      "info",
+      "read the whole device and print its identification, mode and machine settings",
+      "",
+      "Reads everything the application reads after connecting and prints:\n"
+      "  module: NAME\n"
+      "  mcu version: TEXT\n"
+      "  dsp version: TEXT\n"
+      "  communication version: 24\n"
+      "  current mode: M1..M4\n"
+      "  machine settings: the 14 bytes in hex\n" +
+          kConnectionNote,
+      RunInfo,
+  });
+  table.Add(Command{
+      "pull",
+      "read the whole device into a mode file",
+      "FILE",
+      "Reads every parameter and writes FILE as a mode file (header, image, record EQ). The file is\n"
+      "replaced in one step: a failed write (status 3) leaves an earlier file as it was.\n" +
+          kConnectionNote,
+      RunPull,
+  });
+  table.Add(Command{
+      "push",
+      "write a mode file into the device, and store it in a mode slot",
+      "FILE [--store N]",
+      "Checks FILE (a refused file exits with status 3 before connecting), then writes the whole\n"
+      "image to the device.\n"
+      "\n"
+      "  --store N  afterwards make mode slot N (1..4) current and store the parameters there\n" +
+          kConnectionNote,
+      RunPush,
+  });
+  table.Add(Command{
+      "set",
+      "set one parameter",
+      "MODULE INDEX VALUE",
+      "MODULE and INDEX in decimal or 0x hexadecimal. VALUE is a whole number for percent, byte and\n"
+      "ten-thousandths parameters, a number for float and millisecond parameters. A pair the\n"
+      "parameter table does not know, or a record of several words (use block), exits with status 2.\n"
+      "Example: nrctl set 1 0x0E 51\n" +
+          kConnectionNote,
+      RunSet,
+  });
+  table.Add(Command{
+      "block",
+      "write ready-made words to a parameter record",
+      "MODULE INDEX WORD...",
+      "Each WORD is up to 8 hexadecimal digits (0x optional), sent big-endian; at most 13 words. A\n"
+      "block longer than its record exits with status 2; a pair without a record goes to the DSP\n"
+      "only.\n" +
+          kConnectionNote,
+      RunBlock,
+  });
+  table.Add(Command{
+      "eq",
+      "design and write one EQ band",
+      "SET BAND TYPE FREQ GAIN Q",
+      "  SET   EQ set 0..23\n"
+      "  BAND  0 .. the set's band slots - 1\n"
+      "  TYPE  filter type 0..21 (1 peaking, 2 low-pass, 3 high-pass, 4 low shelf, 5 high shelf)\n"
+      "  FREQ  whole hertz, 1..65535\n"
+      "  GAIN  dB, at least -15 (a negative gain needs no escaping)\n"
+      "  Q     0.001 .. 65.535\n" +
+          kConnectionNote,
+      RunEq,
+  });
+  table.Add(Command{
+      "mode",
+      "load, store or restore a device mode slot",
+      "load|store|factory N",
+      "N is the slot 1..4 (M1..M4). load and factory wait until the device has switched and its\n"
+      "parameters have been read again (at most 30 s); store saves the running parameters in slot N.\n" +
+          kConnectionNote,
+      RunMode,
+  });
+  table.Add(Command{
+      "batch",
+      "send set, block, eq and mode lines from standard input",
+      "",
+      "One command per line with the syntax of the commands of the same name; '#' starts a comment,\n"
+      "blank lines are skipped. Lines are carried out as they are read, as fast as the device takes\n"
+      "them. A bad line is reported on stderr as \"line N: reason\" and skipped; the rest still runs.\n"
+      "Exit status 0 when every line was good, 2 when any was bad (after all lines were processed),\n"
+      "1 when the link failed (processing stops there).\n" +
+          kConnectionNote,
+      RunBatch,
+  });
+  table.Add(Command{
+      "status",
+      "query the live status once and print it decoded",
+      "",
+      "Prints:\n"
+      "  meters: six level values (mic 1..4, music upper and lower)\n"
+      "  decoder: the input format name (unknown (N) for numbers the table does not name)\n"
+      "  pitch: the key shift\n"
+      "  mic A: RF n, AF n, channel n, battery n   (and mic B)\n"
+      "  converters: the converter chip of each slot\n" +
+          kConnectionNote,
+      RunStatus,
+  });
+  table.Add(Command{
+      "monitor",
+      "print the live status every 500 ms until interrupted",
+      "",
+      "Prints the status block of 'status' followed by a blank line every 500 ms. Ctrl-C (or\n"
+      "SIGTERM) says goodbye to the device and exits with status 0.\n" +
+          kConnectionNote,
+      RunMonitor,
+  });
+  table.Add(Command{
+      "remote",
+      "save the device's remote-control table to a .remo file, or send one",
+      "pull|push FILE",
+      "pull reads the device and writes its 30-byte remote table to FILE (replaced in one step);\n"
+      "push sends FILE, which must hold exactly 30 bytes (else status 3), to the device.\n" +
+          kConnectionNote,
+      RunRemote,
+  });
+}
+
+}  // namespace nr::cli
