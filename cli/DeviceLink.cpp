@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ostream>
 #include <thread>
+#include <vector>
 
 #include "link/HidApiBackend.h"
 
@@ -27,11 +28,12 @@ bool IsNumericAddress(const std::string& host) {
   return ::inet_pton(AF_INET, host.c_str(), buf) == 1 || ::inet_pton(AF_INET6, host.c_str(), buf) == 1;
 }
 
-// The host as a numeric address, so name-lookup failures get their own message instead of a
-// socket error number that means something else.
-bool ResolveHost(const std::string& host, std::string& address, std::string& error) {
+// The host's numeric addresses, so name-lookup failures get their own message instead of a
+// socket error number that means something else, and a name with several addresses (localhost:
+// ::1 and 127.0.0.1) is tried at each of them.
+bool ResolveHost(const std::string& host, std::vector<std::string>& addresses, std::string& error) {
   if (IsNumericAddress(host)) {
-    address = host;
+    addresses = {host};
     return true;
   }
   addrinfo hints{};
@@ -39,19 +41,18 @@ bool ResolveHost(const std::string& host, std::string& address, std::string& err
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-  if (rc != 0 || !found) {
-    error = rc != 0 ? ::gai_strerror(rc) : "no address";
+  if (rc != 0) {
+    error = ::gai_strerror(rc);
     return false;
   }
-  char text[NI_MAXHOST] = {};
-  const int nrc = ::getnameinfo(found->ai_addr, found->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST);
+  for (const addrinfo* a = found; a; a = a->ai_next) {
+    char text[NI_MAXHOST] = {};
+    if (::getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0)
+      addresses.emplace_back(text);
+  }
   ::freeaddrinfo(found);
-  if (nrc != 0) {
-    error = ::gai_strerror(nrc);
-    return false;
-  }
-  address = text;
-  return true;
+  if (addresses.empty()) error = "no address";
+  return !addresses.empty();
 }
 
 }  // namespace
@@ -102,14 +103,20 @@ int DeviceLink::ConnectOnce(bool readAll, bool& busy) {
   link.SetNetwork(network);
 
   if (network) {
-    std::string address, error;
-    if (!ResolveHost(ctx_.options.host, address, error))
+    std::vector<std::string> addresses;
+    std::string error;
+    if (!ResolveHost(ctx_.options.host, addresses, error))
       return Fail("cannot resolve " + ctx_.options.host + ": " + error);
-    link.SetNetTarget(address, ctx_.options.port);
-    const int rc = link.NetConnect();
+    int rc = 0, firstError = 0;
+    for (const std::string& address : addresses) {
+      link.SetNetTarget(address, ctx_.options.port);
+      rc = link.NetConnect();
+      if (rc == 1) break;
+      if (firstError == 0) firstError = rc;
+    }
     if (rc != 1) {
       std::string message = "cannot connect to " + Target();
-      if (rc != 0) message += std::string(": ") + std::strerror(rc);
+      if (firstError != 0) message += std::string(": ") + std::strerror(firstError);
       return Fail(message);
     }
   } else if (link.ConnectLink() != 1) {
