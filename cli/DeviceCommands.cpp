@@ -376,7 +376,10 @@ void RegisterDeviceCommands(CommandTable& table) {
       "save the device's remote-control table to a .remo file, or send one",
       "pull|push FILE",
       "pull reads the device and writes its 30-byte remote table to FILE (replaced in one step);\n"
-      "push sends FILE, which must hold exactly 30 bytes (else status 3), to the device.\n" +
+      "push sends FILE, which must hold exactly 30 bytes (else status 3), to the device.\n"
+      "The device reports only the first 16 bytes of its table (the identification byte and the\n"
+      "codes of functions 1..15): bytes 16..29 of a pulled file are zero, and pushing such a file\n"
+      "clears the codes of functions 16..25 in the device.\n" +
           kConnectionNote,
       RunRemote,
   });
