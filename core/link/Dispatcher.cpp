@@ -38,7 +38,6 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
     case cmd::kFactoryMode:
       // The device switched its parameters: release the sender first, then read everything.
       answer_.Set();
-      Trace(trace_, "Start thread:SynchronizeData\n");
       events_.BulkReadRequested();
       return;
     case cmd::kQueryMode:

@@ -86,13 +86,13 @@ size_t Link::QueuedPackets() const {
 bool Link::WaitUntilIdle(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
+    if (!state_.connected) return false;  // closing empties the queue: that is not "delivered"
     bool idle;
     {
       std::lock_guard lock(queueMutex_);
       idle = queue_.empty() && !awaitingAnswer_;
     }
     if (idle && answer_.IsSet()) return true;
-    if (!state_.connected) return false;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }

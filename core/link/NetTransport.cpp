@@ -11,6 +11,7 @@
 #include <asio.hpp>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "link/Commands.h"
 #include "link/LinkInternals.h"
@@ -45,47 +46,57 @@ class Link::NetListener : public NetChunkListener {
 
 namespace {
 
-// Connects within the time-out; returns the connected descriptor, or -1 with the error code.
+// Connects within the time-out; returns the connected descriptor, or -1 with the error code
+// (0 when the name could not be resolved: that is no socket error). Every resolved address is
+// tried in turn, so "localhost" works whether it means 127.0.0.1 or ::1.
 int ConnectSocket(const std::string& address, uint16_t port, std::chrono::milliseconds timeout, int& error) {
   asio::io_context io;
   asio::error_code ec;
-  asio::ip::tcp::endpoint endpoint;
+  std::vector<asio::ip::tcp::endpoint> endpoints;
   const asio::ip::address ip = asio::ip::make_address(address, ec);
   if (!ec) {
-    endpoint = asio::ip::tcp::endpoint(ip, port);
+    endpoints.emplace_back(ip, port);
   } else {
     asio::ip::tcp::resolver resolver(io);
     auto results = resolver.resolve(address, std::to_string(port), ec);
     if (ec || results.empty()) {
-      error = ec ? ec.value() : 0;
+      error = 0;
       return -1;
     }
-    endpoint = *results.begin();
+    for (const auto& r : results) endpoints.push_back(r.endpoint());
   }
-  asio::ip::tcp::socket socket(io);
-  bool done = false;
-  asio::error_code result;
-  socket.async_connect(endpoint, [&](const asio::error_code& e) {
-    result = e;
-    done = true;
-  });
-  io.run_for(timeout);
-  if (!done) {
-    error = ETIMEDOUT;
-    return -1;
+  error = 0;
+  for (const asio::ip::tcp::endpoint& endpoint : endpoints) {
+    asio::ip::tcp::socket socket(io);
+    bool done = false;
+    asio::error_code result;
+    socket.async_connect(endpoint, [&](const asio::error_code& e) {
+      result = e;
+      done = true;
+    });
+    io.restart();
+    io.run_for(timeout);
+    if (!done) {
+      socket.close(ec);
+      io.restart();
+      io.poll();  // let the cancelled handler run before the socket goes away
+      error = ETIMEDOUT;
+      continue;
+    }
+    if (result) {
+      error = result.value();
+      continue;
+    }
+    const int fd = socket.release(ec);
+    if (ec) {
+      error = ec.value();
+      continue;
+    }
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);  // small frames must not wait
+    return fd;
   }
-  if (result) {
-    error = result.value();
-    return -1;
-  }
-  const int fd = socket.release(ec);
-  if (ec) {
-    error = ec.value();
-    return -1;
-  }
-  const int one = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);  // small frames must not wait
-  return fd;
+  return -1;
 }
 
 }  // namespace

@@ -83,6 +83,9 @@ bool Synchronizer::BulkRead() {
   model_.Update([](DeviceState& s) { ApplyImage(s); });
   if (LinkGone()) return false;
   link_.SendPacket(BuildQueryRemote().bytes(), true);
+  // Let the remote table arrive before the transfer counts as finished; the answer is handed on
+  // so the next sender does not wait for it a second time.
+  if (link_.AnswerEvent().Wait(link_.Config().answerTimeout)) link_.AnswerEvent().Set();
   model_.Update([](DeviceState& s) { s.deviceModified = false; });
   link_.SetSendMode(SendMode::kQueued);
   Sleep(50);
