@@ -1,0 +1,55 @@
+// nrtune: the tuning application. `nrtune --demo` runs it against an emulated device.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "shell/AppSettings.h"
+#include "shell/CMainFrame.h"
+#include "shell/NrTuneApp.h"
+#include "shell/ScreenshotMode.h"
+#include "shell/SingleInstance.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("nrtune");
+  QApplication::setOrganizationName(nr::gui::AppSettings::kSettingsKey);
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Tuning and control of karaoke and home-theatre DSP processors.");
+  parser.addHelpOption();
+  parser.addOption({"demo", "Connect to an emulated device started inside the program."});
+  parser.addOption({"trace", "Print the link traces on standard error."});
+  parser.addOption({"settings", "Use this settings file instead of the user's settings.", "file"});
+  parser.addOption({"screenshots", "Render the windows in both languages into this folder and exit.", "folder"});
+  parser.addPositionalArgument("file", "A preset (.mode) file to load into the device.", "[file]");
+  parser.process(app);
+
+  nr::gui::AppOptions options;
+  options.demo = parser.isSet("demo") || parser.isSet("screenshots");
+  options.trace = parser.isSet("trace");
+  options.settingsFile = parser.value("settings");
+  if (!parser.positionalArguments().isEmpty()) options.openFile = parser.positionalArguments().first();
+
+  const bool screenshots = parser.isSet("screenshots");
+  nr::gui::SingleInstance instance(nr::gui::AppSettings::kSettingsKey);
+  if (!screenshots && !instance.Acquire()) return 0;  // the running instance came to the front
+
+  nr::gui::NrTuneApp nrtune(options);
+  QString error;
+  if (!nrtune.Start(&error)) {
+    std::fprintf(stderr, "nrtune: %s\n", error.toLocal8Bit().constData());
+    return 1;
+  }
+  if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
+
+  QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {
+    nr::gui::CMainFrame& frame = nrtune.Frame();
+    frame.setWindowState(frame.windowState() & ~Qt::WindowMinimized);
+    frame.show();
+    frame.raise();
+    frame.activateWindow();
+  });
+  nrtune.Show();
+  return app.exec();
+}

@@ -1,0 +1,526 @@
+#include "shell/CGQ2270v13View.h"
+
+#include <QMessageBox>
+#include <QResizeEvent>
+#include <QShortcut>
+#include <QThread>
+#include <array>
+
+#include "link/Commands.h"
+#include "shell/AppContext.h"
+#include "shell/CAboutDlg.h"
+#include "shell/CInfoDlg.h"
+#include "shell/CMFCMyRibbonStatusBar.h"
+#include "shell/CMainFrame.h"
+#include "shell/CNetConnectDlg.h"
+#include "shell/CSyncDlg.h"
+#include "shell/CWaitDlg.h"
+#include "shell/DialogTexts.h"
+#include "shell/ModeCommands.h"
+#include "shell/Prompts.h"
+#include "shell/QtLinkEvents.h"
+#include "shell/RibbonBar.h"
+#include "shell/RibbonIds.h"
+#include "shell/TrayBalloon.h"
+#include "smarthome/ZWaveFrames.h"
+
+namespace nr::gui {
+
+// One live control: its ribbon elements in both categories, its parameter and mute parameter,
+// label prefix and format, and the machine-settings byte that limits it (-1: no limit).
+struct CGQ2270v13View::LiveSpec {
+  std::array<int, 2> label, slider, mute;
+  int module, index;
+  int muteModule, muteIndex;  // muteModule 0: no mute
+  TextPair prefix;
+  const char* formatEn;       // the Chinese format is always "%s%3d"
+  int limitByte;
+  TextPair limitTip;
+  bool muteTip;               // says "vol is mute" when moved while muted
+};
+
+namespace {
+
+using namespace rid;
+
+const TextPair kConnectFirst{"请先连接设备!", "Please connect device!"};
+const TextPair kInformation{"信息", "Information"};
+const TextPair kPitchPrefix{"音乐变调:", "Music Pitch:"};
+const TextPair kMutedTip{"当前是静音状态", "vol is mute"};
+const TextPair kNoLimit{"", ""};
+
+const std::array<CGQ2270v13View::LiveControl, 6> kControls{CGQ2270v13View::kMic,   CGQ2270v13View::kEffect,
+                                                           CGQ2270v13View::kReverb, CGQ2270v13View::kEcho,
+                                                           CGQ2270v13View::kMusic, CGQ2270v13View::kNoiseGate};
+
+QString FormatLabel(int language, const TextPair& prefix, const char* formatEn, int value) {
+  const QString format = QString::fromUtf8(language == 1 ? formatEn : "%s%3d");
+  return QString::asprintf(format.toUtf8().constData(), prefix.Get(language).toUtf8().constData(), value);
+}
+
+}  // namespace
+
+const CGQ2270v13View::LiveSpec& CGQ2270v13View::Spec(int control) {
+  static const std::array<LiveSpec, kLiveControls> kSpecs{{
+      {{kInMicLabel, kOutMicLabel}, {kInMicSlider, kOutMicSlider}, {kInMicMute, kOutMicMute}, 1, 14, 1, 15,
+       {"话筒音量:", "Mic    Vol: "}, "%s%3d", 5, {"不能超过最大话筒音量!", "Mic vol can't over max value!"}, true},
+      {{kInEffectLabel, kOutEffectLabel}, {kInEffectSlider, kOutEffectSlider}, {kInEffectMute, kOutEffectMute}, 1,
+       16, 1, 17, {"效果总音量:", "Effect    Vol:"}, "%s%3d", -1, kNoLimit, false},
+      {{kInReverbLabel, kOutReverbLabel}, {kInReverbSlider, kOutReverbSlider}, {kInReverbMute, kOutReverbMute}, 3,
+       24, 3, 25, {"混响音量:  ", "Reverb Vol:"}, "%s%3d", -1, kNoLimit, true},
+      {{kInEchoLabel, kOutEchoLabel}, {kInEchoSlider, kOutEchoSlider}, {kInEchoMute, kOutEchoMute}, 2, 34, 2, 35,
+       {"回声音量:", "Echo Vol:"}, "%s%3d", -1, kNoLimit, true},
+      {{kInMusicLabel, kOutMusicLabel}, {kInMusicSlider, kOutMusicSlider}, {kInMusicMute, kOutMusicMute}, 4, 12, 4,
+       13, {"音乐音量:", "Music Vol:"}, "%s%3d", 6, {"不能超过最大音乐音量!", "Music vol can't over max value!"},
+       true},
+      {{kInNoiseGateLabel, kOutNoiseGateLabel}, {kInNoiseGateSlider, kOutNoiseGateSlider}, {0, 0}, 4, 17, 0, 0,
+       {"音乐噪声门:", "Noisegate:"}, "%s%7d", -1, kNoLimit, false},
+  }};
+  return kSpecs[static_cast<size_t>(control)];
+}
+
+int CGQ2270v13View::ControlOfSlider(int id) {
+  for (int c : kControls)
+    if (Spec(c).slider[0] == id || Spec(c).slider[1] == id) return c;
+  return -1;
+}
+
+int CGQ2270v13View::ControlOfMute(int id) {
+  for (int c : kControls)
+    if (Spec(c).muteModule != 0 && (Spec(c).mute[0] == id || Spec(c).mute[1] == id)) return c;
+  return -1;
+}
+
+CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents& events, Prompts& prompts)
+    : ctx_(ctx),
+      frame_(frame),
+      events_(events),
+      prompts_(prompts),
+      sync_(std::make_unique<SyncDialogOwner>(ctx, &frame)),
+      wait_(std::make_unique<WaitDialogOwner>(ctx, &frame)),
+      modes_(std::make_unique<ModeCommands>(ctx, prompts, *sync_, &frame)) {
+  setMinimumSize(1024, 520);
+  connectTimer_.setSingleShot(true);
+  connectTimer_.setInterval(250);
+  statusTimer_.setInterval(500);
+  pitchTimer_.setInterval(2000);
+  operationTimer_.setSingleShot(true);
+  devicePoll_.setInterval(1000);
+  statusBarTimer_.setInterval(250);
+  ConnectSignals();
+  frame_.canClose = [this] { return modes_->OfferSaveOnClose(); };
+  for (CMyMFCRibbonBar* ribbon = frame_.Ribbon(); int category : {0, 1})
+    ribbon->SetSliderRange(IdsOf(category).pitchSlider, -5, 5);
+  RefreshControls();
+  UpdateStatusBar();
+  statusBarTimer_.start();
+  devicePoll_.start();
+}
+
+CGQ2270v13View::~CGQ2270v13View() = default;
+
+void CGQ2270v13View::ConnectSignals() {
+  CMyMFCRibbonBar* ribbon = frame_.Ribbon();
+  connect(ribbon, &CMyMFCRibbonBar::commandTriggered, this, &CGQ2270v13View::OnCommand);
+  connect(ribbon, &CMyMFCRibbonBar::sliderMoved, this, &CGQ2270v13View::OnSliderMoved);
+  connect(ribbon, &CMyMFCRibbonBar::checkToggled, this, [this](int id, bool) { OnMuteToggled(id); });
+  connect(ribbon, &CMyMFCRibbonBar::categoryChanged, this, &CGQ2270v13View::OnCategoryChanged);
+  connect(ribbon, &CMyMFCRibbonBar::recentFileChosen, this, [this](const QString& path) { modes_->OpenFile(path); });
+  connect(modes_.get(), &ModeCommands::recentFilesChanged, &frame_, &CMainFrame::RefreshRecentFiles);
+
+  CMFCMyRibbonStatusBar* bar = frame_.StatusBar();
+  connect(bar, &CMFCMyRibbonStatusBar::bypassToggled, this, [this](bool on) {
+    if (page_ && page_->HasEq()) page_->SetEqBypass(on);
+  });
+  connect(bar, &CMFCMyRibbonStatusBar::resetEqClicked, this, &CGQ2270v13View::OnResetEq);
+  connect(&frame_, &CMainFrame::closing, this, [this] {
+    StopPolling();
+    ctx_.GetLink().Close(true);
+  });
+
+  connect(&events_, &QtLinkEvents::transferFinished, this, &CGQ2270v13View::OnTransferFinished);
+  connect(&events_, &QtLinkEvents::heartbeatLost, this, &CGQ2270v13View::OnHeartbeatLost);
+  connect(&events_, &QtLinkEvents::hostBusy, this, &CGQ2270v13View::OnHostBusy);
+  connect(&events_, &QtLinkEvents::usbReadFailed, this, [this] {
+    if (ctx_.GetLink().CheckUsbRemoval()) DeviceRemoved();
+  });
+  connect(&events_, &QtLinkEvents::connectionLost, this, [this] {
+    StopPolling();
+    sync_->Close();
+  });
+  connect(&events_, &QtLinkEvents::errorReport, this, [this](const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok);
+    box.exec();
+  });
+  connect(&events_, &QtLinkEvents::remoteKeyLearned, this, &CGQ2270v13View::remoteKeyLearned);
+  connect(&events_, &QtLinkEvents::zwaveFrame, this, &CGQ2270v13View::zwaveFrame);
+  connect(&events_, &QtLinkEvents::zwaveMemory, this, &CGQ2270v13View::zwaveMemory);
+
+  connect(&ctx_, &AppContext::languageChanged, this, &CGQ2270v13View::OnLanguageChanged);
+  connect(&connectTimer_, &QTimer::timeout, this, [this] {
+    if (ctx_.GetLink().ConnectLink() == 1) Connected(5000);
+  });
+  connect(&statusTimer_, &QTimer::timeout, this, &CGQ2270v13View::OnStatusPoll);
+  connect(&pitchTimer_, &QTimer::timeout, this, &CGQ2270v13View::OnPitchRefresh);
+  connect(&operationTimer_, &QTimer::timeout, this,
+          [this] { wait_->Show(pendingText_, pendingOperation_, pendingA_, pendingB_); });
+  connect(&devicePoll_, &QTimer::timeout, this, &CGQ2270v13View::OnDevicePoll);
+  connect(&statusBarTimer_, &QTimer::timeout, this, &CGQ2270v13View::UpdateStatusBar);
+
+  auto* open = new QShortcut(QKeySequence::Open, &frame_);
+  connect(open, &QShortcut::activated, this, [this] { OnCommand(kFileOpen); });
+  auto* save = new QShortcut(QKeySequence::Save, &frame_);
+  connect(save, &QShortcut::activated, this, [this] { OnCommand(kFileSave); });
+}
+
+void CGQ2270v13View::SetCategoryPage(int category, int dialogNumber, PageFactory factory) {
+  categoryPages_[category] = CategoryPage{dialogNumber, std::move(factory)};
+  if (category == ActiveCategory() && !page_) OnCategoryChanged(category);
+}
+
+void CGQ2270v13View::SetToolCommand(int commandId, std::function<void()> open) {
+  toolCommands_[commandId] = std::move(open);
+}
+
+void CGQ2270v13View::ShowPage(std::unique_ptr<Page> page) {
+  if (page_) {
+    page_->hide();
+    page_->deleteLater();
+    page_ = nullptr;
+  }
+  if (!page) {
+    UpdateStatusBar();
+    return;
+  }
+  page_ = page.release();
+  page_->setParent(this);
+  page_->setGeometry(rect());
+  connect(page_, &Page::eqBypassChanged, this, [this](bool on) { frame_.StatusBar()->SetBypassChecked(on); });
+  page_->show();
+  UpdateStatusBar();
+}
+
+void CGQ2270v13View::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (page_) page_->setGeometry(rect());
+}
+
+void CGQ2270v13View::SwitchCategory(int category) {
+  frame_.Ribbon()->SetActiveCategory(category);
+  OnCategoryChanged(category);
+}
+
+int CGQ2270v13View::ActiveCategory() const { return frame_.Ribbon()->ActiveCategory(); }
+
+void CGQ2270v13View::OnCategoryChanged(int category) {
+  const auto it = categoryPages_.find(category);
+  if (it == categoryPages_.end()) {
+    ShowPage(nullptr);
+    return;
+  }
+  if (page_ && page_->DialogNumber() == it->second.dialogNumber) {
+    page_->RefreshFromImage();  // already showing: only refreshed
+    return;
+  }
+  ShowPage(it->second.factory(*this));
+  SetPitchCaption(ctx_.Model().Read([](const DeviceState& s) { return s.derived.pitch; }));
+}
+
+// ---- Live controls ----
+
+void CGQ2270v13View::SetLiveLabels(int control, int value) {
+  const LiveSpec& spec = Spec(control);
+  const QString text = FormatLabel(ctx_.Language(), spec.prefix, spec.formatEn, value);
+  for (int c : {0, 1}) frame_.Ribbon()->SetElementText(spec.label[static_cast<size_t>(c)], text);
+}
+
+void CGQ2270v13View::SetPitchCaption(int pitch) {
+  const QString caption = ctx_.T(kPitchPrefix) + QString::asprintf("%+-d", pitch);
+  for (int c : {0, 1}) frame_.Ribbon()->SetPanelCaption(c, kPanelPitch, caption);
+}
+
+void CGQ2270v13View::OnSliderMoved(int id, int value) {
+  if (id == kInPitchSlider || id == kOutPitchSlider) {
+    OnPitchMoved(value);
+    return;
+  }
+  const int control = ControlOfSlider(id);
+  if (control < 0) return;
+  const LiveSpec& spec = Spec(control);
+  int position = value;
+  if (spec.limitByte >= 0) {
+    const int limit = ctx_.Model().Read([&](const DeviceState& s) { return s.machine[static_cast<size_t>(spec.limitByte)]; });
+    if (position > limit) {
+      ShowInfoTip(ctx_.T(spec.limitTip), 1100);
+      position = limit;
+    }
+  }
+  for (int c : {0, 1}) frame_.Ribbon()->SetSliderValue(spec.slider[static_cast<size_t>(c)], position);
+  ctx_.Session().SetParam(spec.module, spec.index, position);
+  if (spec.muteTip) {
+    const int mute = ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(spec.muteModule, spec.muteIndex); });
+    if (mute == 0) ShowInfoTip(ctx_.T(kMutedTip), 1100);
+  }
+  SetLiveLabels(control, position);
+}
+
+void CGQ2270v13View::OnPitchMoved(int value) {
+  const int pitch = std::clamp(value, -5, 5);
+  if (ctx_.Connected()) pitchTimer_.start();  // keep the status from moving it back meanwhile
+  ctx_.Model().Update([&](DeviceState& s) { s.derived.pitch = pitch; });
+  const uint8_t word[4] = {0, 0, 0, static_cast<uint8_t>(pitch + 5)};
+  ctx_.Session().WriteParamBlock(4, 0x10, word);
+  for (int c : {0, 1}) frame_.Ribbon()->SetSliderValue(IdsOf(c).pitchSlider, pitch);
+  SetPitchCaption(pitch);
+}
+
+void CGQ2270v13View::OnMuteToggled(int id) {
+  const int control = ControlOfMute(id);
+  if (control < 0) return;
+  const LiveSpec& spec = Spec(control);
+  const int stored = ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(spec.muteModule, spec.muteIndex); });
+  const int next = stored == 0 ? 100 : 0;
+  ctx_.Session().SetParam(spec.muteModule, spec.muteIndex, next);
+  for (int c : {0, 1}) frame_.Ribbon()->SetChecked(spec.mute[static_cast<size_t>(c)], next == 0);
+}
+
+void CGQ2270v13View::RefreshControls() {
+  const DeviceState s = ctx_.Model().Snapshot();
+  CMyMFCRibbonBar* ribbon = frame_.Ribbon();
+  for (int control : kControls) {
+    const LiveSpec& spec = Spec(control);
+    const int value = s.IntValue(spec.module, spec.index);
+    for (int c : {0, 1}) {
+      ribbon->SetSliderValue(spec.slider[static_cast<size_t>(c)], value);
+      if (spec.muteModule != 0)
+        ribbon->SetChecked(spec.mute[static_cast<size_t>(c)], s.IntValue(spec.muteModule, spec.muteIndex) == 0);
+    }
+    SetLiveLabels(control, value);
+  }
+  for (int c : {0, 1}) {
+    ribbon->SetSliderRange(IdsOf(c).pitchSlider, -5, 5);
+    ribbon->SetSliderValue(IdsOf(c).pitchSlider, s.derived.pitch);
+  }
+  SetPitchCaption(s.derived.pitch);
+  ribbon->update();
+}
+
+void CGQ2270v13View::RefreshAll() {
+  RefreshControls();
+  if (page_) page_->RefreshFromImage();
+  for (QWidget* dialog : ctx_.OpenDialogs())
+    if (auto* tool = dynamic_cast<ToolDialog*>(dialog)) tool->RefreshFromImage();
+}
+
+// ---- Connection and synchronisation ----
+
+void CGQ2270v13View::StartConnecting() { connectTimer_.start(); }
+
+void CGQ2270v13View::Connected(int balloonMs) {
+  ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), balloonMs);
+  justConnected_ = true;
+  ctx_.Conn().Sync().StartBulkRead();
+  sync_->Show();
+  statusTimer_.start();
+  pitchTimer_.start();
+  UpdateStatusBar();
+}
+
+void CGQ2270v13View::OnTransferFinished(bool /*write*/) {
+  sync_->Close();
+  const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer();
+  if (mismatch) {
+    StopPolling();
+    if (!versionBox_) {
+      auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("错误"), QString::fromStdString(*mismatch),
+                                  QMessageBox::Ok, &frame_);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      versionBox_ = box;
+      box->open();
+    }
+    UpdateStatusBar();
+    return;
+  }
+  RefreshAll();
+  UpdateStatusBar();
+  QTimer::singleShot(150, this, [this] { justConnected_ = false; });
+}
+
+void CGQ2270v13View::OnDevicePoll() {
+  Link& link = ctx_.GetLink();
+  if (!link.IsConnected()) {
+    if (link.UsbDevicePresent()) DeviceArrived();
+  } else if (!link.IsNetwork() && link.CheckUsbRemoval()) {
+    DeviceRemoved();
+  }
+}
+
+void CGQ2270v13View::DeviceArrived() {
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected()) return;
+  link.SetNetwork(false);
+  if (link.ConnectLink() != 1) return;
+  for (QWidget* dialog : ctx_.OpenDialogs()) dialog->close();
+  Connected(4000);
+}
+
+void CGQ2270v13View::DeviceRemoved() {
+  StopPolling();
+  sync_->Close();
+  ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已断开!", "Device Disconnected!"}), 5000);
+  UpdateStatusBar();
+}
+
+void CGQ2270v13View::OnHeartbeatLost() {
+  StopPolling();
+  sync_->Close();
+  UpdateStatusBar();
+  prompts_.Warn(&frame_, ctx_.T(kInformation), ctx_.T({"主机超时，网络断开!", "Host timeout,Disconnected!"}));
+}
+
+void CGQ2270v13View::OnHostBusy() {
+  sync_->Close();
+  ctx_.SetHostBusyMark(true);
+  ShowInfoTip(ctx_.T({"主机已连接其他设备，请先断开!", "Host is connected!"}), 3000);
+}
+
+void CGQ2270v13View::StopPolling() {
+  statusTimer_.stop();
+  pitchTimer_.stop();
+}
+
+void CGQ2270v13View::OnStatusPoll() {
+  Link& link = ctx_.GetLink();
+  if (link.PollingAllowed() && link.IsConnected() && ctx_.PeakPolling()) ctx_.Session().Send(BuildQueryStatus());
+}
+
+void CGQ2270v13View::OnPitchRefresh() {
+  const int category = ActiveCategory();
+  if (category != kCategoryInput && category != kCategoryOutput) return;
+  const int pitch = std::clamp(ctx_.Model().Read([](const DeviceState& s) { return s.derived.pitch; }), -5, 5);
+  for (int c : {0, 1}) frame_.Ribbon()->SetSliderValue(IdsOf(c).pitchSlider, pitch);
+  SetPitchCaption(pitch);
+}
+
+QString CGQ2270v13View::LinkStatusText() const {
+  Link& link = ctx_.GetLink();
+  if (!link.IsConnected()) return ctx_.T({"未连接", "Disconnected"});
+  return link.IsNetwork() ? ctx_.T({"IP：已连接", "IP:Connected"}) : ctx_.T({"USB：已连接", "USB:Connected"});
+}
+
+void CGQ2270v13View::UpdateStatusBar() {
+  CMFCMyRibbonStatusBar* bar = frame_.StatusBar();
+  const bool connected = ctx_.GetLink().IsConnected();
+  bar->SetLinkText(LinkStatusText(), connected ? QColor(0, 150, 0) : QColor(220, 0, 0));
+  const int mode = std::clamp(ctx_.Model().Read([](const DeviceState& s) { return s.currentMode; }), 0, 3);
+  bar->SetModeText(ctx_.T({"当前模式:", "Current Mode:"}) + QStringLiteral("M%1").arg(mode + 1));
+  const bool hasEq = page_ && page_->HasEq();
+  bar->SetEqButtonsEnabled(hasEq);
+  if (hasEq) bar->SetBypassChecked(page_->EqBypass());
+}
+
+// ---- Commands ----
+
+void CGQ2270v13View::OnCommand(int id) {
+  if (id >= kLoadM1 && id <= kLoadM4) return modes_->LoadDeviceMode(id - kLoadM1);
+  if (id >= kSaveM1 && id <= kSaveM4) return modes_->SaveDeviceMode(id - kSaveM1);
+  if (const auto tool = toolCommands_.find(id); tool != toolCommands_.end()) {
+    if (tool->second) tool->second();
+    return;
+  }
+  switch (id) {
+    case kInLoadFile:
+    case kOutLoadFile:
+    case kFileOpen:
+      modes_->LoadFile();
+      break;
+    case kInSaveFile:
+    case kOutSaveFile:
+    case kFileSave:
+      modes_->SaveFile();
+      break;
+    case kResetMachine:
+      ResetMachine();
+      break;
+    case kConnectIp:
+      OpenConnectDialog();
+      break;
+    case kLanguage:
+      ctx_.ToggleLanguage();
+      break;
+    case kAppAbout:
+      OpenAboutBox();
+      break;
+    case kAppExit:
+      frame_.close();
+      break;
+    default:
+      break;
+  }
+}
+
+void CGQ2270v13View::ResetMachine() {
+  if (!ctx_.Connected()) return;
+  const TextPair question{"您确定要将机器复位吗? \n机器复位后请手动重启机器.", "Are you sure reset machine? "};
+  if (prompts_.Ask(&frame_, QStringLiteral("提示"), ctx_.T(question), QMessageBox::Yes | QMessageBox::No) !=
+      QMessageBox::Yes)
+    return;
+  ctx_.Session().Send(BuildResetMachine());
+  ctx_.Settings().ResetQtOption();
+  ShowInfoTip(ctx_.T({"请手动重启……", "Please restart……"}), 10000);
+}
+
+void CGQ2270v13View::OnResetEq() {
+  if (!page_ || !page_->HasEq()) return;
+  if (prompts_.Ask(&frame_, QStringLiteral("提示"), ctx_.T({"您确定重置当前均衡吗?", "Are you sure reset the EQ?"}),
+                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+    page_->ResetCurrentEq();
+}
+
+void CGQ2270v13View::OpenConnectDialog() {
+  auto* dialog = qobject_cast<CNetConnectDlg*>(ctx_.Dialog(kSlotNetConnect));
+  if (!dialog) {
+    dialog = new CNetConnectDlg(ctx_, &frame_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    ctx_.SetDialog(kSlotNetConnect, dialog);
+    connect(dialog, &CNetConnectDlg::connected, this, [this] { Connected(5000); });
+  }
+  dialog->LoadTarget();
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+}
+
+void CGQ2270v13View::OpenAboutBox() {
+  CAboutDlg about(ctx_, &frame_);
+  about.exec();
+}
+
+void CGQ2270v13View::OnLanguageChanged() {
+  RefreshControls();
+  UpdateStatusBar();
+  if (page_) page_->Relabel();
+  for (QWidget* dialog : ctx_.OpenDialogs()) {
+    if (auto* tool = dynamic_cast<ToolDialog*>(dialog)) tool->Relabel();
+  }
+}
+
+// ---- Tips and late operations ----
+
+void CGQ2270v13View::ShowInfoTip(const QString& text, int ms) { CInfoDlg::Of(ctx_).ShowTip(text, ms); }
+
+void CGQ2270v13View::ShowTrayBalloon(const QString& title, const QString& text, int ms) {
+  TrayBalloon::Of(ctx_).Show(title, text, ms);
+}
+
+void CGQ2270v13View::RunDeviceOperation(const QString& text, int operation, int delayMs, int a, int b) {
+  pendingText_ = text;
+  pendingOperation_ = operation;
+  pendingA_ = a;
+  pendingB_ = b;
+  const std::vector<uint8_t> frame = BuildOperationFrame(operation, a, b);
+  if (!frame.empty()) ctx_.GetLink().SendZWaveFrame(frame);
+  operationTimer_.start(std::max(0, delayMs));
+}
+
+}  // namespace nr::gui

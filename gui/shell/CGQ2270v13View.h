@@ -1,0 +1,140 @@
+#pragma once
+// The main view: hosts one page at a time, runs the ribbon's live controls (volumes, mutes,
+// noise gate, pitch), follows the device coming and going, starts and finishes synchronisation,
+// polls the device status and keeps the status bar current. Everything runs on the UI thread;
+// the link reports through QtLinkEvents.
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "shell/Page.h"
+#include "shell/TextPair.h"
+
+namespace nr::gui {
+
+class AppContext;
+class CMainFrame;
+class ModeCommands;
+class Prompts;
+class QtLinkEvents;
+class SyncDialogOwner;
+class WaitDialogOwner;
+
+class CGQ2270v13View : public QWidget, public PageHost {
+  Q_OBJECT
+
+ public:
+  // The live controls of the ribbon; each exists once per ribbon category.
+  enum LiveControl { kMic, kEffect, kReverb, kEcho, kMusic, kNoiseGate, kLiveControls };
+
+  using PageFactory = std::function<std::unique_ptr<Page>(CGQ2270v13View& view)>;
+
+  CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents& events, Prompts& prompts);
+  ~CGQ2270v13View() override;
+
+  // The page shown when a ribbon category becomes active (0 Input, 1 Output), by its dialog
+  // number: when that page is already showing it is only refreshed.
+  void SetCategoryPage(int category, int dialogNumber, PageFactory factory);
+  // Opens a tool dialog for a ribbon command (features, input source, remote control...).
+  void SetToolCommand(int commandId, std::function<void()> open);
+
+  // PageHost.
+  void ShowPage(std::unique_ptr<Page> page) override;
+  Page* CurrentPage() const override { return page_; }
+
+  // Starts trying to connect (250 ms after creation, as the window appears).
+  void StartConnecting();
+  void RefreshControls();
+  void RefreshAll();  // controls, page and open tool dialogs from the image
+  void ShowInfoTip(const QString& text, int ms);
+  void ShowTrayBalloon(const QString& title, const QString& text, int ms);
+  // An operation the device answers late (smart plugs): performed now, the wait dialog follows.
+  void RunDeviceOperation(const QString& text, int operation, int delayMs, int a, int b);
+
+  AppContext& Context() { return ctx_; }
+  ModeCommands& Modes() { return *modes_; }
+  SyncDialogOwner& Sync() { return *sync_; }
+  WaitDialogOwner& Wait() { return *wait_; }
+  bool JustConnected() const { return justConnected_; }
+
+  // The ribbon command handler (also reached by the menu, keys and tests).
+  void OnCommand(int id);
+  // Activates a ribbon category and shows its page, as a click on its tab does.
+  void SwitchCategory(int category);
+  void OnSliderMoved(int id, int value);
+  void OnMuteToggled(int id);
+
+  // Link status pane text and colour for the present state.
+  QString LinkStatusText() const;
+
+ signals:
+  // A learned remote key, for the key-learning dialog.
+  void remoteKeyLearned(int code);
+  void zwaveFrame(const QByteArray& bytes);
+  void zwaveMemory(const QByteArray& bytes);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  struct LiveSpec;
+  static const LiveSpec& Spec(int control);
+  static int ControlOfSlider(int id);
+  static int ControlOfMute(int id);
+
+  void ConnectSignals();
+  void Connected(int balloonMs);
+  void OnTransferFinished(bool write);
+  void OnDevicePoll();
+  void DeviceArrived();
+  void DeviceRemoved();
+  void OnHeartbeatLost();
+  void OnHostBusy();
+  void OnCategoryChanged(int category);
+  void OnPitchMoved(int value);
+  void OnStatusPoll();
+  void OnPitchRefresh();
+  void OnLanguageChanged();
+  void OnResetEq();
+  void ResetMachine();
+  void OpenConnectDialog();
+  void OpenAboutBox();
+  void UpdateStatusBar();
+  void SetLiveLabels(int control, int value);
+  void SetPitchCaption(int pitch);
+  void StopPolling();
+  int ActiveCategory() const;
+
+  AppContext& ctx_;
+  CMainFrame& frame_;
+  QtLinkEvents& events_;
+  Prompts& prompts_;
+  std::unique_ptr<SyncDialogOwner> sync_;
+  std::unique_ptr<WaitDialogOwner> wait_;
+  std::unique_ptr<ModeCommands> modes_;
+  Page* page_ = nullptr;
+  struct CategoryPage {
+    int dialogNumber;
+    PageFactory factory;
+  };
+  std::map<int, CategoryPage> categoryPages_;
+  std::map<int, std::function<void()>> toolCommands_;
+  bool justConnected_ = false;
+  QPointer<QWidget> versionBox_;
+
+  QTimer connectTimer_;  // 1: first connection attempt
+  QTimer statusTimer_;   // 3: status query every 500 ms
+  QTimer pitchTimer_;    // 4: pitch from the status every 2000 ms
+  QTimer operationTimer_;  // 5: the wait dialog of a late-answered operation
+  QTimer devicePoll_;    // arrival and removal of the USB device, once a second
+  QTimer statusBarTimer_;
+  QString pendingText_;
+  int pendingOperation_ = 0;
+  int pendingA_ = 0;
+  int pendingB_ = 0;
+};
+
+}  // namespace nr::gui

@@ -1,0 +1,196 @@
+#include "shell/ModeCommands.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QThread>
+
+#include "link/Commands.h"
+#include "shell/AppContext.h"
+#include "shell/CInfoDlg.h"
+#include "shell/CSyncDlg.h"
+#include "shell/ModeFile.h"
+#include "shell/Prompts.h"
+
+namespace nr::gui {
+namespace {
+
+const QString kFilter = QStringLiteral("Mode Files (*.mode)");
+const char* const kNumberZh[4] = {"一", "二", "三", "四"};
+const TextPair kInformation{"信息", "Information"};
+const TextPair kConnectFirst{"请先连接设备!", "Please connect device!"};
+
+QString ModeNumber(int language, int mode) {
+  return language == 1 ? QString::number(mode + 1) : QString::fromUtf8(kNumberZh[mode]);
+}
+
+std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+
+}  // namespace
+
+ModeCommands::ModeCommands(AppContext& ctx, Prompts& prompts, SyncDialogOwner& sync, QWidget* window)
+    : ctx_(ctx), prompts_(prompts), sync_(sync), window_(window) {}
+
+int ModeCommands::SlotFromFileName(const QString& path) {
+  QString name = QFileInfo(path).fileName();
+  const int dot = name.lastIndexOf('.');
+  if (dot >= 0) name = name.left(dot);
+  name = name.toLower();
+  for (int slot = 0; slot < 4; ++slot)
+    if (name.startsWith(QStringLiteral("m%1").arg(slot + 1))) return slot;
+  return -1;
+}
+
+bool ModeCommands::RequireConnection() {
+  if (ctx_.Connected()) return true;
+  CInfoDlg::Of(ctx_).ShowTip(ctx_.T(kConnectFirst), 1100);
+  return false;
+}
+
+void ModeCommands::LoadDeviceMode(int mode) {
+  if (!ctx_.Connected() || mode < 0 || mode > 3) return;
+  const bool modified = ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; });
+  if (modified) {
+    const QString text = ctx_.Language() == 1
+                             ? QStringLiteral("Setting changed ! Are you sure load mode") + ModeNumber(1, mode) + "?"
+                             : QStringLiteral("参数已更改，确定要直接载入模式") + ModeNumber(0, mode) + "?";
+    if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+      return;
+  }
+  ctx_.Model().Update([&](DeviceState& s) {
+    s.status.Clear();
+    s.currentMode = mode;
+  });
+  ctx_.GetLink().SetPollingAllowed(false);
+  QThread::msleep(50);
+  ctx_.Session().Send(BuildLoadMode(mode));
+  sync_.Show();  // the device answers 05 and the read-all follows
+}
+
+void ModeCommands::SaveDeviceMode(int mode) {
+  if (!ctx_.Connected() || mode < 0 || mode > 3) return;
+  const QString text = ctx_.Language() == 1 ? QStringLiteral("Save to machine mode ") + ModeNumber(1, mode) + "?"
+                                            : QStringLiteral("确定要保存至机器模式") + ModeNumber(0, mode) + "?";
+  if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    return;
+  ctx_.Model().Update([&](DeviceState& s) {
+    s.deviceModified = false;
+    s.currentMode = mode;
+  });
+  ctx_.Session().Send(BuildStoreMode(mode));
+  QThread::msleep(500);
+  const QString tip = ctx_.Language() == 1 ? QStringLiteral("Saving Mode %1 ……").arg(ModeNumber(1, mode))
+                                           : QStringLiteral("正在储存模式%1,请稍等").arg(ModeNumber(0, mode));
+  CInfoDlg::Of(ctx_).ShowTip(tip, 2500);
+}
+
+void ModeCommands::FactoryMode(int mode) {
+  if (!ctx_.Connected() || mode < 0 || mode > 3) return;
+  ctx_.Model().Update([&](DeviceState& s) {
+    s.status.Clear();
+    s.currentMode = mode;
+  });
+  ctx_.GetLink().SetPollingAllowed(false);
+  QThread::msleep(50);
+  ctx_.Session().Send(BuildFactoryMode(mode));
+  sync_.Show();
+}
+
+bool ModeCommands::LoadIntoDevice(const QString& path, QWidget* messageParent) {
+  const ModeFileResult result = ReadModeFile(ToPath(path), ctx_.Model());
+  if (!result.ok()) {
+    if (result.error == ModeFileError::kCannotOpen)
+      prompts_.Warn(messageParent, QStringLiteral("Can't open file"),
+                    QStringLiteral("Errcode=%1,Can't open file:\n%2").arg(result.systemError).arg(path));
+    // Every refusal ends with the same notice; the reason goes along for the installer.
+    prompts_.Inform(messageParent, QStringLiteral("Info"),
+                    QStringLiteral("Mode file version not support!") +
+                        (result.error == ModeFileError::kBadVersion || result.error == ModeFileError::kCannotOpen
+                             ? QString()
+                             : QStringLiteral("\n") + QString::fromStdString(result.message)));
+    return false;
+  }
+  ctx_.Conn().Sync().StartBulkWrite();
+  sync_.Show();
+  return true;
+}
+
+void ModeCommands::LoadFile() {
+  if (!RequireConnection()) return;
+  const QString path = prompts_.OpenFile(window_, kFilter);
+  if (path.isEmpty()) return;
+  const int slot = SlotFromFileName(path);
+  ctx_.Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot; });
+  if (LoadIntoDevice(path, window_)) {
+    ctx_.Settings().AddRecentFile(path);
+    emit recentFilesChanged();
+  } else {
+    ctx_.Model().Update([](DeviceState& s) { s.pendingModeSlot = -1; });  // nothing to store
+  }
+}
+
+bool ModeCommands::OpenFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) {
+    prompts_.Inform(window_, QStringLiteral("文件打开错误"), QStringLiteral("文件不存在！"));
+    return false;
+  }
+  if (info.suffix().compare(QStringLiteral("mode"), Qt::CaseInsensitive) != 0) return false;
+  if (!ctx_.Connected()) return true;
+  QWidget* foreground = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
+  if (LoadIntoDevice(path, foreground)) {
+    ctx_.Settings().AddRecentFile(path);
+    emit recentFilesChanged();
+  }
+  return true;
+}
+
+void ModeCommands::StoreIntoCurrentSlot() {
+  const int mode = ctx_.Model().Update([](DeviceState& s) {
+    s.deviceModified = false;
+    return s.currentMode;
+  });
+  ctx_.Session().Send(BuildStoreMode(mode));
+}
+
+bool ModeCommands::WriteFile(const QString& path) {
+  const ModeFileResult result = WriteModeFile(ToPath(path), ctx_.Model());
+  if (!result.ok()) {
+    prompts_.Warn(window_, QStringLiteral("Can't write to file"),
+                  QStringLiteral("Errcode=%1,Can't write to file:\n%2\nProbaby it is write protected.")
+                      .arg(result.systemError)
+                      .arg(path));
+    return false;
+  }
+  ctx_.Settings().AddRecentFile(path);
+  emit recentFilesChanged();
+  return true;
+}
+
+void ModeCommands::SaveFile() {
+  if (!RequireConnection()) return;
+  const QString path = prompts_.SaveFile(window_, kFilter, QStringLiteral("name"), QStringLiteral("mode"));
+  if (path.isEmpty()) return;
+  StoreIntoCurrentSlot();  // the device slot and the file then hold the same parameters
+  WriteFile(path);
+}
+
+bool ModeCommands::OfferSaveOnClose() {
+  const bool modified = ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; });
+  if (!modified) return true;
+  const TextPair question{"参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件并同时保存至机器的当前模式",
+                          "parameter value is changed, do you want save it ?"};
+  const TextPair title{"保存?", "Save?"};
+  const auto answer = prompts_.Ask(window_, ctx_.T(title), ctx_.T(question),
+                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  if (answer == QMessageBox::Cancel) return false;
+  if (answer == QMessageBox::Yes) {
+    const QString path = prompts_.SaveFile(window_, kFilter, QStringLiteral("preset"), QStringLiteral("mode"));
+    if (!path.isEmpty()) {
+      StoreIntoCurrentSlot();
+      if (!WriteFile(path)) return false;  // the preset is not safe yet: stay open
+    }
+  }
+  return true;
+}
+
+}  // namespace nr::gui

@@ -1,0 +1,95 @@
+#include "shell/NrTuneApp.h"
+
+#include <QApplication>
+
+#include "emu/Emulator.h"
+#include "link/Connection.h"
+#include "link/HidApiBackend.h"
+#include "shell/AppContext.h"
+#include "shell/AppSettings.h"
+#include "shell/CGQ2270v13View.h"
+#include "shell/CMainFrame.h"
+#include "shell/CSyncDlg.h"
+#include "shell/KeyShortcuts.h"
+#include "shell/ModeCommands.h"
+#include "shell/Prompts.h"
+#include "shell/QtLinkEvents.h"
+
+namespace nr::gui {
+
+inline constexpr const char* kWindowTitle = "调音软件_V24.01_20180910";
+
+NrTuneApp::NrTuneApp(AppOptions options) : options_(std::move(options)) {}
+
+NrTuneApp::~NrTuneApp() {
+  if (qApp) qApp->removeEventFilter(shortcuts_.get());
+  frame_.reset();  // windows first, while the link still exists
+  ctx_.reset();
+  connection_.reset();  // closes the link and joins its threads
+}
+
+bool NrTuneApp::Start(QString* error) {
+  if (options_.trace || qEnvironmentVariableIntValue("NRTUNE_TRACE") == 1) trace_ = std::make_unique<StderrTrace>();
+  HidBackend* hid = options_.hid;
+  if (!hid) {
+    ownHid_ = std::make_unique<HidApiBackend>();
+    hid = ownHid_.get();
+  }
+  if (options_.demo) {
+    emu::EmulatorOptions emuOptions;
+    emuOptions.port = 0;  // any free loopback port
+    emulator_ = std::make_unique<emu::Emulator>(emuOptions);
+    std::string why;
+    if (!emulator_->Start(&why)) {
+      if (error) *error = QString::fromStdString("the demo device could not start: " + why);
+      return false;
+    }
+  }
+  events_ = std::make_unique<QtLinkEvents>();
+  connection_ = std::make_unique<Connection>(*events_, hid, trace_.get());
+  if (emulator_) {
+    connection_->GetLink().SetNetwork(true);
+    connection_->GetLink().SetNetTarget("127.0.0.1", emulator_->Port());
+  } else if (!options_.netHost.isEmpty()) {
+    connection_->GetLink().SetNetwork(true);
+    connection_->GetLink().SetNetTarget(options_.netHost.toStdString(), options_.netPort);
+  }
+  settings_ = options_.settingsFile.isEmpty() ? std::make_unique<AppSettings>()
+                                              : std::make_unique<AppSettings>(options_.settingsFile);
+  ctx_ = std::make_unique<AppContext>(*connection_, *settings_);
+  Prompts* prompts = options_.prompts;
+  if (!prompts) {
+    ownPrompts_ = std::make_unique<QtPrompts>();
+    prompts = ownPrompts_.get();
+  }
+  frame_ = std::make_unique<CMainFrame>(*ctx_);
+  frame_->setWindowTitle(QString::fromUtf8(kWindowTitle));
+  view_ = new CGQ2270v13View(*ctx_, *frame_, *events_, *prompts);
+  frame_->SetView(view_);
+  frame_->RefreshRecentFiles();
+
+  shortcuts_ = std::make_unique<KeyShortcuts>();
+  shortcuts_->syncShowing = [this] { return view_->Sync().IsShown(); };
+  shortcuts_->connected = [this] { return ctx_->Connected(); };
+  qApp->installEventFilter(shortcuts_.get());
+
+  // A preset named on the command line goes to the device once the first read-all is done,
+  // so starting the program with a file actually loads it.
+  pendingFile_ = options_.openFile;
+  if (!pendingFile_.isEmpty()) {
+    QObject::connect(events_.get(), &QtLinkEvents::transferFinished, view_, [this](bool write) {
+      if (write || pendingFile_.isEmpty() || !ctx_->Connected()) return;
+      const QString file = std::exchange(pendingFile_, QString());
+      view_->Modes().OpenFile(file);
+    });
+  }
+  return true;
+}
+
+void NrTuneApp::Show() {
+  frame_->show();
+  view_->StartConnecting();
+  if (!pendingFile_.isEmpty() && !view_->Modes().OpenFile(pendingFile_)) pendingFile_.clear();
+}
+
+}  // namespace nr::gui

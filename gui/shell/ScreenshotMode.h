@@ -1,0 +1,25 @@
+#pragma once
+// Renders the application's windows and pages in both languages into PNG files, for review and
+// for the documentation: `nrtune --screenshots FOLDER`. Pages register further shots.
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace nr::gui {
+
+class NrTuneApp;
+
+// A named picture: called with the language already applied; returns the widget to grab. A
+// widget other than the main window is closed after the grab (give it WA_DeleteOnClose).
+struct ScreenshotShot {
+  QString name;
+  std::function<QWidget*(NrTuneApp& app)> prepare;
+};
+
+// Connects to the demo device, waits for the first synchronisation, then saves every shot in
+// Chinese and English as FOLDER/<name>_zh.png and _en.png. False when something failed.
+bool CaptureScreenshots(NrTuneApp& app, const QString& folder);
+
+}  // namespace nr::gui
