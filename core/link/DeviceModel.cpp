@@ -139,8 +139,10 @@ void ApplyImage(DeviceState& s) {
 
   d.fbcShift[0] = FbcShift(s, 0x26, 0x28);
   d.fbcShift[1] = FbcShift(s, 0x3D, 0x3F);
-  // The echo page writes these four ratios as plain integers despite their percent type.
-  for (int index : {0x0B, 0x1C, 0x0C, 0x1D}) SetValue(s, 2, index, ParamValue::Int(RecordWords(s, 2, index)[3]));
+  // The echo page writes its right-channel percentages as plain signed bytes (-50..+50) despite
+  // their percent type.
+  for (int index : {0x0B, 0x1C, 0x0C, 0x1D})
+    SetValue(s, 2, index, ParamValue::Int(static_cast<int8_t>(RecordWords(s, 2, index)[3])));
 }
 
 void InitDeviceModel(DeviceState& s) {

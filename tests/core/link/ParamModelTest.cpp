@@ -201,7 +201,8 @@ TEST(ApplyImage, DerivesBlockValuesFromChangedWords) {
   PutBE32(word(1, 0x3D, 0), FloatBits(static_cast<float>(2 * M_PI * 12 / 48000)));
   PutBE32(word(4, 0x10, 0), 5 + 3);    // pitch +3
   PutBE32(word(6, 0x11, 1), FloatBits(1.0f));  // output 2 in high-frequency-delay mode
-  PutBE32(word(2, 0x0B, 0), 0x00000021);       // echo ratio written as a plain integer
+  PutBE32(word(2, 0x0B, 0), 0x00000021);       // echo right-channel percentages: signed bytes
+  PutBE32(word(2, 0x1D, 0), 0x000000CE);
   PutBE32(&s.image[kLevelFeatureOffset], FloatBits(-6.7f));
   s.image[1803] = 7;
   ApplyImage(s);
@@ -211,6 +212,7 @@ TEST(ApplyImage, DerivesBlockValuesFromChangedWords) {
   EXPECT_TRUE(s.derived.channelDelay[0]);
   EXPECT_FALSE(s.derived.channelDelay[1]);
   EXPECT_EQ(s.IntValue(2, 0x0B), 0x21);
+  EXPECT_EQ(s.IntValue(2, 0x1D), -50);
   EXPECT_EQ(s.derived.levelFeature, -6);
   EXPECT_EQ(s.derived.room.width, 7);
 }
