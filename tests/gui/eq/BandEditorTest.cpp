@@ -125,6 +125,19 @@ TEST_F(EditorTest, PageHookReplacesTheDefaultWrite) {
   EXPECT_TRUE(sink_.Payloads().empty());
 }
 
+TEST_F(EditorTest, WheelOverThePageGoesToTheFocusedPanel) {
+  Load(0);
+  editor_->InstallWheelRouting(&page_);
+  QTest::mouseClick(panel_, Qt::LeftButton, {}, panel_->MarkerPoint(7));
+  ASSERT_TRUE(panel_->hasFocus());
+  const QPointF pos(kPanelWidth + 300, kPanelHeight - 10);  // below the list, over the page itself
+  QWheelEvent wheel(pos, page_.mapToGlobal(pos), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&page_, &wheel);
+  EXPECT_NEAR(panel_->Band(7).gain, 0.1, 1e-5);
+  EXPECT_EQ(SentRecords().size(), 1u);
+}
+
 TEST_F(EditorTest, CopyThenPasteMovesOnlyWhatTheDestinationOwns) {
   for (int band = 0; band < 13; ++band) Store(7, band, band == 9 ? 18 : kPeaking, 100 + 50 * band, 1.0f + band, 1.0f);
   const auto echoB = model_.Read([](const DeviceState& s) { return s.eqTable; });

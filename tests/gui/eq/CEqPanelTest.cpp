@@ -130,8 +130,12 @@ TEST_F(PanelTest, RightDragChangesQWithinTheTypesLimits) {
   QTest::mouseRelease(panel_, Qt::RightButton, {}, hp + QPoint(400, 0));
 }
 
-TEST_F(PanelTest, LockedPanelIgnoresTheButtons) {
+TEST_F(PanelTest, LockedPanelIgnoresTheButtonsButStillHovers) {
   Load(0);
+  Move(panel_->MarkerPoint(6) + QPoint(12, -12), Qt::NoButton);
+  EXPECT_EQ(panel_->HoveredBand(), 6);
+  Move(QPoint(500, 60), Qt::NoButton);
+  EXPECT_EQ(panel_->HoveredBand(), -1);
   panel_->SetLocked(true);
   QSignalSpy picked(panel_, &CEqPanel::BandPicked);
   QSignalSpy cleared(panel_, &CEqPanel::SelectionCleared);
