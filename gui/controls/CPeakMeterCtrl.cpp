@@ -7,10 +7,12 @@
 namespace nr::gui {
 
 CPeakMeterCtrl::CPeakMeterCtrl(QWidget* parent)
-    : QWidget(parent), background_(palette().color(QPalette::Button)), bands_(8) {
+    : QWidget(parent), background_(palette().color(QPalette::Button)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &CPeakMeterCtrl::FallBack);
+  // A new meter starts full, so its first ticks sweep it down to the live level.
+  Reset(8, segments_);
 }
 
 CPeakMeterCtrl::~CPeakMeterCtrl() { StopTimer(); }
