@@ -113,6 +113,25 @@ TEST_F(EditorTest, TypeChosenInTheListRetypesTheBand) {
   EXPECT_EQ(editor_->List()->item(3, 1)->text(), "PEQ");
 }
 
+TEST_F(EditorTest, TypeDropDownInTheListCommitsThroughTheEditor) {
+  Load(0);
+  QTableWidget* list = editor_->List();
+  list->setCurrentCell(2, 1);
+  list->editItem(list->item(2, 1));
+  QApplication::processEvents();
+  auto* combo = list->viewport()->findChild<QComboBox*>();
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->count(), 5);
+  combo->setCurrentIndex(3);  // LS
+  QTest::keyClick(combo, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(panel_->Band(2).type, kLowShelf);
+  EXPECT_EQ(Stored(0, 2).type, kLowShelf);
+  EXPECT_EQ(editor_->CurrentBand(), 2);
+  EXPECT_FALSE(editor_->ListShown());
+  EXPECT_TRUE(editor_->TypeButton(4)->isChecked());
+}
+
 TEST_F(EditorTest, PageHookReplacesTheDefaultWrite) {
   Load(0);
   std::vector<int> written;

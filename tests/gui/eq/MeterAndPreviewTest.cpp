@@ -25,6 +25,13 @@ class MeterTest : public ::testing::Test {
   CPeakMeterCtrl meter_;
 };
 
+TEST(PeakMeter, StartsFullAtFactorySize) {
+  CPeakMeterCtrl meter;
+  EXPECT_EQ(meter.BandCount(), 8);
+  EXPECT_EQ(meter.LitSegments(7), 8);
+  EXPECT_FALSE(meter.TimerRunning());
+}
+
 TEST_F(MeterTest, SegmentsLightByZone) {
   meter_.SetData(60);
   EXPECT_EQ(meter_.LitSegments(0), 15);
@@ -46,6 +53,8 @@ TEST_F(MeterTest, SegmentsLightByZone) {
   EXPECT_EQ(colourAt(12), QColor(60, 2, 2));
   EXPECT_EQ(colourAt(14), QColor(60, 2, 2));
   EXPECT_EQ(image.pixelColor(60, 6), QColor(240, 250, 255));  // the 1 px gap left of segment 6
+  const QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
+  if (!folder.isEmpty()) image.scaled(600, 48).save(folder + "/peakmeter_48_of_60.png");
 }
 
 TEST_F(MeterTest, FullBarFallsDarkInFifteenTicksAndTheTimerStopsItself) {
@@ -114,6 +123,15 @@ TEST(SmallEqPanelTest, CurveFollowsTheBands) {
   EXPECT_NEAR(CSmallEqPanel::PointFrequency(static_cast<int>(peak)), 1000, 150);
   EXPECT_FALSE(panel.SetBandType(2, 9));
   EXPECT_EQ(panel.GetBand(2).type, 1);
+
+  const QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
+  if (!folder.isEmpty()) {
+    panel.SetBandGain(1, -8.0);
+    panel.resize(160, 80);
+    panel.grab().save(folder + "/smalleq.png");
+    panel.SetShaded(true);
+    panel.grab().save(folder + "/smalleq_shaded.png");
+  }
 }
 
 }  // namespace
