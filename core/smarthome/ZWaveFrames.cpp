@@ -1,13 +1,20 @@
 #include "smarthome/ZWaveFrames.h"
 
+#include <algorithm>
+
 namespace nr {
 
 std::vector<uint8_t> BuildSerialFrame(uint8_t function, std::span<const uint8_t> parameters) {
-  std::vector<uint8_t> frame{0x01, static_cast<uint8_t>(parameters.size() + 3), 0x00, function};
-  frame.insert(frame.end(), parameters.begin(), parameters.end());
+  // Sized first and filled in place (GCC's release-build bounds checks misread inserts here).
+  std::vector<uint8_t> frame(parameters.size() + 5);
+  frame[0] = 0x01;
+  frame[1] = static_cast<uint8_t>(parameters.size() + 3);
+  frame[2] = 0x00;
+  frame[3] = function;
+  std::copy(parameters.begin(), parameters.end(), frame.begin() + 4);
   uint8_t checksum = 0xFF;
-  for (size_t i = 1; i < frame.size(); ++i) checksum ^= frame[i];
-  frame.push_back(checksum);
+  for (size_t i = 1; i + 1 < frame.size(); ++i) checksum ^= frame[i];
+  frame.back() = checksum;
   return frame;
 }
 

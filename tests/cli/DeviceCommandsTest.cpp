@@ -581,7 +581,10 @@ TEST_F(DeviceCommands, StatusPrintsTheDecodedAnswer) {
     if (a[0] == 0x0E) answer = a;
   ASSERT_EQ(answer.size(), 31u);
   std::string meters = "meters:";
-  for (int i = 1; i <= 6; ++i) meters += " " + std::to_string(answer[static_cast<size_t>(i)]);
+  for (int i = 1; i <= 6; ++i) {
+    meters += ' ';
+    meters += std::to_string(answer[static_cast<size_t>(i)]);
+  }
   EXPECT_NE(r.out.find(meters + "\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("decoder: DTS-HD\n"), std::string::npos) << r.out;  // the emulator's format
   EXPECT_NE(r.out.find("pitch: " + std::to_string((answer[8] >> 4) - 5) + "\n"), std::string::npos) << r.out;

@@ -9,10 +9,11 @@ namespace nr::test {
 namespace {
 
 std::vector<uint8_t> BulkReadCodes() {
-  std::vector<uint8_t> codes{0x80, 0x7F, 0x81, 0x7E, 0x07};
-  codes.insert(codes.end(), 70, 0x30);
-  codes.push_back(0x92);
-  codes.push_back(0x62);
+  std::vector<uint8_t> codes(77, 0x30);
+  const uint8_t head[] = {0x80, 0x7F, 0x81, 0x7E, 0x07};
+  std::copy(std::begin(head), std::end(head), codes.begin());
+  codes[75] = 0x92;
+  codes[76] = 0x62;
   return codes;
 }
 
