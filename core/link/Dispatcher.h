@@ -8,14 +8,13 @@
 #include "link/AutoResetEvent.h"
 #include "link/DeviceModel.h"
 #include "link/LinkEvents.h"
-#include "link/Trace.h"
 
 namespace nr {
 
 class Dispatcher {
  public:
-  Dispatcher(DeviceModel& model, LinkEvents& events, AutoResetEvent& answer, TraceSink* trace = nullptr)
-      : model_(model), events_(events), answer_(answer), trace_(trace) {}
+  Dispatcher(DeviceModel& model, LinkEvents& events, AutoResetEvent& answer)
+      : model_(model), events_(events), answer_(answer) {}
 
   // One packet: byte 0 is the USB report identifier or the network channel prefix (ignored),
   // byte 1 the command code. packet.size() is what was actually received (61 for a USB report,
@@ -33,7 +32,6 @@ class Dispatcher {
   DeviceModel& model_;
   LinkEvents& events_;
   AutoResetEvent& answer_;
-  TraceSink* trace_;
   std::atomic<bool> errorShown_{false};
 };
 

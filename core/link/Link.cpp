@@ -19,7 +19,7 @@ Link::Link(DeviceModel& model, LinkEvents& events, HidBackend* hid, TraceSink* t
       hid_(hid),
       trace_(trace),
       config_(config),
-      dispatcher_(model, events, answer_, trace) {}
+      dispatcher_(model, events, answer_) {}
 
 Link::~Link() {
   CloseUsb(false);
