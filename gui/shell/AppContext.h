@@ -65,6 +65,11 @@ class AppContext : public QObject {
   bool PeakPolling() const { return peakPolling_; }
   void SetPeakPolling(bool on) { peakPolling_ = on; }
 
+  // The microphone/music page's sub-page (0 mic A, 1 mic B, 2 music): it outlives the page, so
+  // the page reopens where the user left it.
+  int MusicSubPage() const { return musicSubPage_; }
+  void SetMusicSubPage(int subPage) { musicSubPage_ = subPage; }
+
   // Set when the device reported that it serves another PC; the connection dialog clears it.
   bool HostBusyMark() const { return hostBusy_; }
   void SetHostBusyMark(bool busy) { hostBusy_ = busy; }
@@ -81,6 +86,7 @@ class AppContext : public QObject {
   std::map<int, QPointer<QWidget>> dialogs_;
   bool peakPolling_ = true;
   bool hostBusy_ = false;
+  int musicSubPage_ = 0;
 };
 
 }  // namespace nr::gui
