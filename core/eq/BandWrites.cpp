@@ -13,6 +13,13 @@ namespace {
 
 constexpr float kResetQ = 1.41f;
 
+template <size_t N>
+int At(const int (&freqs)[N], int band) {
+  return freqs[band < 0 ? 0 : (band < static_cast<int>(N) ? band : static_cast<int>(N) - 1)];
+}
+
+}  // namespace
+
 int ResetFrequency(int set, int band) {
   static constexpr int kMic[15] = {25, 40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300, 10000, 16000};
   static constexpr int kEffect[7] = {50, 100, 200, 400, 800, 1600, 3200};
@@ -20,15 +27,13 @@ int ResetFrequency(int set, int band) {
   static constexpr int kOutput[13] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000, 16000, 16000, 16000};
   static constexpr int kRecord[5] = {50, 100, 200, 400, 800};
   static constexpr int kAdvanced[8] = {62, 125, 250, 500, 1000, 2000, 4000, 8000};
-  if (set == 0 || set == 1) return kMic[band];
-  if (set >= 2 && set <= 5) return kEffect[band];
-  if (set == 6) return kMusic[band];
-  if (set == kRecordEqSet) return kRecord[band];
-  if (set >= 16 && set <= 23) return kAdvanced[band];
-  return kOutput[band];
+  if (set == 0 || set == 1) return At(kMic, band);
+  if (set >= 2 && set <= 5) return At(kEffect, band);
+  if (set == 6) return At(kMusic, band);
+  if (set == kRecordEqSet) return At(kRecord, band);
+  if (set >= 16 && set <= 23) return At(kAdvanced, band);
+  return At(kOutput, band);
 }
-
-}  // namespace
 
 void WriteBiquad(DeviceSession& session, int module, int index, const std::array<float, 5>& coefficients) {
   session.Send(BuildWriteBiquad(module, index, coefficients));

@@ -19,6 +19,9 @@ void WriteBiquad(DeviceSession& session, int module, int index, const std::array
 // room in the image: its bands are kept in the model's record EQ and nothing goes to the image.
 void StoreEqBand(DeviceSession& session, int set, int band, int type, int freq, float gainDb, float q);
 
+// The frequency a reset gives band `band` of a set (bands past the set's end repeat its last).
+int ResetFrequency(int set, int band);
+
 // Flattens a set: every band peaking, 0 dB, Q 1.41, at the set's reset frequencies.
 void ResetEqSet(DeviceSession& session, int set);
 // Flattens an output whose channel kind needs the 4th-order 100 Hz low-pass in bands 9 and 10.

@@ -44,32 +44,22 @@ void Link::Close(bool notify) {
 int Link::SendPacket(std::span<const uint8_t> payload, bool synchronous) {
   if (payload.empty()) return 0;
   if (!state_.network) return WriteUsb(payload, synchronous);
-  if (!state_.connected) return 0;
-  uint8_t prefixed[Payload::kCapacity + 2];
-  if (payload.size() > Payload::kCapacity + 1) return 0;
-  prefixed[0] = kNetPrefixDevice;
-  std::memcpy(prefixed + 1, payload.data(), payload.size());
-  const std::span<const uint8_t> bytes(prefixed, payload.size() + 1);
-  if (sendMode_ == SendMode::kDirect) return NetSendNow(bytes, synchronous);
-  {
-    std::lock_guard lock(queueMutex_);
-    if (!queue_.Enqueue(bytes)) return 0;
-  }
-  queueCv_.notify_all();
-  return static_cast<int>(bytes.size());
+  return SendNetwork(kNetPrefixDevice, payload, synchronous);
 }
 
 int Link::SendZWaveFrame(std::span<const uint8_t> frame) {
-  if (!state_.network) {
-    const Payload p = BuildZWaveFrame(frame);
-    return p.empty() ? 0 : WriteUsb(p.bytes(), false);
-  }
-  if (!state_.connected || frame.size() > SendQueue::kMaxPayload - 1) return 0;
+  if (state_.network) return SendNetwork(kNetPrefixZWave, frame, false);
+  const Payload p = BuildZWaveFrame(frame);
+  return p.empty() ? 0 : WriteUsb(p.bytes(), false);
+}
+
+int Link::SendNetwork(uint8_t prefix, std::span<const uint8_t> payload, bool synchronous) {
+  if (!state_.connected || payload.empty() || payload.size() > SendQueue::kMaxPayload - 1) return 0;
   uint8_t prefixed[SendQueue::kMaxPayload];
-  prefixed[0] = kNetPrefixZWave;
-  std::memcpy(prefixed + 1, frame.data(), frame.size());
-  const std::span<const uint8_t> bytes(prefixed, frame.size() + 1);
-  if (sendMode_ == SendMode::kDirect) return NetSendNow(bytes, false);
+  prefixed[0] = prefix;
+  std::memcpy(prefixed + 1, payload.data(), payload.size());
+  const std::span<const uint8_t> bytes(prefixed, payload.size() + 1);
+  if (sendMode_ == SendMode::kDirect) return NetSendNow(bytes, synchronous);
   {
     std::lock_guard lock(queueMutex_);
     if (!queue_.Enqueue(bytes)) return 0;

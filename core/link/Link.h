@@ -109,6 +109,8 @@ class Link : public PacketSink {
   std::shared_ptr<HidDevice> OpenIfOurs(const HidDeviceEntry& entry);
   void CloseUsbInternal(bool notify);
 
+  // Network routing of a payload with its channel prefix: queued, or framed and sent directly.
+  int SendNetwork(uint8_t prefix, std::span<const uint8_t> payload, bool synchronous);
   int NetSendNow(std::span<const uint8_t> prefixedPayload, bool synchronous);
   void NetReceiveLoop(std::shared_ptr<NetConnection> net);
   void NetWriteLoop(std::shared_ptr<NetConnection> net);

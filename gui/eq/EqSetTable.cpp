@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "eq/BandWrites.h"
 #include "link/EqLayout.h"
 
 namespace nr::gui {
@@ -21,12 +22,6 @@ constexpr std::array<SetNames, 7> kFirstNames{{
     {"混响B均衡", "Reverb B EQ"},
     {"音乐均衡", "Music EQ"},
 }};
-
-template <size_t N>
-int At(const int (&freqs)[N], int band) {
-  if (band < 0) return freqs[0];
-  return band < static_cast<int>(N) ? freqs[band] : freqs[N - 1];
-}
 
 }  // namespace
 
@@ -56,20 +51,7 @@ int EqSetTable::Grabbable(int set) {
   return Bands(set);
 }
 
-int EqSetTable::DefaultFrequency(int set, int band) {
-  static constexpr int kMic[15] = {25, 40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300, 10000, 16000};
-  static constexpr int kEffect[7] = {50, 100, 200, 400, 800, 1600, 3200};
-  static constexpr int kMusic[10] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
-  static constexpr int kOutput[13] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000, 16000, 16000, 16000};
-  static constexpr int kRecord[5] = {50, 100, 200, 400, 800};
-  static constexpr int kAdvanced[8] = {62, 125, 250, 500, 1000, 2000, 4000, 8000};
-  if (set == 0 || set == 1) return At(kMic, band);
-  if (set >= 2 && set <= 5) return At(kEffect, band);
-  if (set == 6) return At(kMusic, band);
-  if (set == kRecordEqSet) return At(kRecord, band);
-  if (set >= 16 && set <= 23) return At(kAdvanced, band);
-  return At(kOutput, band);
-}
+int EqSetTable::DefaultFrequency(int set, int band) { return ResetFrequency(set, band); }
 
 int EqSetTable::OwnedRecords(int set) {
   if (set == kRecordEqSet) return kRecordEqBands;

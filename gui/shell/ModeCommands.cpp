@@ -56,14 +56,18 @@ void ModeCommands::LoadDeviceMode(int mode) {
     if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
   }
+  SwitchSlot(mode, BuildLoadMode(mode));
+}
+
+void ModeCommands::SwitchSlot(int mode, const Payload& command) {
   ctx_.Model().Update([&](DeviceState& s) {
     s.status.Clear();
     s.currentMode = mode;
   });
   ctx_.GetLink().SetPollingAllowed(false);
   QThread::msleep(50);
-  ctx_.Session().Send(BuildLoadMode(mode));
-  sync_.Show();  // the device answers 05 and the read-all follows
+  ctx_.Session().Send(command);
+  sync_.Show();  // the device answers 05 or 06 and the read-all follows
 }
 
 void ModeCommands::SaveDeviceMode(int mode) {
@@ -85,14 +89,7 @@ void ModeCommands::SaveDeviceMode(int mode) {
 
 void ModeCommands::FactoryMode(int mode) {
   if (!ctx_.Connected() || mode < 0 || mode > 3) return;
-  ctx_.Model().Update([&](DeviceState& s) {
-    s.status.Clear();
-    s.currentMode = mode;
-  });
-  ctx_.GetLink().SetPollingAllowed(false);
-  QThread::msleep(50);
-  ctx_.Session().Send(BuildFactoryMode(mode));
-  sync_.Show();
+  SwitchSlot(mode, BuildFactoryMode(mode));
 }
 
 bool ModeCommands::LoadIntoDevice(const QString& path, QWidget* messageParent) {

@@ -7,6 +7,10 @@
 
 class QWidget;
 
+namespace nr {
+class Payload;
+}
+
 namespace nr::gui {
 
 class AppContext;
@@ -38,6 +42,8 @@ class ModeCommands : public QObject {
 
  private:
   bool RequireConnection();
+  // Makes the device switch or restore a slot; its answer starts the read-all.
+  void SwitchSlot(int mode, const Payload& command);
   // Reads the file into the model; on success starts the write-all with its dialog.
   bool LoadIntoDevice(const QString& path, QWidget* messageParent);
   void StoreIntoCurrentSlot();

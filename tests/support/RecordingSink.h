@@ -44,6 +44,15 @@ class RecordingSink : public PacketSink {
 };
 
 // "09 00 01 0E" style rendering, for readable assertion failures.
+std::string Hex(std::span<const uint8_t> bytes);
+
+// The payloads sent so far, each rendered as hex.
+inline std::vector<std::string> HexPayloads(const RecordingSink& sink) {
+  std::vector<std::string> out;
+  for (const auto& p : sink.Payloads()) out.push_back(Hex(p));
+  return out;
+}
+
 inline std::string Hex(std::span<const uint8_t> bytes) {
   static const char* digits = "0123456789ABCDEF";
   std::string s;

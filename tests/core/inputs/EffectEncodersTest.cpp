@@ -11,11 +11,7 @@ using test::Hex;
 
 class Encoders : public ::testing::Test {
  protected:
-  std::vector<std::string> Sent() {
-    std::vector<std::string> out;
-    for (const auto& p : sink.Payloads()) out.push_back(Hex(p));
-    return out;
-  }
+  std::vector<std::string> Sent() { return test::HexPayloads(sink); }
   DeviceModel model;
   test::RecordingSink sink;
   DeviceSession session{model, sink};

@@ -24,11 +24,7 @@ class SessionWrites : public ::testing::Test {
       return Hex(std::span<const uint8_t>(&s.image[static_cast<size_t>(row.WordOffset())], static_cast<size_t>(4 * words)));
     });
   }
-  std::vector<std::string> Sent() {
-    std::vector<std::string> out;
-    for (const auto& p : sink.Payloads()) out.push_back(Hex(p));
-    return out;
-  }
+  std::vector<std::string> Sent() { return test::HexPayloads(sink); }
 
   DeviceModel model;
   test::RecordingSink sink;

@@ -61,7 +61,8 @@ bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {
 
 class ViewTest : public ::testing::Test {
  protected:
-  void Start(emu::EmulatorOptions options = {}) {
+  // Starts an emulator and the application connecting to it.
+  void Launch(emu::EmulatorOptions options) {
     options.port = 0;
     emulator = std::make_unique<emu::Emulator>(options);
     ASSERT_TRUE(emulator->Start());
@@ -73,6 +74,10 @@ class ViewTest : public ::testing::Test {
     app = std::make_unique<NrTuneApp>(o);
     ASSERT_TRUE(app->Start());
     app->Show();
+  }
+  // Launches and waits for the first synchronisation to end.
+  void Start(emu::EmulatorOptions options = {}) {
+    Launch(options);
     ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Sync().IsShown() &&
                                        !app->Conn().Sync().Busy(); }));
     emulator->Core().ClearLog();
@@ -209,17 +214,7 @@ TEST_F(ViewTest, ClosingWithChangesAndCancelStaysConnected) {
 TEST_F(ViewTest, ProtocolMismatchDisconnects) {
   emu::EmulatorOptions options;
   options.version = 23;
-  options.port = 0;
-  emulator = std::make_unique<emu::Emulator>(options);
-  ASSERT_TRUE(emulator->Start());
-  AppOptions o;
-  o.netHost = "127.0.0.1";
-  o.netPort = emulator->Port();
-  o.settingsFile = dir.filePath("settings.ini");
-  o.prompts = &prompts;
-  app = std::make_unique<NrTuneApp>(o);
-  ASSERT_TRUE(app->Start());
-  app->Show();
+  Launch(options);
   ASSERT_TRUE(WaitUntil([&] {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return true;
