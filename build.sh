@@ -76,7 +76,8 @@ run_fuzzers() {
 }
 
 run_app() {
-  build_release
+  cmake -S "$TOP" -B "$TOP/build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$TOP/build" -j "$JOBS" --target nrtune
   if [ -x "$TOP/build/bin/nrtune" ]; then
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
       echo "No display found. Run it under a virtual display:  xvfb-run -a ./build/bin/nrtune --demo"
