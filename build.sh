@@ -78,16 +78,12 @@ run_fuzzers() {
 run_app() {
   cmake -S "$TOP" -B "$TOP/build" -G Ninja -DCMAKE_BUILD_TYPE=Release
   cmake --build "$TOP/build" -j "$JOBS" --target nrtune
-  if [ -x "$TOP/build/bin/nrtune" ]; then
-    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
-      echo "No display found. Run it under a virtual display:  xvfb-run -a ./build/bin/nrtune --demo"
-      echo "or render it without a screen:  QT_QPA_PLATFORM=offscreen ./build/bin/nrtune --demo"
-      exit 1
-    fi
-    exec "$TOP/build/bin/nrtune" --demo "$@"
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
+    echo "No display found. Run it under a virtual display:  xvfb-run -a ./build/bin/nrtune --demo"
+    echo "or render its windows to pictures:  QT_QPA_PLATFORM=offscreen ./build/bin/nrtune --screenshots shots/"
+    exit 1
   fi
-  echo "The desktop application is not part of this build yet."
-  echo "Meanwhile the command-line client works offline:  ./build/bin/nrctl --help"
+  exec "$TOP/build/bin/nrtune" --demo "$@"
 }
 
 cmd=${1:-build}
