@@ -1,0 +1,55 @@
+#pragma once
+// The reverb's impulse picture on the effect page: the direct sound, then a bar every 100 ms
+// falling linearly to nothing over the reverb time, on a 0..5200 ms axis. Same frame as the echo
+// picture; the page hands over its slider values after every change.
+#include <QPixmap>
+#include <QWidget>
+#include <vector>
+
+#include "inputs/CEchoGraphicPanel.h"
+
+namespace nr::gui {
+
+class CRevbGraphicPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kSpanMs = 5200;
+  static constexpr int kStepMs = 100;
+
+  explicit CRevbGraphicPanel(QWidget* parent = nullptr);
+
+  void SetPredelay(int ms);
+  void SetTime(int position);  // the time slider's 0..100
+  void SetLevel(int percent);
+
+  int Predelay() const { return predelay_; }
+  int Time() const { return time_; }
+  int Level() const { return level_; }
+
+  // Reverb time in milliseconds for a time slider position: 40 ms at 0 up to 5000 ms at 100.
+  static double TimeMs(int position) { return position * 49.6 + 40.0; }
+  // Bars drawn for a time slider position: the direct sound and one per further 100 ms.
+  static int BarCount(int position) { return static_cast<int>(TimeMs(position)) / kStepMs + 1; }
+
+  std::vector<ImpulseBar> Bars() const;
+
+  QSize sizeHint() const override { return QSize(420, 180); }
+  QSize minimumSizeHint() const override { return QSize(200, 100); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Changed(int& field, int value);
+  void Render();
+
+  int predelay_ = 30;
+  int time_ = 50;
+  int level_ = 50;
+  QPixmap buffer_;
+  bool bufferValid_ = false;
+};
+
+}  // namespace nr::gui
