@@ -1,0 +1,606 @@
+#include "inputs/CDialogMusic.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "controls/CPeakMeterCtrl.h"
+#include "eq/BandEditor.h"
+#include "eq/BandWrites.h"
+#include "eq/CEqPanel.h"
+#include "eq/CSmallEqPanel.h"
+#include "eq/CopiedEqSet.h"
+#include "inputs/CDialogEfx.h"
+#include "inputs/EffectEncoders.h"
+#include "inputs/InputPages.h"
+#include "link/DeviceModel.h"
+#include "link/DeviceSession.h"
+#include "shell/AppContext.h"
+#include "shell/DialogTexts.h"
+#include "shell/TextPair.h"
+
+namespace nr::gui {
+namespace {
+
+struct ParamRef {
+  int module;
+  int index;
+};
+
+// Per sub-page: the EQ set, its bypass switch, and the colours of its band list and effect curves.
+struct SubPageSpec {
+  int eqSet;
+  ParamRef bypass;
+  QColor listText;
+  QColor curve;
+};
+
+const std::array<SubPageSpec, CDialogMusic::kSubPages> kSubPageSpecs{{
+    {0, {1, 0x21}, QColor(0, 200, 255), QColor(0, 200, 255)},
+    {1, {1, 0x38}, QColor(0, 220, 0), QColor(0, 220, 0)},
+    {6, {4, 0x0B}, QColor(255, 200, 0), QColor(100, 100, 100)},
+}};
+
+// Reverb and echo EQ sets of mic channel A and B, and their bypass switches.
+constexpr std::array<int, 2> kReverbSets{4, 5};
+constexpr std::array<int, 2> kEchoSets{2, 3};
+constexpr std::array<ParamRef, 2> kReverbBypass{{{3, 0x07}, {3, 0x13}}};
+constexpr std::array<ParamRef, 2> kEchoBypass{{{2, 0x07}, {2, 0x18}}};
+
+// Microphone n (0-based) parameters: volume, noise gate, and its gain into channel A and B.
+constexpr int VolumeIndex(int mic) { return 0x04 + mic; }
+constexpr int GateIndex(int mic) { return 0x08 + mic; }
+constexpr int RouteIndexA(int mic) { return 0x22 + mic; }
+constexpr int RouteIndexB(int mic) { return 0x39 + mic; }
+
+// Control identifiers of the language table.
+constexpr std::array<int, CDialogMusic::kSubPages> kSubPageIds{1068, 1069, 1070};
+constexpr std::array<int, CDialogMusic::kMics> kMicTitleIds{1153, 1155, 1157, 1159};
+constexpr int kRouteIdFirst = 1182;    // + 2 * mic (CH A), + 1 for CH B
+constexpr int kCaptionIdFirst = 1190;  // + 2 * mic (noise gate), + 1 for volume
+constexpr int kMicGroupId = 1124;
+constexpr int kLevelCaptionId = 1132;
+constexpr int kDecoderCaptionId = 1142;
+constexpr int kReverbHintId = 1145;
+constexpr int kEchoHintId = 1146;
+constexpr int kMusicGroupId = 1161;
+constexpr int kFbcTitleId = 1163;
+constexpr int kReverbTitleId = 1165;
+constexpr int kEchoTitleId = 1167;
+constexpr int kEffectGroupId = 1281;
+constexpr int kRoutingCaptionId = 1282;
+
+constexpr TextPair kFbcOff{"关闭", "Off"};
+const QColor kPageBackground(240, 250, 255);
+
+const char* const kDecoderNames[] = {"STEREO", "AC3", "DTS", "DTS-CD", "E-AC3", "DOLBY-HD", "DTS-HR", "DTS-HD",
+                                     "LPCM MultiCh"};
+
+QLabel* Label(const char* templateText, int id, QWidget* parent) {
+  return WithId(new QLabel(QString::fromUtf8(templateText), parent), id);
+}
+
+QLabel* ValueLabel(QWidget* parent, const QString& widest) {
+  auto* label = new QLabel(parent);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widest) + 4);
+  return label;
+}
+
+QSlider* HorizontalSlider(QWidget* parent) {
+  auto* slider = new QSlider(Qt::Horizontal, parent);
+  slider->setRange(0, 100);
+  slider->setSingleStep(1);
+  slider->setPageStep(10);
+  slider->setMinimumWidth(70);
+  return slider;
+}
+
+CPeakMeterCtrl* PageMeter(QWidget* parent) {
+  auto* meter = new CPeakMeterCtrl(parent);
+  meter->Reset(1, 15);
+  meter->StartTimer(50);
+  meter->SetHorizontal(true);
+  meter->SetBackground(kPageBackground);
+  meter->SetPeakLine(false);
+  meter->setFixedHeight(12);
+  meter->setMinimumWidth(90);
+  return meter;
+}
+
+}  // namespace
+
+// The small preview of a reverb or echo EQ: drawn in the sub-page's colour, and a click opens the
+// effect page (a disabled curve, on the music sub-page, gets no clicks).
+class CDialogMusic::EffectCurve : public CSmallEqPanel {
+ public:
+  explicit EffectCurve(QWidget* parent) : CSmallEqPanel(parent) {
+    setCursor(Qt::PointingHandCursor);
+    setMinimumSize(110, 56);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  }
+
+  std::function<void()> clicked;
+
+  void SetCurveColour(const QColor& colour) {
+    if (colour_ == colour) return;
+    colour_ = colour;
+    update();
+  }
+  QColor CurveColour() const { return colour_; }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked) {
+      event->accept();
+      clicked();
+      return;
+    }
+    CSmallEqPanel::mouseReleaseEvent(event);
+  }
+
+  // As the preview draws itself, with the curve in the page's colour.
+  void paintEvent(QPaintEvent*) override {
+    constexpr double kMargin = 2;
+    constexpr double kDecades = 3.4;
+    QPainter p(this);
+    p.fillRect(rect(), QColor(20, 20, 20));
+    const double w = width() - 2 * kMargin, h = height() - 2 * kMargin;
+    if (w > 0 && h > 0) {
+      const double centre = kMargin + h / 2;
+      p.setPen(QPen(QColor(64, 64, 64), 1));
+      p.drawLine(QPointF(kMargin, centre), QPointF(kMargin + w, centre));
+      p.setRenderHint(QPainter::Antialiasing);
+      QPainterPath path;
+      for (int k = 0; k < kPoints; ++k) {
+        const double x = kMargin + w * std::log10(PointFrequency(k) / 10.0) / kDecades;
+        const double y = std::clamp(centre - Curve()[static_cast<size_t>(k)] * h / 30.0, kMargin - h, kMargin + 2 * h);
+        if (k == 0)
+          path.moveTo(x, y);
+        else
+          path.lineTo(x, y);
+      }
+      p.save();
+      p.setClipRect(QRectF(kMargin, kMargin, w, h));
+      p.setPen(QPen(colour_, 1.5));
+      p.drawPath(path);
+      p.restore();
+    }
+    if (Shaded()) p.fillRect(rect(), QColor(96, 96, 96, 101));
+    if (Hovered() && isEnabled()) {
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setPen(QPen(Qt::cyan, 1));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+  }
+
+ private:
+  QColor colour_{0, 200, 255};
+};
+
+CDialogMusic::CDialogMusic(AppContext& ctx, PageHost& host, int subPage, QWidget* parent)
+    : CDialogMusic(ctx, ctx.Session(), host, subPage, parent) {}
+
+CDialogMusic::CDialogMusic(AppContext& ctx, DeviceSession& session, PageHost& host, int subPage, QWidget* parent)
+    : Page(parent), ctx_(ctx), session_(session), host_(host), subPage_(std::clamp(subPage, 0, kSubPages - 1)) {
+  ctx_.SetMusicSubPage(subPage_);
+  Build();
+  ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  RefreshFromImage();
+  const int format = ctx_.Model().Read([](const DeviceState& s) { return s.status.InputFormat(); });
+  decoderText_->setText(DecoderName(format).isEmpty() ? DecoderName(0) : DecoderName(format));
+  connect(&statusTimer_, &QTimer::timeout, this, &CDialogMusic::UpdateFromStatus);
+  statusTimer_.start(kStatusIntervalMs);
+}
+
+CDialogMusic::~CDialogMusic() { statusTimer_.stop(); }
+
+// ---- construction ------------------------------------------------------------------------------
+
+void CDialogMusic::Build() {
+  ApplyInputPageStyle(this);
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(10, 8, 10, 8);
+  root->setSpacing(8);
+  root->addWidget(BuildSubPageBar());
+
+  auto* controls = new QHBoxLayout;
+  controls->setSpacing(8);
+  controls->addWidget(BuildMicGroup(), 5);
+  controls->addWidget(BuildMusicGroup(), 1);
+  controls->addWidget(BuildEffectGroup(), 2);
+  root->addLayout(controls);
+
+  auto* eq = new QHBoxLayout;
+  eq->setSpacing(8);
+  eq->addWidget(BuildFbcColumn());
+  panel_ = new CEqPanel(&ctx_.Model(), ctx_.Language(), this);
+  panel_->setMinimumSize(360, 200);
+  panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  eq->addWidget(panel_, 1);
+  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  ArrangeBandEditor(editor_);
+  eq->addWidget(editor_);
+  root->addLayout(eq, 1);
+
+  wheel_ = new FocusWheelRouter(this, [this](QWidget* focus) { return RoutedWheelTarget(focus); });
+  wheel_->Install();
+}
+
+QWidget* CDialogMusic::BuildSubPageBar() {
+  static constexpr const char* kTemplates[kSubPages] = {"话筒通道A", "话筒通道B", "音乐"};
+  auto* bar = new QWidget(this);
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  subPages_ = new QButtonGroup(this);
+  subPages_->setExclusive(true);
+  for (int k = 0; k < kSubPages; ++k) {
+    auto* button = WithId(new QPushButton(QString::fromUtf8(kTemplates[k]), bar), kSubPageIds[static_cast<size_t>(k)]);
+    button->setObjectName(QStringLiteral("subPageButton"));
+    button->setCheckable(true);
+    button->setMinimumWidth(110);
+    subPages_->addButton(button, k);
+    layout->addWidget(button);
+  }
+  layout->addStretch(1);
+  connect(subPages_, &QButtonGroup::idClicked, this, &CDialogMusic::SelectSubPage);
+  return bar;
+}
+
+QWidget* CDialogMusic::BuildMicGroup() {
+  auto* group = WithId(new QGroupBox(QString::fromUtf8("话筒输入"), this), kMicGroupId);
+  auto* grid = new QGridLayout(group);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(4);
+  grid->addWidget(Label("通道分配", kRoutingCaptionId, group), 0, 1, 1, 2, Qt::AlignHCenter);
+  grid->addWidget(Label("信号电平", kLevelCaptionId, group), 0, 3, Qt::AlignHCenter);
+  for (int m = 0; m < kMics; ++m) {
+    MicRow& row = rows_[static_cast<size_t>(m)];
+    const int line = m + 1;
+    row.title = WithId(new QLabel(QString::fromUtf8("话筒口%1").arg(m + 1), group), kMicTitleIds[static_cast<size_t>(m)]);
+    auto* routes = new QButtonGroup(group);
+    for (int ch = 0; ch < 2; ++ch) {
+      auto* radio = WithId(new QRadioButton(QString::fromUtf8(ch == 0 ? "通道A" : "通道B"), group), kRouteIdFirst + 2 * m + ch);
+      routes->addButton(radio, ch);
+      row.route[static_cast<size_t>(ch)] = radio;
+      connect(radio, &QRadioButton::clicked, this, [this, m, ch] { OnRoute(m, ch); });
+    }
+    row.meter = PageMeter(group);
+    meters_[static_cast<size_t>(m)] = row.meter;
+    row.gateCaption = Label("噪声门", kCaptionIdFirst + 2 * m, group);
+    row.gate = HorizontalSlider(group);
+    row.gateValue = ValueLabel(group, QStringLiteral("100"));
+    row.volumeCaption = Label("音量", kCaptionIdFirst + 2 * m + 1, group);
+    row.volume = HorizontalSlider(group);
+    row.volumeValue = ValueLabel(group, QStringLiteral("100"));
+    connect(row.gate, &QSlider::valueChanged, this, [this, m](int v) { OnGate(m, v); });
+    connect(row.volume, &QSlider::valueChanged, this, [this, m](int v) { OnVolume(m, v); });
+
+    grid->addWidget(row.title, line, 0);
+    grid->addWidget(row.route[0], line, 1);
+    grid->addWidget(row.route[1], line, 2);
+    grid->addWidget(row.meter, line, 3);
+    grid->addWidget(row.gateCaption, line, 4, Qt::AlignRight);
+    grid->addWidget(row.gate, line, 5);
+    grid->addWidget(row.gateValue, line, 6);
+    grid->addWidget(row.volumeCaption, line, 7, Qt::AlignRight);
+    grid->addWidget(row.volume, line, 8);
+    grid->addWidget(row.volumeValue, line, 9);
+  }
+  grid->setColumnStretch(3, 2);
+  grid->setColumnStretch(5, 3);
+  grid->setColumnStretch(8, 3);
+  grid->setRowStretch(kMics + 1, 1);
+  return group;
+}
+
+QWidget* CDialogMusic::BuildMusicGroup() {
+  auto* group = WithId(new QGroupBox(QString::fromUtf8("音乐电平"), this), kMusicGroupId);
+  auto* layout = new QVBoxLayout(group);
+  layout->setSpacing(6);
+  for (int i = kMics; i < kMeters; ++i) {
+    meters_[static_cast<size_t>(i)] = PageMeter(group);
+    layout->addWidget(meters_[static_cast<size_t>(i)]);
+  }
+  layout->addSpacing(6);
+  layout->addWidget(Label("解码格式", kDecoderCaptionId, group));
+  decoderText_ = new QLabel(group);
+  decoderText_->setObjectName(QStringLiteral("decoderText"));
+  decoderText_->setMinimumWidth(decoderText_->fontMetrics().horizontalAdvance(QStringLiteral("LPCM MultiCh")) + 16);
+  decoderText_->setAlignment(Qt::AlignCenter);
+  layout->addWidget(decoderText_);
+  layout->addStretch(1);
+  return group;
+}
+
+QWidget* CDialogMusic::BuildEffectGroup() {
+  auto* group = WithId(new QGroupBox(QString::fromUtf8("效果均衡"), this), kEffectGroupId);
+  effectGroup_ = group;
+  auto* grid = new QGridLayout(group);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(3);
+  struct Column {
+    const char* title;
+    int titleId;
+    const char* hint;
+    int hintId;
+    bool echo;
+  };
+  const Column columns[2] = {{"混响均衡", kReverbTitleId, "点击下面方框进入混响均衡调节界面", kReverbHintId, false},
+                             {"回声均衡", kEchoTitleId, "点击下面方框进入回声均衡调节界面", kEchoHintId, true}};
+  for (int c = 0; c < 2; ++c) {
+    const Column& col = columns[c];
+    QLabel* title = Label(col.title, col.titleId, group);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    QLabel* hint = Label(col.hint, col.hintId, group);
+    hint->setWordWrap(true);
+    hint->setObjectName(QStringLiteral("hint"));
+    auto* curve = new EffectCurve(group);
+    curve->clicked = [this, echo = col.echo] { OpenEffect(echo); };
+    (col.echo ? echoCurve_ : reverbCurve_) = curve;
+    grid->addWidget(title, 0, c);
+    grid->addWidget(hint, 1, c, Qt::AlignTop);
+    grid->addWidget(curve, 2, c);
+  }
+  grid->setRowStretch(2, 1);
+  return group;
+}
+
+QWidget* CDialogMusic::BuildFbcColumn() {
+  fbcColumn_ = new QWidget(this);
+  fbcColumn_->setObjectName(QStringLiteral("fbcColumn"));
+  auto* layout = new QVBoxLayout(fbcColumn_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  fbcTitle_ = Label("移频反馈抑制", kFbcTitleId, fbcColumn_);
+  fbcTitle_->setWordWrap(true);
+  fbcTitle_->setAlignment(Qt::AlignHCenter);
+  QFont bold = fbcTitle_->font();
+  bold.setBold(true);
+  fbcTitle_->setFont(bold);
+  fbcSlider_ = new QSlider(Qt::Vertical, fbcColumn_);
+  fbcSlider_->setRange(kFbcLevelMin, kFbcLevelMax);
+  fbcSlider_->setSingleStep(1);
+  fbcSlider_->setPageStep(1);
+  fbcSlider_->setTickPosition(QSlider::TicksBothSides);
+  fbcSlider_->setTickInterval(1);
+  fbcValue_ = new QLabel(fbcColumn_);
+  fbcValue_->setObjectName(QStringLiteral("fbcValue"));
+  fbcValue_->setAlignment(Qt::AlignCenter);
+  fbcValue_->setFrameShape(QFrame::StyledPanel);
+  fbcValue_->setMinimumWidth(fbcValue_->fontMetrics().horizontalAdvance(QStringLiteral("8Hz  Off")));
+  layout->addWidget(fbcTitle_);
+  layout->addWidget(fbcSlider_, 1, Qt::AlignHCenter);
+  layout->addWidget(fbcValue_);
+  fbcColumn_->setFixedWidth(88);
+  connect(fbcSlider_, &QSlider::valueChanged, this, &CDialogMusic::OnFbc);
+  return fbcColumn_;
+}
+
+bool CDialogMusic::RoutedWheelTarget(QWidget* focus) const {
+  if (focus == fbcSlider_ || focus == panel_) return true;
+  for (const MicRow& row : rows_)
+    if (focus == row.gate || focus == row.volume) return true;
+  return focus == editor_->GainSlider() || focus == editor_->FrequencySlider() || focus == editor_->QSliderControl();
+}
+
+// ---- accessors ---------------------------------------------------------------------------------
+
+QSlider* CDialogMusic::GateSlider(int mic) const { return rows_.at(static_cast<size_t>(mic)).gate; }
+QSlider* CDialogMusic::VolumeSlider(int mic) const { return rows_.at(static_cast<size_t>(mic)).volume; }
+QLabel* CDialogMusic::GateValue(int mic) const { return rows_.at(static_cast<size_t>(mic)).gateValue; }
+QLabel* CDialogMusic::VolumeValue(int mic) const { return rows_.at(static_cast<size_t>(mic)).volumeValue; }
+QRadioButton* CDialogMusic::RouteButton(int mic, int channel) const {
+  return rows_.at(static_cast<size_t>(mic)).route.at(static_cast<size_t>(channel));
+}
+bool CDialogMusic::MicRowShown(int mic) const { return !rows_.at(static_cast<size_t>(mic)).title->isHidden(); }
+QAbstractButton* CDialogMusic::SubPageButton(int subPage) const { return subPages_->button(subPage); }
+CSmallEqPanel* CDialogMusic::ReverbCurve() const { return reverbCurve_; }
+CSmallEqPanel* CDialogMusic::EchoCurve() const { return echoCurve_; }
+
+int CDialogMusic::EqSetOf(int subPage) { return kSubPageSpecs[static_cast<size_t>(std::clamp(subPage, 0, kSubPages - 1))].eqSet; }
+
+QString CDialogMusic::DecoderName(int index) {
+  if (index < 0 || index >= static_cast<int>(std::size(kDecoderNames))) return {};
+  return QString::fromLatin1(kDecoderNames[index]);
+}
+
+// ---- control handlers --------------------------------------------------------------------------
+
+void CDialogMusic::OnGate(int mic, int value) {
+  session_.SetParam(1, GateIndex(mic), value);
+  rows_[static_cast<size_t>(mic)].gateValue->setText(QString::number(value));
+}
+
+void CDialogMusic::OnVolume(int mic, int value) {
+  session_.SetParam(1, VolumeIndex(mic), value);
+  rows_[static_cast<size_t>(mic)].volumeValue->setText(QString::number(value));
+}
+
+void CDialogMusic::OnRoute(int mic, int channel) {
+  session_.SetParam(1, RouteIndexA(mic), channel == 0 ? 100 : 0);
+  session_.SetParam(1, RouteIndexB(mic), channel == 0 ? 0 : 100);
+}
+
+void CDialogMusic::OnFbc(int level) {
+  if (subPage_ == kMusic) return;  // the music path has no feedback canceller
+  SetFbcShift(session_, subPage_, level);
+  SetFbcValueText(level);
+}
+
+void CDialogMusic::SetFbcValueText(int level) {
+  fbcValue_->setText(level <= kFbcLevelMin ? ctx_.T(kFbcOff) : QString::asprintf("%dHz", level));
+}
+
+void CDialogMusic::OpenEffect(bool echo) {
+  if (subPage_ == kMusic) return;
+  const int kind = (echo ? kEchoA : kReverbA) + subPage_;
+  host_.ShowPage(std::make_unique<CDialogEfx>(ctx_, session_, host_, kind));
+}
+
+void CDialogMusic::SelectSubPage(int subPage) {
+  subPage_ = std::clamp(subPage, 0, kSubPages - 1);
+  ctx_.SetMusicSubPage(subPage_);
+  ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  RefreshFromImage();
+}
+
+void CDialogMusic::UpdateFromStatus() {
+  const DeviceStatus status = ctx_.Model().Read([](const DeviceState& s) { return s.status; });
+  for (int i = 0; i < kMeters; ++i) meters_[static_cast<size_t>(i)]->SetData(status.Meter(i));
+  const QString decoder = DecoderName(status.InputFormat());
+  if (!decoder.isEmpty()) decoderText_->setText(decoder);
+}
+
+// ---- status bar EQ buttons ---------------------------------------------------------------------
+
+bool CDialogMusic::EqBypass() const {
+  const ParamRef p = kSubPageSpecs[static_cast<size_t>(subPage_)].bypass;
+  return ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(p.module, p.index); }) != 0;
+}
+
+void CDialogMusic::SetEqBypass(bool on) {
+  // The status bar asks for the state it now shows, which is the negation of the stored switch
+  // whenever the two agree; sending the asked state keeps them together when they do not.
+  const ParamRef p = kSubPageSpecs[static_cast<size_t>(subPage_)].bypass;
+  session_.SetParam(p.module, p.index, on ? 1 : 0);
+  panel_->SetBypass(on);
+  emit eqBypassChanged(on);
+}
+
+void CDialogMusic::ResetCurrentEq() {
+  const int set = EqSetOf(subPage_);
+  ResetEqSet(session_, set);
+  editor_->LoadSet(set);
+  ColourBandList();
+}
+
+// ---- refresh -----------------------------------------------------------------------------------
+
+void CDialogMusic::Relabel() {
+  ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  panel_->SetLanguage(ctx_.Language());
+  editor_->SetLanguage(ctx_.Language());
+  RefreshFromImage();
+}
+
+void CDialogMusic::RefreshFromImage() {
+  const DeviceState s = ctx_.Model().Snapshot();
+  RefreshRouting(s);
+  RefreshMicRows(s);
+  RefreshSubPageControls();
+  RefreshSliders(s);
+  RefreshEq(s);
+  ColourBandList();
+  RefreshCurves(s);
+}
+
+void CDialogMusic::RefreshRouting(const DeviceState& s) {
+  for (int m = 0; m < kMics; ++m) {
+    const bool toA = s.IntValue(1, RouteIndexA(m)) != 0;
+    rows_[static_cast<size_t>(m)].route[0]->setChecked(toA);
+    rows_[static_cast<size_t>(m)].route[1]->setChecked(!toA);
+  }
+}
+
+void CDialogMusic::RefreshMicRows(const DeviceState& s) {
+  // Only the four-microphone model has inputs 3 and 4; their values stay as they are elsewhere.
+  const bool fourMics = s.info.ModuleName() == "ML07";
+  for (int m = 2; m < kMics; ++m) {
+    const MicRow& row = rows_[static_cast<size_t>(m)];
+    for (QWidget* w : std::initializer_list<QWidget*>{row.title, row.route[0], row.route[1], row.meter, row.gateCaption,
+                                                      row.gate, row.gateValue, row.volumeCaption, row.volume,
+                                                      row.volumeValue})
+      w->setVisible(fourMics);
+  }
+}
+
+void CDialogMusic::RefreshSubPageControls() {
+  subPages_->button(subPage_)->setChecked(true);
+  const bool mic = subPage_ != kMusic;
+  fbcTitle_->setEnabled(mic);
+  effectGroup_->setEnabled(mic);
+  reverbCurve_->setEnabled(mic);
+  echoCurve_->setEnabled(mic);
+}
+
+void CDialogMusic::RefreshSliders(const DeviceState& s) {
+  for (int m = 0; m < kMics; ++m) {
+    MicRow& row = rows_[static_cast<size_t>(m)];
+    const int gate = std::clamp(s.IntValue(1, GateIndex(m)), 0, 100);
+    const int volume = std::clamp(s.IntValue(1, VolumeIndex(m)), 0, 100);
+    const QSignalBlocker g(row.gate), v(row.volume);
+    row.gate->setValue(gate);
+    row.volume->setValue(volume);
+    row.gateValue->setText(QString::number(gate));
+    row.volumeValue->setText(QString::number(volume));
+  }
+  const bool mic = subPage_ != kMusic;
+  fbcColumn_->setVisible(mic);
+  if (mic) {
+    const int level = std::clamp(s.derived.fbcShift[static_cast<size_t>(subPage_)], kFbcLevelMin, kFbcLevelMax);
+    const QSignalBlocker b(fbcSlider_);
+    fbcSlider_->setValue(level);
+    SetFbcValueText(level);
+  }
+}
+
+void CDialogMusic::RefreshEq(const DeviceState& s) {
+  const SubPageSpec& spec = kSubPageSpecs[static_cast<size_t>(subPage_)];
+  editor_->LoadSet(spec.eqSet);  // no band selected, the list shown with the set's rows
+  const bool bypass = s.IntValue(spec.bypass.module, spec.bypass.index) != 0;
+  panel_->SetBypass(bypass);
+  emit eqBypassChanged(bypass);
+}
+
+void CDialogMusic::ColourBandList() {
+  const QColor text = kSubPageSpecs[static_cast<size_t>(subPage_)].listText;
+  QTableWidget* list = editor_->List();
+  list->setStyleSheet(QStringLiteral("QTableWidget { background-color: rgb(20, 20, 20); color: %1; "
+                                     "gridline-color: rgb(64, 64, 64); }")
+                          .arg(text.name()));
+  const QSignalBlocker blocker(list);
+  for (int row = 0; row < list->rowCount(); ++row)
+    for (int column = 0; column < list->columnCount(); ++column)
+      if (QTableWidgetItem* item = list->item(row, column)) item->setForeground(text);
+}
+
+void CDialogMusic::RefreshCurves(const DeviceState& s) {
+  const SubPageSpec& spec = kSubPageSpecs[static_cast<size_t>(subPage_)];
+  const size_t channel = subPage_ == kMusic ? 0 : static_cast<size_t>(subPage_);
+  auto load = [&](EffectCurve* curve, int set, ParamRef bypass) {
+    for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
+      const EqBand band = s.Band(set, b);
+      // A band switched off, or of a type the preview cannot draw, shows as flat.
+      const bool drawable = curve->SetBandType(b, band.type);
+      if (!drawable) curve->SetBandType(b, 1);
+      curve->SetBandFrequency(b, band.freq);
+      curve->SetBandGain(b, drawable ? band.gainDb : 0.0);
+      curve->SetBandQ(b, band.q);
+    }
+    curve->SetShaded(subPage_ != kMusic && s.IntValue(bypass.module, bypass.index) != 0);
+    curve->SetCurveColour(spec.curve);
+  };
+  load(reverbCurve_, kReverbSets[channel], kReverbBypass[channel]);
+  load(echoCurve_, kEchoSets[channel], kEchoBypass[channel]);
+}
+
+}  // namespace nr::gui
