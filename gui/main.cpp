@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "inputs/InputPages.h"
 #include "shell/AppSettings.h"
 #include "shell/CMainFrame.h"
 #include "shell/NrTuneApp.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "nrtune: %s\n", error.toLocal8Bit().constData());
     return 1;
   }
+  nr::gui::RegisterInputPages(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
 
   QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {
