@@ -110,6 +110,16 @@ BandEditor::~BandEditor() = default;
 
 // ---- construction ------------------------------------------------------------------------------
 
+void BandEditor::SetListTextColour(const QColor& colour) {
+  listText_ = colour;
+  list_->setStyleSheet(QStringLiteral("QTableWidget { background-color: %1; color: %2; gridline-color: rgb(64, 64, 64); }")
+                           .arg(kListBackground.name(), colour.name()));
+  const QSignalBlocker blocker(list_);
+  for (int row = 0; row < list_->rowCount(); ++row)
+    for (int c = 0; c < list_->columnCount(); ++c)
+      if (QTableWidgetItem* item = list_->item(row, c)) item->setForeground(colour);
+}
+
 void BandEditor::BuildList() {
   list_ = new QTableWidget(0, kColumnCount, this);
   list_->verticalHeader()->hide();
@@ -120,8 +130,7 @@ void BandEditor::BuildList() {
   list_->setItemDelegateForColumn(kTypeColumn, new TypeDelegate(*this, list_));
   for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kColumnWidths[c]);
   list_->horizontalHeader()->setStretchLastSection(true);
-  list_->setStyleSheet(QStringLiteral("QTableWidget { background-color: %1; color: %2; gridline-color: rgb(64, 64, 64); }")
-                           .arg(kListBackground.name(), kListText.name()));
+  SetListTextColour(kListText);
   connect(list_, &QTableWidget::itemChanged, this, &BandEditor::OnItemChanged);
   stack_->addWidget(list_);
 }
@@ -255,7 +264,7 @@ void BandEditor::FillRows() {
       if (!list_->item(row, c)) {
         auto* item = new QTableWidgetItem;
         item->setTextAlignment(Qt::AlignCenter);
-        item->setForeground(kListText);
+        item->setForeground(listText_);
         if (c == kNumberColumn) item->setFlags(Qt::ItemIsEnabled);
         list_->setItem(row, c, item);
       }

@@ -4,6 +4,7 @@
 // (band number, type buttons, gain/frequency/Q sliders with text boxes, and the slope list of a
 // crossover band). It follows the panel's signals, writes each changed band to the device
 // through a hook the page can replace, and runs copy and paste of whole sets.
+#include <QColor>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -76,6 +77,8 @@ class BandEditor : public QWidget {
 
   // The controls, for pages that arrange them and for tests.
   QTableWidget* List() const { return list_; }
+  // Text colour of the band list (pages colour it by the set they edit).
+  void SetListTextColour(const QColor& colour);
   QSlider* GainSlider() const { return sliders_[0]; }
   QSlider* FrequencySlider() const { return sliders_[1]; }
   QSlider* QSliderControl() const { return sliders_[2]; }
@@ -116,6 +119,7 @@ class BandEditor : public QWidget {
 
   QStackedLayout* stack_ = nullptr;
   QTableWidget* list_ = nullptr;
+  QColor listText_{0, 200, 255};
   QWidget* group_ = nullptr;
   QLabel* number_ = nullptr;
   QButtonGroup* types_ = nullptr;

@@ -1,5 +1,7 @@
 #include "eq/CSmallEqPanel.h"
 
+#include <QMouseEvent>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -139,6 +141,21 @@ void CSmallEqPanel::leaveEvent(QEvent* event) {
   update();
 }
 
+void CSmallEqPanel::SetCurveColour(const QColor& colour) {
+  if (colour_ == colour) return;
+  colour_ = colour;
+  update();
+}
+
+void CSmallEqPanel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    event->accept();
+    emit clicked();
+    return;
+  }
+  QWidget::mouseReleaseEvent(event);
+}
+
 void CSmallEqPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), QColor(20, 20, 20));
@@ -160,12 +177,12 @@ void CSmallEqPanel::paintEvent(QPaintEvent*) {
     }
     p.save();
     p.setClipRect(QRectF(left, top, w, h));
-    p.setPen(QPen(QColor(0, 200, 255), 1.5));
+    p.setPen(QPen(colour_, 1.5));
     p.drawPath(path);
     p.restore();
   }
   if (shaded_) p.fillRect(rect(), QColor(96, 96, 96, 101));
-  if (hovered_) {
+  if (hovered_ && isEnabled()) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(Qt::cyan, 1));
     p.setBrush(Qt::NoBrush);

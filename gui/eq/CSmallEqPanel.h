@@ -2,6 +2,7 @@
 // A small read-only EQ curve: the microphone and music page previews the echo and reverb EQs with
 // it. Seven peaking bands, a coarse 56-point curve and its own unnormalised section formulas; the
 // page sets frequencies and gains, the mouse only highlights the frame.
+#include <QColor>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -43,6 +44,10 @@ class CSmallEqPanel : public QWidget {
   bool SetBandType(int band, int type);     // false for a type without a formula
   const Band& GetBand(int band) const { return bands_[static_cast<size_t>(std::clamp(band, 0, kBands - 1))]; }
 
+  // The curve's colour (pages colour it by the sub-page they show).
+  void SetCurveColour(const QColor& colour);
+  QColor CurveColour() const { return colour_; }
+
   // Covers the curve with a grey veil (the page's "this effect is off" look).
   void SetShaded(bool shaded);
   bool Shaded() const { return shaded_; }
@@ -53,8 +58,13 @@ class CSmallEqPanel : public QWidget {
 
   QSize sizeHint() const override { return QSize(160, 80); }
 
+ signals:
+  // A left click inside the preview (pages open the effect it shows).
+  void clicked();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
@@ -65,6 +75,7 @@ class CSmallEqPanel : public QWidget {
   std::array<double, kPoints> curve_{};
   bool shaded_ = false;
   bool hovered_ = false;
+  QColor colour_{0, 200, 255};
 };
 
 }  // namespace nr::gui

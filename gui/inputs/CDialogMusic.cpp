@@ -124,75 +124,6 @@ CPeakMeterCtrl* PageMeter(QWidget* parent) {
 
 }  // namespace
 
-// The small preview of a reverb or echo EQ: drawn in the sub-page's colour, and a click opens the
-// effect page (a disabled curve, on the music sub-page, gets no clicks).
-class CDialogMusic::EffectCurve : public CSmallEqPanel {
- public:
-  explicit EffectCurve(QWidget* parent) : CSmallEqPanel(parent) {
-    setCursor(Qt::PointingHandCursor);
-    setMinimumSize(110, 56);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  }
-
-  std::function<void()> clicked;
-
-  void SetCurveColour(const QColor& colour) {
-    if (colour_ == colour) return;
-    colour_ = colour;
-    update();
-  }
-  QColor CurveColour() const { return colour_; }
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked) {
-      event->accept();
-      clicked();
-      return;
-    }
-    CSmallEqPanel::mouseReleaseEvent(event);
-  }
-
-  // As the preview draws itself, with the curve in the page's colour.
-  void paintEvent(QPaintEvent*) override {
-    constexpr double kMargin = 2;
-    constexpr double kDecades = 3.4;
-    QPainter p(this);
-    p.fillRect(rect(), QColor(20, 20, 20));
-    const double w = width() - 2 * kMargin, h = height() - 2 * kMargin;
-    if (w > 0 && h > 0) {
-      const double centre = kMargin + h / 2;
-      p.setPen(QPen(QColor(64, 64, 64), 1));
-      p.drawLine(QPointF(kMargin, centre), QPointF(kMargin + w, centre));
-      p.setRenderHint(QPainter::Antialiasing);
-      QPainterPath path;
-      for (int k = 0; k < kPoints; ++k) {
-        const double x = kMargin + w * std::log10(PointFrequency(k) / 10.0) / kDecades;
-        const double y = std::clamp(centre - Curve()[static_cast<size_t>(k)] * h / 30.0, kMargin - h, kMargin + 2 * h);
-        if (k == 0)
-          path.moveTo(x, y);
-        else
-          path.lineTo(x, y);
-      }
-      p.save();
-      p.setClipRect(QRectF(kMargin, kMargin, w, h));
-      p.setPen(QPen(colour_, 1.5));
-      p.drawPath(path);
-      p.restore();
-    }
-    if (Shaded()) p.fillRect(rect(), QColor(96, 96, 96, 101));
-    if (Hovered() && isEnabled()) {
-      p.setRenderHint(QPainter::Antialiasing, false);
-      p.setPen(QPen(Qt::cyan, 1));
-      p.setBrush(Qt::NoBrush);
-      p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-  }
-
- private:
-  QColor colour_{0, 200, 255};
-};
-
 CDialogMusic::CDialogMusic(AppContext& ctx, PageHost& host, int subPage, QWidget* parent)
     : CDialogMusic(ctx, ctx.Session(), host, subPage, parent) {}
 
@@ -353,8 +284,11 @@ QWidget* CDialogMusic::BuildEffectGroup() {
     QLabel* hint = Label(col.hint, col.hintId, group);
     hint->setWordWrap(true);
     hint->setObjectName(QStringLiteral("hint"));
-    auto* curve = new EffectCurve(group);
-    curve->clicked = [this, echo = col.echo] { OpenEffect(echo); };
+    auto* curve = new CSmallEqPanel(group);
+    curve->setCursor(Qt::PointingHandCursor);
+    curve->setMinimumSize(110, 56);
+    curve->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    connect(curve, &CSmallEqPanel::clicked, this, [this, echo = col.echo] { OpenEffect(echo); });
     (col.echo ? echoCurve_ : reverbCurve_) = curve;
     grid->addWidget(title, 0, c);
     grid->addWidget(hint, 1, c, Qt::AlignTop);
@@ -572,21 +506,13 @@ void CDialogMusic::RefreshEq(const DeviceState& s) {
 }
 
 void CDialogMusic::ColourBandList() {
-  const QColor text = kSubPageSpecs[static_cast<size_t>(subPage_)].listText;
-  QTableWidget* list = editor_->List();
-  list->setStyleSheet(QStringLiteral("QTableWidget { background-color: rgb(20, 20, 20); color: %1; "
-                                     "gridline-color: rgb(64, 64, 64); }")
-                          .arg(text.name()));
-  const QSignalBlocker blocker(list);
-  for (int row = 0; row < list->rowCount(); ++row)
-    for (int column = 0; column < list->columnCount(); ++column)
-      if (QTableWidgetItem* item = list->item(row, column)) item->setForeground(text);
+  editor_->SetListTextColour(kSubPageSpecs[static_cast<size_t>(subPage_)].listText);
 }
 
 void CDialogMusic::RefreshCurves(const DeviceState& s) {
   const SubPageSpec& spec = kSubPageSpecs[static_cast<size_t>(subPage_)];
   const size_t channel = subPage_ == kMusic ? 0 : static_cast<size_t>(subPage_);
-  auto load = [&](EffectCurve* curve, int set, ParamRef bypass) {
+  auto load = [&](CSmallEqPanel* curve, int set, ParamRef bypass) {
     for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
       const EqBand band = s.Band(set, b);
       // A band switched off, or of a type the preview cannot draw, shows as flat.

@@ -96,7 +96,6 @@ class CDialogMusic : public Page {
     QSlider* volume = nullptr;
     QLabel* volumeValue = nullptr;
   };
-  class EffectCurve;
 
   void Build();
   QWidget* BuildSubPageBar();
@@ -135,8 +134,8 @@ class CDialogMusic : public Page {
   QSlider* fbcSlider_ = nullptr;
   QLabel* fbcValue_ = nullptr;
   QWidget* effectGroup_ = nullptr;
-  EffectCurve* reverbCurve_ = nullptr;
-  EffectCurve* echoCurve_ = nullptr;
+  CSmallEqPanel* reverbCurve_ = nullptr;
+  CSmallEqPanel* echoCurve_ = nullptr;
   CEqPanel* panel_ = nullptr;
   BandEditor* editor_ = nullptr;
   FocusWheelRouter* wheel_ = nullptr;
