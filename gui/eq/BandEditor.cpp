@@ -24,6 +24,7 @@
 #include "eq/CEqPanel.h"
 #include "eq/CopiedEqSet.h"
 #include "eq/EqSetTable.h"
+#include "shell/DialogTexts.h"
 #include "eq/Slopes.h"
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"
@@ -155,7 +156,7 @@ void BandEditor::BuildEditGroup() {
     left->addWidget(radio);
   }
   connect(types_, &QButtonGroup::idClicked, this, &BandEditor::OnTypeButton);
-  slopeCaption_ = new QLabel(group_);
+  slopeCaption_ = WithId(new QLabel(group_), 1215);
   slopeList_ = new QComboBox(group_);
   for (int slope = 0; slope < kSlopeCount; ++slope) {
     const std::string_view name = SlopeName(slope);
@@ -170,7 +171,8 @@ void BandEditor::BuildEditGroup() {
   const std::array<std::pair<int, int>, 3> ranges{{{-kGainRange, kGainRange}, {kMinFrequency, kMaxFrequency}, {kMinQ, kMaxPeakingQ}}};
   for (int i = 0; i < 3; ++i) {
     auto* column = new QVBoxLayout;
-    captions_[static_cast<size_t>(i)] = new QLabel(group_);
+    // Identifiers as the language tables know them: frequency 1200, gain 1201, Q 1202.
+    captions_[static_cast<size_t>(i)] = WithId(new QLabel(group_), i == kFreq ? 1200 : (i == kGain ? 1201 : 1202));
     captions_[static_cast<size_t>(i)]->setAlignment(Qt::AlignHCenter);
     auto* slider = new QSlider(Qt::Vertical, group_);
     slider->setRange(ranges[static_cast<size_t>(i)].first, ranges[static_cast<size_t>(i)].second);
