@@ -62,8 +62,10 @@ run_tsan() {
 }
 
 run_fuzzers() {
-  CC=clang CXX=clang++ configure_and_build "$TOP/build/fuzz" -DCMAKE_BUILD_TYPE=Debug \
+  CC=clang CXX=clang++ cmake -S "$TOP" -B "$TOP/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DNR_FUZZ=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_TESTS=OFF -DNR_BUILD_BENCH=OFF
+  cmake --build "$TOP/build/fuzz" -j "$JOBS" --target \
+    $(cd "$TOP/fuzz" && for f in fuzz_*.cpp; do printf '%s ' "${f%.cpp}"; done)
   for f in "$TOP"/build/fuzz/bin/fuzz_*; do
     [ -x "$f" ] || continue
     local name corpus
