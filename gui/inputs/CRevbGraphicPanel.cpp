@@ -1,28 +1,19 @@
 #include "inputs/CRevbGraphicPanel.h"
 
-#include <QPainter>
 #include <cmath>
+
+#include "inputs/CEchoGraphicPanel.h"  // the bar colours are the same
 
 namespace nr::gui {
 
-CRevbGraphicPanel::CRevbGraphicPanel(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-}
-
-void CRevbGraphicPanel::Changed(int& field, int value) {
-  if (field == value) return;
-  field = value;
-  bufferValid_ = false;
-  update();
-}
+CRevbGraphicPanel::CRevbGraphicPanel(QWidget* parent) : ImpulsePanel(kSpanMs, parent) {}
 
 void CRevbGraphicPanel::SetPredelay(int ms) { Changed(predelay_, ms); }
 void CRevbGraphicPanel::SetTime(int position) { Changed(time_, position); }
 void CRevbGraphicPanel::SetLevel(int percent) { Changed(level_, percent); }
 
 std::vector<ImpulseBar> CRevbGraphicPanel::Bars() const {
-  const ImpulseFrame frame(size(), kSpanMs);
+  const ImpulseFrame frame = Frame();
   std::vector<ImpulseBar> bars;
   if (frame.PlotWidth() <= 0 || frame.PlotHeight() <= 0) return bars;
   const double full = level_ / 100.0 * frame.PlotHeight();
@@ -35,28 +26,6 @@ std::vector<ImpulseBar> CRevbGraphicPanel::Bars() const {
     bars.push_back({frame.X(i * kStepMs + predelay_), height, CEchoGraphicPanel::kRepeatColour});
   }
   return bars;
-}
-
-void CRevbGraphicPanel::Render() {
-  const qreal dpr = devicePixelRatioF();
-  buffer_ = QPixmap(size() * dpr);
-  buffer_.setDevicePixelRatio(dpr);
-  QPainter p(&buffer_);
-  const ImpulseFrame frame(size(), kSpanMs);
-  frame.Draw(p);
-  ImpulseFrame::DrawBars(p, frame, Bars());
-  bufferValid_ = true;
-}
-
-void CRevbGraphicPanel::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  bufferValid_ = false;
-}
-
-void CRevbGraphicPanel::paintEvent(QPaintEvent*) {
-  if (!bufferValid_ || buffer_.deviceIndependentSize().toSize() != size()) Render();
-  QPainter p(this);
-  p.drawPixmap(0, 0, buffer_);
 }
 
 }  // namespace nr::gui

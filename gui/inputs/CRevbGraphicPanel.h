@@ -2,15 +2,13 @@
 // The reverb's impulse picture on the effect page: the direct sound, then a bar every 100 ms
 // falling linearly to nothing over the reverb time, on a 0..5200 ms axis. Same frame as the echo
 // picture; the page hands over its slider values after every change.
-#include <QPixmap>
-#include <QWidget>
 #include <vector>
 
-#include "inputs/CEchoGraphicPanel.h"
+#include "inputs/ImpulsePanel.h"
 
 namespace nr::gui {
 
-class CRevbGraphicPanel : public QWidget {
+class CRevbGraphicPanel : public ImpulsePanel {
   Q_OBJECT
 
  public:
@@ -32,24 +30,13 @@ class CRevbGraphicPanel : public QWidget {
   // Bars drawn for a time slider position: the direct sound and one per further 100 ms.
   static int BarCount(int position) { return static_cast<int>(TimeMs(position)) / kStepMs + 1; }
 
-  std::vector<ImpulseBar> Bars() const;
-
-  QSize sizeHint() const override { return QSize(420, 180); }
-  QSize minimumSizeHint() const override { return QSize(200, 100); }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
+  std::vector<ImpulseBar> Bars() const override;
 
  private:
-  void Changed(int& field, int value);
-  void Render();
 
   int predelay_ = 30;
   int time_ = 50;
   int level_ = 50;
-  QPixmap buffer_;
-  bool bufferValid_ = false;
 };
 
 }  // namespace nr::gui
