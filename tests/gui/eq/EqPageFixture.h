@@ -19,6 +19,7 @@
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
 #include "support/RecordingSink.h"
+#include "support/Screenshots.h"
 
 namespace nr::gui::test {
 
@@ -114,10 +115,7 @@ class EqPageTest : public ::testing::Test {
   }
 
   static void SaveScreenshot(const QImage& image, const QString& name) {
-    const QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    QDir().mkpath(folder);
-    EXPECT_TRUE(image.save(QDir(folder).filePath(name)));
+    nr::test::SaveScreenshot(image, name);
   }
 
   DeviceModel model_;

@@ -7,6 +7,7 @@
 
 #include "inputs/CEchoGraphicPanel.h"
 #include "inputs/CRevbGraphicPanel.h"
+#include "support/Screenshots.h"
 
 namespace nr::gui::test {
 namespace {
@@ -17,11 +18,7 @@ constexpr int kHeight = 245;
 constexpr int kBaseline = 220;
 
 void SavePicture(QWidget& widget, const char* name) {
-  const QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
-  if (!folder.isEmpty()) {
-    QDir().mkpath(folder);
-    widget.grab().save(QDir(folder).filePath(name));
-  }
+  nr::test::SaveScreenshot(widget.grab().toImage(), name);
 }
 
 TEST(EchoGraphic, RepeatsFallByTheDecayAtTheirTimes) {

@@ -19,6 +19,7 @@
 #include "shell/AppSettings.h"
 #include "shell/Page.h"
 #include "support/RecordingSink.h"
+#include "support/Screenshots.h"
 
 namespace nr::gui::test {
 
@@ -106,11 +107,7 @@ class InputPageTest : public ::testing::Test {
   }
 
   static void SaveShot(QWidget* widget, const QString& name) {
-    const QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    QDir().mkpath(folder);
-    QTest::qWait(20);
-    EXPECT_TRUE(widget->grab().save(QDir(folder).filePath(name + ".png")));
+    nr::test::SaveScreenshot(widget, name);
   }
 
   QTemporaryDir dir_;

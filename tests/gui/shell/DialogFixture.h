@@ -17,6 +17,7 @@
 #include "link/Connection.h"
 #include "shell/AppContext.h"
 #include "shell/AppSettings.h"
+#include "support/Screenshots.h"
 
 namespace nr::gui::test {
 
@@ -77,11 +78,7 @@ class DialogTest : public ::testing::Test {
 
   // Saves what the user would see of widget (shown, laid out) as <name>.png.
   static void SaveShot(QWidget* widget, const QString& name) {
-    const QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    QDir().mkpath(folder);
-    QTest::qWait(20);
-    EXPECT_TRUE(widget->grab().save(QDir(folder).filePath(name + ".png")));
+    nr::test::SaveScreenshot(widget, name);
   }
 
   QTemporaryDir dir_;
