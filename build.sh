@@ -33,9 +33,14 @@ deps() {
   fi
 }
 
+# A compiler cache, where one is installed, makes rebuilds in several checkouts cheap; CI runs
+# without one.
+if command -v ccache >/dev/null 2>&1; then export CCACHE_BASEDIR="$TOP" CCACHE_NOHASHDIR=true; fi
+launcher_args() { if command -v ccache >/dev/null 2>&1; then echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi; }
+
 configure_and_build() { # dir, extra cmake args...
   local dir=$1; shift
-  cmake -S "$TOP" -B "$dir" -G Ninja "$@"
+  cmake -S "$TOP" -B "$dir" -G Ninja $(launcher_args) "$@"
   cmake --build "$dir" -j "$JOBS"
 }
 
@@ -53,7 +58,7 @@ run_tests() {
 
 # ThreadSanitizer over the threaded parts: the link, the emulator and their integration tests.
 run_tsan() {
-  cmake -S "$TOP" -B "$TOP/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
+  cmake -S "$TOP" -B "$TOP/build/tsan" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
   cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
   for t in test_link test_emu test_integration; do
@@ -62,7 +67,7 @@ run_tsan() {
 }
 
 run_fuzzers() {
-  CC=clang CXX=clang++ cmake -S "$TOP" -B "$TOP/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  CC=clang CXX=clang++ cmake -S "$TOP" -B "$TOP/build/fuzz" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Debug \
     -DNR_FUZZ=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_TESTS=OFF -DNR_BUILD_BENCH=OFF
   cmake --build "$TOP/build/fuzz" -j "$JOBS" --target \
     $(cd "$TOP/fuzz" && for f in fuzz_*.cpp; do printf '%s ' "${f%.cpp}"; done)
@@ -78,7 +83,7 @@ run_fuzzers() {
 }
 
 run_app() {
-  cmake -S "$TOP" -B "$TOP/build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  cmake -S "$TOP" -B "$TOP/build" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Release
   cmake --build "$TOP/build" -j "$JOBS" --target nrtune
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
     echo "No display found. Run it under a virtual display:  xvfb-run -a ./build/bin/nrtune --demo"
