@@ -133,6 +133,14 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       error = "bad value for " + name + ": '" + v + "'";
       return std::nullopt;
     };
+    // A whole-number value from low to high; nullopt with the error set otherwise.
+    const auto integer = [&](long low, long high) -> std::optional<long> {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto n = ParseInteger(*v, low, high);
+      if (!n) bad(*v);
+      return n;
+    };
 
     if (name == "--help" || name == "-h") {
       if (!flag()) return std::nullopt;
@@ -149,22 +157,16 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       if (v->empty()) return bad(*v);
       (name == "--bind" ? o.bindAddress : o.model) = *v;
     } else if (name == "--port") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 65535);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 65535);
+      if (!n) return std::nullopt;
       o.port = static_cast<uint16_t>(*n);
     } else if (name == "--version") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 255);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 255);
+      if (!n) return std::nullopt;
       o.version = static_cast<int>(*n);
     } else if (name == "--latency-ms") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 600000);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 600000);
+      if (!n) return std::nullopt;
       o.latency = Millis(*n);
     } else if (name == "--silent-after" || name == "--drop-after") {
       const auto v = value();
@@ -179,16 +181,12 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       if (!ParseChunkFault(*v, name == "--bad-write", fault)) return bad(*v);
       o.chunkFaults.push_back(fault);
     } else if (name == "--error-at-chunk") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, kImageChunks - 1);
-      if (!n) return bad(*v);
+      const auto n = integer(0, kImageChunks - 1);
+      if (!n) return std::nullopt;
       o.errorAtChunk = static_cast<int>(*n);
     } else if (name == "--notice-flood") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 1, 100000);
-      if (!n) return bad(*v);
+      const auto n = integer(1, 100000);
+      if (!n) return std::nullopt;
       o.noticeFlood = static_cast<int>(*n);
     } else if (name == "--no-answer") {
       const auto v = value();

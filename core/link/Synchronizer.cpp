@@ -23,9 +23,24 @@ ReplyWaiter::Expectation Answer(uint8_t code, size_t minSize = 2) {
 
 }  // namespace
 
-// One transfer: its waiter (attached to the dispatcher while the transfer runs) and its result.
+// One transfer. For its lifetime it holds the transfer lock and the link's direct send mode, and
+// its waiter is attached to the dispatcher; it collects the result.
 struct Synchronizer::Run {
-  Run(Dispatcher& dispatcher, TransferKind kind) : waiter(dispatcher) { result.kind = kind; }
+  Run(Synchronizer& sync, TransferKind kind)
+      : link(sync.link_), lock(sync.transferMutex_), waiter(sync.link_.GetDispatcher()) {
+    result.kind = kind;
+    link.SetSendMode(SendMode::kDirect);
+  }
+  ~Run() {
+    // Every answer was taken by the waiter: the next synchronous sender need not wait for one.
+    link.AnswerEvent().Set();
+    link.SetSendMode(SendMode::kQueued);
+  }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+
+  Link& link;
+  std::lock_guard<std::mutex> lock;
   ReplyWaiter waiter;
   TransferResult result;
   int requestsSent = 0;
@@ -176,9 +191,7 @@ bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
 }
 
 TransferResult Synchronizer::BulkRead() {
-  std::lock_guard lock(transferMutex_);
-  link_.SetSendMode(SendMode::kDirect);
-  Run run(link_.GetDispatcher(), TransferKind::kRead);
+  Run run(*this, TransferKind::kRead);
   ParamImage image = model_.Read([](const DeviceState& s) { return s.image; });
   if (IdentifyWith(run) && ReadImageInto(run, image)) {
     model_.Update([&](DeviceState& s) {
@@ -188,26 +201,17 @@ TransferResult Synchronizer::BulkRead() {
     });
     run.result.step = TransferStep::kDone;
   }
-  // Every answer was taken by the waiter: the next synchronous sender need not wait for one.
-  link_.AnswerEvent().Set();
-  link_.SetSendMode(SendMode::kQueued);
   return run.result;
 }
 
 TransferResult Synchronizer::Identify() {
-  std::lock_guard lock(transferMutex_);
-  link_.SetSendMode(SendMode::kDirect);
-  Run run(link_.GetDispatcher(), TransferKind::kRead);
+  Run run(*this, TransferKind::kRead);
   if (IdentifyWith(run)) run.result.step = TransferStep::kDone;
-  link_.AnswerEvent().Set();
-  link_.SetSendMode(SendMode::kQueued);
   return run.result;
 }
 
 TransferResult Synchronizer::BulkWrite() {
-  std::lock_guard lock(transferMutex_);
-  link_.SetSendMode(SendMode::kDirect);
-  Run run(link_.GetDispatcher(), TransferKind::kWrite);
+  Run run(*this, TransferKind::kWrite);
   const DeviceState state = model_.Snapshot();
   bool done = WriteImageFrom(run, state.image);
   if (done) {
@@ -221,8 +225,6 @@ TransferResult Synchronizer::BulkWrite() {
     model_.Update([](DeviceState& s) { s.deviceModified = false; });
     run.result.step = TransferStep::kDone;
   }
-  link_.AnswerEvent().Set();
-  link_.SetSendMode(SendMode::kQueued);
   return run.result;
 }
 
