@@ -343,6 +343,7 @@ void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
     return;
   }
   if (!result.ok()) {
+    justConnected_ = false;
     UpdateStatusBar();
     prompts_.Error(&frame_, ctx_.T({"错误", "Error"}), TransferFailureText(ctx_, result));
     return;
