@@ -22,6 +22,7 @@ constexpr std::array<uint8_t, kRemoteFunctions> kRemoteCodes = {
 constexpr size_t kMaxReadBlock = kMaxBlockData;
 constexpr size_t kMaxCapability = 6;
 constexpr size_t kMaxText = 56;
+constexpr size_t kBiquadWords = 5;
 
 MachineSettings DefaultSettings() {
   MachineSettings s{};
@@ -225,11 +226,14 @@ void DeviceCore::Dispatch(std::span<const uint8_t> p, SessionId session, Clock::
 
 // 09 00 module index count words: stored into the record of (module, index), never past its
 // own words; a pair without a record is accepted and forgotten, as the DSP has no mirror of it.
-// A payload shorter than its word count says is refused as a whole.
+// Five words are a filter section's coefficients, which go to the DSP alone: the record EQ's
+// sections share their addresses with the record output's sends and compressor, whose records
+// they must not overwrite. A payload shorter than its word count says is refused as a whole.
 bool DeviceCore::WriteDspWords(std::span<const uint8_t> p) {
   if (p.size() < 5) return false;
   const size_t count = p[4];
   if (p.size() < 5 + 4 * count) return false;
+  if (count == kBiquadWords) return true;
   const int row = FindParamRow(p[2], p[3]);
   if (row < 0) return true;
   const ParamRow& r = ParamRows()[static_cast<size_t>(row)];
