@@ -4,15 +4,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 
-#include "emu/Emulator.h"
+#include "gui/AppOnEmulator.h"
 #include "gui/outputs/OutputPageFixture.h"
 #include "inputs/SoundField.h"
 #include "outputs/CDialogOutput.h"
@@ -29,42 +27,13 @@
 namespace nr::gui::test {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
-class OutputApp : public ::testing::Test {
+class OutputApp : public AppOnEmulator {
  protected:
   void SetUp() override {
-    emu::EmulatorOptions options;
-    options.port = 0;
-    emulator_ = std::make_unique<emu::Emulator>(options);
-    ASSERT_TRUE(emulator_->Start());
-    AppOptions o;
-    o.netHost = "127.0.0.1";
-    o.netPort = emulator_->Port();
-    o.settingsFile = dir_.filePath("settings.ini");
-    o.prompts = &prompts_;
-    app_ = std::make_unique<NrTuneApp>(o);
-    ASSERT_TRUE(app_->Start());
-    RegisterOutputPages(*app_);
-    app_->Show();
-    ASSERT_TRUE(WaitUntil([&] {
-      return app_->Context().Connected() && !app_->View().Sync().IsShown() && !app_->Conn().Sync().Busy();
-    }));
+    Launch([](NrTuneApp& app) { RegisterOutputPages(app); }, &prompts_);
     app_->View().SwitchCategory(1);
   }
-  void TearDown() override {
-    app_.reset();
-    if (emulator_) emulator_->Stop();
-  }
-  void Drain() {
-    app_->Conn().GetLink().WaitUntilIdle(std::chrono::milliseconds(3000));
-    WaitUntil([] { return false; }, 100);
-  }
+
   // The device's image against the application's, over the sound-field area.
   ::testing::AssertionResult DeviceHoldsTheSoundField() {
     const ParamImage device = emulator_->Core().Image();
@@ -80,10 +49,7 @@ class OutputApp : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
-  QTemporaryDir dir_;
   ScriptedPrompts prompts_;
-  std::unique_ptr<emu::Emulator> emulator_;
-  std::unique_ptr<NrTuneApp> app_;
 };
 
 TEST_F(OutputApp, ARoomDragReachesTheDevice) {
