@@ -17,6 +17,8 @@ class QTemporaryFile;
 
 namespace nr::gui {
 
+class Prompts;
+
 // Slots of the modeless tool dialogs.
 enum DialogSlot {
   kSlotMachineSettings = 6,
@@ -74,6 +76,16 @@ class AppContext : public QObject {
   bool HostBusyMark() const { return hostBusy_; }
   void SetHostBusyMark(bool busy) { hostBusy_ = busy; }
 
+  // The output channel shown last (0..7): it outlives the output pages, so the Output category
+  // reopens on it.
+  int OutputChannel() const { return outputChannel_; }
+  void SetOutputChannel(int channel) { outputChannel_ = channel >= 0 && channel < 8 ? channel : 0; }
+
+  // Where pages put their questions: the application's prompts, or Qt's message boxes when none
+  // were given (tests give scripted ones).
+  Prompts& UserPrompts();
+  void SetPrompts(Prompts* prompts) { prompts_ = prompts; }
+
  signals:
   void languageChanged();
 
@@ -87,6 +99,9 @@ class AppContext : public QObject {
   bool peakPolling_ = true;
   bool hostBusy_ = false;
   int musicSubPage_ = 0;
+  int outputChannel_ = 0;
+  Prompts* prompts_ = nullptr;
+  std::unique_ptr<Prompts> ownPrompts_;
 };
 
 }  // namespace nr::gui

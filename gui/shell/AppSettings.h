@@ -31,6 +31,8 @@ class AppSettings {
   void SetNetTarget(const QString& address, int port);
   QStringList RecentFiles() const;
   void AddRecentFile(const QString& path);
+  // Writes pending changes to the store; false when it could not be written.
+  bool Sync();
 
  private:
   std::unique_ptr<QSettings> settings_;

@@ -1,5 +1,6 @@
 #include "shell/CGQ2270v13View.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -131,7 +132,7 @@ void CGQ2270v13View::ConnectSignals() {
 
   CMFCMyRibbonStatusBar* bar = frame_.StatusBar();
   connect(bar, &CMFCMyRibbonStatusBar::bypassToggled, this, [this](bool on) {
-    if (page_ && page_->HasEq()) page_->SetEqBypass(on);
+    if (page_ && page_->HasEqBypass()) page_->SetEqBypass(on);
   });
   connect(bar, &CMFCMyRibbonStatusBar::resetEqClicked, this, &CGQ2270v13View::OnResetEq);
   connect(&frame_, &CMainFrame::closing, this, [this] {
@@ -423,6 +424,7 @@ void CGQ2270v13View::UpdateStatusBar() {
   bar->SetModeText(ctx_.T({"当前模式:", "Current Mode:"}) + QStringLiteral("M%1").arg(mode + 1));
   const bool hasEq = page_ && page_->HasEq();
   bar->SetEqButtonsEnabled(hasEq);
+  if (hasEq && !page_->HasEqBypass()) bar->BypassBox()->setEnabled(false);
   if (hasEq) bar->SetBypassChecked(page_->EqBypass());
 }
 
