@@ -61,6 +61,8 @@ std::string Usage() {
          "  --drop-after S       close the connection S seconds into a session\n"
          "  --no-answer CODES    never answer these commands (hex, comma-separated: 09,30)\n"
          "  --garbage            put bogus frames with bad checksums between the answers\n"
+         "  --client-watchdog S  end a session when the PC has sent nothing for S seconds\n"
+         "                       (default 10; a PC that reads nothing is let go after 256 KiB)\n"
          "  --trace              print every received payload and sent answer to stderr\n"
          "  --help               show this text\n";
 }
@@ -130,6 +132,12 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto s = ParseSeconds(*v);
       if (!s) return bad(*v);
       (name == "--silent-after" ? o.silentAfter : o.dropAfter) = *s;
+    } else if (name == "--client-watchdog") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto s = ParseSeconds(*v);
+      if (!s || s->count() == 0) return bad(*v);
+      o.clientWatchdog = *s;
     } else if (name == "--no-answer") {
       const auto v = value();
       if (!v) return std::nullopt;

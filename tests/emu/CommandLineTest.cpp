@@ -18,7 +18,7 @@ std::optional<CommandLine> Parse(std::vector<std::string> args, std::string* err
 TEST(CommandLine, ParsesEveryOption) {
   const auto cl = Parse({"--bind", "0.0.0.0", "--port=0", "--model", "ML07", "--version", "23",
                          "--latency-ms", "150", "--silent-after", "2.5", "--drop-after", "10",
-                         "--no-answer", "09,0x30,7f", "--garbage", "--trace"});
+                         "--no-answer", "09,0x30,7f", "--garbage", "--trace", "--client-watchdog", "4"});
   ASSERT_TRUE(cl);
   const EmulatorOptions& o = cl->options;
   EXPECT_EQ(o.bindAddress, "0.0.0.0");
@@ -31,6 +31,7 @@ TEST(CommandLine, ParsesEveryOption) {
   EXPECT_EQ(o.noAnswer.count(), 3u);
   EXPECT_TRUE(o.noAnswer.test(0x09) && o.noAnswer.test(0x30) && o.noAnswer.test(0x7F));
   EXPECT_TRUE(o.garbage);
+  EXPECT_EQ(o.clientWatchdog, 4s);
   EXPECT_TRUE(cl->trace);
   EXPECT_FALSE(cl->help);
 
@@ -48,7 +49,7 @@ TEST(CommandLine, RejectsUsageErrors) {
            {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port"}, {"--version", "256"},
            {"--latency-ms", "-5"}, {"--silent-after", "soon"}, {"--drop-after", "nan"},
            {"--no-answer", "1G"}, {"--no-answer", "09,"}, {"--no-answer", "100"}, {"--frobnicate"},
-           {"--garbage=yes"}, {"--model", ""}}) {
+           {"--garbage=yes"}, {"--model", ""}, {"--client-watchdog", "0"}}) {
     EXPECT_FALSE(Parse(args, &error)) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
   }
