@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "link/Commands.h"
 
@@ -72,6 +73,7 @@ bool Synchronizer::Identify() {
 }
 
 bool Synchronizer::BulkRead() {
+  const DeviceState before = model_.Snapshot();
   link_.SetSendMode(SendMode::kDirect);
   if (!Identify()) return false;
   if (!Send(BuildQueryMode())) return false;
@@ -80,7 +82,13 @@ bool Synchronizer::BulkRead() {
     link_.SendPacket(BuildReadImage(kImageChunk * i, length).bytes(), true);
   }
   if (!Send(BuildQueryMachineSettings())) return false;
-  model_.Update([](DeviceState& s) { ApplyImage(s); });
+  // The chunks went straight into the model: put the screen's image back and apply the read whole.
+  const ParamImage read = model_.Update([&](DeviceState& s) {
+    const ParamImage got = s.image;
+    s.image = before.image;
+    return got;
+  });
+  ApplyRead(read);
   if (LinkGone()) return false;
   link_.SendPacket(BuildQueryRemote().bytes(), true);
   // Let the remote table arrive before the transfer counts as finished; the answer is handed on
@@ -103,6 +111,47 @@ void Synchronizer::BulkWrite() {
                      true);
   }
   link_.SendPacket(BuildEndImageWrite().bytes(), true);
+  if (!LinkGone()) model_.Update([&](DeviceState& s) { s.keptImage = image; });  // the device has it now
+}
+
+void Synchronizer::HoldReadIfItReplacesEdits() {
+  std::lock_guard lock(heldMutex_);
+  holdArmed_ = true;
+}
+
+bool Synchronizer::HasHeldRead() const {
+  std::lock_guard lock(heldMutex_);
+  return heldRead_.has_value();
+}
+
+void Synchronizer::ApplyRead(const ParamImage& read) {
+  std::lock_guard lock(heldMutex_);
+  const bool armed = std::exchange(holdArmed_, false);
+  model_.Update([&](DeviceState& s) {
+    if (armed && ReadReplacesEdits(s, read)) {
+      heldRead_ = read;
+      return;
+    }
+    s.image = read;
+    ApplyImage(s);
+    MarkKept(s);
+  });
+}
+
+void Synchronizer::ApplyHeldRead() {
+  std::lock_guard lock(heldMutex_);
+  if (!heldRead_) return;
+  model_.Update([&](DeviceState& s) {
+    s.image = *heldRead_;
+    ApplyImage(s);
+    MarkKept(s);
+  });
+  heldRead_.reset();
+}
+
+void Synchronizer::DropHeldRead() {
+  std::lock_guard lock(heldMutex_);
+  heldRead_.reset();
 }
 
 std::optional<std::string> Synchronizer::FinishTransfer() {

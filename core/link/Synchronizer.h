@@ -40,6 +40,15 @@ class Synchronizer {
   bool Identify();
   void BulkWrite();
 
+  // Reads after a (re)connection may find the screen holding edits that nothing keeps: made while
+  // the link was down, or lost by a device that restarted. Armed, the next read that would
+  // replace such edits is held instead of applied, and the front end asks the user: apply it
+  // (the device's values win), or drop it (and push the screen's values, or save them first).
+  void HoldReadIfItReplacesEdits();
+  bool HasHeldRead() const;
+  void ApplyHeldRead();
+  void DropHeldRead();
+
   // Completes a transfer: with our protocol version, stores a waiting preset file into its mode
   // slot (03 n, 20 ms, 04 n) and returns nothing; otherwise closes the link with notice and
   // returns the mismatch text to show.
@@ -47,6 +56,8 @@ class Synchronizer {
 
  private:
   void RunWorker(bool write);
+  // The end of a complete read: the image goes into the model, unless it is to be held.
+  void ApplyRead(const ParamImage& read);
   bool Send(const Payload& p);
   // A USB link whose reader failed stays nominally open but can carry nothing: treat it as gone,
   // so a transfer never applies a half-read image.
@@ -57,6 +68,9 @@ class Synchronizer {
   LinkEvents& events_;
   TraceSink* trace_;
   std::atomic<int> running_{0};
+  mutable std::mutex heldMutex_;
+  bool holdArmed_ = false;
+  std::optional<ParamImage> heldRead_;
   WorkerThreads workers_;  // declared last: joined first
 };
 
