@@ -252,11 +252,11 @@ int RemotePull(const CommandContext& ctx, const std::string& path) {
 int RemotePush(const CommandContext& ctx, const std::string& path) {
   DeviceLink link(ctx, "remote");
   std::vector<uint8_t> bytes;
-  if (const FileError error = ReadFileLimited(path, kRemoteFileSize, bytes))
-    return link.Report(kExitRefused, error.message);
-  if (bytes.size() != static_cast<size_t>(kRemoteFileSize)) {
-    const std::string size = bytes.size() > static_cast<size_t>(kRemoteFileSize) ? "more than 30" : std::to_string(bytes.size());
-    return link.Report(kExitRefused, path + ": a remote file holds exactly 30 bytes, this one " + size);
+  const FileError error = ReadFileLimited(path, kRemoteFileSize, bytes);
+  if (error && error.problem != FileProblem::kTooLong) return link.Report(kExitRefused, error.message);
+  if (error || bytes.size() != static_cast<size_t>(kRemoteFileSize)) {
+    const uintmax_t size = error ? error.size : bytes.size();
+    return link.Report(kExitRefused, path + ": a remote file holds exactly 30 bytes, this one " + std::to_string(size));
   }
   if (const int status = link.Open()) return status;
   RemoteCodes codes{};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DeviceWrites.h"
+#include "TerminalText.h"
 #include "link/HidApiBackend.h"
 
 namespace nr::cli {
@@ -65,7 +66,8 @@ std::string DeviceLink::Target() const {
 }
 
 int DeviceLink::Report(int status, std::string_view message) {
-  ctx_.err << "nrctl " << command_ << ": " << message << "\n";
+  // Messages carry the device's text and the user's paths: both reach the terminal escaped.
+  ctx_.err << "nrctl " << command_ << ": " << TerminalSafe(message) << "\n";
   return status;
 }
 

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "TerminalText.h"
+
 namespace nr::cli {
 namespace {
 
@@ -48,9 +50,10 @@ const char* OutputConverterName(int chip) {
 }
 
 void WriteDeviceInfo(std::ostream& out, const DeviceState& state) {
-  out << "module: " << state.info.ModuleName() << "\n"
-      << "mcu version: " << state.info.McuVersion() << "\n"
-      << "dsp version: " << state.info.DspVersion() << "\n"
+  // The identification is the device's own text: it reaches the terminal escaped.
+  out << "module: " << TerminalSafe(state.info.ModuleName()) << "\n"
+      << "mcu version: " << TerminalSafe(state.info.McuVersion()) << "\n"
+      << "dsp version: " << TerminalSafe(state.info.DspVersion()) << "\n"
       << "communication version: " << state.info.version << "\n"
       << "current mode: M" << state.currentMode + 1 << "\n"
       << "machine settings:";

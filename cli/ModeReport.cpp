@@ -12,6 +12,7 @@
 #include "outputs/Compressor.h"
 #include "outputs/Delay.h"
 #include "outputs/OutputChannels.h"
+#include "TerminalText.h"
 
 namespace nr::cli {
 namespace {
@@ -42,22 +43,6 @@ std::string Hex8(int value) {
 
 uint32_t ImageWord(const DeviceState& s, const ParamRow& row, int word) {
   return GetBE32(&s.image[static_cast<size_t>(row.WordOffset() + 4 * word)]);
-}
-
-// Header strings come straight from the file: keep the terminal safe from control bytes.
-std::string Printable(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7F && b != '\\') {
-      out += c;
-    } else {
-      char esc[5];
-      std::snprintf(esc, sizeof esc, "\\x%02X", b);
-      out += esc;
-    }
-  }
-  return out;
 }
 
 std::string ModuleTitle(int module) {
@@ -224,11 +209,11 @@ Json ModeFileJson(const InspectedModeFile& file) {
 
 void WriteModeFileSummary(std::ostream& out, const InspectedModeFile& file) {
   const DeviceState& s = file.state;
-  out << "Mode file " << Printable(file.path) << " (" << file.size << " bytes)\n"
+  out << "Mode file " << TerminalSafe(file.path) << " (" << file.size << " bytes)\n"
       << "  version  " << file.header.version << "\n"
-      << "  module   " << Printable(file.header.ModuleName()) << "\n"
-      << "  MCU      " << Printable(file.header.McuVersion()) << "\n"
-      << "  DSP      " << Printable(file.header.DspVersion()) << "\n"
+      << "  module   " << TerminalSafe(file.header.ModuleName()) << "\n"
+      << "  MCU      " << TerminalSafe(file.header.McuVersion()) << "\n"
+      << "  DSP      " << TerminalSafe(file.header.DspVersion()) << "\n"
       << "  record EQ trailer: "
       << (file.hasRecordEqTrailer ? "present" : "absent (the record EQ has its factory bands)") << "\n";
 

@@ -55,11 +55,19 @@ struct EmulatorOptions {
   Millis learnDelay{700};                // from 0x60 to the learned-key report
   Millis heartbeatInterval{1000};
 
+  // The device serves one PC at a time, so it lets go of one that has stopped taking part: a
+  // session the PC has sent nothing on (not even the heartbeat echo) for this long ends, and so
+  // does one whose PC leaves more than maxUnreadBytes of answers unread.
+  Millis clientWatchdog{10000};
+  size_t maxUnreadBytes = 256 * 1024;
+
   // Foreign HID interfaces listed next to the device, for discovery tests.
   std::vector<HidDeviceEntry> foreignHidDevices;
 
   // Each received payload and each sent reply in hex; nullptr for silence. Not owned.
   TraceSink* trace = nullptr;
+  // What the operator should hear of even without tracing (a client let go, and why). Not owned.
+  TraceSink* notices = nullptr;
 };
 
 // Fault decisions that depend on how long a session has run.

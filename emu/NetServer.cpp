@@ -53,6 +53,7 @@ class NetServer::Impl {
   std::atomic<bool> connected_{false};
   std::atomic<int> served_{0};
   std::atomic<int> turnedAway_{0};
+  std::atomic<int> letGo_{0};
 
  private:
   class Session;
@@ -91,7 +92,8 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
         id_(server.core_.OpenSession()),
         garbage_(static_cast<uint32_t>(id_)),
         nextHeartbeat_(start_ + server.options_.heartbeatInterval),
-        lastWrite_(start_) {}
+        lastWrite_(start_),
+        lastHeard_(start_) {}
 
   void Start() {
     ErrorCode ec;
@@ -123,6 +125,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
         Close();
         return;
       }
+      lastHeard_ = Clock::now();
       inbound_.Feed(std::span<const uint8_t>(readBuffer_.data(), n), *this);
       if (!closed_) Read();
     });
@@ -167,6 +170,11 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
       Close();
       return;
     }
+    if (now - lastHeard_ > server_.options_.clientWatchdog) {
+      const auto silent = std::chrono::duration_cast<Millis>(now - lastHeard_).count();
+      LetGo("the client has sent nothing for " + std::to_string(silent) + " ms");
+      return;
+    }
     for (Bytes& report : server_.core_.TakeDue(id_, now))
       if (!faults_.Silent(now) && faults_.Answers(report[0]))
         outbox_.push_back({faults_.DueTime(now), std::move(report)});
@@ -178,7 +186,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
   // when the next one is due (the latency is the same for all, so the first is due first).
   void Flush(Clock::time_point now) {
     const bool silent = faults_.Silent(now);
-    while (!outbox_.empty() && outbox_.front().first <= now) {
+    while (!closed_ && !outbox_.empty() && outbox_.front().first <= now) {
       if (!silent) SendReply(outbox_.front().second);
       outbox_.pop_front();
     }
@@ -209,10 +217,23 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
     Send(Bytes(frame.bytes.begin(), frame.bytes.begin() + static_cast<long>(frame.size)));
   }
 
-  // Queues bytes for the socket; each queued item is written whole, one after the other.
+  // Queues bytes for the socket; each queued item is written whole, one after the other. A
+  // client that does not read cannot make the queue grow without end: it is let go instead.
   void Send(Bytes bytes) {
+    if (closed_) return;
+    if (unreadBytes_ + bytes.size() > server_.options_.maxUnreadBytes) {
+      LetGo("the client has left " + std::to_string(unreadBytes_) + " bytes of answers unread");
+      return;
+    }
+    unreadBytes_ += bytes.size();
     writes_.push_back(std::move(bytes));
     if (!writing_) WriteNext();
+  }
+
+  void LetGo(const std::string& why) {
+    Trace(server_.options_.notices, "nremu: ended the session: " + why + "\n");
+    ++server_.letGo_;
+    Close();
   }
 
   void WriteNext() {
@@ -225,6 +246,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
         Close();
         return;
       }
+      unreadBytes_ -= writes_.front().size();
       writes_.pop_front();
       if (!writes_.empty()) WriteNext();
     });
@@ -244,10 +266,12 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
   GarbageFrames garbage_;
   std::deque<std::pair<Clock::time_point, Bytes>> outbox_;  // answers waiting out the latency
   std::deque<Bytes> writes_;                                // bytes on their way to the socket
+  size_t unreadBytes_ = 0;                                  // the bytes in writes_
   bool writing_ = false;
   bool closed_ = false;
   Clock::time_point nextHeartbeat_;
   Clock::time_point lastWrite_;
+  Clock::time_point lastHeard_;  // the last bytes from the client
 };
 
 bool NetServer::Impl::Start(std::string* error) {
@@ -346,5 +370,6 @@ std::string NetServer::Address() const { return impl_->address_; }
 bool NetServer::ClientConnected() const { return impl_->connected_; }
 int NetServer::ClientsServed() const { return impl_->served_; }
 int NetServer::ClientsTurnedAway() const { return impl_->turnedAway_; }
+int NetServer::ClientsLetGo() const { return impl_->letGo_; }
 
 }  // namespace nr::emu

@@ -1,7 +1,8 @@
 #pragma once
 // The device's network side: a TCP server that serves one client at a time with framed
 // commands and answers, sends the heartbeat every second and turns a second client away with
-// "ISCONNECTED". It runs on one thread of its own; Stop() closes everything and joins it.
+// "ISCONNECTED". A client that falls silent or stops reading is let go, so it cannot hold the only
+// session. It runs on one thread of its own; Stop() closes everything and joins it.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,6 +31,7 @@ class NetServer {
   bool ClientConnected() const;    // a client is being served now
   int ClientsServed() const;       // clients accepted for service so far
   int ClientsTurnedAway() const;   // clients answered with "ISCONNECTED"
+  int ClientsLetGo() const;        // sessions ended for silence or unread answers
 
  private:
   class Impl;

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
 
   nr::StderrTrace trace;
   if (cl->trace) cl->options.trace = &trace;
+  cl->options.notices = &trace;
 
   // Block the stop signals before any thread starts, so that every thread inherits the mask and
   // only the sigwait below receives them.

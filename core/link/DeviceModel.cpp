@@ -155,6 +155,22 @@ void InitDeviceModel(DeviceState& s) {
     s.recordEq[static_cast<size_t>(band)] = EncodeEqBand(DefaultEqBand(kRecordEqSet, band));
   LoadDefaultImage(s.image);
   ApplyImage(s);
+  MarkKept(s);
+}
+
+ParamImage ScreenImage(const DeviceState& s) {
+  ParamImage image = s.image;
+  std::memcpy(image.data(), s.eqTable.data(), kEqTableSize);
+  return image;
+}
+
+void MarkKept(DeviceState& s) { s.keptImage = ScreenImage(s); }
+
+bool HasUnkeptEdits(const DeviceState& s) { return ScreenImage(s) != s.keptImage; }
+
+bool ReadReplacesEdits(const DeviceState& s, const ParamImage& read) {
+  const ParamImage screen = ScreenImage(s);
+  return screen != s.keptImage && screen != read;
 }
 
 }  // namespace nr

@@ -18,6 +18,16 @@ void ApplyImage(DeviceState& state);
 // Start-up state: identification and machine-settings start-up values, the factory image applied.
 void InitDeviceModel(DeviceState& state);
 
+// The image as the screen shows it: the EQ table, where band edits land, over the image's first
+// 1835 bytes. This is what a mode file holds and what the screen's values are.
+ParamImage ScreenImage(const DeviceState& state);
+// Records what the screen shows as kept (after a read, a write, a stored slot or a saved file).
+void MarkKept(DeviceState& state);
+// The screen holds edits that nothing keeps yet.
+bool HasUnkeptEdits(const DeviceState& state);
+// Applying this image, just read from the device, would replace such edits with other values.
+bool ReadReplacesEdits(const DeviceState& state, const ParamImage& read);
+
 class DeviceModel {
  public:
   DeviceModel() { InitDeviceModel(state_); }

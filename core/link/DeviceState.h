@@ -100,6 +100,9 @@ struct DeviceState {
 
   DeviceInfo info = DeviceInfo::StartupValues();
   DeviceStatus status{};
+  // The last status the device answered. The live one is cleared at every transfer and close;
+  // this one is kept, so the converter chips can be named whenever the device has reported them.
+  DeviceStatus lastStatus{};
   MachineSettings machine{};      // as last received from or applied to the device
   MachineSettings machineEdit{};  // what the machine-settings dialog edits
   RemoteCodes remote{};
@@ -107,6 +110,10 @@ struct DeviceState {
   int currentMode = 0;
   bool deviceModified = false;
   int pendingModeSlot = -1;
+  // The image as last kept somewhere safe: read from or written to the device, stored in one of
+  // its mode slots, or saved to a file. What the screen shows beyond it are edits that a read of
+  // the device could replace (see HasUnkeptEdits).
+  ParamImage keptImage{};
 
   // UI value of (module, index); a default value when the pair has no row.
   ParamValue Value(int module, int index) const;

@@ -54,6 +54,7 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
       if (p.size() >= 2 + DeviceStatus::kSize) {
         model_.Update([&](DeviceState& s) {
           std::memcpy(s.status.bytes.data(), &p[2], DeviceStatus::kSize);
+          s.lastStatus = s.status;
           s.derived.pitch = s.status.PitchNibble() - 5;
         });
       }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "eq/BandWrites.h"
 #include "link/Commands.h"
@@ -174,6 +175,48 @@ bool Synchronizer::ReadImageInto(Run& run, ParamImage& image) {
   return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, 18));
 }
 
+void Synchronizer::HoldReadIfItReplacesEdits() {
+  std::lock_guard lock(heldMutex_);
+  holdArmed_ = true;
+}
+
+bool Synchronizer::HasHeldRead() const {
+  std::lock_guard lock(heldMutex_);
+  return heldRead_.has_value();
+}
+
+void Synchronizer::ApplyRead(const ParamImage& read) {
+  std::lock_guard lock(heldMutex_);
+  const bool armed = std::exchange(holdArmed_, false);
+  model_.Update([&](DeviceState& s) {
+    s.deviceModified = false;
+    if (armed && ReadReplacesEdits(s, read)) {
+      heldRead_ = read;
+      return;
+    }
+    s.image = read;
+    ApplyImage(s);
+    MarkKept(s);
+  });
+}
+
+void Synchronizer::ApplyHeldRead() {
+  std::lock_guard lock(heldMutex_);
+  if (!heldRead_) return;
+  model_.Update([&](DeviceState& s) {
+    s.image = *heldRead_;
+    ApplyImage(s);
+    MarkKept(s);
+  });
+  heldRead_.reset();
+}
+
+void Synchronizer::DropHeldRead() {
+  std::lock_guard lock(heldMutex_);
+  heldRead_.reset();
+}
+}
+
 bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
   run.result.step = TransferStep::kImage;
   for (int i = 0; i < kImageChunks; ++i) {
@@ -194,11 +237,7 @@ TransferResult Synchronizer::BulkRead() {
   Run run(*this, TransferKind::kRead);
   ParamImage image = model_.Read([](const DeviceState& s) { return s.image; });
   if (IdentifyWith(run) && ReadImageInto(run, image)) {
-    model_.Update([&](DeviceState& s) {
-      s.image = image;
-      ApplyImage(s);
-      s.deviceModified = false;
-    });
+    ApplyRead(image);
     run.result.step = TransferStep::kDone;
   }
   return run.result;
@@ -222,7 +261,10 @@ TransferResult Synchronizer::BulkWrite() {
     }
   }
   if (done) {
-    model_.Update([](DeviceState& s) { s.deviceModified = false; });
+    model_.Update([&](DeviceState& s) {
+      s.deviceModified = false;
+      s.keptImage = state.image;  // the device has it now
+    });
     run.result.step = TransferStep::kDone;
   }
   return run.result;

@@ -59,6 +59,15 @@ class Synchronizer {
   // never stored.
   std::optional<std::string> FinishTransfer(const TransferResult& result);
 
+  // Reads after a (re)connection may find the screen holding edits that nothing keeps: made while
+  // the link was down, or lost by a device that restarted. Armed, the next read that would
+  // replace such edits is held instead of applied, and the front end asks the user: apply it
+  // (the device's values win), or drop it (and push the screen's values, or save them first).
+  void HoldReadIfItReplacesEdits();
+  bool HasHeldRead() const;
+  void ApplyHeldRead();
+  void DropHeldRead();
+
  private:
   struct Run;
 
@@ -67,6 +76,8 @@ class Synchronizer {
   bool IdentifyWith(Run& run);
   bool ReadImageInto(Run& run, ParamImage& image);
   bool WriteImageFrom(Run& run, const ParamImage& image);
+  // The end of a complete read: the image goes into the model, unless it is to be held.
+  void ApplyRead(const ParamImage& read);
   // Sends a request and waits for its answer, asking again up to kRequestAttempts times. On
   // failure the run's result says why.
   bool Ask(Run& run, const Payload& request, const ReplyWaiter::Expectation& expected);
@@ -84,6 +95,9 @@ class Synchronizer {
   bool workerRunning_ = false;
   std::deque<TransferKind> waiting_;  // at most one of each kind
 
+  mutable std::mutex heldMutex_;
+  bool holdArmed_ = false;
+  std::optional<ParamImage> heldRead_;
   WorkerThreads workers_;  // declared last: joined first
 };
 

@@ -1,75 +1,148 @@
 #include "shell/AtomicFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <random>
-#include <system_error>
-
-#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <system_error>
 
 namespace nr {
 namespace {
 
-FileError Failure(int code, const std::string& what, const std::filesystem::path& path) {
-  return FileError{code != 0 ? code : EIO, what + " " + path.string() + ": " + std::strerror(code != 0 ? code : EIO)};
+namespace fs = std::filesystem;
+
+constexpr const char* kTemporaryInfix = ".tmp-";
+constexpr size_t kTemporaryRandom = 6;  // the XXXXXX of mkstemp
+// A temporary younger than this may belong to a write that has not locked it yet.
+constexpr auto kStaleAfter = std::chrono::seconds(2);
+
+FileError SystemFailure(int code, const std::string& what, const fs::path& path) {
+  const int err = code != 0 ? code : EIO;
+  return FileError{err, what + " " + path.string() + ": " + std::strerror(err), FileProblem::kSystem, 0};
 }
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
-  std::random_device rd;
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(rd()));
-  std::filesystem::path tmp = target;
-  tmp += suffix;
-  return tmp;
+FileError NotRegular(const fs::path& path) {
+  return FileError{0, path.string() + " is not a regular file", FileProblem::kNotRegular, 0};
+}
+
+// Closes a descriptor on every path out of a function.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Removes temporaries of target that no running write holds: a writer keeps its temporary
+// locked until the rename, so one that can be locked (and is not brand new) was left behind.
+void RemoveStaleTemporaries(const fs::path& target) {
+  std::error_code ec;
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path candidate = it->path();
+    if (!IsTemporaryFor(target, candidate.filename().string())) continue;
+    Fd fd(::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    const auto age = std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(st.st_mtime);
+    if (age < kStaleAfter || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+    ::unlink(candidate.c_str());
+  }
 }
 
 }  // namespace
 
-FileError WriteFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes) {
-  const std::filesystem::path tmp = TemporaryNameFor(target);
-  std::FILE* f = std::fopen(tmp.string().c_str(), "wb");
-  if (!f) return Failure(errno, "Cannot create", tmp);
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-  int err = ok ? 0 : errno;
-#if defined(__unix__) || defined(__APPLE__)
-  if (ok && ::fsync(fileno(f)) != 0) {
-    ok = false;
-    err = errno;
+bool IsTemporaryFor(const fs::path& target, const std::string& fileName) {
+  const std::string prefix = "." + target.filename().string() + kTemporaryInfix;
+  return fileName.size() == prefix.size() + kTemporaryRandom && fileName.compare(0, prefix.size(), prefix) == 0;
+}
+
+FileError WriteFileAtomically(const fs::path& target, std::span<const uint8_t> bytes) {
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) return NotRegular(target);
+  RemoveStaleTemporaries(target);
+
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string pattern = (folder / ("." + target.filename().string() + kTemporaryInfix + "XXXXXX")).string();
+  Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+  if (fd.get() < 0) return SystemFailure(errno, "Cannot create a temporary file for", target);
+  const fs::path tmp = pattern;
+  ::flock(fd.get(), LOCK_EX);  // ours until renamed: a concurrent cleaner leaves it alone
+
+  // mkstemp makes 0600 files; a new target gets what a plain create would give it.
+  mode_t mode = 0;
+  if (exists) {
+    mode = existing.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
   }
-#endif
-  if (std::fclose(f) != 0 && ok) {
-    ok = false;
-    err = errno;
+  int err = 0;
+  if (::fchmod(fd.get(), mode) != 0 || !WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) err = errno;
+  if (err == 0) {
+    std::error_code ec;
+    fs::rename(tmp, target, ec);
+    err = ec.value();
   }
-  if (!ok) {
-    std::error_code ignored;
-    std::filesystem::remove(tmp, ignored);
-    return Failure(err, "Cannot write", target);
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(tmp, ignored);
-    return Failure(ec.value(), "Cannot replace", target);
+  if (err != 0) {
+    ::unlink(tmp.c_str());
+    return SystemFailure(err, "Cannot write", target);
   }
   return {};
 }
 
-FileError ReadFileLimited(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
+FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
   out.clear();
-  std::FILE* f = std::fopen(path.string().c_str(), "rb");
-  if (!f) return Failure(errno, "Cannot open", path);
-  out.resize(maxBytes + 1);
-  const size_t n = std::fread(out.data(), 1, out.size(), f);
-  const bool failed = std::ferror(f) != 0;
-  const int err = errno;
-  std::fclose(f);
+  // Non-blocking, so that opening a FIFO nobody writes to returns at once.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) return SystemFailure(errno, "Cannot open", path);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return SystemFailure(errno, "Cannot read", path);
+  if (!S_ISREG(st.st_mode)) return NotRegular(path);
+  const auto size = static_cast<uintmax_t>(st.st_size);
+  if (size > maxBytes) {
+    return FileError{0, path.string() + " holds " + std::to_string(size) + " bytes, more than " + std::to_string(maxBytes),
+                     FileProblem::kTooLong, size};
+  }
+  out.resize(maxBytes + 1);  // one more, to notice a file that grew since fstat
+  size_t n = 0;
+  while (n < out.size()) {
+    const ssize_t got = ::read(fd.get(), out.data() + n, out.size() - n);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return SystemFailure(errno, "Cannot read", path);
+    if (got == 0) break;
+    n += static_cast<size_t>(got);
+  }
+  if (n > maxBytes) {
+    out.clear();
+    return FileError{0, path.string() + " grew past " + std::to_string(maxBytes) + " bytes while being read",
+                     FileProblem::kTooLong, n};
+  }
   out.resize(n);
-  if (failed) return Failure(err, "Cannot read", path);
   return {};
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// Writes a whole file so that readers see either the old contents or the new, never a half: the
-// bytes go to a temporary file in the same folder, which is flushed and renamed over the target.
+// Whole files in one step. Writing: the bytes go to a hidden temporary file in the same folder,
+// which is flushed and renamed over the target, so readers see either the old contents or the
+// new, never a half; the target keeps its permissions. Reading: only regular files are opened
+// (a FIFO or a device would block or never end), and only up to a size the caller names.
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -9,16 +11,31 @@
 
 namespace nr {
 
-struct FileError {
-  int code = 0;         // errno of the failing step; 0 on success
-  std::string message;  // what failed, for the user
-  explicit operator bool() const { return code != 0 || !message.empty(); }
+enum class FileProblem {
+  kNone,
+  kSystem,      // the system refused a step: code holds errno
+  kNotRegular,  // a folder, FIFO, socket or device where a file was expected
+  kTooLong,     // longer than the caller accepts: size holds the length
 };
 
+struct FileError {
+  int code = 0;         // errno of the failing step; 0 when the problem is not the system's
+  std::string message;  // what failed, naming the path, for the user
+  FileProblem problem = FileProblem::kNone;
+  uintmax_t size = 0;   // the file's length, for kTooLong
+  explicit operator bool() const { return problem != FileProblem::kNone; }
+};
+
+// Replaces target with bytes. An existing target must be a regular file; its permission bits
+// carry over. Temporaries that an interrupted earlier write left beside the target are removed.
 FileError WriteFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes);
 
-// Reads at most maxBytes + 1 bytes, so callers can tell a file that is too long without reading a
-// huge file into memory.
+// Reads a whole regular file of at most maxBytes. Anything that is not a regular file is refused
+// without waiting for it, a longer file without reading it.
 FileError ReadFileLimited(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out);
+
+// The temporaries WriteFileAtomically makes for target are named "." + name + ".tmp-" and six
+// characters; true when fileName is one of them.
+bool IsTemporaryFor(const std::filesystem::path& target, const std::string& fileName);
 
 }  // namespace nr

@@ -12,6 +12,12 @@ ModeFileResult Refused(ModeFileError error, std::string message, int systemError
   return ModeFileResult{error, systemError, std::move(message)};
 }
 
+ModeFileResult TooLong(uintmax_t size) {
+  return Refused(ModeFileError::kTooLong, "the file holds " + std::to_string(size) +
+                                              " bytes; a mode file holds at most " +
+                                              std::to_string(kModeFileWithTrailerSize));
+}
+
 int32_t LittleEndian32(const uint8_t* p) {
   return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
                               (uint32_t{p[3]} << 24));
@@ -31,6 +37,7 @@ ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& o
                                                  " bytes; a mode file holds at least " +
                                                  std::to_string(kModeFileSize));
   }
+  if (bytes.size() > static_cast<size_t>(kModeFileWithTrailerSize)) return TooLong(bytes.size());
   const int32_t version = LittleEndian32(bytes.data());
   if (version != kCommunicationVersion) {
     return Refused(ModeFileError::kBadVersion, "command version " + std::to_string(version) +
@@ -56,10 +63,14 @@ ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& o
 std::vector<uint8_t> SerializeModeFile(const DeviceState& state) {
   std::vector<uint8_t> bytes;
   bytes.reserve(kModeFileWithTrailerSize);
-  const auto header = state.info.Serialize();
+  // The image is always in the layout of our protocol version (an image is never read from a
+  // device that speaks another), so the file says so even before any device was connected:
+  // otherwise a preset saved without a device could never be loaded again.
+  DeviceInfo info = state.info;
+  info.version = kCommunicationVersion;
+  const auto header = info.Serialize();
   bytes.insert(bytes.end(), header.begin(), header.end());
-  ParamImage image = state.image;
-  std::memcpy(image.data(), state.eqTable.data(), kEqTableSize);
+  const ParamImage image = ScreenImage(state);
   bytes.insert(bytes.end(), image.begin(), image.end());
   for (const EqBandBytes& band : state.recordEq) bytes.insert(bytes.end(), band.begin(), band.end());
   return bytes;
@@ -67,8 +78,10 @@ std::vector<uint8_t> SerializeModeFile(const DeviceState& state) {
 
 ModeFileResult ReadModeFile(const std::filesystem::path& path, DeviceModel& model) {
   std::vector<uint8_t> bytes;
-  if (const FileError err = ReadFileLimited(path, kModeFileWithTrailerSize, bytes))
+  if (const FileError err = ReadFileLimited(path, kModeFileWithTrailerSize, bytes)) {
+    if (err.problem == FileProblem::kTooLong) return TooLong(err.size);
     return Refused(ModeFileError::kCannotOpen, err.message, err.code);
+  }
   ModeFileContents contents;
   ModeFileResult result = ParseModeFile(bytes, contents);
   if (!result.ok()) return result;
@@ -88,6 +101,8 @@ ModeFileResult WriteModeFile(const std::filesystem::path& path, DeviceModel& mod
   });
   if (const FileError err = WriteFileAtomically(path, bytes))
     return Refused(ModeFileError::kCannotWrite, err.message, err.code);
+  // The file keeps what the screen showed then: those edits are no longer at risk.
+  model.Update([&](DeviceState& s) { std::memcpy(s.keptImage.data(), bytes.data() + kModeFileHeaderSize, kImageSize); });
   return {};
 }
 

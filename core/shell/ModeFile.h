@@ -19,7 +19,8 @@ inline constexpr int kModeFileSize = kModeFileHeaderSize + kImageSize;  // 3972
 inline constexpr int kRecordEqTrailerSize = kRecordEqBands * kEqBandBytes;
 inline constexpr int kModeFileWithTrailerSize = kModeFileSize + kRecordEqTrailerSize;  // 4007
 
-enum class ModeFileError { kNone, kCannotOpen, kTooShort, kBadVersion, kTruncatedTrailer, kCannotWrite };
+// kCannotOpen also covers paths that are not regular files (folders, FIFOs, devices).
+enum class ModeFileError { kNone, kCannotOpen, kTooShort, kTooLong, kBadVersion, kTruncatedTrailer, kCannotWrite };
 
 struct ModeFileResult {
   ModeFileError error = ModeFileError::kNone;
@@ -36,13 +37,14 @@ struct ModeFileContents {
 
 // Checks and splits the bytes of a mode file without touching any model.
 ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& out);
-// The bytes a mode file gets for this state: header, image (with the EQ table copied in), trailer.
+// The bytes a mode file gets for this state: header (always with our protocol version), image
+// (with the EQ table copied in), trailer.
 std::vector<uint8_t> SerializeModeFile(const DeviceState& state);
 
-// Reads a file into the model. A refused file (missing, short, wrong version, cut trailer)
-// changes nothing. On success the image is replaced, the input source is kept within the
-// connected model's sources, the record EQ is taken from the trailer (factory bands without
-// one) and everything is re-derived from the image.
+// Reads a file into the model. A refused file (missing, not a regular file, short, long, wrong
+// version, cut trailer) changes nothing. On success the image is replaced, the input source is
+// kept within the connected model's sources, the record EQ is taken from the trailer (factory
+// bands without one) and everything is re-derived from the image.
 ModeFileResult ReadModeFile(const std::filesystem::path& path, DeviceModel& model);
 
 // Copies the EQ table into the image, then writes the file through a temporary file that is

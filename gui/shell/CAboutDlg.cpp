@@ -116,6 +116,7 @@ CAboutDlg::CAboutDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
   dsp_ = new QLabel(this);
   converters_ = new QLabel(this);
   for (QLabel* line : {module_, firmware_, dsp_, converters_}) {
+    line->setTextFormat(Qt::PlainText);  // the device's own text, never markup
     line->setTextInteractionFlags(Qt::TextSelectableByMouse);  // support staff copy these
     line->hide();
   }
@@ -160,7 +161,7 @@ CAboutDlg::CAboutDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
 void CAboutDlg::FillDeviceLines() {
   if (!ctx_.Connected()) return;  // the lines stay hidden without a link
   const DeviceInfoLines lines = ctx_.Model().Read(
-      [](const DeviceState& state) { return DeviceInfoText(state.info, state.status); });
+      [](const DeviceState& state) { return DeviceInfoText(state.info, state.lastStatus); });
   noDevice_->hide();
   module_->setText(lines.module);
   firmware_->setText(lines.firmware);

@@ -116,7 +116,6 @@ CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents&
   RefreshControls();
   UpdateStatusBar();
   statusBarTimer_.start();
-  devicePoll_.start();
 }
 
 CGQ2270v13View::~CGQ2270v13View() = default;
@@ -152,6 +151,7 @@ void CGQ2270v13View::ConnectSignals() {
   });
   connect(&events_, &QtLinkEvents::errorReport, this, [this](const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
   });
   connect(&events_, &QtLinkEvents::remoteKeyLearned, this, &CGQ2270v13View::remoteKeyLearned);
@@ -160,13 +160,16 @@ void CGQ2270v13View::ConnectSignals() {
 
   connect(&ctx_, &AppContext::languageChanged, this, &CGQ2270v13View::OnLanguageChanged);
   connect(&connectTimer_, &QTimer::timeout, this, [this] {
+    // A device plugged in before the start is not an arrival: the start-up attempt is its turn.
+    usbPresent_ = ctx_.GetLink().UsbDevicePresent();
     if (ctx_.GetLink().ConnectLink() == 1) Connected(5000);
+    devicePoll_.start();
   });
   connect(&statusTimer_, &QTimer::timeout, this, &CGQ2270v13View::OnStatusPoll);
   connect(&pitchTimer_, &QTimer::timeout, this, &CGQ2270v13View::OnPitchRefresh);
   connect(&operationTimer_, &QTimer::timeout, this,
           [this] { wait_->Show(pendingText_, pendingOperation_, pendingA_, pendingB_); });
-  connect(&devicePoll_, &QTimer::timeout, this, &CGQ2270v13View::OnDevicePoll);
+  connect(&devicePoll_, &QTimer::timeout, this, &CGQ2270v13View::PollUsbDevice);
   connect(&statusBarTimer_, &QTimer::timeout, this, &CGQ2270v13View::UpdateStatusBar);
 
   auto* open = new QShortcut(QKeySequence::Open, &frame_);
@@ -321,6 +324,8 @@ void CGQ2270v13View::StartConnecting() { connectTimer_.start(); }
 void CGQ2270v13View::Connected(int balloonMs) {
   ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), balloonMs);
   justConnected_ = true;
+  // A reconnection must not silently replace edits made while the link was down.
+  ctx_.Conn().Sync().HoldReadIfItReplacesEdits();
   ctx_.Conn().Sync().StartBulkRead();
   sync_->Show();
   statusTimer_.start();
@@ -337,6 +342,7 @@ void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
       auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("错误"), QString::fromStdString(*mismatch),
                                   QMessageBox::Ok, &frame_);
       box->setAttribute(Qt::WA_DeleteOnClose);
+      box->setTextFormat(Qt::PlainText);  // the text carries the device's module name
       versionBox_ = box;
       box->open();
     }
@@ -349,18 +355,52 @@ void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
     prompts_.Error(&frame_, ctx_.T({"错误", "Error"}), TransferFailureText(ctx_, result));
     return;
   }
+  if (ctx_.Conn().Sync().HasHeldRead() && !ResolveHeldRead()) return;
   RefreshAll();
   UpdateStatusBar();
   QTimer::singleShot(150, this, [this] { justConnected_ = false; });
 }
 
-void CGQ2270v13View::OnDevicePoll() {
-  Link& link = ctx_.GetLink();
-  if (!link.IsConnected()) {
-    if (link.UsbDevicePresent()) DeviceArrived();
-  } else if (!link.IsNetwork() && link.CheckUsbRemoval()) {
-    DeviceRemoved();
+bool CGQ2270v13View::ResolveHeldRead() {
+  const TextPair question{
+      "设备上的参数与屏幕上尚未保存的修改不同（修改是在断开连接时做的，或设备已重新启动）。\n要保留哪一份？",
+      "The device's parameters differ from changes on the screen that are not saved anywhere (made while "
+      "the link was down, or the device has restarted).\nWhich do you want to keep?"};
+  const QStringList choices{ctx_.T({"使用设备的参数", "Use the device's values"}),
+                            ctx_.T({"把屏幕上的参数发送到设备", "Send the screen's values to the device"}),
+                            ctx_.T({"先把屏幕上的参数存为文件，再使用设备的参数",
+                                    "Save the screen's values to a file, then use the device's"})};
+  Synchronizer& sync = ctx_.Conn().Sync();
+  for (;;) {
+    switch (prompts_.Choose(&frame_, ctx_.T({"参数不同", "Different parameters"}), ctx_.T(question), choices, 2)) {
+      case 0:
+        sync.ApplyHeldRead();
+        return true;
+      case 1:
+        sync.DropHeldRead();
+        modes_->SendScreenToDevice();  // the end of that write refreshes the screen
+        return false;
+      default:
+        if (!modes_->SaveScreenToFile()) continue;  // not saved: ask again
+        sync.ApplyHeldRead();
+        return true;
+    }
   }
+}
+
+void CGQ2270v13View::PollUsbDevice() {
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected() && !link.IsNetwork()) {
+    if (link.CheckUsbRemoval()) DeviceRemoved();
+    return;
+  }
+  // Only a real arrival (absent, then present) connects. A device that is merely still plugged
+  // in (refused for its protocol version, or disconnected by the user) waits until it is
+  // plugged in again or the user asks.
+  const bool present = link.UsbDevicePresent();
+  const bool arrived = present && !usbPresent_;
+  usbPresent_ = present;
+  if (arrived) DeviceArrived();
 }
 
 void CGQ2270v13View::DeviceArrived() {
@@ -372,7 +412,22 @@ void CGQ2270v13View::DeviceArrived() {
   Connected(4000);
 }
 
+bool CGQ2270v13View::ConnectUsb() {
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected() && !link.IsNetwork()) return true;
+  usbPresent_ = link.UsbDevicePresent();
+  if (!usbPresent_) return false;  // the link that is open stays open
+  StopPolling();
+  link.Close(true);
+  link.SetNetwork(false);
+  const bool connected = link.ConnectLink() == 1;
+  if (connected) Connected(4000);
+  UpdateStatusBar();
+  return connected;
+}
+
 void CGQ2270v13View::DeviceRemoved() {
+  usbPresent_ = false;
   StopPolling();
   sync_->Close();
   ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已断开!", "Device Disconnected!"}), 5000);

@@ -46,8 +46,14 @@ class CGQ2270v13View : public QWidget, public PageHost {
   void ShowPage(std::unique_ptr<Page> page) override;
   Page* CurrentPage() const override { return page_; }
 
-  // Starts trying to connect (250 ms after creation, as the window appears).
+  // Starts trying to connect (250 ms after creation, as the window appears); the once-a-second
+  // check for the USB device arriving and leaving follows.
   void StartConnecting();
+  // That check: connects to our USB device when it has just been plugged in, notices when it
+  // has gone.
+  void PollUsbDevice();
+  // The user asks for the USB device: any other link is closed first. False when none answered.
+  bool ConnectUsb();
   void RefreshControls();
   void RefreshAll();  // controls, page and open tool dialogs from the image
   void ShowInfoTip(const QString& text, int ms);
@@ -90,6 +96,9 @@ class CGQ2270v13View : public QWidget, public PageHost {
   void Connected(int balloonMs);
   void OnTransferFinished(const TransferResult& result);
   void OnDevicePoll();
+  // A read held because it would replace unsaved edits: the user chooses which values stay.
+  // False when the screen's values are being sent instead (that transfer ends the matter).
+  bool ResolveHeldRead();
   void DeviceArrived();
   void DeviceRemoved();
   void OnHeartbeatLost();
@@ -124,6 +133,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
   std::map<int, CategoryPage> categoryPages_;
   std::map<int, std::function<void()>> toolCommands_;
   bool justConnected_ = false;
+  bool usbPresent_ = false;  // our USB device was plugged in at the last check
   QPointer<QWidget> versionBox_;
 
   QTimer connectTimer_;  // 1: first connection attempt

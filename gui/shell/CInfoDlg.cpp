@@ -57,6 +57,7 @@ CInfoDlg::CInfoDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
 
   text_ = WithId(new QLabel(this), kTextId);
   text_->setFont(TipFont());
+  text_->setTextFormat(Qt::PlainText);  // tips name files and carry the device's texts
   text_->setWordWrap(true);
   text_->setAlignment(Qt::AlignCenter);
   text_->setMinimumWidth(300);

@@ -168,6 +168,7 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   port_->hide();  // the port is stored and used but not offered for editing
   status_ = WithId(new QLabel(this), kStatusId);
   status_->setWordWrap(true);
+  status_->setTextFormat(Qt::PlainText);
   QPalette red = status_->palette();
   red.setColor(QPalette::WindowText, QColor(255, 0, 0));
   status_->setPalette(red);

@@ -18,6 +18,7 @@ const QString kFilter = QStringLiteral("Mode Files (*.mode)");
 const char* const kNumberZh[4] = {"一", "二", "三", "四"};
 const TextPair kInformation{"信息", "Information"};
 const TextPair kConnectFirst{"请先连接设备!", "Please connect device!"};
+const TextPair kSavedTo{"已保存到文件 %1", "Saved to %1"};
 
 QString ModeNumber(int language, int mode) {
   return language == 1 ? QString::number(mode + 1) : QString::fromUtf8(kNumberZh[mode]);
@@ -79,6 +80,7 @@ void ModeCommands::SaveDeviceMode(int mode) {
   ctx_.Model().Update([&](DeviceState& s) {
     s.deviceModified = false;
     s.currentMode = mode;
+    MarkKept(s);  // the slot keeps them
   });
   ctx_.Session().Send(BuildStoreMode(mode));
   QThread::msleep(500);
@@ -95,9 +97,12 @@ void ModeCommands::FactoryMode(int mode) {
 bool ModeCommands::LoadIntoDevice(const QString& path, QWidget* messageParent) {
   const ModeFileResult result = ReadModeFile(ToPath(path), ctx_.Model());
   if (!result.ok()) {
+    // The reason names the path: missing, unreadable, or not a regular file at all.
     if (result.error == ModeFileError::kCannotOpen)
       prompts_.Warn(messageParent, QStringLiteral("Can't open file"),
-                    QStringLiteral("Errcode=%1,Can't open file:\n%2").arg(result.systemError).arg(path));
+                    QStringLiteral("Errcode=%1,Can't open file:\n%2")
+                        .arg(result.systemError)
+                        .arg(QString::fromStdString(result.message)));
     // Every refusal ends with the same notice; the reason goes along for the installer.
     prompts_.Inform(messageParent, QStringLiteral("Info"),
                     QStringLiteral("Mode file version not support!") +
@@ -142,6 +147,7 @@ bool ModeCommands::OpenFile(const QString& path) {
 }
 
 void ModeCommands::StoreIntoCurrentSlot() {
+  if (!ctx_.Connected()) return;  // the file alone keeps the parameters
   const int mode = ctx_.Model().Update([](DeviceState& s) {
     s.deviceModified = false;
     return s.currentMode;
@@ -163,16 +169,40 @@ bool ModeCommands::WriteFile(const QString& path) {
   return true;
 }
 
+// Saving writes the PC's image, which needs no device: edits made while the link was down can
+// always be kept. With a device, its current slot stores the same parameters.
 void ModeCommands::SaveFile() {
-  if (!RequireConnection()) return;
-  const QString path = prompts_.SaveFile(window_, kFilter, QStringLiteral("name"), QStringLiteral("mode"));
+  const QString path = AskSavePath(QStringLiteral("name"));
   if (path.isEmpty()) return;
   StoreIntoCurrentSlot();  // the device slot and the file then hold the same parameters
-  WriteFile(path);
+  if (WriteFile(path)) ConfirmSaved(path);
+}
+
+bool ModeCommands::SaveScreenToFile() {
+  const QString path = AskSavePath(QStringLiteral("name"));
+  if (path.isEmpty() || !WriteFile(path)) return false;
+  ConfirmSaved(path);
+  return true;
+}
+
+void ModeCommands::SendScreenToDevice() {
+  if (!ctx_.Connected()) return;
+  ctx_.Model().Update([](DeviceState& s) { s.image = ScreenImage(s); });  // band edits live in the EQ table
+  ctx_.Conn().Sync().StartBulkWrite();
+  sync_.Show();
+}
+
+QString ModeCommands::AskSavePath(const QString& defaultName) {
+  return prompts_.SaveFile(window_, kFilter, defaultName, QStringLiteral("mode"));
+}
+
+void ModeCommands::ConfirmSaved(const QString& path) {
+  CInfoDlg::Of(ctx_).ShowTip(ctx_.T(kSavedTo).arg(QFileInfo(path).fileName()), 2500);
 }
 
 bool ModeCommands::OfferSaveOnClose() {
-  const bool modified = ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; });
+  // Changed on the device, or edited on the PC and kept nowhere yet (made without a link).
+  const bool modified = ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified || HasUnkeptEdits(s); });
   if (!modified) return true;
   const TextPair question{"参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件并同时保存至机器的当前模式",
                           "parameter value is changed, do you want save it ?"};
@@ -181,7 +211,7 @@ bool ModeCommands::OfferSaveOnClose() {
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Cancel) return false;
   if (answer == QMessageBox::Yes) {
-    const QString path = prompts_.SaveFile(window_, kFilter, QStringLiteral("preset"), QStringLiteral("mode"));
+    const QString path = AskSavePath(QStringLiteral("preset"));
     if (!path.isEmpty()) {
       StoreIntoCurrentSlot();
       if (!WriteFile(path)) return false;  // the preset is not safe yet: stay open

@@ -28,6 +28,10 @@ class ModeCommands : public QObject {
   void FactoryMode(int mode);
   void LoadFile();                   // asks for the file
   void SaveFile();                   // asks for the file
+  // The screen's values to a file, without touching the device; false when nothing was saved.
+  bool SaveScreenToFile();
+  // The screen's values, EQ edits included, written whole to the device.
+  void SendScreenToDevice();
   // A file given on the command line or chosen from the recent list. Returns true when the file
   // counts as opened (it exists and is a mode file), whether or not a device took it.
   bool OpenFile(const QString& path);
@@ -48,6 +52,9 @@ class ModeCommands : public QObject {
   bool LoadIntoDevice(const QString& path, QWidget* messageParent);
   void StoreIntoCurrentSlot();
   bool WriteFile(const QString& path);
+  // Asks where to save a preset; empty when the user cancels.
+  QString AskSavePath(const QString& defaultName);
+  void ConfirmSaved(const QString& path);
 
   AppContext& ctx_;
   Prompts& prompts_;

@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -328,6 +329,22 @@ TEST_F(DeviceCommands, InfoReadsTheWholeDeviceOnceAndPrintsItsIdentity) {
   EXPECT_EQ(emu.ReceivedCodes(), expected);
 }
 
+TEST_F(DeviceCommands, DeviceTextReachesTheTerminalEscaped) {
+  // A module name that would clear the screen and retitle the terminal if printed raw.
+  StartEmulator({"--model", "NR\x1b[2J\x1b]0;x\x07", "--version", "23"});
+  const Result refused = RunOnDevice({"info"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("E:NR\\x1B[2J\\x1B]0;x\\x07_17 通信版本不匹配!"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.err.find('\x1b'), std::string::npos);
+
+  emu_.reset();
+  StartEmulator({"--model", "NR\x1b[2J"});
+  const Result r = RunOnDevice({"info"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "module: NR\\x1B[2J");
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+}
+
 TEST_F(DeviceCommands, PullWritesTheImageTheDeviceSent) {
   EmulatorProcess& emu = StartEmulator();
   // Make the device differ from the factory image the client starts with.
@@ -461,16 +478,29 @@ TEST_F(DeviceCommands, RefusedFilesExitWith3BeforeConnecting) {
   WriteBytes(dir_ / "old.mode", old);
   WriteBytes(dir_ / "short.remo", Bytes(29, 1));
   WriteBytes(dir_ / "long.remo", Bytes(31, 1));
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"push", (dir_ / "old.mode").string()},
-           {"push", (dir_ / "none.mode").string()},
-           {"remote", "push", (dir_ / "short.remo").string()},
-           {"remote", "push", (dir_ / "long.remo").string()},
+  Bytes huge = DefaultModeFile();
+  huge.resize(10 * 1024 * 1024);
+  WriteBytes(dir_ / "huge.mode", huge);
+  // Nobody ever writes to the FIFO: a reader that opened it would wait forever.
+  ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"push", (dir_ / "old.mode").string()}, "version 23"},
+           {{"push", (dir_ / "none.mode").string()}, "No such file"},
+           {{"push", (dir_ / "huge.mode").string()}, "holds 10485760 bytes"},
+           {{"push", (dir_ / "pipe").string()}, "not a regular file"},
+           {{"inspect", (dir_ / "pipe").string()}, "not a regular file"},
+           {{"remote", "push", (dir_ / "short.remo").string()}, "this one 29"},
+           {{"remote", "push", (dir_ / "long.remo").string()}, "this one 31"},
+           {{"remote", "push", (dir_ / "pipe").string()}, "not a regular file"},
        }) {
-    SCOPED_TRACE(args.back());
-    const Result r = RunOnDevice(args);
+    SCOPED_TRACE(c.args.back());
+    const Result r = RunOnDevice(c.args);
     EXPECT_EQ(r.status, 3) << r.err;
-    EXPECT_FALSE(r.err.empty());
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
   EXPECT_TRUE(emu.Received().empty());
 }

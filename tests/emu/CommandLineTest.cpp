@@ -20,7 +20,7 @@ TEST(CommandLine, ParsesEveryOption) {
                          "--latency-ms", "150", "--silent-after", "2.5", "--drop-after", "10",
                          "--no-answer", "09,0x30,7f", "--garbage", "--trace", "--bad-chunk", "offset:12",
                          "--bad-chunk=skip:69:2", "--bad-write", "code:0", "--error-at-chunk", "5",
-                         "--notice-flood", "1000"});
+                         "--notice-flood", "1000", "--client-watchdog", "4"});
   ASSERT_TRUE(cl);
   const EmulatorOptions& o = cl->options;
   EXPECT_EQ(o.bindAddress, "0.0.0.0");
@@ -33,6 +33,7 @@ TEST(CommandLine, ParsesEveryOption) {
   EXPECT_EQ(o.noAnswer.count(), 3u);
   EXPECT_TRUE(o.noAnswer.test(0x09) && o.noAnswer.test(0x30) && o.noAnswer.test(0x7F));
   EXPECT_TRUE(o.garbage);
+  EXPECT_EQ(o.clientWatchdog, 4s);
   EXPECT_TRUE(cl->trace);
   EXPECT_FALSE(cl->help);
   ASSERT_EQ(o.chunkFaults.size(), 3u);
@@ -61,7 +62,7 @@ TEST(CommandLine, RejectsUsageErrors) {
            {"--no-answer", "1G"}, {"--no-answer", "09,"}, {"--no-answer", "100"}, {"--frobnicate"},
            {"--garbage=yes"}, {"--model", ""}, {"--bad-chunk", "skip"}, {"--bad-chunk", "skip:70"},
            {"--bad-chunk", "late:1"}, {"--bad-chunk", "skip:1:0"}, {"--bad-write", "offset:1"},
-           {"--error-at-chunk", "70"}, {"--notice-flood", "0"}}) {
+           {"--error-at-chunk", "70"}, {"--notice-flood", "0"}, {"--client-watchdog", "0"}}) {
     EXPECT_FALSE(Parse(args, &error)) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
   }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "emu/Emulator.h"
@@ -305,6 +306,79 @@ TEST(NetServer, GarbageIsOnlyBogusFramesBetweenAnswers) {
   RxReassembler rx;
   rx.Feed(pc.raw, count);
   EXPECT_EQ(count.n, 12);
+}
+
+// Notices arrive on the server thread.
+struct NoticeLog : TraceSink {
+  void Write(std::string_view t) override {
+    std::lock_guard lock(mutex);
+    text += t;
+  }
+  std::string Text() {
+    std::lock_guard lock(mutex);
+    return text;
+  }
+  std::mutex mutex;
+  std::string text;
+};
+
+TEST(NetServer, LetsGoOfAClientThatFallsSilent) {
+  NoticeLog notices;
+  EmulatorOptions o = AnyPort();
+  o.clientWatchdog = 600ms;
+  o.notices = &notices;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+
+  // A PC that echoes the heartbeat, as every live PC does, is kept past the watchdog.
+  TestClient live(emu.Port());
+  const auto start = Clock::now();
+  while (Clock::now() - start < 1500ms) {
+    live.Send(Bytes(kHeartbeat.begin(), kHeartbeat.end()));
+    EXPECT_FALSE(live.WaitClosed(200ms));
+  }
+  EXPECT_EQ(emu.Server().ClientsLetGo(), 0);
+
+  // One that says nothing more is let go, and the next PC is served.
+  ASSERT_TRUE(live.WaitClosed(3s));
+  EXPECT_EQ(emu.Server().ClientsLetGo(), 1);
+  EXPECT_NE(notices.Text().find("nremu: ended the session: the client has sent nothing for"), std::string::npos)
+      << notices.Text();
+  ASSERT_TRUE(Eventually([&] { return !emu.Server().ClientConnected(); }));
+  TestClient next(emu.Port());
+  next.Send(Frame({0x81, 0x07}));
+  EXPECT_TRUE(next.WaitForAnswers(1));
+}
+
+TEST(NetServer, LetsGoOfAClientThatReadsNothing) {
+  NoticeLog notices;
+  EmulatorOptions o = AnyPort();
+  o.maxUnreadBytes = 64 * 1024;
+  o.notices = &notices;
+  Emulator emu(o);
+  ASSERT_TRUE(emu.Start());
+  // A client with a small receive window that asks for image chunks and never reads an answer.
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int window = 4096;
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(emu.Port());
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  Bytes requests;
+  for (int i = 0; i < 1000; ++i) {
+    const Bytes one = Frame({0x81, 0x30, 0x00, 0x00, 0x38});
+    requests.insert(requests.end(), one.begin(), one.end());
+  }
+  size_t sent = 0;
+  const auto start = Clock::now();
+  while (Clock::now() - start < 20s && ::send(fd, requests.data(), requests.size(), MSG_NOSIGNAL) > 0)
+    sent += requests.size();
+  ::close(fd);
+  EXPECT_TRUE(Eventually([&] { return emu.Server().ClientsLetGo() == 1; }));
+  EXPECT_NE(notices.Text().find("bytes of answers unread"), std::string::npos) << notices.Text() << " after " << sent;
+  ASSERT_TRUE(Eventually([&] { return !emu.Server().ClientConnected(); }));
 }
 
 TEST(NetServer, StopIsPromptWithAClientConnected) {

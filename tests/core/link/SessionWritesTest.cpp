@@ -123,6 +123,30 @@ TEST_F(SessionWrites, WritesWithoutALinkStillChangeTheModel) {
   EXPECT_FLOAT_EQ(s.Band(6, 2).gainDb, 4.5f);
 }
 
+TEST_F(SessionWrites, EditsAreUnkeptUntilSomethingKeepsThem) {
+  EXPECT_FALSE(model.Read(HasUnkeptEdits)) << "the factory image counts as kept";
+  const ParamImage device = model.Read([](const DeviceState& s) { return ScreenImage(s); });
+
+  // A band edit lands in the EQ table only; the screen's image shows it all the same.
+  SetEqBand(session, 6, 2, kPeaking, 120, 4.5f, 2.0f);
+  session.SetParam(4, 0x0C, 77);
+  const DeviceState edited = model.Snapshot();
+  EXPECT_TRUE(HasUnkeptEdits(edited));
+  const auto band = static_cast<size_t>(EqBandOffset(6, 2));
+  EXPECT_NE(edited.image[band + 1], edited.eqTable[band + 1]);
+  EXPECT_EQ(Hex(std::span<const uint8_t>(&ScreenImage(edited)[band], 7)), Hex(std::span<const uint8_t>(&edited.eqTable[band], 7)));
+
+  // A read that brings the device's old values would replace the edits; one that brings the
+  // screen's own values (the device kept them) would not.
+  EXPECT_TRUE(ReadReplacesEdits(edited, device));
+  EXPECT_FALSE(ReadReplacesEdits(edited, ScreenImage(edited)));
+
+  model.Update(MarkKept);
+  EXPECT_FALSE(model.Read(HasUnkeptEdits));
+  EXPECT_FALSE(model.Read([&](const DeviceState& s) { return ReadReplacesEdits(s, device); }))
+      << "kept edits are safe: the device's values may come in";
+}
+
 TEST_F(SessionWrites, SetEqBandSendsCoefficientsThenTheRecord) {
   SetEqBand(session, 7, 0, kPeaking, 1000, 0.0f, 1.414f);
   const auto sent = sink.Payloads();

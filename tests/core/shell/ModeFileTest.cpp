@@ -73,6 +73,11 @@ class ModeFileOnDisk : public testing::Test {
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     return p;
   }
+  fs::path Fifo(const std::string& name) {
+    const fs::path p = dir_ / name;
+    EXPECT_EQ(::mkfifo(p.c_str(), 0600), 0) << std::strerror(errno);
+    return p;
+  }
   static Bytes Load(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -93,7 +98,9 @@ TEST(ModeFileBytes, DefaultStateHasTheExactLayout) {
   ASSERT_EQ(bytes.size(), static_cast<size_t>(kModeFileWithTrailerSize));
   ASSERT_EQ(kModeFileWithTrailerSize, 4007);
 
-  Bytes header = {0x11, 0x00, 0x00, 0x00};  // start-up version 17, little-endian
+  // Version 24, little-endian, even with the start-up identification (version 17) in the model:
+  // the image is in our layout, and a file saved before any device was connected must load.
+  Bytes header = {0x18, 0x00, 0x00, 0x00};
   for (std::string_view text : {std::string_view("Unknown"), std::string_view("2016-10-03"), std::string_view("2016-11-30")}) {
     const size_t width = text == "Unknown" ? 32 : 11;
     header.insert(header.end(), text.begin(), text.end());
@@ -172,6 +179,7 @@ TEST(ModeFileParse, RefusesWrongVersionShortFilesAndCutTrailers) {
       {"one byte short", Slice(ValidFile(), 0, kModeFileSize - 1), ModeFileError::kTooShort},
       {"one trailer byte", Slice(ValidFile(), 0, kModeFileSize + 1), ModeFileError::kTruncatedTrailer},
       {"trailer one short", Slice(ValidFile(), 0, kModeFileWithTrailerSize - 1), ModeFileError::kTruncatedTrailer},
+      {"one byte past the trailer", [] { Bytes b = ValidFile(); b.push_back(0); return b; }(), ModeFileError::kTooLong},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -267,8 +275,11 @@ TEST_F(ModeFileOnDisk, RefusedFilesChangeNothing) {
       {"empty", Put("empty.mode", {}), ModeFileError::kTooShort},
       {"3973 bytes", Put("cut1.mode", Slice(changed, 0, kModeFileSize + 1)), ModeFileError::kTruncatedTrailer},
       {"4006 bytes", Put("cut34.mode", Slice(changed, 0, kModeFileWithTrailerSize - 1)), ModeFileError::kTruncatedTrailer},
+      {"4008 bytes", Put("long.mode", Bytes(kModeFileWithTrailerSize + 1, 0)), ModeFileError::kTooLong},
       {"missing", dir_ / "absent.mode", ModeFileError::kCannotOpen},
       {"a folder", dir_, ModeFileError::kCannotOpen},
+      {"a FIFO nobody writes to", Fifo("pipe.mode"), ModeFileError::kCannotOpen},
+      {"a character device", "/dev/null", ModeFileError::kCannotOpen},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -281,6 +292,10 @@ TEST_F(ModeFileOnDisk, RefusedFilesChangeNothing) {
     EXPECT_EQ(after.recordEq, before.recordEq);
     EXPECT_EQ(after.values, before.values);
   }
+  Bytes huge = changed;
+  huge.resize(10 * 1024 * 1024);
+  const ModeFileResult tooLong = ReadModeFile(Put("huge.mode", huge), model);
+  EXPECT_NE(tooLong.message.find("10485760 bytes"), std::string::npos) << tooLong.message;
   const ModeFileResult missing = ReadModeFile(dir_ / "absent.mode", model);
   EXPECT_EQ(missing.systemError, ENOENT);
   EXPECT_NE(missing.message.find("absent.mode"), std::string::npos) << missing.message;
@@ -341,6 +356,7 @@ TEST_F(ModeFileOnDisk, FailedWritesLeaveFilesAndFoldersAsTheyWere) {
   DeviceModel model;
   SetVersion(model, kCommunicationVersion);
 
+  model.Update([](DeviceState& s) { s.eqTable[3] ^= 0x40; });  // an edit that only a file could keep
   // Into a folder that does not exist: nothing is created anywhere.
   const ModeFileResult noFolder = WriteModeFile(dir_ / "missing" / "x.mode", model);
   EXPECT_EQ(noFolder.error, ModeFileError::kCannotWrite);
@@ -353,6 +369,7 @@ TEST_F(ModeFileOnDisk, FailedWritesLeaveFilesAndFoldersAsTheyWere) {
   EXPECT_EQ(WriteModeFile(dir_ / "taken.mode", model).error, ModeFileError::kCannotWrite);
   EXPECT_EQ(Listing(dir_), std::set<std::string>{"taken.mode"});
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.mode"));
+  EXPECT_TRUE(model.Read(HasUnkeptEdits)) << "a failed write keeps nothing";
 }
 
 TEST_F(ModeFileOnDisk, WriteIntoReadOnlyFolderKeepsTheOldFile) {
@@ -376,7 +393,9 @@ TEST_F(ModeFileOnDisk, WriteReplacesAnExistingFileWhole) {
   const fs::path target = Put("m1.mode", Bytes(5000, 0xEE));
   DeviceModel model;
   SetVersion(model, kCommunicationVersion);
+  model.Update([](DeviceState& s) { s.eqTable[3] ^= 0x40; });
   ASSERT_TRUE(WriteModeFile(target, model).ok());
+  EXPECT_FALSE(model.Read(HasUnkeptEdits)) << "the file keeps the edit";
   EXPECT_EQ(Load(target), model.Read([](const DeviceState& s) { return SerializeModeFile(s); }));
   EXPECT_EQ(Listing(dir_), std::set<std::string>{"m1.mode"});
 }

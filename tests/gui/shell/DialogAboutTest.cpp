@@ -62,12 +62,18 @@ TEST_F(DialogAbout, WithoutALinkNoDeviceLinesAndTheShortcutRevealsPeak) {
   EXPECT_FALSE(ctx_.PeakPolling()) << "the switch takes effect at once";
 }
 
-TEST_F(DialogAbout, WithALinkShowsFirmwareAndConverters) {
+TEST_F(DialogAbout, WithALinkShowsFirmwareAndTheChipsLastReported) {
   ConnectToPeer();
+  // A status answer names the chips; the end of a transfer then clears the live status.
+  std::vector<uint8_t> answer(2 + DeviceStatus::kSize, 0);
+  answer[0] = 0x81;
+  answer[1] = 0x0E;
+  answer[2 + 16] = 1;
+  answer[2 + 22] = 2;
+  connection_.GetLink().GetDispatcher().DispatchPacket(answer);
   connection_.Model().Update([](DeviceState& s) {
     s.info.version = 24;
-    s.status.bytes[16] = 1;
-    s.status.bytes[22] = 2;
+    s.status.Clear();
   });
   ctx_.SetPeakPolling(false);
   CAboutDlg dlg(ctx_);
@@ -86,6 +92,16 @@ TEST_F(DialogAbout, WithALinkShowsFirmwareAndConverters) {
   english.show();
   QTest::keyRelease(&english, Qt::Key_F11, Qt::ControlModifier | Qt::ShiftModifier);
   SaveShot(&english, "about_en_device");
+
+  connection_.Model().Update([](DeviceState& s) {
+    const std::string_view markup = "<b>NR</b>490";  // the device's text is never markup
+    s.info.module.fill(0);
+    markup.copy(s.info.module.data(), markup.size());
+  });
+  CAboutDlg marked(ctx_);
+  EXPECT_EQ(marked.ModuleLabel()->text(), "Module:<b>NR</b>490");
+  for (QLabel* line : {marked.ModuleLabel(), marked.FirmwareLabel(), marked.DspLabel(), marked.ConverterLabel()})
+    EXPECT_EQ(line->textFormat(), Qt::PlainText);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <cmath>
 #include <deque>
 
 #include "emu/Emulator.h"
@@ -12,6 +13,7 @@
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CInfoDlg.h"
+#include "shell/CNetConnectDlg.h"
 #include "shell/CMFCMyRibbonStatusBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/CSyncDlg.h"
@@ -20,6 +22,7 @@
 #include "shell/Prompts.h"
 #include "shell/RibbonBar.h"
 #include "shell/RibbonIds.h"
+#include "shell/ModeFile.h"
 
 namespace nr::gui {
 namespace {
@@ -40,10 +43,24 @@ class ScriptedPrompts : public Prompts {
   void Inform(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
   void Warn(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
   void Error(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
+  int Choose(QWidget*, const QString& title, const QString& text, const QStringList&, int defaultChoice) override {
+    asked.push_back(title + "|" + text);
+    if (choices.empty()) return defaultChoice;
+    const int c = choices.front();
+    choices.pop_front();
+    return c;
+  }
   QString OpenFile(QWidget*, const QString&) override { return nextFile; }
-  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return nextFile; }
+  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+    if (saveFiles.empty()) return nextFile;
+    const QString file = saveFiles.front();
+    saveFiles.pop_front();
+    return file;
+  }
 
   std::deque<QMessageBox::StandardButton> answers;
+  std::deque<int> choices;
+  std::deque<QString> saveFiles;  // answers to the save dialog, in turn; then nextFile
   std::vector<QString> asked;
   std::vector<QString> messages;
   QString nextFile;
@@ -69,6 +86,19 @@ class ViewTest : public ::testing::Test {
     AppOptions o;
     o.netHost = "127.0.0.1";
     o.netPort = emulator->Port();
+    o.settingsFile = dir.filePath("settings.ini");
+    o.prompts = &prompts;
+    app = std::make_unique<NrTuneApp>(o);
+    ASSERT_TRUE(app->Start());
+    app->Show();
+  }
+  // Starts the application with only the emulator's USB side to find, unplugged unless asked.
+  void LaunchUsb(emu::EmulatorOptions options, bool plugged) {
+    options.port = 0;
+    emulator = std::make_unique<emu::Emulator>(options);
+    if (!plugged) emulator->Hid().Unplug();
+    AppOptions o;
+    o.hid = &emulator->Hid();
     o.settingsFile = dir.filePath("settings.ini");
     o.prompts = &prompts;
     app = std::make_unique<NrTuneApp>(o);
@@ -259,6 +289,140 @@ TEST_F(ViewTest, ProtocolMismatchDisconnects) {
   EXPECT_EQ(box->text(), QString::fromUtf8("E:NR490_17 通信版本不匹配!"));
   EXPECT_FALSE(app->Context().Connected());
   box->close();
+}
+
+QMessageBox* VisibleMessageBox() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return box;
+  return nullptr;
+}
+
+TEST_F(ViewTest, ADeviceRefusedForItsVersionIsNotReconnectedUntilPluggedInAgain) {
+  emu::EmulatorOptions options;
+  options.version = 23;
+  LaunchUsb(options, true);
+  ASSERT_TRUE(WaitUntil([&] { return VisibleMessageBox() != nullptr; }));
+  VisibleMessageBox()->close();
+  ASSERT_FALSE(app->Context().Connected());
+  const size_t identified = Received(0x80).size();
+  EXPECT_EQ(identified, 2u);  // asked twice, as for any other version
+
+  // Still plugged in: the once-a-second check leaves it alone.
+  for (int i = 0; i < 3; ++i) app->View().PollUsbDevice();
+  WaitUntil([] { return false; }, 200);
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_EQ(Received(0x80).size(), identified);
+  EXPECT_EQ(VisibleMessageBox(), nullptr);
+
+  // Plugged in again, it is a new arrival and gets its turn.
+  emulator->Hid().Unplug();
+  app->View().PollUsbDevice();
+  emulator->Hid().Plug();
+  app->View().PollUsbDevice();
+  ASSERT_TRUE(WaitUntil([&] { return VisibleMessageBox() != nullptr; }));
+  EXPECT_EQ(Received(0x80).size(), 2 * identified);
+  VisibleMessageBox()->close();
+}
+
+TEST_F(ViewTest, SaveFileWithoutADeviceKeepsTheEditsMadeMeanwhile) {
+  LaunchUsb({}, false);
+  app->View().OnSliderMoved(kInMusicSlider, 40);  // no link: the edit stays on the PC
+  const QString path = dir.filePath("offline.mode");
+  prompts.nextFile = path;
+  app->View().OnCommand(kOutSaveFile);
+  EXPECT_TRUE(Received(0x04).empty());
+  DeviceModel saved;
+  ASSERT_TRUE(ReadModeFile(path.toStdString(), saved).ok());
+  EXPECT_EQ(saved.Read([](const DeviceState& s) { return s.IntValue(4, 12); }), 40);
+  EXPECT_TRUE(TipText().contains(QStringLiteral("offline.mode"))) << TipText().toStdString();
+
+  // Saved, the edit is safe: closing asks nothing. Another edit is offered for saving.
+  app->View().OnSliderMoved(kInMusicSlider, 41);
+  prompts.answers.push_back(QMessageBox::Cancel);
+  EXPECT_FALSE(app->Frame().close());
+  EXPECT_EQ(prompts.asked.size(), 1u);
+}
+
+// The link drops, the music volume is edited meanwhile, the link comes back: the read that
+// follows must not replace the edit before the user has chosen.
+class ReconnectTest : public ViewTest {
+ protected:
+  int ScreenMusic() { return app->Context().Model().Read([](const DeviceState& s) { return s.IntValue(4, 12); }); }
+  int DeviceMusicWord() {
+    const ParamRow& row = ParamRows()[static_cast<size_t>(FindParamRow(4, 12))];
+    const ParamImage image = emulator->Core().Image();
+    return static_cast<int>(std::lround(BitsFloat(GetBE32(&image[static_cast<size_t>(row.WordOffset())])) * 100));
+  }
+  void DropLinkAndEdit(int music) {
+    app->Conn().GetLink().Close(false);
+    ASSERT_TRUE(WaitUntil([&] { return !app->Context().Connected(); }));
+    if (music >= 0) app->View().OnSliderMoved(kInMusicSlider, music);
+  }
+  void Reconnect() {
+    prompts.asked.clear();
+    emulator->Core().ClearLog();
+    app->Context().Settings().SetNetTarget("127.0.0.1", emulator->Port());
+    app->View().OnCommand(kConnectIp);
+    auto* dialog = qobject_cast<CNetConnectDlg*>(app->Context().Dialog(kSlotNetConnect));
+    ASSERT_NE(dialog, nullptr);
+    dialog->LoadTarget();
+    ASSERT_TRUE(dialog->TryConnect());
+    ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+    Drain();
+  }
+};
+
+TEST_F(ReconnectTest, AReadThatWouldReplaceEditsAsksFirst) {
+  Start();
+  ASSERT_EQ(DeviceMusicWord(), 16);
+
+  // Keep the device's values.
+  DropLinkAndEdit(40);
+  prompts.choices = {0};
+  Reconnect();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_TRUE(prompts.asked[0].contains("未保存") || prompts.asked[0].contains("不同")) << prompts.asked[0].toStdString();
+  EXPECT_EQ(ScreenMusic(), 16);
+  EXPECT_EQ(Ribbon().SliderValue(kInMusicSlider), 16);
+  EXPECT_TRUE(Received(0x31).empty());
+
+  // Send the screen's values: the device gets the whole image, the screen keeps the edit.
+  DropLinkAndEdit(40);
+  prompts.choices = {1};
+  Reconnect();
+  ASSERT_TRUE(WaitUntil([&] { return Received(0x32).size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+  EXPECT_EQ(Received(0x31).size(), 70u);
+  EXPECT_EQ(DeviceMusicWord(), 40);
+  EXPECT_EQ(ScreenMusic(), 40);
+
+  // Save the screen's values first (a cancelled file choice asks again), then take the device's.
+  DropLinkAndEdit(55);
+  prompts.choices = {2, 2};
+  const QString path = dir.filePath("kept.mode");
+  prompts.saveFiles = {QString(), path};  // the first file choice is cancelled
+  Reconnect();
+  EXPECT_EQ(prompts.asked.size(), 2u);
+  DeviceModel saved;
+  ASSERT_TRUE(ReadModeFile(path.toStdString(), saved).ok());
+  EXPECT_EQ(saved.Read([](const DeviceState& s) { return s.IntValue(4, 12); }), 55);
+  EXPECT_EQ(ScreenMusic(), 40);
+}
+
+TEST_F(ReconnectTest, NothingIsAskedWhenNoEditIsAtRisk) {
+  Start();
+  // No edit while the link was down.
+  DropLinkAndEdit(-1);
+  Reconnect();
+  EXPECT_TRUE(prompts.asked.empty());
+
+  // An edit made on line that the device kept: the read brings the same value back.
+  app->View().OnSliderMoved(kInMusicSlider, 33);
+  Drain();
+  DropLinkAndEdit(-1);
+  Reconnect();
+  EXPECT_TRUE(prompts.asked.empty());
+  EXPECT_EQ(ScreenMusic(), 33);
 }
 
 }  // namespace

@@ -1,0 +1,120 @@
+// Whole-file writes and bounded reads: permissions that survive a replace, temporaries an
+// interrupted write left behind, and paths that are not regular files.
+#include "shell/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <set>
+
+namespace nr {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+class AtomicFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device rd;
+    dir_ = fs::temp_directory_path() / ("nr_atomic_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  fs::path Put(const std::string& name, const Bytes& bytes) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    return p;
+  }
+  std::set<std::string> Listing() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.insert(e.path().filename().string());
+    return names;
+  }
+  static mode_t Mode(const fs::path& p) {
+    struct stat st {};
+    EXPECT_EQ(::stat(p.c_str(), &st), 0);
+    return st.st_mode & 07777;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(AtomicFileTest, ReplacingKeepsTheTargetsPermissions) {
+  const fs::path target = Put("preset.mode", {1, 2, 3});
+  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+  ASSERT_FALSE(WriteFileAtomically(target, Bytes{4, 5}));
+  EXPECT_EQ(Mode(target), 0640u);
+
+  // A new file gets what creating it plainly would give it.
+  const mode_t mask = ::umask(0022);
+  ASSERT_FALSE(WriteFileAtomically(dir_ / "new.mode", Bytes{6}));
+  ::umask(mask);
+  EXPECT_EQ(Mode(dir_ / "new.mode"), 0644u);
+  EXPECT_EQ(Listing(), (std::set<std::string>{"new.mode", "preset.mode"}));
+}
+
+TEST_F(AtomicFileTest, NextWriteRemovesOnlyTemporariesNobodyHolds) {
+  const fs::path target = Put("room.mode", {1});
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  const fs::path stale = Put(".room.mode.tmp-Ab12Cd", Bytes(100, 7));  // a killed write's leftover
+  fs::last_write_time(stale, old);
+  const fs::path held = Put(".room.mode.tmp-Zz99Yy", Bytes(10, 7));   // a write in progress elsewhere
+  fs::last_write_time(held, old);
+  const int holder = ::open(held.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  Put(".room.mode.tmp-Fresh1", {});                                    // just created, not locked yet
+  const fs::path foreign = Put(".other.mode.tmp-Ab12Cd", {});          // another file's temporary
+  fs::last_write_time(foreign, old);
+  Put("room.mode.bak", {});
+
+  ASSERT_FALSE(WriteFileAtomically(target, Bytes{2}));
+  ::close(holder);
+  EXPECT_EQ(Listing(), (std::set<std::string>{"room.mode", ".room.mode.tmp-Zz99Yy", ".room.mode.tmp-Fresh1",
+                                              ".other.mode.tmp-Ab12Cd", "room.mode.bak"}));
+  EXPECT_TRUE(IsTemporaryFor(target, ".room.mode.tmp-Ab12Cd"));
+  EXPECT_FALSE(IsTemporaryFor(target, ".room.mode.tmp-Ab12Cd7"));
+}
+
+TEST_F(AtomicFileTest, PathsThatAreNotRegularFilesAreRefusedAtOnce) {
+  const fs::path fifo = dir_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+  fs::create_directory(dir_ / "folder");
+  for (const fs::path& p : {fifo, dir_ / "folder", fs::path("/dev/null")}) {
+    SCOPED_TRACE(p.string());
+    Bytes out{9};
+    const FileError read = ReadFileLimited(p, 30, out);  // a FIFO must not block here
+    EXPECT_EQ(read.problem, FileProblem::kNotRegular);
+    EXPECT_NE(read.message.find("not a regular file"), std::string::npos) << read.message;
+    EXPECT_TRUE(out.empty());
+  }
+  EXPECT_EQ(WriteFileAtomically(fifo, Bytes{1}).problem, FileProblem::kNotRegular);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(Listing(), (std::set<std::string>{"pipe", "folder"}));
+}
+
+TEST_F(AtomicFileTest, ReadsUpToTheLimitAndNamesTheSizeBeyond) {
+  Bytes out;
+  EXPECT_FALSE(ReadFileLimited(Put("thirty", Bytes(30, 1)), 30, out));
+  EXPECT_EQ(out, Bytes(30, 1));
+  const FileError tooLong = ReadFileLimited(Put("thirty-one", Bytes(31, 1)), 30, out);
+  EXPECT_EQ(tooLong.problem, FileProblem::kTooLong);
+  EXPECT_EQ(tooLong.size, 31u);
+  EXPECT_TRUE(out.empty());
+  const FileError missing = ReadFileLimited(dir_ / "absent", 30, out);
+  EXPECT_EQ(missing.problem, FileProblem::kSystem);
+  EXPECT_EQ(missing.code, ENOENT);
+}
+
+}  // namespace
+}  // namespace nr
