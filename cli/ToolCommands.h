@@ -11,6 +11,7 @@ namespace nr::cli {
 
 void RegisterMachineCommands(CommandTable& table);
 void RegisterInputCommands(CommandTable& table);
+void RegisterAdvancedEqCommands(CommandTable& table);
 
 // `remote learn N ...`, reached through the remote command; and its help paragraph.
 int RunRemoteLearn(const CommandContext& ctx, std::span<const std::string> words);

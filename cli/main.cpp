@@ -174,5 +174,6 @@ int main(int argc, char** argv) {
   nr::cli::RegisterDeviceCommands(table);
   nr::cli::RegisterMachineCommands(table);
   nr::cli::RegisterInputCommands(table);
+  nr::cli::RegisterAdvancedEqCommands(table);
   return nr::cli::RunCommandLine(table, words, std::cout, std::cerr);
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "eq/CAdvEQDlg.h"
 #include "inputs/CDialogMusicInput.h"
 #include "inputs/CDialogMusicInputSet.h"
 #include "inputs/CloudnessDlg.h"
@@ -43,7 +44,7 @@ D* Keep(NrTuneApp& app, int slot, D* dialog) {
   return dialog;
 }
 
-// The input-source windows only hide when closed: they stay in their slots until the end.
+// The input-source and advanced EQ windows only hide when closed: they stay in their slots.
 template <class D>
 D* KeepHidden(NrTuneApp& app, int slot, D* dialog) {
   dialog->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -106,12 +107,22 @@ QWidget* OpenFeatures(NrTuneApp& app) {
   return Present(app, dialog);
 }
 
+QWidget* OpenAdvancedEq(NrTuneApp& app) {
+  AppContext& ctx = app.Context();
+  if (!ctx.Connected()) return nullptr;
+  auto* dialog = Existing<CAdvEQDlg>(app, kSlotAdvancedEq);  // hidden when closed: it keeps its channel
+  if (!dialog) dialog = KeepHidden(app, kSlotAdvancedEq, new CAdvEQDlg(ctx, ctx.Session(), &app.Frame()));
+  dialog->Relabel();
+  return Present(app, dialog);
+}
+
 void RegisterToolDialogs(NrTuneApp& app) {
   CGQ2270v13View& view = app.View();
   view.SetToolCommand(rid::kRemoteControl, [&app] { OpenRemoteControl(app); });
   view.SetToolCommand(rid::kInputSource, [&app] { OpenInputSource(app); });
   view.SetToolCommand(rid::kFeatures, [&app] { OpenFeatures(app); });
   app.Shortcuts().openMachineSettings = [&app] { OpenMachineSettings(app); };
+  app.Shortcuts().openAdvancedEq = [&app] { OpenAdvancedEq(app); };
 
   app.AddScreenshot({"remote", [](NrTuneApp& a) { return OpenRemoteControl(a); }});
   app.AddScreenshot({"remote_learning", [](NrTuneApp& a) -> QWidget* {
@@ -124,6 +135,7 @@ void RegisterToolDialogs(NrTuneApp& app) {
                      }});
   app.AddScreenshot({"machine_settings", [](NrTuneApp& a) { return OpenMachineSettings(a); }});
   app.AddScreenshot({"features", [](NrTuneApp& a) { return OpenFeatures(a); }});
+  app.AddScreenshot({"adv_eq", [](NrTuneApp& a) { return OpenAdvancedEq(a); }});
   // The input-source window in its capability form and two fixed forms, whatever the demo device is.
   app.AddScreenshot({"input_source_capability", [](NrTuneApp& a) -> QWidget* {
                        AppContext& ctx = a.Context();

@@ -17,5 +17,6 @@ QWidget* OpenRemoteControl(NrTuneApp& app);
 QWidget* OpenMachineSettings(NrTuneApp& app);
 QWidget* OpenInputSource(NrTuneApp& app);
 QWidget* OpenFeatures(NrTuneApp& app);
+QWidget* OpenAdvancedEq(NrTuneApp& app);
 
 }  // namespace nr::gui

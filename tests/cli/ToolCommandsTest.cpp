@@ -154,11 +154,36 @@ TEST_F(ToolCommands, FeaturesApplyTheWindowsWritesAndPrintEveryFeature) {
     EXPECT_EQ(bad.status, 2) << args[1] << ": " << bad.err;
   }
   EXPECT_EQ(emu.Received().size(), before);
-  for (const char* name : {"machine", "source", "features"}) {
+  for (const char* name : {"machine", "source", "features", "adv-eq"}) {
     const Result help = Run({name, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: nrctl " + std::string(name), 0), 0u) << help.out;
   }
+}
+
+TEST_F(ToolCommands, AdvancedEqBypassFollowsTheWindowsOrderAndResetFlattensEachChannel) {
+  EmulatorProcess& emu = StartEmulator();
+  ASSERT_EQ(RunOnDevice({"eq", "17", "2", "1", "300", "6", "2"}).status, 0);  // CH 2, band 3
+  const Result r = RunOnDevice({"adv-eq", "1", "--linked", "--bypass", "off", "--reset"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("CH1: bypass off\n  band 1: PEQ 62 Hz, +0.0 dB, Q 1.41\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("CH2: bypass off\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  band 3: PEQ 250 Hz, +0.0 dB, Q 1.41\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("CH3"), std::string::npos) << r.out;
+  ASSERT_TRUE(emu.WaitForGoodbyes(2));
+
+  std::vector<Bytes> switches;
+  for (const Bytes& p : WithCode(emu.Received(), 0x09))
+    if (p.size() == 9 && (p[3] == 0x0F || p[3] == 0x26)) switches.push_back(p);
+  EXPECT_EQ(switches, (std::vector<Bytes>{ParamWrite(5, 0x0F, 0), ParamWrite(6, 0x0F, 0), ParamWrite(5, 0x26, 0),
+                                          ParamWrite(6, 0x26, 0)}));
+  EXPECT_EQ(WithCode(emu.Received(), 0x85).size(), 1u + 16u);  // the band, then two flattened sets
+
+  const Result sub = RunOnDevice({"adv-eq", "5", "--linked", "--json"});  // SUB never links
+  ASSERT_EQ(sub.status, 0) << sub.err;
+  EXPECT_NE(sub.out.find("\"channel\": 5"), std::string::npos) << sub.out;
+  EXPECT_EQ(sub.out.find("\"channel\": 6"), std::string::npos) << sub.out;
+  EXPECT_EQ(RunOnDevice({"adv-eq", "9"}).status, 2);
 }
 
 }  // namespace

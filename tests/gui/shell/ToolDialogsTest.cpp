@@ -11,6 +11,7 @@
 
 #include "ScriptedPrompts.h"
 #include "emu/Emulator.h"
+#include "eq/CAdvEQDlg.h"
 #include "inputs/CDialogMusicInput.h"
 #include "inputs/CloudnessDlg.h"
 #include "shell/AppContext.h"
@@ -148,6 +149,26 @@ TEST_F(ToolDialogsTest, F7OpensTheMachineSettingsWhoseStartVolumeMovesTheLiveVol
   EXPECT_TRUE(QTest::qWaitFor([&] { return Ctx().Dialog(kSlotMachineSettings) == nullptr; }));
   QTest::keyClick(&app->Frame(), Qt::Key_F7);
   EXPECT_NE(InSlot<CSetDlg>(kSlotMachineSettings), nullptr);
+}
+
+TEST_F(ToolDialogsTest, F6OpensTheAdvancedEqOnlyWithADevice) {
+  QTest::keyClick(&app->Frame(), Qt::Key_F6);
+  auto* eq = InSlot<CAdvEQDlg>(kSlotAdvancedEq);
+  ASSERT_NE(eq, nullptr);
+  EXPECT_TRUE(eq->isVisible());
+  eq->ChannelButton(3)->click();
+  eq->close();  // hidden, kept with its channel
+  QTest::keyClick(&app->Frame(), Qt::Key_F6);
+  EXPECT_EQ(InSlot<CAdvEQDlg>(kSlotAdvancedEq), eq);
+  EXPECT_EQ(eq->Channel(), 3);
+  eq->BypassBox()->click();
+  EXPECT_TRUE(DeviceGot(emu::Bytes{0x09, 0x00, 0x08, 0x26, 0x01, 0x00, 0x00, 0x00, 0x00}));
+  eq->close();
+
+  app->Conn().GetLink().Close(true);
+  delete eq;  // as if never opened
+  QTest::keyClick(&app->Frame(), Qt::Key_F6);
+  EXPECT_EQ(Ctx().Dialog(kSlotAdvancedEq), nullptr);
 }
 
 TEST_F(ToolDialogsTest, OpenWindowsAreRefreshedAfterTheDeviceIsReadAgain) {
