@@ -53,38 +53,12 @@ std::string UsageText(const Command& command) {
 }
 
 CommandArgs ParseCommandArgs(std::span<const std::string> args, std::span<const OptionSpec> accepted) {
+  std::vector<ValuesOptionSpec> specs;
+  for (const OptionSpec& o : accepted) specs.push_back({o.name, o.takesValue ? 1 : 0, false});
+  OptionList list = ParseOptionList(args, specs);
   CommandArgs parsed;
-  bool optionsEnded = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& word = args[i];
-    if (optionsEnded || !LooksLikeOption(word)) {
-      parsed.positional.push_back(word);
-      continue;
-    }
-    if (word == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    const size_t eq = word.find('=');
-    const std::string name = word.substr(0, eq);
-    const auto spec = std::find_if(accepted.begin(), accepted.end(), [&](const OptionSpec& o) { return o.name == name; });
-    if (spec == accepted.end()) throw UsageError("unknown option " + Quoted(name));
-    std::string value;
-    if (spec->takesValue) {
-      if (eq != std::string::npos) {
-        value = word.substr(eq + 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        throw UsageError("option " + Quoted(name) + " needs a value");
-      }
-      if (value.empty()) throw UsageError("option " + Quoted(name) + " needs a value");
-    } else if (eq != std::string::npos) {
-      throw UsageError("option " + Quoted(name) + " takes no value");
-    }
-    if (parsed.Has(name)) throw UsageError("option " + Quoted(name) + " given twice");
-    parsed.options.emplace(name, std::move(value));
-  }
+  parsed.positional = std::move(list.positional);
+  for (OptionUse& use : list.uses) parsed.options.emplace(use.name, use.values.empty() ? std::string() : use.values[0]);
   return parsed;
 }
 
@@ -155,7 +129,9 @@ OptionList ParseOptionList(std::span<const std::string> args, std::span<const Va
     if (!spec->repeatable && parsed.Find(name)) throw UsageError("option " + Quoted(name) + " given twice");
     OptionUse use{name, {}};
     if (eq != std::string::npos) {
-      if (spec->values != 1) throw UsageError("option " + Quoted(name) + " takes " + std::to_string(spec->values) + " values, not one after '='");
+      if (spec->values == 0) throw UsageError("option " + Quoted(name) + " takes no value");
+      if (spec->values > 1)
+        throw UsageError("option " + Quoted(name) + " takes " + std::to_string(spec->values) + " values, not one after '='");
       use.values.push_back(word.substr(eq + 1));
     } else {
       for (int v = 0; v < spec->values; ++v) {

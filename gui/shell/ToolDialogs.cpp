@@ -36,18 +36,13 @@ D* Existing(NrTuneApp& app, int slot) {
   return dynamic_cast<D*>(app.Context().Dialog(slot));
 }
 
-// A window kept in its slot until it is destroyed (it deletes itself when closed).
-template <class D>
-D* Keep(NrTuneApp& app, int slot, D* dialog) {
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  app.Context().SetDialog(slot, dialog);
-  return dialog;
-}
+// Puts a new window in its slot. Most delete themselves when closed, which empties the slot; the
+// input-source and advanced EQ windows only hide and stay there, coming back as they were.
+enum class OnClose { kDelete, kHide };
 
-// The input-source and advanced EQ windows only hide when closed: they stay in their slots.
 template <class D>
-D* KeepHidden(NrTuneApp& app, int slot, D* dialog) {
-  dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+D* Keep(NrTuneApp& app, int slot, D* dialog, OnClose onClose = OnClose::kDelete) {
+  dialog->setAttribute(Qt::WA_DeleteOnClose, onClose == OnClose::kDelete);
   app.Context().SetDialog(slot, dialog);
   return dialog;
 }
@@ -88,10 +83,11 @@ QWidget* OpenInputSource(NrTuneApp& app) {
   if (form == kCapabilityInputDialog) {
     dialog = Existing<CDialogMusicInputSet>(app, kSlotInputSourceSettings);
     if (!dialog)
-      dialog = KeepHidden(app, kSlotInputSourceSettings, new CDialogMusicInputSet(ctx, ctx.Session(), &app.Frame()));
+      dialog = Keep(app, kSlotInputSourceSettings, new CDialogMusicInputSet(ctx, ctx.Session(), &app.Frame()), OnClose::kHide);
   } else {
     dialog = Existing<CDialogMusicInput>(app, kSlotInputSource);  // keeps the template it was made with
-    if (!dialog) dialog = KeepHidden(app, kSlotInputSource, new CDialogMusicInput(ctx, ctx.Session(), form, &app.Frame()));
+    if (!dialog)
+      dialog = Keep(app, kSlotInputSource, new CDialogMusicInput(ctx, ctx.Session(), form, &app.Frame()), OnClose::kHide);
   }
   dialog->RefreshFromImage();
   dialog->Relabel();
@@ -111,7 +107,7 @@ QWidget* OpenAdvancedEq(NrTuneApp& app) {
   AppContext& ctx = app.Context();
   if (!ctx.Connected()) return nullptr;
   auto* dialog = Existing<CAdvEQDlg>(app, kSlotAdvancedEq);  // hidden when closed: it keeps its channel
-  if (!dialog) dialog = KeepHidden(app, kSlotAdvancedEq, new CAdvEQDlg(ctx, ctx.Session(), &app.Frame()));
+  if (!dialog) dialog = Keep(app, kSlotAdvancedEq, new CAdvEQDlg(ctx, ctx.Session(), &app.Frame()), OnClose::kHide);
   dialog->Relabel();
   return Present(app, dialog);
 }
