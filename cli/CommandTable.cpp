@@ -53,38 +53,12 @@ std::string UsageText(const Command& command) {
 }
 
 CommandArgs ParseCommandArgs(std::span<const std::string> args, std::span<const OptionSpec> accepted) {
+  std::vector<ValuesOptionSpec> specs;
+  for (const OptionSpec& o : accepted) specs.push_back({o.name, o.takesValue ? 1 : 0, false});
+  OptionList list = ParseOptionList(args, specs);
   CommandArgs parsed;
-  bool optionsEnded = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& word = args[i];
-    if (optionsEnded || !LooksLikeOption(word)) {
-      parsed.positional.push_back(word);
-      continue;
-    }
-    if (word == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    const size_t eq = word.find('=');
-    const std::string name = word.substr(0, eq);
-    const auto spec = std::find_if(accepted.begin(), accepted.end(), [&](const OptionSpec& o) { return o.name == name; });
-    if (spec == accepted.end()) throw UsageError("unknown option " + Quoted(name));
-    std::string value;
-    if (spec->takesValue) {
-      if (eq != std::string::npos) {
-        value = word.substr(eq + 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        throw UsageError("option " + Quoted(name) + " needs a value");
-      }
-      if (value.empty()) throw UsageError("option " + Quoted(name) + " needs a value");
-    } else if (eq != std::string::npos) {
-      throw UsageError("option " + Quoted(name) + " takes no value");
-    }
-    if (parsed.Has(name)) throw UsageError("option " + Quoted(name) + " given twice");
-    parsed.options.emplace(name, std::move(value));
-  }
+  parsed.positional = std::move(list.positional);
+  for (OptionUse& use : list.uses) parsed.options.emplace(use.name, use.values.empty() ? std::string() : use.values[0]);
   return parsed;
 }
 
@@ -127,6 +101,58 @@ bool AsksForHelp(std::span<const std::string> args) {
     if (word == "--help" || word == "-h") return true;
   }
   return false;
+}
+
+const OptionUse* OptionList::Find(std::string_view name) const {
+  const auto it = std::find_if(uses.begin(), uses.end(), [&](const OptionUse& u) { return u.name == name; });
+  return it == uses.end() ? nullptr : &*it;
+}
+
+OptionList ParseOptionList(std::span<const std::string> args, std::span<const ValuesOptionSpec> accepted) {
+  OptionList parsed;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (optionsEnded || !LooksLikeOption(word)) {
+      parsed.positional.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const size_t eq = word.find('=');
+    const std::string name = word.substr(0, eq);
+    const auto spec =
+        std::find_if(accepted.begin(), accepted.end(), [&](const ValuesOptionSpec& o) { return o.name == name; });
+    if (spec == accepted.end()) throw UsageError("unknown option " + Quoted(name));
+    if (!spec->repeatable && parsed.Find(name)) throw UsageError("option " + Quoted(name) + " given twice");
+    OptionUse use{name, {}};
+    if (eq != std::string::npos) {
+      if (spec->values == 0) throw UsageError("option " + Quoted(name) + " takes no value");
+      if (spec->values > 1)
+        throw UsageError("option " + Quoted(name) + " takes " + std::to_string(spec->values) + " values, not one after '='");
+      use.values.push_back(word.substr(eq + 1));
+    } else {
+      for (int v = 0; v < spec->values; ++v) {
+        if (i + 1 >= args.size()) {
+          throw UsageError("option " + Quoted(name) + " needs " +
+                           (spec->values == 1 ? std::string("a value") : std::to_string(spec->values) + " values"));
+        }
+        use.values.push_back(args[++i]);
+      }
+    }
+    for (const std::string& v : use.values)
+      if (v.empty()) throw UsageError("option " + Quoted(name) + " needs a value");
+    parsed.uses.push_back(std::move(use));
+  }
+  return parsed;
+}
+
+bool ParseOnOff(std::string_view text, std::string_view what) {
+  if (text == "on" || text == "1" || text == "yes") return true;
+  if (text == "off" || text == "0" || text == "no") return false;
+  throw UsageError(std::string(what) + " is on or off, not " + Quoted(text));
 }
 
 }  // namespace nr::cli

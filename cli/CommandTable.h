@@ -102,4 +102,32 @@ double ParseFiniteArg(std::string_view text, std::string_view what);
 // True for "--help" or "-h" among the words before "--".
 bool AsksForHelp(std::span<const std::string> args);
 
+// Options that take several values ("--low F G") or may be given more than once ("--level K V"
+// per source). Every use is kept, in the order given. The words after the option name are its
+// values whatever they look like, so negative numbers need no escaping; "--" ends the options.
+struct ValuesOptionSpec {
+  std::string_view name;
+  int values = 0;
+  bool repeatable = false;
+};
+
+struct OptionUse {
+  std::string name;
+  std::vector<std::string> values;
+};
+
+struct OptionList {
+  std::vector<std::string> positional;
+  std::vector<OptionUse> uses;
+
+  // The first use of the option, or nullptr.
+  const OptionUse* Find(std::string_view name) const;
+  bool Empty() const { return uses.empty(); }
+};
+
+OptionList ParseOptionList(std::span<const std::string> args, std::span<const ValuesOptionSpec> accepted);
+
+// "on" or "off" (also "1"/"0", "yes"/"no"); what names the option in the UsageError.
+bool ParseOnOff(std::string_view text, std::string_view what);
+
 }  // namespace nr::cli

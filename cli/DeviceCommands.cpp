@@ -1,6 +1,5 @@
 #include "DeviceCommands.h"
 
-#include <csignal>
 #include <iostream>
 #include <ostream>
 #include <thread>
@@ -8,6 +7,8 @@
 #include "DeviceLink.h"
 #include "DeviceReport.h"
 #include "DeviceWrites.h"
+#include "StopSignals.h"
+#include "ToolCommands.h"
 #include "link/Commands.h"
 #include "shell/AtomicFile.h"
 #include "shell/ModeFile.h"
@@ -186,35 +187,6 @@ int RunStatus(const CommandContext& ctx, std::span<const std::string> words) {
   return link.Finish();
 }
 
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-void RequestStop(int) { g_stopRequested = 1; }
-
-// Catches SIGINT and SIGTERM for its lifetime, so monitor can say goodbye to the device.
-class StopSignals {
- public:
-  StopSignals() {
-    g_stopRequested = 0;
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
-  ~StopSignals() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-  bool Requested() const { return g_stopRequested != 0; }
-
- private:
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
-};
-
 int RunMonitor(const CommandContext& ctx, std::span<const std::string> words) {
   ExpectNoArguments(words);
   const StopSignals stop;
@@ -267,12 +239,13 @@ int RemotePush(const CommandContext& ctx, const std::string& path) {
 }
 
 int RunRemote(const CommandContext& ctx, std::span<const std::string> words) {
+  if (!words.empty() && words[0] == "learn") return RunRemoteLearn(ctx, words.subspan(1));
   const CommandArgs args = ParseCommandArgs(words, {});
   ExpectPositionals(args, 2, 2);
   const std::string& action = args.positional[0];
   if (action == "pull") return RemotePull(ctx, args.positional[1]);
   if (action == "push") return RemotePush(ctx, args.positional[1]);
-  throw UsageError("the remote action is pull or push, not '" + action + "'");
+  throw UsageError("the remote action is pull, push or learn, not '" + action + "'");
 }
 
 }  // namespace
@@ -394,13 +367,15 @@ void RegisterDeviceCommands(CommandTable& table) {
   });
   table.Add(Command{
       "remote",
-      "save the device's remote-control table to a .remo file, or send one",
-      "pull|push FILE",
+      "save the device's remote-control table to a .remo file, send one, or learn a key",
+      "pull|push FILE | learn N [--timeout S] [--file FILE]",
       "pull reads the device and writes its 30-byte remote table to FILE (replaced in one step);\n"
       "push sends FILE, which must hold exactly 30 bytes (else status 3), to the device.\n"
       "The device reports only the first 16 bytes of its table (the identification byte and the\n"
       "codes of functions 1..15): bytes 16..29 of a pulled file are zero, and pushing such a file\n"
-      "clears the codes of functions 16..25 in the device.\n" +
+      "clears the codes of functions 16..25 in the device.\n"
+      "\n" +
+          RemoteLearnHelp() +
           kConnectionNote,
       RunRemote,
   });

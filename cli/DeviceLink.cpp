@@ -276,4 +276,28 @@ void DeviceLink::ErrorReport(const std::string& text) {
   if (deviceError_.empty()) deviceError_ = text;
 }
 
+std::optional<int> DeviceLink::AwaitRemoteKey(std::optional<std::chrono::milliseconds> timeout,
+                                              const std::function<bool()>& stop) {
+  constexpr std::chrono::milliseconds kPoll{50};  // how soon a stop request is noticed
+  const auto deadline = timeout ? std::chrono::steady_clock::now() + *timeout : std::chrono::steady_clock::time_point::max();
+  std::unique_lock lock(eventsMutex_);
+  while (!learnedKey_) {
+    if (std::chrono::steady_clock::now() >= deadline || (stop && stop())) return std::nullopt;
+    lock.unlock();
+    const bool alive = Alive();
+    lock.lock();
+    if (!alive) return std::nullopt;
+    eventsCv_.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + kPoll));
+  }
+  return std::exchange(learnedKey_, std::nullopt);
+}
+
+void DeviceLink::RemoteKeyLearned(int code) {
+  {
+    std::lock_guard lock(eventsMutex_);
+    learnedKey_ = code;
+  }
+  eventsCv_.notify_all();
+}
+
 }  // namespace nr::cli

@@ -72,6 +72,11 @@ class DeviceLink : private LinkEvents {
   // The same line with another status.
   int Report(int status, std::string_view message);
 
+  // Waits for the key code of a remote-control learn the device reports, until the time-out
+  // (none: no limit), until stop() says so, or until the link is lost. The code, or nullopt.
+  std::optional<int> AwaitRemoteKey(std::optional<std::chrono::milliseconds> timeout,
+                                    const std::function<bool()>& stop);
+
  private:
   int ConnectOnce(bool readAll, bool& busy);
   // kExitOk for a completed transfer; otherwise the reason is printed (the version text for a
@@ -84,6 +89,7 @@ class DeviceLink : private LinkEvents {
   void TransferFinished(const TransferResult& result) override;
   void HostBusy() override;
   void ErrorReport(const std::string& text) override;
+  void RemoteKeyLearned(int code) override;
 
   const CommandContext& ctx_;
   std::string command_;
@@ -94,6 +100,7 @@ class DeviceLink : private LinkEvents {
   std::optional<TransferResult> lastTransfer_;
   bool hostBusy_ = false;
   std::string deviceError_;  // the first error the device reported
+  std::optional<int> learnedKey_;  // the last learned remote key not yet taken
 
   std::atomic<Link*> activeLink_{nullptr};  // for link threads, which must not read connection_
 

@@ -12,6 +12,7 @@
 #include "DeviceCommands.h"
 #include "Offline.h"
 #include "OutputCommands.h"
+#include "ToolCommands.h"
 
 namespace nr::cli {
 namespace {
@@ -173,5 +174,8 @@ int main(int argc, char** argv) {
   nr::cli::RegisterOfflineCommands(table);
   nr::cli::RegisterDeviceCommands(table);
   nr::cli::RegisterOutputCommands(table);
+  nr::cli::RegisterMachineCommands(table);
+  nr::cli::RegisterInputCommands(table);
+  nr::cli::RegisterAdvancedEqCommands(table);
   return nr::cli::RunCommandLine(table, words, std::cout, std::cerr);
 }

@@ -1,5 +1,6 @@
 #include "emu/CommandLine.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -80,6 +81,24 @@ bool ParseChunkFault(std::string_view text, bool write, ChunkFault& fault) {
   return true;
 }
 
+// "55 0F 00 01 00", "550F000100" or "55,0F,00,01,00": five or six bytes in hexadecimal.
+bool ParseHexBytes(std::string_view text, std::vector<uint8_t>& bytes) {
+  std::string digits;
+  for (const char c : text) {
+    if (c == ' ' || c == ',' || c == ':') continue;
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    digits += c;
+  }
+  if (digits.size() % 2 != 0) return false;
+  bytes.clear();
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    unsigned v = 0;
+    if (!ParseNumber(std::string_view(digits).substr(i, 2), v, 16)) return false;
+    bytes.push_back(static_cast<uint8_t>(v));
+  }
+  return bytes.size() >= 5 && bytes.size() <= 6;
+}
+
 }  // namespace
 
 std::string Usage() {
@@ -89,6 +108,10 @@ std::string Usage() {
          "  --port N             TCP port (default 30303; 0 = any free port)\n"
          "  --model NAME         module name the device reports (default NR490)\n"
          "  --version N          communication version it reports (default 24)\n"
+         "  --capability HEX     input-source capability record it reports with its version: marker\n"
+         "                       (55), source masks A, B, C, D; e.g. \"55 0F 00 01 00\" (default none)\n"
+         "  --remote-key-ms N    a remote key is learned N milliseconds after 60 n (default 700);\n"
+         "                       --no-answer 60 never reports one\n"
          "  --latency-ms N       delay every answer by N milliseconds\n"
          "  --silent-after S     stop answering and heartbeating S seconds into a session\n"
          "  --drop-after S       close the connection S seconds into a session\n"
@@ -166,6 +189,16 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto n = integer(0, 255);
       if (!n) return std::nullopt;
       o.version = static_cast<int>(*n);
+    } else if (name == "--capability") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      if (!ParseHexBytes(*v, o.capability)) return bad(*v);
+    } else if (name == "--remote-key-ms") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto n = ParseInteger(*v, 0, 600000);
+      if (!n) return bad(*v);
+      o.learnDelay = Millis(*n);
     } else if (name == "--latency-ms") {
       const auto n = integer(0, 600000);
       if (!n) return std::nullopt;

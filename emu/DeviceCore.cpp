@@ -32,8 +32,6 @@ MachineSettings DefaultSettings() {
   return s;
 }
 
-constexpr size_t kBiquadWords = 5;
-
 // Whether (module, index) is where some EQ set sends one of its bands' filter sections.
 bool IsFilterSection(int module, int index) {
   for (int set = 0; set < kEqSetCount; ++set) {

@@ -11,6 +11,7 @@
 #include "shell/NrTuneApp.h"
 #include "shell/ScreenshotMode.h"
 #include "shell/SingleInstance.h"
+#include "shell/ToolDialogs.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
   }
   nr::gui::RegisterInputPages(nrtune);
   nr::gui::RegisterOutputPages(nrtune);
+  nr::gui::RegisterToolDialogs(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
 
   QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {

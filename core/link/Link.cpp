@@ -74,6 +74,15 @@ size_t Link::QueuedPackets() const {
   return queue_.size();
 }
 
+void Link::ReleaseAnswerWait() {
+  {
+    std::lock_guard lock(queueMutex_);
+    awaitingAnswer_ = false;
+  }
+  queueCv_.notify_all();
+  answer_.Set();
+}
+
 bool Link::WaitUntilIdle(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {

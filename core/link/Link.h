@@ -95,6 +95,8 @@ class Link : public PacketSink {
   // writes, asynchronous writes at once; network queued mode queues (coalescing by key), direct
   // mode sends framed, synchronous ones after the answer event. Dropped (0) when no link is open.
   int SendPacket(std::span<const uint8_t> payload, bool synchronous) override;
+  // Both waits: the answer event of direct sends and the queue writer's wait for an answer.
+  void ReleaseAnswerWait() override;
   // A Z-Wave serial frame: channel 0x80 on the network, command 0x12 on USB; never waits.
   int SendZWaveFrame(std::span<const uint8_t> frame);
 

@@ -215,7 +215,6 @@ void Synchronizer::DropHeldRead() {
   std::lock_guard lock(heldMutex_);
   heldRead_.reset();
 }
-}
 
 bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
   run.result.step = TransferStep::kImage;

@@ -163,6 +163,23 @@ CEqPanel::~CEqPanel() = default;
 
 // ---- bands -------------------------------------------------------------------------------------
 
+QString CEqPanel::BandLabel(int band) const { return QString::number(band + 1); }
+
+void CEqPanel::SetOwnBands(int count) {
+  set_ = -1;
+  bandCount_ = std::clamp(count, 1, kMaxBands);
+  for (int i = 0; i < kMaxBands; ++i) {
+    EqPanelBand band;
+    band.index = i;
+    bands_[static_cast<size_t>(i)] = band;
+  }
+  selected_ = -1;
+  hovered_ = -1;
+  backgroundValid_ = false;
+  RecomputeAll();
+  update();
+}
+
 void CEqPanel::SetEqSet(int set) {
   set_ = set;
   bandCount_ = std::min(EqSetTable::Bands(set), kMaxBands);
@@ -810,7 +827,7 @@ void CEqPanel::DrawMarker(QPainter& p, const EqPanelBand& band) const {
   }
   p.setFont(fonts_->number);
   p.setPen(base);
-  p.drawText(QRectF(c.x() - 12, c.y() - 10, 24, 20), Qt::AlignCenter, QString::number(band.index + 1));
+  p.drawText(QRectF(c.x() - 12, c.y() - 10, 24, 20), Qt::AlignCenter, BandLabel(band.index));
 }
 
 void CEqPanel::DrawValueLabels(QPainter& p, const EqPanelBand& band) const {

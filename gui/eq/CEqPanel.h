@@ -69,6 +69,9 @@ class CEqPanel : public QWidget {
   void SetEqSet(int set);
   // Re-reads the stored bands of the current set from the model.
   void LoadStoredBands();
+  // Shows `count` bands of the panel's own instead of a stored set (a display such as the
+  // exciter's): default bands, no set name, nothing read from the model.
+  void SetOwnBands(int count);
   // Takes type, frequency, gain and Q from a band record and recomputes the band's curve.
   void LoadBand(int band, const EqBand& record);
 
@@ -119,6 +122,8 @@ class CEqPanel : public QWidget {
  protected:
   // Shows a context menu and returns the chosen command (0 for none). Tests replace it.
   virtual int ExecMenu(QMenu& menu, const QPoint& globalPos);
+  // The text on a band's marker: its number, unless a display names its bands.
+  virtual QString BandLabel(int band) const;
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

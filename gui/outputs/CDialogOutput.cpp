@@ -130,7 +130,7 @@ QWidget* CDialogOutput::BuildSendGroup() {
   auto* grid = new QGridLayout(group);
   grid->setVerticalSpacing(3);
   for (int k = 0; k < kSendCount; ++k) {
-    sends_[static_cast<size_t>(k)] = AddSliderRow(grid, k, group, kSendTemplates[static_cast<size_t>(k)],
+    sends_[static_cast<size_t>(k)] = AddOutputSliderRow(grid, k, kSendTemplates[static_cast<size_t>(k)],
                                                   kSendCaptionIdFirst + k, 0, 100, QStringLiteral("100%"));
     connect(sends_[static_cast<size_t>(k)].slider, &QSlider::valueChanged, this, [this, k](int v) { OnSend(k, v); });
   }
@@ -166,8 +166,8 @@ QWidget* CDialogOutput::BuildDelayGroup() {
   modes->addWidget(channelMode_);
   modes->addStretch(1);
   grid->addLayout(modes, 1, 0, 1, 3);
-  split_ = AddSliderRow(grid, 2, group, "分频频率", kSplitCaptionId, 0, kSplitSteps - 1, QStringLiteral("3000Hz"));
-  delay_ = AddSliderRow(grid, 3, group, "延时时间", kDelayCaptionId, kDelayMinTenths, kDelayMaxTenths,
+  split_ = AddOutputSliderRow(grid, 2, "分频频率", kSplitCaptionId, 0, kSplitSteps - 1, QStringLiteral("3000Hz"));
+  delay_ = AddOutputSliderRow(grid, 3, "延时时间", kDelayCaptionId, kDelayMinTenths, kDelayMaxTenths,
                         QStringLiteral("100.0ms"));
   grid->setRowStretch(4, 1);
   connect(delaySwitch_, &QCheckBox::clicked, this, &CDialogOutput::OnDelaySwitch);

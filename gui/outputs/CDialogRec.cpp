@@ -71,7 +71,7 @@ void CDialogRec::Build() {
   grid->setVerticalSpacing(3);
   for (int k = 0; k < kLevels; ++k) {
     const LevelSpec& spec = kLevelSpecs[static_cast<size_t>(k)];
-    levels_[static_cast<size_t>(k)] = AddSliderRow(grid, k, mix, spec.caption, spec.id, 0, 100, QStringLiteral("100%"));
+    levels_[static_cast<size_t>(k)] = AddOutputSliderRow(grid, k, spec.caption, spec.id, 0, 100, QStringLiteral("100%"));
     connect(levels_[static_cast<size_t>(k)].slider, &QSlider::valueChanged, this, [this, k](int v) { OnLevel(k, v); });
   }
   left->addWidget(mix);

@@ -40,7 +40,7 @@ CompressorControls::CompressorControls(int switchId, const char* switchTemplate,
     const auto slider = static_cast<CompressorSlider>(i);
     const SliderSpec& spec = kSpecs[static_cast<size_t>(i)];
     const SliderRange range = CompressorSliderRange(slider);
-    const SliderRow row = AddSliderRow(grid, i + 1, this, spec.caption, spec.id, range.min, range.max,
+    const SliderRow row = AddOutputSliderRow(grid, i + 1, spec.caption, spec.id, range.min, range.max,
                                        QString::fromLatin1(spec.widest));
     sliders_[static_cast<size_t>(i)] = row.slider;
     if (style == ValueStyle::kBoxes) {

@@ -124,30 +124,16 @@ QString ChannelText(int channel, int language) {
   return (language == 1 ? QStringLiteral("CH %1") : QString::fromUtf8("通道%1")).arg(channel + 1);
 }
 
-SliderRow AddSliderRow(QGridLayout* grid, int row, QWidget* parent, const char* templateText, int captionId, int min,
-                       int max, const QString& widest) {
-  SliderRow r;
-  r.caption = WithId(new QLabel(QString::fromUtf8(templateText), parent), captionId);
-  r.slider = new QSlider(Qt::Horizontal, parent);
-  r.slider->setRange(min, max);
-  r.slider->setSingleStep(1);
-  r.slider->setPageStep(std::max(1, (max - min) / 10));
+SliderRow AddOutputSliderRow(QGridLayout* grid, int row, const char* templateText, int captionId, int min, int max,
+                             const QString& widest) {
+  // The output pages are narrow: their sliders may shrink further than the tool windows' ones.
+  SliderRow r = AddSliderRow(grid, row, 0, captionId, QString::fromUtf8(templateText), min, max, widest);
   r.slider->setMinimumWidth(70);
-  r.value = new QLabel(parent);
-  r.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  r.value->setMinimumWidth(r.value->fontMetrics().horizontalAdvance(widest) + 4);
-  grid->addWidget(r.caption, row, 0);
-  grid->addWidget(r.slider, row, 1);
-  grid->addWidget(r.value, row, 2);
   grid->setColumnStretch(1, 1);
   return r;
 }
 
-void ShowSliderValue(const SliderRow& row, int position, const QString& text) {
-  const QSignalBlocker block(row.slider);
-  row.slider->setValue(position);
-  row.value->setText(text);
-}
+void ShowSliderValue(const SliderRow& row, int position, const QString& text) { SliderRow(row).Show(position, text); }
 
 void ApplyOutputPageStyle(QWidget* page) { ApplyInputPageStyle(page); }
 

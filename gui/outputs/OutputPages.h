@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 
+#include "controls/SliderRow.h"
 #include "outputs/OutputChannels.h"
 #include "shell/TextPair.h"
 
@@ -46,16 +47,10 @@ TextPair PositionText(int position);
 // "通道1" / "CH 1".
 QString ChannelText(int channel, int language);
 
-// A caption, a horizontal slider and its value text in one row of a grid.
-struct SliderRow {
-  QLabel* caption = nullptr;
-  QSlider* slider = nullptr;
-  QLabel* value = nullptr;
-};
 // Adds a row to grid at `row`: the caption (Chinese template text, control identifier), a
 // slider over [min, max] and a value label wide enough for `widest`.
-SliderRow AddSliderRow(QGridLayout* grid, int row, QWidget* parent, const char* templateText, int captionId, int min,
-                       int max, const QString& widest);
+SliderRow AddOutputSliderRow(QGridLayout* grid, int row, const char* templateText, int captionId, int min, int max,
+                             const QString& widest);
 // Sets the slider without notifying and the value text.
 void ShowSliderValue(const SliderRow& row, int position, const QString& text);
 

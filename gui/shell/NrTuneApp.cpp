@@ -57,15 +57,15 @@ bool NrTuneApp::Start(QString* error) {
   settings_ = options_.settingsFile.isEmpty() ? std::make_unique<AppSettings>()
                                               : std::make_unique<AppSettings>(options_.settingsFile);
   ctx_ = std::make_unique<AppContext>(*connection_, *settings_);
-  Prompts* prompts = options_.prompts;
-  if (!prompts) {
+  prompts_ = options_.prompts;
+  if (!prompts_) {
     ownPrompts_ = std::make_unique<QtPrompts>();
-    prompts = ownPrompts_.get();
+    prompts_ = ownPrompts_.get();
   }
-  ctx_->SetPrompts(prompts);
+  ctx_->SetPrompts(prompts_);
   frame_ = std::make_unique<CMainFrame>(*ctx_);
   frame_->setWindowTitle(QString::fromUtf8(kWindowTitle));
-  view_ = new CGQ2270v13View(*ctx_, *frame_, *events_, *prompts);
+  view_ = new CGQ2270v13View(*ctx_, *frame_, *events_, *prompts_);
   frame_->SetView(view_);
   frame_->RefreshRecentFiles();
 

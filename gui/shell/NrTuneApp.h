@@ -52,6 +52,8 @@ class NrTuneApp {
   AppContext& Context() { return *ctx_; }
   Connection& Conn() { return *connection_; }
   emu::Emulator* DemoDevice() { return emulator_.get(); }
+  KeyShortcuts& Shortcuts() { return *shortcuts_; }
+  Prompts& GetPrompts() { return *prompts_; }
 
   // Pictures the screenshot mode takes besides the main window and the shell's dialogs.
   void AddScreenshot(ScreenshotShot shot) { shots_.push_back(std::move(shot)); }
@@ -67,6 +69,7 @@ class NrTuneApp {
   std::unique_ptr<AppSettings> settings_;
   std::unique_ptr<AppContext> ctx_;
   std::unique_ptr<Prompts> ownPrompts_;
+  Prompts* prompts_ = nullptr;                // the test's or ownPrompts_
   std::unique_ptr<CMainFrame> frame_;
   CGQ2270v13View* view_ = nullptr;            // owned by the frame
   std::unique_ptr<KeyShortcuts> shortcuts_;

@@ -54,6 +54,20 @@ TEST(CommandLine, ParsesEveryOption) {
   EXPECT_TRUE(Parse({"--help"})->help);
 }
 
+TEST(CommandLine, CapabilityRecordAndLearningDelay) {
+  const auto cl = Parse({"--capability", "55 0F 00 01 00", "--remote-key-ms=20"});
+  ASSERT_TRUE(cl);
+  EXPECT_EQ(cl->options.capability, (std::vector<uint8_t>{0x55, 0x0F, 0x00, 0x01, 0x00}));
+  EXPECT_EQ(cl->options.learnDelay, 20ms);
+  EXPECT_EQ(Parse({"--capability", "55,0f,00,01,00,33"})->options.capability.size(), 6u);
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--capability", "55 0F 00 01"}, {"--capability", "55 0F 00 01 00 00 00"}, {"--capability", "55 0G 00 01 00"},
+           {"--capability", "550F00010"}, {"--remote-key-ms", "-1"}, {"--remote-key-ms"}}) {
+    EXPECT_FALSE(Parse(args)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+  }
+  EXPECT_EQ(Parse({})->options.learnDelay, 700ms);
+}
+
 TEST(CommandLine, RejectsUsageErrors) {
   std::string error;
   for (const auto& args : std::vector<std::vector<std::string>>{

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <deque>
 
+#include "ScriptedPrompts.h"
+
 #include "emu/Emulator.h"
 #include "link/Bytes.h"
 #include "shell/AppContext.h"
@@ -28,43 +30,6 @@ namespace nr::gui {
 namespace {
 
 using namespace rid;
-
-// Answers the view's questions from a script and records what it was asked.
-class ScriptedPrompts : public Prompts {
- public:
-  QMessageBox::StandardButton Ask(QWidget*, const QString& title, const QString& text,
-                                  QMessageBox::StandardButtons) override {
-    asked.push_back(title + "|" + text);
-    if (answers.empty()) return QMessageBox::No;
-    const auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void Inform(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
-  void Warn(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
-  void Error(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
-  int Choose(QWidget*, const QString& title, const QString& text, const QStringList&, int defaultChoice) override {
-    asked.push_back(title + "|" + text);
-    if (choices.empty()) return defaultChoice;
-    const int c = choices.front();
-    choices.pop_front();
-    return c;
-  }
-  QString OpenFile(QWidget*, const QString&) override { return nextFile; }
-  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override {
-    if (saveFiles.empty()) return nextFile;
-    const QString file = saveFiles.front();
-    saveFiles.pop_front();
-    return file;
-  }
-
-  std::deque<QMessageBox::StandardButton> answers;
-  std::deque<int> choices;
-  std::deque<QString> saveFiles;  // answers to the save dialog, in turn; then nextFile
-  std::vector<QString> asked;
-  std::vector<QString> messages;
-  QString nextFile;
-};
 
 bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {
   QElapsedTimer t;
