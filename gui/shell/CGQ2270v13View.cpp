@@ -23,6 +23,7 @@
 #include "shell/RibbonBar.h"
 #include "shell/RibbonIds.h"
 #include "shell/TrayBalloon.h"
+#include "shell/TransferFailureText.h"
 #include "smarthome/ZWaveFrames.h"
 
 namespace nr::gui {
@@ -327,9 +328,9 @@ void CGQ2270v13View::Connected(int balloonMs) {
   UpdateStatusBar();
 }
 
-void CGQ2270v13View::OnTransferFinished(bool /*write*/) {
-  sync_->Close();
-  const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer();
+void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
+  if (!ctx_.Conn().Sync().Busy()) sync_->Close();  // a remembered transfer follows this one
+  const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer(result);
   if (mismatch) {
     StopPolling();
     if (!versionBox_) {
@@ -340,6 +341,12 @@ void CGQ2270v13View::OnTransferFinished(bool /*write*/) {
       box->open();
     }
     UpdateStatusBar();
+    return;
+  }
+  if (!result.ok()) {
+    justConnected_ = false;
+    UpdateStatusBar();
+    prompts_.Error(&frame_, ctx_.T({"错误", "Error"}), TransferFailureText(ctx_, result));
     return;
   }
   RefreshAll();

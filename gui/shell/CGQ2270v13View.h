@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "link/TransferResult.h"
 #include "shell/Page.h"
 #include "shell/TextPair.h"
 
@@ -87,7 +88,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
 
   void ConnectSignals();
   void Connected(int balloonMs);
-  void OnTransferFinished(bool write);
+  void OnTransferFinished(const TransferResult& result);
   void OnDevicePoll();
   void DeviceArrived();
   void DeviceRemoved();

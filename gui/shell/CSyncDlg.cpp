@@ -1,6 +1,7 @@
 #include "shell/CSyncDlg.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -75,6 +76,13 @@ SyncDialogOwner::SyncDialogOwner(AppContext& ctx, QWidget* parentWindow, int tim
   timeout_.setSingleShot(true);
   timeout_.setInterval(timeoutMs);
   connect(&timeout_, &QTimer::timeout, this, &SyncDialogOwner::OnTimeout);
+  progressWatch_.setInterval(std::max(10, std::min(500, timeoutMs / 4)));
+  connect(&progressWatch_, &QTimer::timeout, this, [this] {
+    const uint64_t progress = ctx_.Conn().Sync().Progress();
+    if (progress == lastProgress_) return;
+    lastProgress_ = progress;
+    timeout_.start();
+  });
 }
 
 SyncDialogOwner::~SyncDialogOwner() {
@@ -92,11 +100,14 @@ void SyncDialogOwner::Show(const QString& text) {
   dialog_->SetText(text);
   dialog_->show();
   dialog_->raise();
+  lastProgress_ = ctx_.Conn().Sync().Progress();
   timeout_.start();
+  progressWatch_.start();
 }
 
 void SyncDialogOwner::Close() {
   timeout_.stop();
+  progressWatch_.stop();
   if (!dialog_) return;
   CSyncDlg* dialog = dialog_;
   dialog_ = nullptr;

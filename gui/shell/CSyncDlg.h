@@ -45,7 +45,9 @@ class CSyncDlg : public QDialog {
   bool closeAllowed_ = false;
 };
 
-// Keeps at most one synchronisation dialog and its time-out.
+// Keeps at most one synchronisation dialog and its time-out. The time-out runs from the last
+// answer a transfer received, not from the dialog's start: a slow device that keeps answering
+// is never cut off, a silent one is.
 class SyncDialogOwner : public QObject {
   Q_OBJECT
 
@@ -78,6 +80,8 @@ class SyncDialogOwner : public QObject {
   QPointer<CSyncDlg> dialog_;
   QPointer<QMessageBox> timeoutBox_;
   QTimer timeout_;
+  QTimer progressWatch_;  // restarts the time-out while the transfer makes progress
+  uint64_t lastProgress_ = 0;
 };
 
 }  // namespace nr::gui

@@ -211,6 +211,38 @@ TEST_F(ViewTest, ClosingWithChangesAndCancelStaysConnected) {
   EXPECT_EQ(prompts.asked.size(), 1u);
 }
 
+TEST_F(ViewTest, AReadAllThatFailsSaysSoAndAppliesNothing) {
+  emu::EmulatorOptions options;
+  options.chunkFaults.push_back({emu::ChunkFault::Kind::kOffset, 12, 0, false});
+  Launch(options);
+  ASSERT_TRUE(WaitUntil([&] { return !prompts.messages.empty(); }));
+  EXPECT_EQ(prompts.messages[0], QString::fromUtf8("错误|读取设备参数失败：读取参数（第13/70块）时设备的应答有误。\n"
+                                                   "读到的数据没有载入，界面保留原来的参数。"));
+  EXPECT_FALSE(app->View().Sync().IsShown());
+  EXPECT_TRUE(app->Context().Connected());
+}
+
+TEST_F(ViewTest, AFailedPushSaysWhatTheDeviceNowHoldsAndStoresNothing) {
+  emu::EmulatorOptions options;
+  options.chunkFaults.push_back({emu::ChunkFault::Kind::kCode, 30, 0, true});
+  Start(options);
+  app->Context().SetLanguage(1);
+  const QString path = dir.filePath("M2.mode");
+  prompts.nextFile = path;
+  app->View().OnCommand(kInSaveFile);
+  Drain();
+  emulator->Core().ClearLog();
+  app->View().OnCommand(kFileOpen);
+  ASSERT_TRUE(WaitUntil([&] { return !prompts.messages.empty(); }));
+  EXPECT_EQ(prompts.messages.back(),
+            QStringLiteral("Error|Writing to the device failed: the device answered wrongly while writing the image "
+                           "(chunk 31 of 70).\nThe device now holds part of the new preset; push again or load a mode."));
+  EXPECT_FALSE(app->View().Sync().IsShown());
+  EXPECT_TRUE(Received(0x03).empty());
+  EXPECT_TRUE(Received(0x04).empty());
+  EXPECT_EQ(app->Context().Model().Snapshot().pendingModeSlot, -1);
+}
+
 TEST_F(ViewTest, ProtocolMismatchDisconnects) {
   emu::EmulatorOptions options;
   options.version = 23;
