@@ -86,9 +86,8 @@ QValidator::State PositionSpin::validate(QString& input, int&) const {
 CSSVCDlg::CSSVCDlg(AppContext& ctx, DeviceSession& session, PageHost& host, QWidget* parent)
     : Page(parent), ctx_(ctx), session_(session), host_(host) {
   Build();
-  RefreshFromImage();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
-  RefreshChannels(ctx_.Model().Snapshot());
+  RefreshFromImage();
 }
 
 void CSSVCDlg::Build() {
