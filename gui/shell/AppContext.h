@@ -5,12 +5,16 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "link/Connection.h"
+#include "link/NetAddress.h"
 #include "shell/AppSettings.h"
 #include "shell/LanguageTable.h"
+#include "shell/QtTranslations.h"
 #include "shell/TextPair.h"
 
 class QTemporaryFile;
@@ -74,6 +78,12 @@ class AppContext : public QObject {
   bool HostBusyMark() const { return hostBusy_; }
   void SetHostBusyMark(bool busy) { hostBusy_ = busy; }
 
+  // The built-in demo device: started on first use by whoever assembled the application; its
+  // address, or nothing when it cannot run. DemoTarget tells it apart from a real device.
+  void SetDemoStarter(std::function<std::optional<NetTarget>()> starter) { demoStarter_ = std::move(starter); }
+  std::optional<NetTarget> StartDemoDevice();
+  std::optional<NetTarget> DemoTarget() const { return demoTarget_; }
+
  signals:
   void languageChanged();
 
@@ -82,10 +92,13 @@ class AppContext : public QObject {
   AppSettings& settings_;
   int language_ = 0;
   LanguageTable table_;
+  QtTranslations qtTranslations_;
   std::unique_ptr<QTemporaryFile> languageFile_;
   std::map<int, QPointer<QWidget>> dialogs_;
   bool peakPolling_ = true;
   bool hostBusy_ = false;
+  std::function<std::optional<NetTarget>()> demoStarter_;
+  std::optional<NetTarget> demoTarget_;
   int musicSubPage_ = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "shell/CSyncDlg.h"
 #include "shell/CWaitDlg.h"
 #include "shell/DialogTexts.h"
+#include "shell/LinkNoticeBar.h"
 #include "shell/ModeCommands.h"
 #include "shell/Prompts.h"
 #include "shell/QtLinkEvents.h"
@@ -98,7 +99,8 @@ CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents&
       prompts_(prompts),
       sync_(std::make_unique<SyncDialogOwner>(ctx, &frame)),
       wait_(std::make_unique<WaitDialogOwner>(ctx, &frame)),
-      modes_(std::make_unique<ModeCommands>(ctx, prompts, *sync_, &frame)) {
+      modes_(std::make_unique<ModeCommands>(ctx, prompts, *sync_, &frame)),
+      notice_(new LinkNoticeBar(this)) {
   setMinimumSize(1024, 520);
   connectTimer_.setSingleShot(true);
   connectTimer_.setInterval(250);
@@ -146,7 +148,11 @@ void CGQ2270v13View::ConnectSignals() {
   connect(&events_, &QtLinkEvents::connectionLost, this, [this] {
     StopPolling();
     sync_->Close();
+    UpdateStatusBar();
+    notice_->ShowNotice({"与设备的网络连接已断开。", "The network connection to the device was lost."},
+                        ctx_.Language());
   });
+  connect(notice_, &LinkNoticeBar::reconnectClicked, this, &CGQ2270v13View::Reconnect);
   connect(&events_, &QtLinkEvents::errorReport, this, [this](const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
@@ -200,12 +206,14 @@ void CGQ2270v13View::ShowPage(std::unique_ptr<Page> page) {
   page_->setGeometry(rect());
   connect(page_, &Page::eqBypassChanged, this, [this](bool on) { frame_.StatusBar()->SetBypassChecked(on); });
   page_->show();
+  notice_->raise();  // the notice stays over whichever page is shown
   UpdateStatusBar();
 }
 
 void CGQ2270v13View::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (page_) page_->setGeometry(rect());
+  notice_->setGeometry(0, 0, width(), notice_->sizeHint().height());
 }
 
 void CGQ2270v13View::SwitchCategory(int category) {
@@ -319,7 +327,24 @@ void CGQ2270v13View::RefreshAll() {
 
 void CGQ2270v13View::StartConnecting() { connectTimer_.start(); }
 
+void CGQ2270v13View::Reconnect() {
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected()) return;
+  if (!link.IsNetwork()) {
+    ConnectUsb();
+    return;
+  }
+  if (NetTarget{link.NetAddress(), link.NetPort()} == ctx_.DemoTarget()) {
+    ConnectDemo();
+    return;
+  }
+  ctx_.SetHostBusyMark(false);
+  if (link.NetConnect() == 1) Connected(5000);
+  UpdateStatusBar();
+}
+
 void CGQ2270v13View::Connected(int balloonMs) {
+  notice_->hide();
   ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), balloonMs);
   justConnected_ = true;
   // A reconnection must not silently replace edits made while the link was down.
@@ -404,6 +429,33 @@ void CGQ2270v13View::DeviceArrived() {
   Connected(4000);
 }
 
+bool CGQ2270v13View::ConnectDemo() {
+  const std::optional<NetTarget> demo = ctx_.StartDemoDevice();
+  if (!demo) return false;
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected()) {
+    StopPolling();
+    link.Close(true);
+  }
+  ctx_.SetHostBusyMark(false);
+  link.SetNetwork(true);
+  link.SetNetTarget(demo->host, demo->port);
+  const bool connected = link.NetConnect() == 1;
+  if (connected) Connected(5000);
+  UpdateStatusBar();
+  return connected;
+}
+
+void CGQ2270v13View::Disconnect() {
+  Link& link = ctx_.GetLink();
+  if (!link.IsConnected()) return;
+  StopPolling();
+  sync_->Close();
+  notice_->hide();
+  link.Close(true);  // a USB device stays plugged in: it waits to be plugged again or asked for
+  UpdateStatusBar();
+}
+
 bool CGQ2270v13View::ConnectUsb() {
   Link& link = ctx_.GetLink();
   if (link.IsConnected() && !link.IsNetwork()) return true;
@@ -423,6 +475,9 @@ void CGQ2270v13View::DeviceRemoved() {
   StopPolling();
   sync_->Close();
   ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已断开!", "Device Disconnected!"}), 5000);
+  notice_->ShowNotice({"USB设备已断开，插回后会自动重新连接。",
+                       "The USB device was disconnected; it connects again when it is plugged back in."},
+                      ctx_.Language());
   UpdateStatusBar();
 }
 
@@ -430,6 +485,8 @@ void CGQ2270v13View::OnHeartbeatLost() {
   StopPolling();
   sync_->Close();
   UpdateStatusBar();
+  notice_->ShowNotice({"设备没有响应，网络连接已断开。", "The device stopped answering; the network connection was closed."},
+                      ctx_.Language());
   prompts_.Warn(&frame_, ctx_.T(kInformation), ctx_.T({"主机超时，网络断开!", "Host timeout,Disconnected!"}));
 }
 
@@ -460,7 +517,13 @@ void CGQ2270v13View::OnPitchRefresh() {
 QString CGQ2270v13View::LinkStatusText() const {
   Link& link = ctx_.GetLink();
   if (!link.IsConnected()) return ctx_.T({"未连接", "Disconnected"});
-  return link.IsNetwork() ? ctx_.T({"IP：已连接", "IP:Connected"}) : ctx_.T({"USB：已连接", "USB:Connected"});
+  QString which = QStringLiteral("USB");
+  if (link.IsNetwork()) {
+    const NetTarget target{link.NetAddress(), link.NetPort()};
+    which = target == ctx_.DemoTarget() ? ctx_.T({"演示设备（模拟器）", "Demo (emulator)"})
+                                        : QString::fromStdString(FormatNetTarget(target));
+  }
+  return ctx_.T({"已连接：%1", "Connected: %1"}).arg(which);
 }
 
 void CGQ2270v13View::UpdateStatusBar() {
@@ -499,6 +562,9 @@ void CGQ2270v13View::OnCommand(int id) {
       break;
     case kConnectIp:
       OpenConnectDialog();
+      break;
+    case kDisconnect:
+      Disconnect();
       break;
     case kLanguage:
       ctx_.ToggleLanguage();
@@ -539,6 +605,9 @@ void CGQ2270v13View::OpenConnectDialog() {
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     ctx_.SetDialog(kSlotNetConnect, dialog);
     connect(dialog, &CNetConnectDlg::connected, this, [this] { Connected(5000); });
+    dialog->connectUsb = [this] { return ConnectUsb(); };
+    dialog->connectDemo = [this] { return ConnectDemo(); };
+    dialog->disconnect = [this] { Disconnect(); };
   }
   dialog->LoadTarget();
   dialog->show();
@@ -552,6 +621,7 @@ void CGQ2270v13View::OpenAboutBox() {
 }
 
 void CGQ2270v13View::OnLanguageChanged() {
+  notice_->Relabel(ctx_.Language());
   RefreshControls();
   UpdateStatusBar();
   if (page_) page_->Relabel();

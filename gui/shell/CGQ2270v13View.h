@@ -17,6 +17,7 @@ namespace nr::gui {
 
 class AppContext;
 class CMainFrame;
+class LinkNoticeBar;
 class ModeCommands;
 class Prompts;
 class QtLinkEvents;
@@ -53,6 +54,15 @@ class CGQ2270v13View : public QWidget, public PageHost {
   void PollUsbDevice();
   // The user asks for the USB device: any other link is closed first. False when none answered.
   bool ConnectUsb();
+  // The user asks for the built-in demo device (started on first use). False when it cannot run.
+  bool ConnectDemo();
+  // Closes the link with the device's goodbye; nothing reconnects until the user asks (or plugs
+  // the USB device in again).
+  void Disconnect();
+  // Connects again the way the last link was made (USB, the network target, the demo device).
+  void Reconnect();
+  // The bar over the page that says the link has dropped.
+  LinkNoticeBar* LinkNotice() const { return notice_; }
   void RefreshControls();
   void RefreshAll();  // controls, page and open tool dialogs from the image
   void ShowInfoTip(const QString& text, int ms);
@@ -123,6 +133,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
   std::unique_ptr<SyncDialogOwner> sync_;
   std::unique_ptr<WaitDialogOwner> wait_;
   std::unique_ptr<ModeCommands> modes_;
+  LinkNoticeBar* notice_;  // a child of the view
   Page* page_ = nullptr;
   struct CategoryPage {
     int dialogNumber;

@@ -2,6 +2,7 @@
 // The whole application assembled: link and model, settings, windows, and in demo mode an
 // emulated device in the same process. main() makes one; GUI tests make as many as they like.
 #include <QString>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,7 @@ class AppSettings;
 class CGQ2270v13View;
 class CMainFrame;
 class KeyShortcuts;
+class SliderValueTips;
 class Prompts;
 class QtLinkEvents;
 
@@ -52,6 +54,8 @@ class NrTuneApp {
   AppContext& Context() { return *ctx_; }
   Connection& Conn() { return *connection_; }
   emu::Emulator* DemoDevice() { return emulator_.get(); }
+  // Starts the emulated device in this process, once; false (with the reason) when it cannot run.
+  bool StartDemoDevice(std::string* why = nullptr);
 
   // Pictures the screenshot mode takes besides the main window and the shell's dialogs.
   void AddScreenshot(ScreenshotShot shot) { shots_.push_back(std::move(shot)); }
@@ -70,6 +74,7 @@ class NrTuneApp {
   std::unique_ptr<CMainFrame> frame_;
   CGQ2270v13View* view_ = nullptr;            // owned by the frame
   std::unique_ptr<KeyShortcuts> shortcuts_;
+  std::unique_ptr<SliderValueTips> sliderTips_;
   QString pendingFile_;
   std::vector<ScreenshotShot> shots_;
 };
