@@ -432,6 +432,24 @@ TEST_F(ViewTest, TheStatusBarNamesEveryLinkAndDisconnectHolds) {
   EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：演示设备（模拟器）"));
 }
 
+TEST_F(ViewTest, TheStatusBarSaysUsbForTheUsbLink) {
+  LaunchUsb({}, true);
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  CMFCMyRibbonStatusBar* bar = app->Frame().StatusBar();
+  EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：USB"));
+  nr::test::SaveScreenshot(bar, "statusbar_usb_zh");
+  app->View().OnCommand(kLanguage);
+  EXPECT_EQ(bar->LinkPane()->text(), QStringLiteral("Connected: USB"));
+  nr::test::SaveScreenshot(bar, "statusbar_usb_en");
+
+  // Disconnected by the user, the device stays plugged in and is left alone until asked for.
+  app->View().OnCommand(kDisconnect);
+  app->View().PollUsbDevice();
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_TRUE(app->View().ConnectUsb());
+  EXPECT_TRUE(app->Context().Connected());
+}
+
 TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   Start();
   RegisterInputPages(*app);
