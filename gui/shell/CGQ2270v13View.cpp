@@ -153,6 +153,7 @@ void CGQ2270v13View::ConnectSignals() {
                         ctx_.Language());
   });
   connect(notice_, &LinkNoticeBar::reconnectClicked, this, &CGQ2270v13View::Reconnect);
+  notice_->installEventFilter(this);
   connect(&events_, &QtLinkEvents::errorReport, this, [this](const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
@@ -203,7 +204,7 @@ void CGQ2270v13View::ShowPage(std::unique_ptr<Page> page) {
   }
   page_ = page.release();
   page_->setParent(this);
-  page_->setGeometry(rect());
+  page_->setGeometry(PageRect());
   connect(page_, &Page::eqBypassChanged, this, [this](bool on) { frame_.StatusBar()->SetBypassChecked(on); });
   page_->show();
   notice_->raise();  // the notice stays over whichever page is shown
@@ -212,8 +213,23 @@ void CGQ2270v13View::ShowPage(std::unique_ptr<Page> page) {
 
 void CGQ2270v13View::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (page_) page_->setGeometry(rect());
+  LayOutPage();
+}
+
+// The notice takes the top of the view while it is shown; the page moves below it, so none of
+// the page's controls is hidden under it.
+QRect CGQ2270v13View::PageRect() const {
+  return notice_->isVisible() ? rect().adjusted(0, notice_->height(), 0, 0) : rect();
+}
+
+void CGQ2270v13View::LayOutPage() {
   notice_->setGeometry(0, 0, width(), notice_->sizeHint().height());
+  if (page_) page_->setGeometry(PageRect());
+}
+
+bool CGQ2270v13View::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == notice_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) LayOutPage();
+  return QWidget::eventFilter(watched, event);
 }
 
 void CGQ2270v13View::SwitchCategory(int category) {

@@ -94,6 +94,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct LiveSpec;
@@ -102,6 +103,8 @@ class CGQ2270v13View : public QWidget, public PageHost {
   static int ControlOfMute(int id);
 
   void ConnectSignals();
+  QRect PageRect() const;
+  void LayOutPage();
   void Connected(int balloonMs);
   void OnTransferFinished(bool write);
   // A read held because it would replace unsaved edits: the user chooses which values stay.

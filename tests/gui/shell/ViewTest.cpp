@@ -457,7 +457,10 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   ASSERT_TRUE(WaitUntil([&] { return app->View().LinkNotice()->isVisible(); }));
   EXPECT_FALSE(app->Context().Connected());
   EXPECT_FALSE(app->View().LinkNotice()->Text().isEmpty());
-  EXPECT_EQ(app->View().LinkNotice()->geometry().top(), 0) << "over the page, where the user looks";
+  EXPECT_EQ(app->View().LinkNotice()->geometry().top(), 0) << "at the top of the page, where the user looks";
+  ASSERT_NE(app->View().CurrentPage(), nullptr);
+  EXPECT_GE(app->View().CurrentPage()->geometry().top(), app->View().LinkNotice()->geometry().bottom())
+      << "the page moves down: nothing of it is hidden";
   app->Frame().resize(1100, 760);
   nr::test::SaveScreenshot(&app->Frame(), "frame_zh_link_lost");
 
@@ -469,6 +472,7 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   app->View().LinkNotice()->ReconnectButton()->click();
   ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
   EXPECT_FALSE(app->View().LinkNotice()->isVisible());
+  EXPECT_EQ(app->View().CurrentPage()->geometry().top(), 0);
 }
 
 }  // namespace
