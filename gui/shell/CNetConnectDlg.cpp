@@ -201,28 +201,16 @@ bool CNetConnectDlg::TryConnect() {
   return true;
 }
 
-bool CNetConnectDlg::TryUsb() {
-  if (connectUsb && connectUsb()) {
-    complaint_ = Complaint::kNone;
-    ShowStatus();
-    accept();
-    return true;
-  }
-  complaint_ = Complaint::kNoUsb;
-  ShowStatus();
-  return false;
-}
+bool CNetConnectDlg::TryUsb() { return TryOtherWay(connectUsb, Complaint::kNoUsb); }
 
-bool CNetConnectDlg::TryDemo() {
-  if (connectDemo && connectDemo()) {
-    complaint_ = Complaint::kNone;
-    ShowStatus();
-    accept();
-    return true;
-  }
-  complaint_ = Complaint::kNoDemo;
+bool CNetConnectDlg::TryDemo() { return TryOtherWay(connectDemo, Complaint::kNoDemo); }
+
+bool CNetConnectDlg::TryOtherWay(const std::function<bool()>& connectTo, Complaint failure) {
+  const bool connected = connectTo && connectTo();
+  complaint_ = connected ? Complaint::kNone : failure;
   ShowStatus();
-  return false;
+  if (connected) accept();
+  return connected;
 }
 
 void CNetConnectDlg::ApplyTexts() {

@@ -92,6 +92,8 @@ class CNetConnectDlg : public QDialog {
   QPushButton* disconnect_ = nullptr;
   // What the status line says: a connect error code, or one of the fixed complaints.
   enum class Complaint { kNone, kError, kBadAddress, kNoUsb, kNoDemo };
+  // Connects another way than by address (USB, the demo device); says so when nothing answers.
+  bool TryOtherWay(const std::function<bool()>& connectTo, Complaint failure);
   Complaint complaint_ = Complaint::kNone;
   int lastError_ = 0;
 };
