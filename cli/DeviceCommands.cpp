@@ -23,8 +23,11 @@ constexpr std::chrono::milliseconds kMonitorPeriod{500};
 const std::string kConnectionNote =
     "\n"
     "Connects over USB unless --net is given, identifies the device and refuses one that speaks\n"
-    "another protocol version (exit status 1). Exit status: 0 done, 1 link failure (no device,\n"
-    "refused, time-out, lost, version), 2 usage, 3 file refused or not written.\n";
+    "another protocol version (exit status 1). Every request waits for its own answer; the\n"
+    "goodbye follows the last one. A device may be slow, but one that leaves a request\n"
+    "unanswered for 2 s (three times for the requests of a whole read or write) fails the\n"
+    "command. Exit status: 0 done, 1 link failure (no device, refused, no answer, wrong answer,\n"
+    "lost, version, an error the device reported), 2 usage, 3 file refused or not written.\n";
 
 void ExpectNoArguments(std::span<const std::string> words) {
   ExpectPositionals(ParseCommandArgs(words, {}), 0, 0);
@@ -40,8 +43,9 @@ int RunInfo(const CommandContext& ctx, std::span<const std::string> words) {
   ExpectNoArguments(words);
   DeviceLink link(ctx, "info");
   if (const int status = link.Open(true)) return status;
+  if (const int status = link.Finish()) return status;
   WriteDeviceInfo(ctx.out, link.Model().Snapshot());
-  return link.Finish();
+  return kExitOk;
 }
 
 int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
@@ -49,11 +53,12 @@ int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
   ExpectPositionals(args, 1, 1);
   const std::string& path = args.positional[0];
   DeviceLink link(ctx, "pull");
+  // The file is written only once the whole command has succeeded.
   if (const int status = link.Open(true)) return status;
+  if (const int status = link.Finish()) return status;
   const ModeFileResult written = WriteModeFile(path, link.Model());
-  const int closed = link.Finish();
   if (!written.ok()) return link.Report(kExitRefused, ModeFileReason(path, written));
-  return closed;
+  return kExitOk;
 }
 
 int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
@@ -149,11 +154,22 @@ int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
   return allGood ? kExitOk : kExitUsage;
 }
 
+constexpr size_t kStatusAnswerSize = 2 + DeviceStatus::kSize;
+
+// Asks for the live status; a status is printed only from an answer that carried one.
+ReplyWaiter::Outcome QueryStatus(DeviceLink& link) {
+  return link.QueryAndWait(BuildQueryStatus(), cmd::kQueryStatus, kStatusAnswerSize);
+}
+
+std::string_view StatusProblem(ReplyWaiter::Outcome outcome) {
+  return outcome == ReplyWaiter::Outcome::kWrongAnswer ? "the device answered the status query wrongly"
+                                                       : "the device did not answer the status query";
+}
+
 int QueryStatusOnce(DeviceLink& link, std::ostream& out) {
-  if (!link.QueryAndWait(BuildQueryStatus())) {
-    if (!link.Alive()) return link.Fail("lost the connection");
-    return link.Fail("the device did not answer the status query");
-  }
+  const ReplyWaiter::Outcome outcome = QueryStatus(link);
+  if (outcome == ReplyWaiter::Outcome::kLinkClosed) return link.Fail("lost the connection");
+  if (outcome != ReplyWaiter::Outcome::kAnswered) return link.Fail(StatusProblem(outcome));
   WriteDeviceStatus(out, link.Model().Read([](const DeviceState& s) { return s.status; }));
   return kExitOk;
 }
@@ -206,13 +222,16 @@ int RunMonitor(const CommandContext& ctx, std::span<const std::string> words) {
   if (const int status = link.Open()) return status;
   auto next = std::chrono::steady_clock::now();
   while (!stop.Requested()) {
-    if (link.QueryAndWait(BuildQueryStatus())) {
+    const ReplyWaiter::Outcome outcome = QueryStatus(link);
+    if (outcome == ReplyWaiter::Outcome::kAnswered) {
       WriteDeviceStatus(ctx.out, link.Model().Read([](const DeviceState& s) { return s.status; }));
       ctx.out << std::endl;
-    } else if (!link.Alive()) {
+    } else if (outcome == ReplyWaiter::Outcome::kLinkClosed) {
       return link.Fail("lost the connection");
     } else {
-      ctx.err << "nrctl monitor: no answer to the status query\n";
+      // Said on both streams: a script reading the samples must not take silence for a reading.
+      ctx.out << StatusProblem(outcome) << "\n" << std::endl;
+      ctx.err << "nrctl monitor: " << StatusProblem(outcome) << "\n";
     }
     next += kMonitorPeriod;
     while (!stop.Requested() && std::chrono::steady_clock::now() < next)
@@ -224,11 +243,10 @@ int RunMonitor(const CommandContext& ctx, std::span<const std::string> words) {
 int RemotePull(const CommandContext& ctx, const std::string& path) {
   DeviceLink link(ctx, "remote");
   if (const int status = link.Open(true)) return status;
+  if (const int status = link.Finish()) return status;
   const RemoteCodes codes = link.Model().Read([](const DeviceState& s) { return s.remote; });
-  const FileError error = WriteFileAtomically(path, codes);
-  const int closed = link.Finish();
-  if (error) return link.Report(kExitRefused, error.message);
-  return closed;
+  if (const FileError error = WriteFileAtomically(path, codes)) return link.Report(kExitRefused, error.message);
+  return kExitOk;
 }
 
 int RemotePush(const CommandContext& ctx, const std::string& path) {
@@ -333,7 +351,8 @@ void RegisterDeviceCommands(CommandTable& table) {
       "load, store or restore a device mode slot",
       "load|store|factory N",
       "N is the slot 1..4 (M1..M4). load and factory wait until the device has switched and its\n"
-      "parameters have been read again (at most 30 s); store saves the running parameters in slot N.\n" +
+      "parameters have been read again; store saves the running parameters in slot N. In a batch,\n"
+      "no write after a mode line reaches the device before it.\n" +
           kConnectionNote,
       RunMode,
   });
@@ -366,8 +385,10 @@ void RegisterDeviceCommands(CommandTable& table) {
       "monitor",
       "print the live status every 500 ms until interrupted",
       "",
-      "Prints the status block of 'status' followed by a blank line every 500 ms. Ctrl-C (or\n"
-      "SIGTERM) says goodbye to the device and exits with status 0.\n" +
+      "Prints the status block of 'status' followed by a blank line every 500 ms. A query the\n"
+      "device does not answer prints \"the device did not answer the status query\" in place of\n"
+      "the block (and on stderr). Ctrl-C (or SIGTERM) says goodbye to the device and exits with\n"
+      "status 0.\n" +
           kConnectionNote,
       RunMonitor,
   });

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TerminalText.h"
+#include "DeviceWrites.h"
 #include "link/HidApiBackend.h"
 
 namespace nr::cli {
@@ -19,10 +20,6 @@ namespace {
 // scripts run nrctl back to back, so a busy answer is retried a few times before it counts.
 constexpr int kBusyAttempts = 4;
 constexpr std::chrono::milliseconds kBusyPause{300};
-
-// Marks the communication version as unknown until the device has answered the query, so a
-// silent device is told apart from one that speaks another version.
-constexpr int32_t kVersionUnanswered = -1;
 
 bool IsNumericAddress(const std::string& host) {
   unsigned char buf[sizeof(in6_addr)];
@@ -125,16 +122,7 @@ int DeviceLink::ConnectOnce(bool readAll, bool& busy) {
     return Fail("no device found (vendor 2010, product 1031)");
   }
 
-  Model().Update([](DeviceState& s) { s.info.version = kVersionUnanswered; });
-  bool identified = false;
-  bool inTime = true;
-  if (readAll) {
-    // The bulk read begins with the identification itself.
-    inTime = RunWithDeadline([&] { identified = Conn().Sync().BulkRead(); }, kTransferDeadline);
-  } else {
-    link.SetSendMode(SendMode::kDirect);
-    identified = Conn().Sync().Identify();
-  }
+  const TransferResult result = readAll ? Conn().Sync().BulkRead() : Conn().Sync().Identify();
   {
     std::lock_guard lock(eventsMutex_);
     busy = hostBusy_;
@@ -143,74 +131,41 @@ int DeviceLink::ConnectOnce(bool readAll, bool& busy) {
     link.Close(false);
     return kExitFailure;
   }
-  if (!inTime) return Fail("the device did not finish sending its parameters in time");
-  const int status = CheckIdentity(identified);
-  if (status != kExitOk || !readAll) return status;
-  // The bulk read asks for the remote table last without waiting for the answer; let it arrive
-  // so every record the read fills is complete.
-  const bool answered = link.WaitUntilIdle(kDrainWait);
-  if (!Alive()) return Fail("lost the connection while reading the device");
-  if (!answered) {
-    link.Close(true);
-    return Fail("the device did not answer the last request of the read");
+  if (const int status = CheckTransfer(result)) return status;
+  if (readAll) {
+    // An error the device reported during the read makes what was read doubtful: nothing of it
+    // is printed or written.
+    if (const std::string error = DeviceError(); !error.empty()) {
+      link.Close(true);
+      return Fail("the device reported an error: " + error);
+    }
   }
   return kExitOk;
 }
 
-int DeviceLink::CheckIdentity(bool identified) {
-  Link& link = GetLink();
-  if (identified) {
-    link.SetSendMode(SendMode::kQueued);
-    return kExitOk;
+int DeviceLink::CheckTransfer(const TransferResult& result) {
+  if (result.ok()) return kExitOk;
+  if (result.failure == TransferFailure::kOtherVersion) {
+    // The same goodbye and text as the application gives.
+    const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer(result);
+    return Fail(mismatch.value_or(DescribeFailure(result)));
   }
-  if (!Alive()) return Fail("lost the connection while identifying the device");
-  const int32_t version = Model().Read([](const DeviceState& s) { return s.info.version; });
-  if (version == kVersionUnanswered) {
-    link.Close(true);
-    return Fail("the device does not answer");
-  }
-  // Another protocol version: the same goodbye and text as the application gives.
-  const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer();
-  return Fail(mismatch.value_or("the device speaks another protocol version"));
+  Conn().Sync().FinishTransfer(result);  // forgets a pending mode slot
+  std::string message = DescribeFailure(result);
+  if (result.DeviceHoldsPartOfNewPreset()) message += std::string("; ") + kPartlyWrittenAdvice;
+  if (Alive()) GetLink().Close(true);
+  return Fail(message);
 }
 
-bool DeviceLink::RunWithDeadline(const std::function<void()>& body, std::chrono::seconds deadline) {
-  std::mutex mutex;
-  std::condition_variable cv;
-  bool done = false;
-  std::thread worker([&] {
-    body();
-    {
-      std::lock_guard lock(mutex);
-      done = true;
-    }
-    cv.notify_all();
-  });
-  bool inTime;
-  {
-    std::unique_lock lock(mutex);
-    inTime = cv.wait_for(lock, deadline, [&] { return done; });
-  }
-  // Without a link every further request returns at once, so the worker ends soon.
-  if (!inTime) GetLink().Close(false);
-  worker.join();
-  return inTime;
+std::string DeviceLink::DeviceError() {
+  std::lock_guard lock(eventsMutex_);
+  return deviceError_;
 }
 
 int DeviceLink::WriteAll() {
-  Link& link = GetLink();
-  bool inTime = RunWithDeadline(
-      [&] {
-        link.SetSendMode(SendMode::kDirect);
-        Conn().Sync().BulkWrite();
-        link.SetSendMode(SendMode::kQueued);
-      },
-      kTransferDeadline);
-  if (!inTime) return Fail("the device did not take the parameters in time");
-  // A write over a lost link is dropped without a word: only the link state tells.
-  if (!Alive()) return Fail("lost the connection while writing the device");
-  Model().Update([](DeviceState& s) { s.deviceModified = false; });
-  if (const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer()) return Fail(*mismatch);
+  const TransferResult result = Conn().Sync().BulkWrite();
+  if (const int status = CheckTransfer(result)) return status;
+  if (const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer(result)) return Fail(*mismatch);
   return kExitOk;
 }
 
@@ -220,37 +175,48 @@ uint64_t DeviceLink::TransfersFinished() {
 }
 
 int DeviceLink::AwaitTransferAfter(uint64_t seen, std::string_view what) {
-  const auto deadline = std::chrono::steady_clock::now() + kTransferDeadline;
-  bool finished = false;
+  // The device's answer to the switch is what starts its read. Once it has come (or waited out
+  // its time-out), a read must be running or have run; after that, each transfer fails by
+  // itself when the device stops answering, so no total deadline is needed.
+  GetLink().Drain();
+  const auto grace = GetLink().Config().answerTimeout;
+  const auto answeredAt = std::chrono::steady_clock::now();
+  std::optional<TransferResult> last;
   {
     std::unique_lock lock(eventsMutex_);
-    while (!(finished = transfersFinished_ > seen)) {
-      if (std::chrono::steady_clock::now() >= deadline) break;
-      eventsCv_.wait_for(lock, std::chrono::milliseconds(100));
-      // A lost link ends a running read at once; without one running nothing will come.
-      if (transfersFinished_ <= seen && !Alive() && !Conn().Sync().Busy()) break;
+    for (;;) {
+      const bool busy = Conn().Sync().Busy();
+      if (transfersFinished_ > seen && !busy) break;
+      if (!busy && transfersFinished_ == seen &&
+          (!Alive() || std::chrono::steady_clock::now() - answeredAt > grace))
+        break;
+      eventsCv_.wait_for(lock, std::chrono::milliseconds(50));
     }
+    if (transfersFinished_ > seen) last = lastTransfer_;
   }
-  if (!finished) {
+  if (!last) {
     if (!Alive()) return Fail("lost the connection while waiting for the device to " + std::string(what));
-    GetLink().Close(false);
-    return Fail("the device did not " + std::string(what) + " in time");
+    GetLink().Close(true);
+    return Fail("the device did not " + std::string(what) + " (it never asked to be read again)");
   }
-  if (!Alive()) return Fail("lost the connection while reading the device");
-  if (const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer()) return Fail(*mismatch);
+  if (const int status = CheckTransfer(*last)) return status;
   return kExitOk;
 }
 
-bool DeviceLink::QueryAndWait(const Payload& query) {
+ReplyWaiter::Outcome DeviceLink::QueryAndWait(const Payload& query, uint8_t answerCode, size_t minSize) {
   Link& link = GetLink();
+  ReplyWaiter waiter(link.GetDispatcher());
+  ReplyWaiter::Expectation expected;
+  expected.code = answerCode;
+  expected.minSize = minSize;
+  waiter.Expect(expected);
   link.SetSendMode(SendMode::kDirect);
-  link.SendPacket(query.bytes(), true);
-  // The sender took the event; the next packet from the device sets it once the dispatcher has
-  // applied it. Put it back afterwards so the next request does not wait for nothing.
-  const bool answered = link.AnswerEvent().Wait(link.Config().answerTimeout);
-  link.AnswerEvent().Set();
+  link.SendPacket(query.bytes(), false);
   link.SetSendMode(SendMode::kQueued);
-  return answered && Alive();
+  const ReplyWaiter::Outcome outcome = waiter.Wait(link.Config().answerTimeout);
+  link.AnswerEvent().Set();  // the answer was taken here: nobody else waits for it
+  if (!Alive()) return ReplyWaiter::Outcome::kLinkClosed;
+  return outcome;
 }
 
 bool DeviceLink::WaitForQueueBelow(size_t limit) {
@@ -264,31 +230,31 @@ bool DeviceLink::WaitForQueueBelow(size_t limit) {
 
 int DeviceLink::Finish() {
   Link& link = GetLink();
-  // An empty queue counts as idle also when the link has closed underneath (closing empties
-  // it), so the link is checked on both sides of the wait: a lost connection is no success.
+  // Closing empties the queue, so the link is checked on both sides of the wait: a lost
+  // connection is no success.
   if (!Alive()) return Fail("lost the connection before every write was answered");
-  const bool idle = link.WaitUntilIdle(kDrainWait);
+  const bool drained = link.Drain();
   if (!Alive()) return Fail("lost the connection before every write was answered");
-  // An unanswered last packet is allowed (some commands have no answer); writes that never
-  // left the queue are not.
-  if (!idle && link.QueuedPackets() > 0) {
+  if (!drained) {
     link.Close(false);
-    return Fail("the device did not take every write in time");
+    return Fail("the device stopped taking writes");
   }
-  link.Close(true);
-  std::string deviceError;
-  {
-    std::lock_guard lock(eventsMutex_);
-    deviceError = deviceError_;
+  const std::vector<Payload> unanswered = link.TakeUnanswered();
+  link.Close(true);  // the goodbye follows the last answer
+  if (!unanswered.empty()) {
+    std::string message = "the device did not answer " + DescribeWrite(unanswered.front().bytes());
+    if (unanswered.size() > 1) message += " (and " + std::to_string(unanswered.size() - 1) + " more)";
+    return Fail(message);
   }
-  if (!deviceError.empty()) return Fail("the device reported an error: " + deviceError);
+  if (const std::string error = DeviceError(); !error.empty()) return Fail("the device reported an error: " + error);
   return kExitOk;
 }
 
-void DeviceLink::TransferFinished(bool) {
+void DeviceLink::TransferFinished(const TransferResult& result) {
   {
     std::lock_guard lock(eventsMutex_);
     ++transfersFinished_;
+    lastTransfer_ = result;
   }
   eventsCv_.notify_all();
 }

@@ -1,14 +1,16 @@
 #pragma once
 // One device command's connection, from connect to goodbye: opens the link the global options
-// ask for, identifies the device, runs transfers with a deadline, waits for the device's own bulk
-// read after a mode switch, and closes with notice once every write has been answered. Failures
-// are printed as "nrctl COMMAND: ..." on stderr and come back as exit statuses.
+// ask for, identifies the device, runs transfers, waits for the device's own bulk read after a
+// mode switch, and closes with notice once every write has been answered. Nothing waits on a
+// total deadline: a slow device that keeps answering is served, one that stops answering fails
+// after the answer time-out. Failures are printed as "nrctl COMMAND: ..." on stderr and come
+// back as exit statuses.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,14 +18,9 @@
 #include "link/Connection.h"
 #include "link/HidBackend.h"
 #include "link/LinkEvents.h"
+#include "link/ReplyWaiter.h"
 
 namespace nr::cli {
-
-// A whole transfer (bulk read or write, or the device's read after a mode switch) never takes
-// longer than this; then the link is dropped and the command fails.
-inline constexpr std::chrono::seconds kTransferDeadline{30};
-// How long the end of a command waits for the queue to drain and the last answer to arrive.
-inline constexpr std::chrono::milliseconds kDrainWait{2000};
 
 class DeviceLink : private LinkEvents {
  public:
@@ -32,9 +29,10 @@ class DeviceLink : private LinkEvents {
   DeviceLink(const DeviceLink&) = delete;
   DeviceLink& operator=(const DeviceLink&) = delete;
 
-  // Connects and identifies the device (in direct mode), then switches to the send queue. With
-  // readAll the whole bulk read takes the place of the bare identification. kExitOk, or
-  // kExitFailure with the reason printed.
+  // Connects and identifies the device, then leaves the link in queued mode. With readAll the
+  // whole bulk read takes the place of the bare identification, and an error the device reported
+  // meanwhile fails the command before anything is printed or written. kExitOk, or kExitFailure
+  // with the reason printed.
   int Open(bool readAll = false);
 
   Connection& Conn() { return *connection_; }
@@ -42,25 +40,28 @@ class DeviceLink : private LinkEvents {
   DeviceModel& Model() { return connection_->Model(); }
   Link& GetLink() { return connection_->GetLink(); }
 
-  // Writes the model's image to the device (70 chunks and the end mark) in direct mode, then
-  // completes the transfer (a pending mode slot is stored). kExitOk or kExitFailure.
+  // Writes the model's image to the device (70 chunks, the end mark and the record EQ), then
+  // completes the transfer (a pending mode slot is stored). kExitOk, or kExitFailure saying where
+  // it stopped and, when part of the image went out, what the device now holds.
   int WriteAll();
 
   // Counts finished transfers; take it before asking the device for a mode switch, then wait
-  // until a transfer beyond it has finished. kExitOk or kExitFailure (time-out, lost link).
+  // until the transfers it starts have finished (a device may ask more than once). kExitOk or
+  // kExitFailure (no read started, a failed read, a lost link).
   uint64_t TransfersFinished();
   int AwaitTransferAfter(uint64_t seen, std::string_view what);
 
-  // Sends one query in direct mode and waits until its answer has been applied to the model.
-  // False when no packet came back in time.
-  bool QueryAndWait(const Payload& query);
+  // Sends one query at once and waits for its answer (a packet with answerCode and at least
+  // minSize bytes), which the model then holds.
+  ReplyWaiter::Outcome QueryAndWait(const Payload& query, uint8_t answerCode, size_t minSize);
 
   // Waits while the send queue holds at least limit packets, so a long script never runs far
   // ahead of the device. False when the link failed meanwhile.
   bool WaitForQueueBelow(size_t limit);
 
-  // Lets the queue drain and the last packet be answered, then says goodbye (0x8A) and closes.
-  // kExitOk, or kExitFailure when writes were still waiting or the link was lost.
+  // Waits until every write has been answered (or has waited out the answer time-out), then
+  // says goodbye (0x8A) and closes. kExitOk, or kExitFailure naming the first write the device
+  // never answered, or when the link was lost or the device reported an error.
   int Finish();
 
   // True while the link is open and able to carry packets.
@@ -73,13 +74,14 @@ class DeviceLink : private LinkEvents {
 
  private:
   int ConnectOnce(bool readAll, bool& busy);
-  int CheckIdentity(bool identified);
-  // Runs body on a worker; past the deadline the link is dropped so the worker returns soon.
-  bool RunWithDeadline(const std::function<void()>& body, std::chrono::seconds deadline);
+  // kExitOk for a completed transfer; otherwise the reason is printed (the version text for a
+  // device that speaks another protocol version).
+  int CheckTransfer(const TransferResult& result);
+  std::string DeviceError();
   std::string Target() const;
 
   // LinkEvents, called on link threads.
-  void TransferFinished(bool write) override;
+  void TransferFinished(const TransferResult& result) override;
   void HostBusy() override;
   void ErrorReport(const std::string& text) override;
 
@@ -89,6 +91,7 @@ class DeviceLink : private LinkEvents {
   std::mutex eventsMutex_;
   std::condition_variable eventsCv_;
   uint64_t transfersFinished_ = 0;
+  std::optional<TransferResult> lastTransfer_;
   bool hostBusy_ = false;
   std::string deviceError_;  // the first error the device reported
 

@@ -78,14 +78,20 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
   return words;
 }
 
-// Writes wait in the queue, where a later value of a parameter takes the place of an earlier
-// one. A mode switch must see exactly the writes before it and none after, so the queue is
-// emptied on both sides of it.
+// A mode switch must see exactly the writes before it and none after. The send queue never lets
+// a later write overtake a mode command; draining on both sides also makes the switch wait for
+// the answers of the writes before it, and the device's read after a load start from rest.
 bool Drain(DeviceLink& link) {
-  link.GetLink().WaitUntilIdle(kDrainWait);
-  if (link.Alive()) return true;
-  link.Fail("lost the connection");
-  return false;
+  const bool drained = link.GetLink().Drain();
+  if (!link.Alive()) {
+    link.Fail("lost the connection");
+    return false;
+  }
+  if (!drained) {
+    link.Fail("the device stopped taking writes");
+    return false;
+  }
+  return true;
 }
 
 std::string SlotName(int slot) {
@@ -95,6 +101,33 @@ std::string SlotName(int slot) {
 }
 
 }  // namespace
+
+std::string DescribeWrite(std::span<const uint8_t> p) {
+  if (p.empty()) return "an empty write";
+  switch (p[0]) {
+    case cmd::kWriteDsp:
+      if (p.size() >= 4) return "the write to " + PairName(p[2], p[3]);
+      break;
+    case cmd::kStoreImageBytes:
+      if (p.size() >= 3) return "the image bytes at offset " + std::to_string(GetBE16(&p[1]));
+      break;
+    case cmd::kSelectMode:
+    case cmd::kStoreMode:
+    case cmd::kLoadMode:
+    case cmd::kFactoryMode: {
+      static constexpr const char* kVerbs[] = {"select", "store", "load", "restore"};
+      if (p.size() >= 2) return std::string(kVerbs[p[0] - cmd::kSelectMode]) + " mode " + SlotName(p[1]);
+      break;
+    }
+    case cmd::kWriteRemote:
+      return "the remote-control table";
+    case cmd::kWriteMachineSettings:
+      return "the machine settings";
+    default:
+      break;
+  }
+  return "command " + Hex2(p[0]);
+}
 
 long long ParseNumberArg(std::string_view text, std::string_view what, long long min, long long max) {
   if (!StartsWithHexPrefix(text)) return ParseIntegerArg(text, what, min, max);

@@ -54,6 +54,10 @@ bool ParseBatchLine(std::string_view line, WriteRequest& request);
 // refused it; kExitFailure when the link failed (already reported by the link).
 int ExecuteWrite(DeviceLink& link, const WriteRequest& request, std::string& message);
 
+// A sent payload in words, for saying which write the device never answered: "the write to
+// module 1, index 0x0E", "store mode M2".
+std::string DescribeWrite(std::span<const uint8_t> payload);
+
 // Number arguments: decimal, or hexadecimal with 0x.
 long long ParseNumberArg(std::string_view text, std::string_view what, long long min, long long max);
 

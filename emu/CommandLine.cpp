@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "link/TransferResult.h"
+
 namespace nr::emu {
 namespace {
 
@@ -47,6 +49,37 @@ bool ParseCodes(std::string_view text, std::bitset<256>& codes) {
   return true;
 }
 
+// "skip:12", "offset:3:1": a chunk fault, with how often it acts (default: every time). Writes
+// know only skip and code: their answers carry no offset or data.
+bool ParseChunkFault(std::string_view text, bool write, ChunkFault& fault) {
+  const size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view kind = text.substr(0, colon);
+  fault.write = write;
+  if (kind == "skip")
+    fault.kind = ChunkFault::Kind::kSkip;
+  else if (kind == "code")
+    fault.kind = ChunkFault::Kind::kCode;
+  else if (kind == "offset" && !write)
+    fault.kind = ChunkFault::Kind::kOffset;
+  else if (kind == "short" && !write)
+    fault.kind = ChunkFault::Kind::kShort;
+  else
+    return false;
+  std::string_view rest = text.substr(colon + 1);
+  const size_t second = rest.find(':');
+  const auto chunk = ParseInteger(rest.substr(0, second), 0, kImageChunks - 1);
+  if (!chunk) return false;
+  fault.chunk = static_cast<int>(*chunk);
+  fault.times = 0;
+  if (second != std::string_view::npos) {
+    const auto times = ParseInteger(rest.substr(second + 1), 1, 1000000);
+    if (!times) return false;
+    fault.times = static_cast<int>(*times);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string Usage() {
@@ -63,6 +96,15 @@ std::string Usage() {
          "  --garbage            put bogus frames with bad checksums between the answers\n"
          "  --client-watchdog S  end a session when the PC has sent nothing for S seconds\n"
          "                       (default 10; a PC that reads nothing is let go after 256 KiB)\n"
+         "  --bad-chunk KIND:N[:TIMES]\n"
+         "                       answer the read of image chunk N (0..69) wrongly, TIMES times\n"
+         "                       (default: always); KIND is skip (no answer), offset (names the\n"
+         "                       next offset), short (16 bytes too few) or code (code 0x33).\n"
+         "                       May be given several times.\n"
+         "  --bad-write KIND:N[:TIMES]\n"
+         "                       the same for the write of image chunk N; KIND is skip or code\n"
+         "  --error-at-chunk N   after answering image chunk N, also report a parameter error\n"
+         "  --notice-flood N     answer a mode load or restore with N notices instead of one\n"
          "  --trace              print every received payload and sent answer to stderr\n"
          "  --help               show this text\n";
 }
@@ -93,6 +135,14 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       error = "bad value for " + name + ": '" + v + "'";
       return std::nullopt;
     };
+    // A whole-number value from low to high; nullopt with the error set otherwise.
+    const auto integer = [&](long low, long high) -> std::optional<long> {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto n = ParseInteger(*v, low, high);
+      if (!n) bad(*v);
+      return n;
+    };
 
     if (name == "--help" || name == "-h") {
       if (!flag()) return std::nullopt;
@@ -109,22 +159,16 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       if (v->empty()) return bad(*v);
       (name == "--bind" ? o.bindAddress : o.model) = *v;
     } else if (name == "--port") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 65535);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 65535);
+      if (!n) return std::nullopt;
       o.port = static_cast<uint16_t>(*n);
     } else if (name == "--version") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 255);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 255);
+      if (!n) return std::nullopt;
       o.version = static_cast<int>(*n);
     } else if (name == "--latency-ms") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 600000);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 600000);
+      if (!n) return std::nullopt;
       o.latency = Millis(*n);
     } else if (name == "--silent-after" || name == "--drop-after") {
       const auto v = value();
@@ -138,6 +182,20 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto s = ParseSeconds(*v);
       if (!s || s->count() == 0) return bad(*v);
       o.clientWatchdog = *s;
+    } else if (name == "--bad-chunk" || name == "--bad-write") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      ChunkFault fault;
+      if (!ParseChunkFault(*v, name == "--bad-write", fault)) return bad(*v);
+      o.chunkFaults.push_back(fault);
+    } else if (name == "--error-at-chunk") {
+      const auto n = integer(0, kImageChunks - 1);
+      if (!n) return std::nullopt;
+      o.errorAtChunk = static_cast<int>(*n);
+    } else if (name == "--notice-flood") {
+      const auto n = integer(1, 100000);
+      if (!n) return std::nullopt;
+      o.noticeFlood = static_cast<int>(*n);
     } else if (name == "--no-answer") {
       const auto v = value();
       if (!v) return std::nullopt;

@@ -6,6 +6,7 @@
 #include "link/Bytes.h"
 #include "link/Commands.h"
 #include "link/DeviceModel.h"
+#include "link/EqLayout.h"
 #include "link/FrameCodec.h"
 #include "link/ParamTable.h"
 
@@ -28,6 +29,18 @@ MachineSettings DefaultSettings() {
   s[5] = 99;  // maximum microphone volume
   s[6] = 99;  // maximum music volume
   return s;
+}
+
+constexpr size_t kBiquadWords = 5;
+
+// Whether (module, index) is where some EQ set sends one of its bands' filter sections.
+bool IsFilterSection(int module, int index) {
+  for (int set = 0; set < kEqSetCount; ++set) {
+    const EqSetLayout layout = EqSetInfo(set);
+    const int bands = set == kRecordEqSet ? kRecordEqBands : layout.slotCount;
+    if (layout.module == module && index >= layout.firstIndex && index < layout.firstIndex + bands) return true;
+  }
+  return false;
 }
 
 // Offset of the low byte of the pitch word (pitch + 5) in the image.
@@ -225,11 +238,15 @@ void DeviceCore::Dispatch(std::span<const uint8_t> p, SessionId session, Clock::
 
 // 09 00 module index count words: stored into the record of (module, index), never past its
 // own words; a pair without a record is accepted and forgotten, as the DSP has no mirror of it.
-// A payload shorter than its word count says is refused as a whole.
+// So are the five coefficients of an EQ band's filter section, even where its address is that of
+// a parameter too (the record EQ's bands share module 13, indices 0..4, with the record sends and
+// compressor): a section is not that parameter's value. A payload shorter than its word count
+// says is refused as a whole.
 bool DeviceCore::WriteDspWords(std::span<const uint8_t> p) {
   if (p.size() < 5) return false;
   const size_t count = p[4];
   if (p.size() < 5 + 4 * count) return false;
+  if (count == kBiquadWords && IsFilterSection(p[2], p[3])) return true;
   const int row = FindParamRow(p[2], p[3]);
   if (row < 0) return true;
   const ParamRow& r = ParamRows()[static_cast<size_t>(row)];

@@ -16,6 +16,21 @@ namespace nr::emu {
 using Clock = std::chrono::steady_clock;
 using Millis = std::chrono::milliseconds;
 
+// An image chunk (0..69) of a read, or of a write, answered wrongly or not at all, `times` times
+// (0: every time).
+struct ChunkFault {
+  enum class Kind {
+    kSkip,    // no answer
+    kOffset,  // the answer names the offset one past the one asked for (reads)
+    kShort,   // the answer carries 16 bytes fewer than asked for (reads)
+    kCode,    // the answer comes with another command code, 0x33
+  };
+  Kind kind = Kind::kSkip;
+  int chunk = 0;
+  int times = 0;
+  bool write = false;  // the fault hits the chunks of a write (0x31), not of a read (0x30)
+};
+
 struct EmulatorOptions {
   // Identification the device reports.
   std::string model = "NR490";
@@ -32,6 +47,9 @@ struct EmulatorOptions {
   std::optional<Millis> dropAfter;       // from the start of a session: socket closed / HID fails
   std::bitset<256> noAnswer;             // commands that are carried out but never answered
   bool garbage = false;                  // bogus frames between the real ones (network only)
+  std::vector<ChunkFault> chunkFaults;
+  std::optional<int> errorAtChunk;       // after answering this image chunk, report an error (0A)
+  int noticeFlood = 1;                   // notices sent in answer to a mode load or restore
 
   // Timing of the device's own activity.
   Millis learnDelay{700};                // from 0x60 to the learned-key report

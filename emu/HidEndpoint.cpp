@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "emu/ReplyFaults.h"
 #include "link/FrameCodec.h"
 
 namespace nr::emu {
@@ -40,7 +41,11 @@ class EmulatedHidDevice final : public HidDevice {
  public:
   EmulatedHidDevice(std::shared_ptr<HidEndpoint::Shared> shared, uint64_t generation, DeviceCore::SessionId session,
                     Clock::time_point opened)
-      : shared_(std::move(shared)), generation_(generation), session_(session), faults_(shared_->options, opened) {}
+      : shared_(std::move(shared)),
+        generation_(generation),
+        session_(session),
+        faults_(shared_->options, opened),
+        replyFaults_(shared_->options) {}
 
   ~EmulatedHidDevice() override {
     std::lock_guard lock(shared_->mutex);
@@ -69,6 +74,7 @@ class EmulatedHidDevice final : public HidDevice {
       return kUsbReportSize;
     }
     CoreResult result = core.Handle(payload, session_, now);
+    replyFaults_.Apply(payload, result.replies);
     if (faults_.Answers(payload[0]))
       for (Bytes& reply : result.replies) queue_.push_back({faults_.DueTime(now), std::move(reply)});
     shared_->changed.notify_all();
@@ -122,6 +128,7 @@ class EmulatedHidDevice final : public HidDevice {
   const uint64_t generation_;
   const DeviceCore::SessionId session_;
   const SessionFaults faults_;
+  ReplyFaults replyFaults_;  // guarded by the shared mutex
   std::deque<std::pair<Clock::time_point, Bytes>> queue_;  // input reports not read yet
 };
 

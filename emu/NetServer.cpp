@@ -16,6 +16,7 @@
 
 #include "emu/Garbage.h"
 #include "emu/InboundStream.h"
+#include "emu/ReplyFaults.h"
 #include "link/FrameCodec.h"
 
 namespace nr::emu {
@@ -87,6 +88,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
         inbound_(server.options_.trace),
         start_(Clock::now()),
         faults_(server.options_, start_),
+        replyFaults_(server.options_),
         id_(server.core_.OpenSession()),
         garbage_(static_cast<uint32_t>(id_)),
         nextHeartbeat_(start_ + server.options_.heartbeatInterval),
@@ -143,6 +145,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
       return;
     }
     CoreResult result = server_.core_.Handle(body, id_, now);
+    replyFaults_.Apply(body, result.replies);
     if (!body.empty() && faults_.Answers(body[0]))
       for (Bytes& reply : result.replies) outbox_.push_back({faults_.DueTime(now), std::move(reply)});
     if (result.endSession) {
@@ -258,6 +261,7 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
   InboundStream inbound_;
   const Clock::time_point start_;
   const SessionFaults faults_;
+  ReplyFaults replyFaults_;
   const DeviceCore::SessionId id_;
   GarbageFrames garbage_;
   std::deque<std::pair<Clock::time_point, Bytes>> outbox_;  // answers waiting out the latency

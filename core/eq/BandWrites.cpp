@@ -39,6 +39,17 @@ void WriteBiquad(DeviceSession& session, int module, int index, const std::array
   session.Send(BuildWriteBiquad(module, index, coefficients));
 }
 
+std::array<Payload, kRecordEqBands> RecordEqWrites(const RecordEq& bands) {
+  const EqSetLayout layout = EqSetInfo(kRecordEqSet);
+  std::array<Payload, kRecordEqBands> writes;
+  for (int b = 0; b < kRecordEqBands; ++b) {
+    const EqBand band = DecodeEqBand(bands[static_cast<size_t>(b)]);
+    const BiquadCoeffs c = DesignBiquad(band.type, band.gainDb, band.freq, band.q);
+    writes[static_cast<size_t>(b)] = BuildWriteBiquad(layout.module, layout.firstIndex + b, DeviceCoefficients(c));
+  }
+  return writes;
+}
+
 void StoreEqBand(DeviceSession& session, int set, int band, int type, int freq, float gainDb, float q) {
   // The frequency goes through a float on its way into the record, as the device's peers do.
   const int storedFreq = static_cast<int>(static_cast<float>(freq));

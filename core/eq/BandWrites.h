@@ -19,6 +19,10 @@ void WriteBiquad(DeviceSession& session, int module, int index, const std::array
 // room in the image: its bands are kept in the model's record EQ and nothing goes to the image.
 void StoreEqBand(DeviceSession& session, int set, int band, int type, int freq, float gainDb, float q);
 
+// The coefficient write of each record EQ band (set 15), designed from the band records. The
+// record EQ has no room in the image, so these follow every preset written to the device.
+std::array<Payload, kRecordEqBands> RecordEqWrites(const RecordEq& bands);
+
 // The frequency a reset gives band `band` of a set (bands past the set's end repeat its last).
 int ResetFrequency(int set, int band);
 

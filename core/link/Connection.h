@@ -25,7 +25,7 @@ class Connection : private LinkEvents {
  private:
   void BulkReadRequested() override;
   void RemoteKeyLearned(int code) override { app_.RemoteKeyLearned(code); }
-  void TransferFinished(bool write) override { app_.TransferFinished(write); }
+  void TransferFinished(const TransferResult& result) override { app_.TransferFinished(result); }
   void UsbReadFailed() override { app_.UsbReadFailed(); }
   void ConnectionLost() override { app_.ConnectionLost(); }
   void HeartbeatLost() override { app_.HeartbeatLost(); }
@@ -34,6 +34,7 @@ class Connection : private LinkEvents {
   void EqTableChanged(int offset, int length) override { app_.EqTableChanged(offset, length); }
   void ZWaveFrame(std::span<const uint8_t> bytes) override { app_.ZWaveFrame(bytes); }
   void ZWaveMemory(std::span<const uint8_t> bytes) override { app_.ZWaveMemory(bytes); }
+  void ZWaveChannelPayload(std::span<const uint8_t> bytes) override { app_.ZWaveChannelPayload(bytes); }
 
   LinkEvents& app_;
   DeviceModel model_;

@@ -6,6 +6,7 @@
 
 #include "link/Bytes.h"
 #include "link/Commands.h"
+#include "link/ReplyWaiter.h"
 
 namespace nr {
 namespace {
@@ -65,14 +66,12 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
       events_.ZWaveMemory(p.subspan(2));
       break;
     case cmd::kReadImage:
-      if (p.size() >= kReplyHeader) {
-        const int offset = GetBE16(&p[2]);
-        if (offset < kImageSize) {
-          const auto data = BlockData(p);
-          const size_t n = std::min<size_t>(data.size(), static_cast<size_t>(kImageSize - offset));
-          model_.Update([&](DeviceState& s) { std::memcpy(&s.image[static_cast<size_t>(offset)], data.data(), n); });
-        }
+      // During a transfer the chunk belongs to the transfer, which applies the image whole.
+      if (OfferToWaiters(p)) {
+        answer_.Set();
+        return;
       }
+      ApplyImageChunk(p);
       break;
     case cmd::kLearnRemote:
       HandleRemoteLearned(p);
@@ -115,7 +114,38 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
     default:
       break;  // 0x31, 0x32 and unknown codes only release the sender
   }
+  OfferToWaiters(p);
   answer_.Set();
+}
+
+void Dispatcher::ApplyImageChunk(std::span<const uint8_t> p) {
+  if (p.size() < kReplyHeader) return;
+  const int offset = GetBE16(&p[2]);
+  if (offset >= kImageSize) return;
+  const auto data = BlockData(p);
+  const size_t n = std::min<size_t>(data.size(), static_cast<size_t>(kImageSize - offset));
+  model_.Update([&](DeviceState& s) { std::memcpy(&s.image[static_cast<size_t>(offset)], data.data(), n); });
+}
+
+void Dispatcher::Attach(ReplyWaiter& waiter) {
+  std::lock_guard lock(waitersMutex_);
+  waiters_.push_back(&waiter);
+}
+
+void Dispatcher::Detach(ReplyWaiter& waiter) {
+  std::lock_guard lock(waitersMutex_);
+  std::erase(waiters_, &waiter);
+}
+
+bool Dispatcher::OfferToWaiters(std::span<const uint8_t> p) {
+  std::lock_guard lock(waitersMutex_);
+  for (ReplyWaiter* w : waiters_) w->Offer(p);
+  return !waiters_.empty();
+}
+
+void Dispatcher::LinkClosed() {
+  std::lock_guard lock(waitersMutex_);
+  for (ReplyWaiter* w : waiters_) w->LinkClosed();
 }
 
 void Dispatcher::HandleErrorReport(std::span<const uint8_t> p) {

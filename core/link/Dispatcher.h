@@ -3,13 +3,17 @@
 // Runs on the receive thread of whichever link is open.
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <span>
+#include <vector>
 
 #include "link/AutoResetEvent.h"
 #include "link/DeviceModel.h"
 #include "link/LinkEvents.h"
 
 namespace nr {
+
+class ReplyWaiter;
 
 class Dispatcher {
  public:
@@ -24,15 +28,27 @@ class Dispatcher {
 
   bool ErrorReportShown() const { return errorShown_.load(); }
 
+  // Transfers waiting for answers (see ReplyWaiter, which attaches itself). While one is
+  // attached, image chunks go to the waiters only.
+  void Attach(ReplyWaiter& waiter);
+  void Detach(ReplyWaiter& waiter);
+  // The link closed: waiters stop waiting for answers that cannot come.
+  void LinkClosed();
+
  private:
   void HandleErrorReport(std::span<const uint8_t> p);
   void HandleRemoteLearned(std::span<const uint8_t> p);
   void HandleEqTableUpdate(std::span<const uint8_t> p);
+  void ApplyImageChunk(std::span<const uint8_t> p);
+  // Offers the packet to the attached waiters; false when none is attached.
+  bool OfferToWaiters(std::span<const uint8_t> p);
 
   DeviceModel& model_;
   LinkEvents& events_;
   AutoResetEvent& answer_;
   std::atomic<bool> errorShown_{false};
+  std::mutex waitersMutex_;
+  std::vector<ReplyWaiter*> waiters_;
 };
 
 // The device's string replies: the field is cleared, then filled from byte 2 up to the first NUL,

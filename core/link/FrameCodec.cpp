@@ -36,11 +36,20 @@ NetFrame BuildNetFrame(uint8_t prefix, std::span<const uint8_t> payload) {
 }
 
 void RxReassembler::Feed(std::span<const uint8_t> chunk, FrameHandler& handler) {
-  if (chunk.size() > kNetBufferSize) chunk = chunk.last(kNetBufferSize);
-  if (fill_ + chunk.size() > kNetBufferSize) fill_ = 0;
-  std::memcpy(&buf_[fill_], chunk.data(), chunk.size());
-  fill_ += chunk.size();
-  ProcessRxBuf(handler);
+  // In pieces that fit: every frame is at most 257 bytes, so once the buffer has been cut into
+  // frames there is always room for more, and a burst of answers loses none of them.
+  while (!chunk.empty()) {
+    const size_t room = kNetBufferSize - fill_;
+    if (room == 0) {
+      fill_ = 0;  // cannot happen after ProcessRxBuf; never loop without progress
+      continue;
+    }
+    const size_t n = std::min(room, chunk.size());
+    std::memcpy(&buf_[fill_], chunk.data(), n);
+    fill_ += n;
+    chunk = chunk.subspan(n);
+    ProcessRxBuf(handler);
+  }
 }
 
 // Drops what cannot start a frame from the front of the buffer. Returns false when the buffer

@@ -53,8 +53,8 @@ class RxReassembler {
  public:
   explicit RxReassembler(TraceSink* trace = nullptr) : trace_(trace) {}
 
-  // Appends a chunk (dropping what is buffered first when both would not fit) and dispatches
-  // every complete frame. A chunk longer than the buffer keeps only its last 260 bytes.
+  // Appends a chunk of any size, in pieces that fit the buffer, and dispatches every complete
+  // frame. However the device's bytes are split into chunks or joined, no frame is lost.
   void Feed(std::span<const uint8_t> chunk, FrameHandler& handler);
   // Cuts the buffered bytes into frames; returns the number of good frames handed on.
   int ProcessRxBuf(FrameHandler& handler);

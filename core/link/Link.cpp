@@ -1,6 +1,7 @@
 // The link's common half: routing of every payload, thread bookkeeping, closing.
 #include "link/Link.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "link/Commands.h"
@@ -85,6 +86,56 @@ bool Link::WaitUntilIdle(std::chrono::milliseconds timeout) {
     if (idle && answer_.IsSet()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+void Link::NoteUnanswered(std::span<const uint8_t> payload) {
+  if (payload.empty()) return;
+  if (unanswered_.size() >= kUnansweredKept) unanswered_.pop_front();
+  unanswered_.push_back(BuildCommand(payload));
+}
+
+void Link::NoteLastSynchronousUnanswered() {
+  NoteUnanswered(lastSynchronous_.bytes());
+  lastSynchronous_ = Payload();
+}
+
+std::vector<Payload> Link::TakeUnanswered() {
+  std::lock_guard lock(queueMutex_);
+  std::vector<Payload> taken(unanswered_.begin(), unanswered_.end());
+  unanswered_.clear();
+  return taken;
+}
+
+bool Link::Drain() {
+  if (!state_.network) {
+    // USB writes go out one by one, each after the answer to the one before: only the last
+    // one's answer can still be outstanding.
+    if (!state_.connected || state_.readThreadEnd) return false;
+    if (!answer_.Wait(config_.answerTimeout)) {
+      std::lock_guard lock(queueMutex_);
+      NoteLastSynchronousUnanswered();
+    }
+    answer_.Set();
+    return state_.connected && !state_.readThreadEnd;
+  }
+  std::unique_lock lock(queueMutex_);
+  // The writer answers for its own progress (an answer, or the time-out); this is only a
+  // guard against a writer that stopped, such as one whose link just closed.
+  const auto stalledAfter = 2 * config_.answerTimeout + std::chrono::milliseconds(500);
+  uint64_t lastSends = queueSends_;
+  auto lastMove = std::chrono::steady_clock::now();
+  for (;;) {
+    if (!state_.connected) return false;
+    if (queue_.empty() && !awaitingAnswer_) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (queueSends_ != lastSends) {
+      lastSends = queueSends_;
+      lastMove = now;
+    } else if (now - lastMove > stalledAfter) {
+      return false;
+    }
+    queueCv_.wait_for(lock, std::chrono::milliseconds(20));
   }
 }
 

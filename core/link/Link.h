@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <functional>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "link/AutoResetEvent.h"
+#include "link/Bytes.h"
 #include "link/DeviceModel.h"
 #include "link/Dispatcher.h"
 #include "link/HidBackend.h"
@@ -99,6 +101,15 @@ class Link : public PacketSink {
   // Waits until the send queue is empty and the last packet has been answered, at most timeout.
   bool WaitUntilIdle(std::chrono::milliseconds timeout);
 
+  // Waits until every packet sent so far has had its answer, or has waited out the answer
+  // time-out and been listed as unanswered. There is no total limit: the queue moves on by at
+  // least one packet per answer time-out. False when the link closed meanwhile.
+  bool Drain();
+  // The packets (without channel prefix) whose answer never came, oldest first; taking them
+  // empties the list. The list keeps the last kUnansweredKept.
+  static constexpr size_t kUnansweredKept = 16;
+  std::vector<Payload> TakeUnanswered();
+
  private:
   struct UsbConnection;
   struct NetConnection;
@@ -118,6 +129,9 @@ class Link : public PacketSink {
   void CloseNetConnection(const std::shared_ptr<NetConnection>& net, bool notify);
   int SendRaw(NetConnection& net, std::span<const uint8_t> bytes);
 
+  // Callers hold queueMutex_.
+  void NoteUnanswered(std::span<const uint8_t> payload);
+  void NoteLastSynchronousUnanswered();
 
   DeviceModel& model_;
   LinkEvents& events_;
@@ -141,6 +155,10 @@ class Link : public PacketSink {
   std::condition_variable queueCv_;
   SendQueue queue_;
   bool awaitingAnswer_ = false;
+  SendQueue::Entry inFlight_;   // the queued packet whose answer the writer waits for
+  uint64_t queueSends_ = 0;     // packets the writer has sent
+  Payload lastSynchronous_;     // the last USB packet sent after waiting for an answer
+  std::deque<Payload> unanswered_;
 
   WorkerThreads threads_;  // declared last: joined before anything they use goes away
 };

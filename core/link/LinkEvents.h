@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "link/TransferResult.h"
+
 namespace nr {
 
 class LinkEvents {
@@ -15,8 +17,8 @@ class LinkEvents {
   virtual void BulkReadRequested() {}
   // A remote-control key was learned. The receive thread waits until this returns.
   virtual void RemoteKeyLearned(int /*code*/) {}
-  // A bulk read (write == false) or bulk write (write == true) has ended.
-  virtual void TransferFinished(bool /*write*/) {}
+  // A bulk read or write has ended, completed or not.
+  virtual void TransferFinished(const TransferResult& /*result*/) {}
   // A USB read failed (cable pulled?): writes are refused from now on. The application checks
   // whether the device is still present and closes the link when it is gone.
   virtual void UsbReadFailed() {}
@@ -34,6 +36,9 @@ class LinkEvents {
   // Z-Wave traffic tunnelled through the device: a serial frame, or a configuration-memory chunk.
   virtual void ZWaveFrame(std::span<const uint8_t> /*bytes*/) {}
   virtual void ZWaveMemory(std::span<const uint8_t> /*bytes*/) {}
+  // A payload on the network's Z-Wave channel (0x80), the bytes after the channel prefix. It is
+  // no answer to a device command: it never paces the device channel.
+  virtual void ZWaveChannelPayload(std::span<const uint8_t> /*bytesAfterPrefix*/) {}
 };
 
 }  // namespace nr

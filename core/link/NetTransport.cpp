@@ -30,7 +30,19 @@ class Link::NetListener : public NetChunkListener {
     link_.SendRaw(net_, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(kHeartbeat.data()), kHeartbeat.size()));
   }
   void HostBusy() override { link_.events_.HostBusy(); }
+  // Routes a payload by its channel: device answers to the dispatcher, where they also pace the
+  // send queue; Z-Wave traffic to the smart-home side, which is no answer to anything we sent.
   void OnPayload(std::span<const uint8_t> payload) override {
+    const uint8_t channel = payload[0];
+    if (channel == kNetPrefixZWave) {
+      TraceBytes(link_.trace_, "NetRecv Z-Wave:", payload.subspan(1));
+      link_.events_.ZWaveChannelPayload(payload.subspan(1));
+      return;
+    }
+    if (channel != kNetPrefixDevice) {
+      TraceBytes(link_.trace_, "NetRecv unknown channel, dropped:", payload);
+      return;
+    }
     {
       std::lock_guard lock(link_.queueMutex_);
       link_.awaitingAnswer_ = false;
@@ -131,6 +143,7 @@ int Link::NetConnect() {
     std::lock_guard lock(queueMutex_);
     queue_.Clear();
     awaitingAnswer_ = false;
+    unanswered_.clear();  // a new connection answers for its own writes only
   }
   int error = 0;
   const int fd = ConnectSocket(NetAddress(), NetPort(), config_.connectTimeout, error);
@@ -220,11 +233,18 @@ void Link::NetWriteLoop(std::shared_ptr<NetConnection> net) {
     std::optional<SendQueue::Entry> entry;
     {
       std::unique_lock lock(queueMutex_);
-      if (awaitingAnswer_)
-        queueCv_.wait_for(lock, config_.answerTimeout, [&] { return !awaitingAnswer_ || !net->open; });
+      if (awaitingAnswer_ &&
+          !queueCv_.wait_for(lock, config_.answerTimeout, [&] { return !awaitingAnswer_ || !net->open; })) {
+        // Given up on: the queue moves on, and whoever waits for the writes learns which one.
+        Trace(trace_, "NetWriteThreadProc answer time out\n");
+        NoteUnanswered(inFlight_.bytes().subspan(1));
+        awaitingAnswer_ = false;
+      }
       queueCv_.wait(lock, [&] { return !queue_.empty() || !net->open; });
       if (!net->open) break;
       entry = queue_.PopFront();
+      inFlight_ = *entry;
+      ++queueSends_;
       awaitingAnswer_ = true;
     }
     const NetFrame frame = BuildNetFrame(entry->bytes());
@@ -257,6 +277,7 @@ void Link::CloseNetConnection(const std::shared_ptr<NetConnection>& net, bool no
     SendRaw(*net, frame.span());
   }
   if (!net->open.exchange(false)) return;
+  dispatcher_.LinkClosed();
   bool current;
   {
     std::lock_guard lock(connMutex_);

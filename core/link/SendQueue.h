@@ -2,6 +2,8 @@
 // Pending network payloads, at most one per key. The key is the first five bytes of the prefixed
 // payload (channel, command and three argument bytes), so a newer write to the same DSP parameter
 // or image offset replaces the waiting one in place and a drag never queues up stale values.
+// A mode command (select, store, load or restore a slot) is a barrier: a payload queued after it
+// never replaces one queued before it, so nothing written after a store reaches the device first.
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -18,15 +20,17 @@ class SendQueue {
 
   struct Entry {
     Key key{};
+    bool barrier = false;
     std::array<uint8_t, kMaxPayload> payload{};
     size_t length = 0;
     std::span<const uint8_t> bytes() const { return {payload.data(), length}; }
   };
 
   static Key KeyOf(std::span<const uint8_t> prefixedPayload);
+  static bool IsBarrier(std::span<const uint8_t> prefixedPayload);
 
-  // Inserts, or overwrites the entry with the same key where it stands. Payloads longer than an
-  // entry holds are refused (false).
+  // Inserts, or overwrites the entry with the same key where it stands (if no barrier was queued
+  // after it). Payloads longer than an entry holds are refused (false).
   bool Enqueue(std::span<const uint8_t> prefixedPayload);
   std::optional<Entry> PopFront();
   size_t size() const { return entries_.size(); }

@@ -1,9 +1,11 @@
 #include "link/Synchronizer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <utility>
 
+#include "eq/BandWrites.h"
 #include "link/Commands.h"
 
 namespace nr {
@@ -11,7 +13,40 @@ namespace {
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+int ChunkLength(int chunk) { return chunk == kImageChunks - 1 ? kImageSize - kImageChunk * chunk : kImageChunk; }
+
+ReplyWaiter::Expectation Answer(uint8_t code, size_t minSize = 2) {
+  ReplyWaiter::Expectation e;
+  e.code = code;
+  e.minSize = minSize;
+  return e;
+}
+
 }  // namespace
+
+// One transfer. For its lifetime it holds the transfer lock and the link's direct send mode, and
+// its waiter is attached to the dispatcher; it collects the result.
+struct Synchronizer::Run {
+  Run(Synchronizer& sync, TransferKind kind)
+      : link(sync.link_), lock(sync.transferMutex_), waiter(sync.link_.GetDispatcher()) {
+    result.kind = kind;
+    sync.SetStage([kind](Stage& stage) { stage = Stage{kind, false, 0}; });
+    link.SetSendMode(SendMode::kDirect);
+  }
+  ~Run() {
+    // Every answer was taken by the waiter: the next synchronous sender need not wait for one.
+    link.AnswerEvent().Set();
+    link.SetSendMode(SendMode::kQueued);
+  }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+
+  Link& link;
+  std::lock_guard<std::mutex> lock;
+  ReplyWaiter waiter;
+  TransferResult result;
+  int requestsSent = 0;
+};
 
 std::string VersionMismatchText(const DeviceInfo& info) {
   char text[96];
@@ -27,91 +62,187 @@ Synchronizer::~Synchronizer() { workers_.Join(true); }
 
 void Synchronizer::StartBulkRead() {
   Trace(trace_, "Start thread:SynchronizeData\n");
-  ++running_;
-  workers_.Start([this] { RunWorker(false); });
+  Request(TransferKind::kRead);
 }
 
 void Synchronizer::StartBulkWrite() {
   Trace(trace_, "Start thread:SynchronizeWriteThreadProc\n");
-  ++running_;
-  workers_.Start([this] { RunWorker(true); });
+  Request(TransferKind::kWrite);
 }
 
-void Synchronizer::RunWorker(bool write) {
-  model_.Update([](DeviceState& s) { s.status.Clear(); });
-  link_.SetPollingAllowed(false);
-  Sleep(100);
-  if (write) {
-    link_.SetSendMode(SendMode::kDirect);
-    BulkWrite();
-    link_.SetSendMode(SendMode::kQueued);
+bool Synchronizer::Busy() const {
+  std::lock_guard lock(queueMutex_);
+  return workerRunning_;
+}
+
+void Synchronizer::Request(TransferKind kind) {
+  std::lock_guard lock(queueMutex_);
+  if (workerRunning_) {
+    if (std::find(waiting_.begin(), waiting_.end(), kind) == waiting_.end()) waiting_.push_back(kind);
+    return;
+  }
+  workerRunning_ = true;
+  SetStage([kind](Stage& stage) { stage = Stage{kind, false, 0}; });  // no stale stage meanwhile
+  workers_.Start([this, kind] { RunWorker(kind); });
+}
+
+void Synchronizer::RunWorker(TransferKind kind) {
+  for (;;) {
+    model_.Update([](DeviceState& s) { s.status.Clear(); });
+    link_.SetPollingAllowed(false);
+    Sleep(100);
+    const bool write = kind == TransferKind::kWrite;
+    const TransferResult result = write ? BulkWrite() : BulkRead();
     Sleep(50);
-    model_.Update([](DeviceState& s) { s.deviceModified = false; });
-  } else {
-    BulkRead();
+    model_.Update([](DeviceState& s) { s.status.Clear(); });
+    std::optional<TransferKind> next;
+    {
+      // Polling resumes under the lock, so a worker started next clears it again after this.
+      std::lock_guard lock(queueMutex_);
+      if (!waiting_.empty()) {
+        next = waiting_.front();
+        waiting_.pop_front();
+      } else {
+        workerRunning_ = false;
+        link_.SetPollingAllowed(true);
+      }
+    }
+    Trace(trace_, write ? "End thread: SynchronizeWriteThreadProc\n" : "End thread: Delay Read SynchronizeData\n");
+    events_.TransferFinished(result);
+    if (!next) return;
+    kind = *next;
   }
-  --running_;
-  events_.TransferFinished(write);
-  model_.Update([](DeviceState& s) { s.status.Clear(); });
-  link_.SetPollingAllowed(true);
-  Trace(trace_, write ? "End thread: SynchronizeWriteThreadProc\n" : "End thread: Delay Read SynchronizeData\n");
 }
 
-bool Synchronizer::Send(const Payload& p) {
-  link_.SendPacket(p.bytes(), true);
-  return !LinkGone();
-}
-
-bool Synchronizer::Identify() {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    if (!Send(BuildQueryModule()) || !Send(BuildQueryVersion())) return false;
-    if (!Send(BuildQueryMcuVersion()) || !Send(BuildQueryDspVersion())) return false;
-    // The version reply has been applied: the two later requests each waited for an answer.
-    if (model_.Read([](const DeviceState& s) { return s.info.version; }) == kCommunicationVersion) return true;
+bool Synchronizer::Ask(Run& run, const Payload& request, const ReplyWaiter::Expectation& expected) {
+  TransferFailure failure = TransferFailure::kNoAnswer;
+  for (int attempt = 0; attempt < kRequestAttempts && failure != TransferFailure::kLinkLost; ++attempt) {
+    if (LinkGone()) break;
+    run.waiter.Expect(expected);
+    if (link_.SendPacket(request.bytes(), false) > 0) ++run.requestsSent;
+    switch (run.waiter.Wait(link_.Config().answerTimeout)) {
+      case ReplyWaiter::Outcome::kAnswered:
+        ++progress_;
+        return true;
+      case ReplyWaiter::Outcome::kLinkClosed:
+        failure = TransferFailure::kLinkLost;
+        break;
+      case ReplyWaiter::Outcome::kWrongAnswer:
+        failure = TransferFailure::kWrongAnswer;
+        Trace(trace_, "Synchronize: wrong answer, asking again\n");
+        break;
+      case ReplyWaiter::Outcome::kNoAnswer:
+        failure = TransferFailure::kNoAnswer;
+        Trace(trace_, "Synchronize: no answer, asking again\n");
+        break;
+    }
   }
+  run.result.failure = LinkGone() ? TransferFailure::kLinkLost : failure;
   return false;
 }
 
-bool Synchronizer::BulkRead() {
-  const DeviceState before = model_.Snapshot();
-  link_.SetSendMode(SendMode::kDirect);
-  if (!Identify()) return false;
-  if (!Send(BuildQueryMode())) return false;
-  for (int i = 0; i < kImageChunks; ++i) {
-    const int length = i == kImageChunks - 1 ? kImageSize - kImageChunk * i : kImageChunk;
-    link_.SendPacket(BuildReadImage(kImageChunk * i, length).bytes(), true);
+bool Synchronizer::IdentifyWith(Run& run) {
+  run.result.step = TransferStep::kIdentify;
+  for (int round = 0; round < 2; ++round) {
+    if (!Ask(run, BuildQueryModule(), Answer(cmd::kQueryModule)) ||
+        !Ask(run, BuildQueryVersion(), Answer(cmd::kQueryVersion, 3)) ||
+        !Ask(run, BuildQueryMcuVersion(), Answer(cmd::kQueryMcuVersion)) ||
+        !Ask(run, BuildQueryDspVersion(), Answer(cmd::kQueryDspVersion)))
+      return false;
+    if (model_.Read([](const DeviceState& s) { return s.info.version; }) == kCommunicationVersion) {
+      SetStage([](Stage& stage) { stage.identified = true; });
+      return true;
+    }
   }
-  if (!Send(BuildQueryMachineSettings())) return false;
-  // The chunks went straight into the model: put the screen's image back and apply the read whole.
-  const ParamImage read = model_.Update([&](DeviceState& s) {
-    const ParamImage got = s.image;
-    s.image = before.image;
-    return got;
-  });
-  ApplyRead(read);
-  if (LinkGone()) return false;
-  link_.SendPacket(BuildQueryRemote().bytes(), true);
-  // Let the remote table arrive before the transfer counts as finished; the answer is handed on
-  // so the next sender does not wait for it a second time.
-  if (link_.AnswerEvent().Wait(link_.Config().answerTimeout)) link_.AnswerEvent().Set();
-  model_.Update([](DeviceState& s) { s.deviceModified = false; });
-  link_.SetSendMode(SendMode::kQueued);
-  Sleep(50);
-  return true;
+  run.result.failure = TransferFailure::kOtherVersion;
+  return false;
 }
 
-void Synchronizer::BulkWrite() {
-  const ParamImage image = model_.Read([](const DeviceState& s) { return s.image; });
+bool Synchronizer::ReadImageInto(Run& run, ParamImage& image) {
+  run.result.step = TransferStep::kMode;
+  if (!Ask(run, BuildQueryMode(), Answer(cmd::kQueryMode, 3))) return false;
+  run.result.step = TransferStep::kImage;
   for (int i = 0; i < kImageChunks; ++i) {
+    run.result.chunk = i;
     const int offset = kImageChunk * i;
-    const int length = i == kImageChunks - 1 ? kImageSize - offset : kImageChunk;
-    link_.SendPacket(BuildWriteImage(offset, std::span<const uint8_t>(&image[static_cast<size_t>(offset)],
-                                                                      static_cast<size_t>(length)))
-                         .bytes(),
-                     true);
+    const int length = ChunkLength(i);
+    ReplyWaiter::Expectation chunk = Answer(cmd::kReadImage, kChunkAnswerHeader + static_cast<size_t>(length));
+    chunk.offset = offset;
+    chunk.length = length;
+    if (!Ask(run, BuildReadImage(offset, length), chunk)) return false;
+    const std::span<const uint8_t> data = run.waiter.Answer().subspan(kChunkAnswerHeader, static_cast<size_t>(length));
+    std::copy(data.begin(), data.end(), image.begin() + offset);
+    SetStage([i](Stage& stage) { stage.chunks = i + 1; });
   }
-  link_.SendPacket(BuildEndImageWrite().bytes(), true);
-  if (!LinkGone()) model_.Update([&](DeviceState& s) { s.keptImage = image; });  // the device has it now
+  run.result.chunk = -1;
+  run.result.step = TransferStep::kMachineSettings;
+  if (!Ask(run, BuildQueryMachineSettings(), Answer(cmd::kQueryMachineSettings, 16))) return false;
+  run.result.step = TransferStep::kRemote;
+  return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, 18));
+}
+
+bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
+  run.result.step = TransferStep::kImage;
+  for (int i = 0; i < kImageChunks; ++i) {
+    run.result.chunk = i;
+    const int offset = kImageChunk * i;
+    const auto data = std::span<const uint8_t>(image).subspan(static_cast<size_t>(offset), static_cast<size_t>(ChunkLength(i)));
+    const int sentBefore = run.requestsSent;
+    const bool answered = Ask(run, BuildWriteImage(offset, data), Answer(cmd::kWriteImage));
+    if (run.requestsSent > sentBefore) run.result.chunksSent = i + 1;
+    if (!answered) return false;
+    SetStage([i](Stage& stage) { stage.chunks = i + 1; });
+  }
+  run.result.chunk = -1;
+  run.result.step = TransferStep::kEndOfImage;
+  return Ask(run, BuildEndImageWrite(), Answer(cmd::kEndImageWrite));
+}
+
+TransferResult Synchronizer::BulkRead() {
+  Run run(*this, TransferKind::kRead);
+  ParamImage image = model_.Read([](const DeviceState& s) { return s.image; });
+  if (IdentifyWith(run) && ReadImageInto(run, image)) {
+    ApplyRead(image);
+    run.result.step = TransferStep::kDone;
+  }
+  return run.result;
+}
+
+TransferResult Synchronizer::Identify() {
+  Run run(*this, TransferKind::kRead);
+  if (IdentifyWith(run)) run.result.step = TransferStep::kDone;
+  return run.result;
+}
+
+TransferResult Synchronizer::BulkWrite() {
+  Run run(*this, TransferKind::kWrite);
+  const DeviceState state = model_.Snapshot();
+  bool done = WriteImageFrom(run, state.image);
+  if (done) {
+    run.result.step = TransferStep::kRecordEq;
+    for (const Payload& write : RecordEqWrites(state.recordEq)) {
+      done = Ask(run, write, ReplyWaiter::Expectation{});
+      if (!done) break;
+    }
+  }
+  if (done) {
+    model_.Update([&](DeviceState& s) {
+      s.deviceModified = false;
+      s.keptImage = state.image;  // the device has it now
+    });
+    run.result.step = TransferStep::kDone;
+  }
+  return run.result;
+}
+
+Synchronizer::Stage Synchronizer::CurrentStage() const {
+  std::lock_guard lock(stageMutex_);
+  return stage_;
+}
+
+void Synchronizer::SetStage(const std::function<void(Stage&)>& change) {
+  std::lock_guard lock(stageMutex_);
+  change(stage_);
 }
 
 void Synchronizer::HoldReadIfItReplacesEdits() {
@@ -128,6 +259,7 @@ void Synchronizer::ApplyRead(const ParamImage& read) {
   std::lock_guard lock(heldMutex_);
   const bool armed = std::exchange(holdArmed_, false);
   model_.Update([&](DeviceState& s) {
+    s.deviceModified = false;
     if (armed && ReadReplacesEdits(s, read)) {
       heldRead_ = read;
       return;
@@ -154,14 +286,14 @@ void Synchronizer::DropHeldRead() {
   heldRead_.reset();
 }
 
-std::optional<std::string> Synchronizer::FinishTransfer() {
-  const DeviceInfo info = model_.Read([](const DeviceState& s) { return s.info; });
-  if (info.version != kCommunicationVersion) {
+std::optional<std::string> Synchronizer::FinishTransfer(const TransferResult& result) {
+  if (result.failure == TransferFailure::kOtherVersion) {
+    const DeviceInfo info = model_.Read([](const DeviceState& s) { return s.info; });
     link_.Close(true);
     return VersionMismatchText(info);
   }
-  const int slot = model_.Update([](DeviceState& s) {
-    const int pending = s.pendingModeSlot;
+  const int slot = model_.Update([&](DeviceState& s) {
+    const int pending = result.ok() ? s.pendingModeSlot : -1;
     s.pendingModeSlot = -1;
     if (pending >= 0) s.currentMode = pending;
     return pending;

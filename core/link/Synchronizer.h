@@ -1,24 +1,32 @@
 #pragma once
-// Copies the whole device state between device and PC on worker threads: the bulk read after
-// every connect and whenever the device switched modes, the bulk write after a preset file was
-// loaded, and the step that completes every transfer (version check, pending mode slot).
+// Copies the whole device state between device and PC: the bulk read after every connect and
+// whenever the device switched modes, the bulk write after a preset file was loaded, and the step
+// that completes every transfer (version check, pending mode slot).
+//
+// At most one transfer runs at a time. A transfer asked for while one runs is remembered (once
+// per direction) and run after it, so a device that floods the PC with mode notices costs one
+// more read, not one thread per notice. Every request waits for its own answer; one that is not
+// answered, or answered wrongly, is asked again a few times before the transfer fails. A transfer
+// therefore never fails for being slow, only for a device that stops answering.
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "link/Bytes.h"
 #include "link/DeviceModel.h"
 #include "link/Link.h"
 #include "link/LinkEvents.h"
+#include "link/ReplyWaiter.h"
+#include "link/TransferResult.h"
 #include "link/WorkerThreads.h"
 
 namespace nr {
 
-inline constexpr int kImageChunk = 56;
-inline constexpr int kImageChunks = 70;  // 69 of 56 bytes and a last one of 48
+// How often one request is sent before its transfer gives up.
+inline constexpr int kRequestAttempts = 3;
 
 class Synchronizer {
  public:
@@ -27,18 +35,32 @@ class Synchronizer {
   Synchronizer(const Synchronizer&) = delete;
   Synchronizer& operator=(const Synchronizer&) = delete;
 
-  // Start a worker; each ends by reporting TransferFinished (false: read, true: write).
+  // Runs a transfer on a worker, or after the running one; each reports TransferFinished.
   void StartBulkRead();
   void StartBulkWrite();
-  bool Busy() const { return running_ > 0; }
+  // A transfer runs or waits to run.
+  bool Busy() const;
+  // Answers the transfers have received so far: a sign of life for progress dialogs.
+  uint64_t Progress() const { return progress_; }
 
-  // The transfers themselves, on the calling thread. BulkRead returns true when it ran to the
-  // end, false when the link went away or the device speaks another protocol version.
-  bool BulkRead();
+  // How far the transfer that runs (or ran last) has come; read from any thread.
+  struct Stage {
+    TransferKind kind = TransferKind::kRead;
+    bool identified = false;  // a read: the device has answered its identification, in our version
+    int chunks = 0;           // image chunks answered, 0..kImageChunks
+  };
+  Stage CurrentStage() const;
+
+  // The transfers themselves, on the calling thread (after a running one has ended). Each runs
+  // in direct mode and leaves the link in queued mode. A read applies the image to the model
+  // only when every part of it arrived.
+  TransferResult BulkRead();
   // The identification steps of a bulk read (module, version, MCU, DSP; once more when the
-  // version is not ours). Returns true when the link is up and the version is ours.
-  bool Identify();
-  void BulkWrite();
+  // version is not ours).
+  TransferResult Identify();
+  // The image in 70 chunks, the end mark, then the record EQ's coefficients (the record EQ has
+  // no room in the image, so the device learns the preset's record EQ only this way).
+  TransferResult BulkWrite();
 
   // Reads after a (re)connection may find the screen holding edits that nothing keeps: made while
   // the link was down, or lost by a device that restarted. Armed, the next read that would
@@ -49,28 +71,45 @@ class Synchronizer {
   void ApplyHeldRead();
   void DropHeldRead();
 
-  // Completes a transfer: with our protocol version, stores a waiting preset file into its mode
-  // slot (03 n, 20 ms, 04 n) and returns nothing; otherwise closes the link with notice and
-  // returns the mismatch text to show.
-  std::optional<std::string> FinishTransfer();
+  // Completes a transfer. With another protocol version: closes the link with notice and returns
+  // the mismatch text to show. After a completed transfer, stores a waiting preset file into its
+  // mode slot (03 n, 20 ms, 04 n); a failed one forgets the slot, so a half-written preset is
+  // never stored.
+  std::optional<std::string> FinishTransfer(const TransferResult& result);
 
  private:
-  void RunWorker(bool write);
+  struct Run;
+
+  void Request(TransferKind kind);
+  void RunWorker(TransferKind first);
+  bool IdentifyWith(Run& run);
+  bool ReadImageInto(Run& run, ParamImage& image);
+  bool WriteImageFrom(Run& run, const ParamImage& image);
+  // Sends a request and waits for its answer, asking again up to kRequestAttempts times. On
+  // failure the run's result says why.
+  bool Ask(Run& run, const Payload& request, const ReplyWaiter::Expectation& expected);
   // The end of a complete read: the image goes into the model, unless it is to be held.
   void ApplyRead(const ParamImage& read);
-  bool Send(const Payload& p);
-  // A USB link whose reader failed stays nominally open but can carry nothing: treat it as gone,
-  // so a transfer never applies a half-read image.
+  void SetStage(const std::function<void(Stage&)>& change);
+  // A USB link whose reader failed stays nominally open but can carry nothing: treat it as gone.
   bool LinkGone() const { return !link_.IsConnected() || link_.State().readThreadEnd; }
 
   Link& link_;
   DeviceModel& model_;
   LinkEvents& events_;
   TraceSink* trace_;
-  std::atomic<int> running_{0};
+  std::atomic<uint64_t> progress_{0};
+  mutable std::mutex stageMutex_;
+  Stage stage_;
   mutable std::mutex heldMutex_;
   bool holdArmed_ = false;
   std::optional<ParamImage> heldRead_;
+  std::mutex transferMutex_;  // one transfer at a time, whoever runs it
+
+  mutable std::mutex queueMutex_;
+  bool workerRunning_ = false;
+  std::deque<TransferKind> waiting_;  // at most one of each kind
+
   WorkerThreads workers_;  // declared last: joined first
 };
 

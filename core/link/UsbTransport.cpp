@@ -58,6 +58,11 @@ bool Link::FindDevice() {
       usb_ = usb;
     }
     Trace(trace_, "连接目标设备成功!");
+    {
+      std::lock_guard lock(queueMutex_);
+      unanswered_.clear();  // a new connection answers for its own writes only
+      lastSynchronous_ = Payload();
+    }
     answer_.Set();
     state_.readThreadEnd = false;
     state_.connected = true;
@@ -82,6 +87,7 @@ void Link::UsbReaderLoop(std::shared_ptr<UsbConnection> usb) {
       state_.pollingAllowed = false;
       state_.readThreadEnd = true;
       answer_.Set();  // release a sender waiting for an answer that will never come
+      dispatcher_.LinkClosed();
       if (usb->open) events_.UsbReadFailed();
       break;
     }
@@ -108,12 +114,20 @@ int Link::WriteUsb(std::span<const uint8_t> payload, bool synchronous) {
   }
   if (!usb) return 0;
   const UsbReport report = BuildUsbReport(payload);
-  if (synchronous && !answer_.Wait(config_.answerTimeout)) Trace(trace_, "WaitForSingleObject Time Out \r\n ");
+  if (synchronous && !answer_.Wait(config_.answerTimeout)) {
+    Trace(trace_, "WaitForSingleObject Time Out \r\n ");
+    std::lock_guard lock(queueMutex_);
+    NoteLastSynchronousUnanswered();
+  }
   int n;
   {
     std::lock_guard lock(writeLock_);
     n = usb->device->Write(report);
     TraceBytes(trace_, "Write:", std::span<const uint8_t>(report).subspan(1, kUsbReportSize - 2));
+  }
+  if (synchronous) {
+    std::lock_guard lock(queueMutex_);
+    lastSynchronous_ = BuildCommand(payload);
   }
   if (n != kUsbReportSize) Trace(trace_, "usb数据写入出错");
   return std::max(n, 0);
@@ -133,6 +147,7 @@ void Link::CloseUsbInternal(bool notify) {
   }
   usb->open = false;
   state_.connected = false;
+  dispatcher_.LinkClosed();
   if (!usb->readerExited.Wait(config_.readerExitWait)) Trace(trace_, "wait read thread exited time out !\n");
   std::lock_guard lock(connMutex_);
   if (usb_ == usb) usb_.reset();  // the reader keeps the device until it has left

@@ -23,6 +23,7 @@
 #include "shell/RibbonBar.h"
 #include "shell/RibbonIds.h"
 #include "shell/TrayBalloon.h"
+#include "shell/TransferFailureText.h"
 #include "smarthome/ZWaveFrames.h"
 
 namespace nr::gui {
@@ -109,6 +110,7 @@ CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents&
   operationTimer_.setSingleShot(true);
   devicePoll_.setInterval(1000);
   statusBarTimer_.setInterval(250);
+  announceTimer_.setInterval(100);
   ConnectSignals();
   frame_.canClose = [this] { return modes_->OfferSaveOnClose(); };
   for (CMyMFCRibbonBar* ribbon = frame_.Ribbon(); int category : {0, 1})
@@ -176,6 +178,7 @@ void CGQ2270v13View::ConnectSignals() {
           [this] { wait_->Show(pendingText_, pendingOperation_, pendingA_, pendingB_); });
   connect(&devicePoll_, &QTimer::timeout, this, &CGQ2270v13View::PollUsbDevice);
   connect(&statusBarTimer_, &QTimer::timeout, this, &CGQ2270v13View::UpdateStatusBar);
+  connect(&announceTimer_, &QTimer::timeout, this, [this] { AnnounceIfIdentified(false); });
 
   auto* open = new QShortcut(QKeySequence::Open, &frame_);
   connect(open, &QShortcut::activated, this, [this] { OnCommand(kFileOpen); });
@@ -361,7 +364,10 @@ void CGQ2270v13View::Reconnect() {
 
 void CGQ2270v13View::Connected(int balloonMs) {
   notice_->hide();
-  ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), balloonMs);
+  // "Connected" is said once the device has answered its identification, not when a socket
+  // opened to something that may never answer.
+  announceMs_ = balloonMs;
+  announceTimer_.start();
   justConnected_ = true;
   // A reconnection must not silently replace edits made while the link was down.
   ctx_.Conn().Sync().HoldReadIfItReplacesEdits();
@@ -372,9 +378,20 @@ void CGQ2270v13View::Connected(int balloonMs) {
   UpdateStatusBar();
 }
 
-void CGQ2270v13View::OnTransferFinished(bool /*write*/) {
-  sync_->Close();
-  const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer();
+void CGQ2270v13View::AnnounceIfIdentified(bool transferEnded) {
+  const Synchronizer::Stage stage = ctx_.Conn().Sync().CurrentStage();
+  if (stage.kind != TransferKind::kRead || !stage.identified) {
+    if (transferEnded) announceTimer_.stop();  // never identified: the failure says enough
+    return;
+  }
+  announceTimer_.stop();
+  ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), announceMs_);
+}
+
+void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
+  if (announceTimer_.isActive()) AnnounceIfIdentified(true);
+  if (!ctx_.Conn().Sync().Busy()) sync_->Close();  // a remembered transfer follows this one
+  const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer(result);
   if (mismatch) {
     StopPolling();
     if (!versionBox_) {
@@ -386,6 +403,11 @@ void CGQ2270v13View::OnTransferFinished(bool /*write*/) {
       box->open();
     }
     UpdateStatusBar();
+    return;
+  }
+  if (!result.ok()) {
+    UpdateStatusBar();
+    prompts_.Error(&frame_, ctx_.T({"错误", "Error"}), TransferFailureText(ctx_, result));
     return;
   }
   if (ctx_.Conn().Sync().HasHeldRead() && !ResolveHeldRead()) return;

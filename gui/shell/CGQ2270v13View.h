@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "link/TransferResult.h"
 #include "shell/Page.h"
 #include "shell/TextPair.h"
 
@@ -106,7 +107,9 @@ class CGQ2270v13View : public QWidget, public PageHost {
   QRect PageRect() const;
   void LayOutPage();
   void Connected(int balloonMs);
-  void OnTransferFinished(bool write);
+  void OnTransferFinished(const TransferResult& result);
+  // Says "connected" once the read after a connection has identified the device.
+  void AnnounceIfIdentified(bool transferEnded);
   // A read held because it would replace unsaved edits: the user chooses which values stay.
   // False when the screen's values are being sent instead (that transfer ends the matter).
   bool ResolveHeldRead();
@@ -154,6 +157,8 @@ class CGQ2270v13View : public QWidget, public PageHost {
   QTimer operationTimer_;  // 5: the wait dialog of a late-answered operation
   QTimer devicePoll_;    // arrival and removal of the USB device, once a second
   QTimer statusBarTimer_;
+  QTimer announceTimer_;  // watches for the identification after a connection
+  int announceMs_ = 5000;
   QString pendingText_;
   int pendingOperation_ = 0;
   int pendingA_ = 0;

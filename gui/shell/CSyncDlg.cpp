@@ -1,6 +1,7 @@
 #include "shell/CSyncDlg.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -54,6 +55,16 @@ void CSyncDlg::SetText(const QString& text) {
 
 QString CSyncDlg::Text() const { return text_->text(); }
 
+void CSyncDlg::SetChunks(int chunks) {
+  if (chunks <= 0) return;  // identification and the first request: still the busy bar
+  if (bar_->maximum() != kImageChunks) {
+    bar_->setRange(0, kImageChunks);
+    bar_->setTextVisible(true);
+    bar_->setFormat(QStringLiteral("%v / %m"));
+  }
+  bar_->setValue(std::min(chunks, kImageChunks));
+}
+
 void CSyncDlg::Relabel() {
   setWindowTitle(ctx_.T(kTitle));
   text_->setText(callerText_.isEmpty() ? ctx_.T(kDefaultText) : callerText_);
@@ -75,6 +86,15 @@ SyncDialogOwner::SyncDialogOwner(AppContext& ctx, QWidget* parentWindow, int tim
   timeout_.setSingleShot(true);
   timeout_.setInterval(timeoutMs);
   connect(&timeout_, &QTimer::timeout, this, &SyncDialogOwner::OnTimeout);
+  progressWatch_.setInterval(std::max(10, std::min(100, timeoutMs / 4)));
+  connect(&progressWatch_, &QTimer::timeout, this, [this] {
+    // Between a request and the transfer's start the last transfer's stage is stale: not shown.
+    if (dialog_ && ctx_.Conn().Sync().Busy()) dialog_->SetChunks(ctx_.Conn().Sync().CurrentStage().chunks);
+    const uint64_t progress = ctx_.Conn().Sync().Progress();
+    if (progress == lastProgress_) return;
+    lastProgress_ = progress;
+    timeout_.start();
+  });
 }
 
 SyncDialogOwner::~SyncDialogOwner() {
@@ -92,11 +112,14 @@ void SyncDialogOwner::Show(const QString& text) {
   dialog_->SetText(text);
   dialog_->show();
   dialog_->raise();
+  lastProgress_ = ctx_.Conn().Sync().Progress();
   timeout_.start();
+  progressWatch_.start();
 }
 
 void SyncDialogOwner::Close() {
   timeout_.stop();
+  progressWatch_.stop();
   if (!dialog_) return;
   CSyncDlg* dialog = dialog_;
   dialog_ = nullptr;

@@ -30,6 +30,9 @@ class CSyncDlg : public QDialog {
   QString Text() const;
   // Only the owner ends the dialog; the user has no button, Esc or close box for it.
   void AllowClose() { closeAllowed_ = true; }
+  // The image chunks done so far (0..70): a busy bar until the first, then the real share.
+  void SetChunks(int chunks);
+  QProgressBar* Bar() const { return bar_; }
 
  protected:
   void reject() override;
@@ -45,7 +48,9 @@ class CSyncDlg : public QDialog {
   bool closeAllowed_ = false;
 };
 
-// Keeps at most one synchronisation dialog and its time-out.
+// Keeps at most one synchronisation dialog and its time-out. The time-out runs from the last
+// answer a transfer received, not from the dialog's start: a slow device that keeps answering
+// is never cut off, a silent one is.
 class SyncDialogOwner : public QObject {
   Q_OBJECT
 
@@ -78,6 +83,8 @@ class SyncDialogOwner : public QObject {
   QPointer<CSyncDlg> dialog_;
   QPointer<QMessageBox> timeoutBox_;
   QTimer timeout_;
+  QTimer progressWatch_;  // restarts the time-out while the transfer makes progress, moves the bar
+  uint64_t lastProgress_ = 0;
 };
 
 }  // namespace nr::gui

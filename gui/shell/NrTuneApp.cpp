@@ -85,8 +85,8 @@ bool NrTuneApp::Start(QString* error) {
   // so starting the program with a file actually loads it.
   pendingFile_ = options_.openFile;
   if (!pendingFile_.isEmpty()) {
-    QObject::connect(events_.get(), &QtLinkEvents::transferFinished, view_, [this](bool write) {
-      if (write || pendingFile_.isEmpty() || !ctx_->Connected()) return;
+    QObject::connect(events_.get(), &QtLinkEvents::transferFinished, view_, [this](const TransferResult& result) {
+      if (result.IsWrite() || !result.ok() || pendingFile_.isEmpty() || !ctx_->Connected()) return;
       const QString file = std::exchange(pendingFile_, QString());
       view_->Modes().OpenFile(file);
     });

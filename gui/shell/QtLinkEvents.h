@@ -6,6 +6,8 @@
 
 #include "link/LinkEvents.h"
 
+Q_DECLARE_METATYPE(nr::TransferResult)
+
 namespace nr::gui {
 
 class QtLinkEvents : public QObject, public LinkEvents {
@@ -19,7 +21,7 @@ class QtLinkEvents : public QObject, public LinkEvents {
   // learned key still reaches the dialog before anything the device sends after it.
   void BulkReadRequested() override { emit bulkReadRequested(); }
   void RemoteKeyLearned(int code) override { emit remoteKeyLearned(code); }
-  void TransferFinished(bool write) override { emit transferFinished(write); }
+  void TransferFinished(const TransferResult& result) override { emit transferFinished(result); }
   void UsbReadFailed() override { emit usbReadFailed(); }
   void ConnectionLost() override { emit connectionLost(); }
   void HeartbeatLost() override { emit heartbeatLost(); }
@@ -32,7 +34,7 @@ class QtLinkEvents : public QObject, public LinkEvents {
  signals:
   void bulkReadRequested();
   void remoteKeyLearned(int code);
-  void transferFinished(bool write);
+  void transferFinished(const nr::TransferResult& result);
   void usbReadFailed();
   void connectionLost();
   void heartbeatLost();

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -153,6 +154,25 @@ class EmulatorProcess {
   // Answers as sent, code first.
   std::vector<Bytes> Answers() const { return Lines("emu -> ", false); }
 
+  // Both directions in the order they happened: true for a command received (channel prefix
+  // removed), false for an answer sent.
+  std::vector<std::pair<bool, Bytes>> Exchange() const {
+    std::vector<std::pair<bool, Bytes>> result;
+    std::istringstream in(ReadText(trace_));
+    for (std::string line; std::getline(in, line);) {
+      if (in.eof()) continue;
+      const bool received = line.rfind("emu <- ", 0) == 0;
+      if (!received && line.rfind("emu -> ", 0) != 0) continue;
+      Bytes bytes = ParseHex(line.substr(7));
+      if (received) {
+        if (bytes.empty() || bytes[0] != 0x81) continue;
+        bytes.erase(bytes.begin());
+      }
+      result.emplace_back(received, std::move(bytes));
+    }
+    return result;
+  }
+
   std::vector<uint8_t> ReceivedCodes() const {
     std::vector<uint8_t> codes;
     for (const Bytes& p : Received())
@@ -218,6 +238,7 @@ class DeviceCommands : public testing::Test {
   }
 
   EmulatorProcess& StartEmulator(const std::vector<std::string>& options = {}) {
+    emu_.reset();  // the trace file is reused: the previous emulator must have stopped writing
     emu_ = std::make_unique<EmulatorProcess>(nremu_, dir_);
     EXPECT_TRUE(emu_->Start(options)) << "nremu did not start";
     return *emu_;
@@ -381,10 +402,14 @@ TEST_F(DeviceCommands, PushWritesTheFileAndStoresItInTheSlot) {
   }
   EXPECT_EQ(chunks, 70u);
   EXPECT_TRUE(written == image);
-  ASSERT_GE(received.size(), last + 5);
+  ASSERT_GE(received.size(), last + 10);
   EXPECT_EQ(received[last + 1], Bytes{0x32});
-  EXPECT_EQ(received[last + 2], (Bytes{0x03, 0x02}));
-  EXPECT_EQ(received[last + 3], (Bytes{0x04, 0x02}));
+  // The record EQ has no room in the image: its five bands follow as coefficients for module 13.
+  for (size_t band = 0; band < 5; ++band)
+    EXPECT_EQ(Bytes(received[last + 2 + band].begin(), received[last + 2 + band].begin() + 5),
+              (Bytes{0x09, 0x00, 0x0D, static_cast<uint8_t>(band), 0x05}));
+  EXPECT_EQ(received[last + 7], (Bytes{0x03, 0x02}));
+  EXPECT_EQ(received[last + 8], (Bytes{0x04, 0x02}));
   EXPECT_EQ(received.back(), Bytes{0x8A});
 
   // The device now holds the file's image.
@@ -552,7 +577,7 @@ TEST_F(DeviceCommands, BatchKeepsWritesOnTheirSideOfAModeStore) {
   // The send queue replaces a waiting write with a later one of the same parameter; a store in
   // between must still see the first value and the slot after it the second. A slow device
   // keeps the writes waiting in the queue.
-  EmulatorProcess& emu = StartEmulator({"--latency-ms", "50"});
+  EmulatorProcess& emu = StartEmulator({"--latency-ms", "300"});
   const Result r =
       RunOnDevice({"batch"}, "set 1 0x0F 50\nset 1 0x0E 10\nmode store 2\nset 1 0x0E 20\nmode store 3\n");
   ASSERT_EQ(r.status, 0) << r.err;
@@ -652,6 +677,120 @@ TEST_F(DeviceCommands, MonitorSaysGoodbyeWhenInterrupted) {
   EXPECT_TRUE(twoSamples) << ReadText(err);
   EXPECT_EQ(WaitForExit(pid, kRunTimeout), 0) << ReadText(err);
   EXPECT_TRUE(emu.WaitForGoodbyes(1));
+}
+
+size_t CountCode(const std::vector<uint8_t>& codes, uint8_t code) {
+  return static_cast<size_t>(std::count(codes.begin(), codes.end(), code));
+}
+
+TEST_F(DeviceCommands, PullAndInfoWriteNothingFromAnIncompleteOrDoubtfulRead) {
+  const fs::path file = dir_ / "pulled.mode";
+  // A chunk that always comes back for another offset.
+  EmulatorProcess* emu = &StartEmulator({"--bad-chunk", "offset:12"});
+  Result r = RunOnDevice({"pull", file.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("nrctl pull: the device answered wrongly while reading the image (chunk 13 of 70)"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(file));
+  ASSERT_TRUE(emu->WaitForGoodbyes(1));
+  r = RunOnDevice({"info"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.empty()) << r.out;
+
+  // An error the device reports in the middle of the read.
+  emu = &StartEmulator({"--error-at-chunk", "5"});
+  r = RunOnDevice({"pull", file.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the device reported an error: 参数错误,代码0x:05,指令1:0x30"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(file));
+
+  // A chunk left unanswered once is asked for again.
+  emu = &StartEmulator({"--bad-chunk", "skip:12:1"});
+  r = RunOnDevice({"pull", file.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Bytes bytes = ReadBytes(file);
+  ASSERT_EQ(bytes.size(), 4007u);
+  const ParamImage sent = ImageFromAnswers(emu->Answers());
+  EXPECT_TRUE(std::equal(sent.begin(), sent.end(), bytes.begin() + kModeFileHeaderSize));
+  EXPECT_EQ(CountCode(emu->ReceivedCodes(), 0x30), 71u);
+}
+
+TEST_F(DeviceCommands, APushThatFailsPartWaySaysWhatTheDeviceNowHolds) {
+  EmulatorProcess& emu = StartEmulator({"--bad-write", "code:30"});
+  const fs::path path = dir_ / "preset.mode";
+  WriteBytes(path, DefaultModeFile());
+  const Result r = RunOnDevice({"push", path.string(), "--store", "2"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("nrctl push: the device answered wrongly while writing the image (chunk 31 of 70); the "
+                       "device now holds part of the new preset; push again or load a mode"),
+            std::string::npos)
+      << r.err;
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  const std::vector<uint8_t> codes = emu.ReceivedCodes();
+  EXPECT_EQ(CountCode(codes, 0x31), 30u + 3u);  // 30 chunks taken, then the 31st asked three times
+  EXPECT_EQ(CountCode(codes, 0x32) + CountCode(codes, 0x03) + CountCode(codes, 0x04), 0u);
+}
+
+TEST_F(DeviceCommands, EachWriteWaitsForItsOwnAnswerAndTheGoodbyeForTheLast) {
+  EmulatorProcess& emu = StartEmulator({"--latency-ms", "450"});
+  const Result r = RunOnDevice({"batch"}, "set 1 0x0E 51\nset 1 0x0F 52\nset 1 0x10 53\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  // The device answers every command of this session: each one, the goodbye too, must wait
+  // for the answer to the one before.
+  int waiting = 0;
+  size_t writes = 0;
+  for (const auto& [received, bytes] : emu.Exchange()) {
+    if (received) {
+      EXPECT_EQ(waiting, 0) << "sent before the previous answer: " << std::hex << int(bytes[0]);
+      waiting = 1;
+      writes += bytes[0] == 0x09;
+    } else {
+      --waiting;
+    }
+  }
+  EXPECT_EQ(writes, 3u);
+}
+
+TEST_F(DeviceCommands, AWriteTheDeviceNeverAnswersFailsTheCommandAndSaysWhich) {
+  EmulatorProcess& emu = StartEmulator({"--no-answer", "09"});
+  const Result r = RunOnDevice({"set", "1", "0x0E", "51"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("nrctl set: the device did not answer the write to module 1, index 0x0E"), std::string::npos)
+      << r.err;
+  EXPECT_TRUE(emu.WaitForGoodbyes(1));
+}
+
+TEST_F(DeviceCommands, ALinkLostDuringTheReadSaysWhatWasBeingDone) {
+  StartEmulator({"--latency-ms", "20", "--drop-after", "0.8"});
+  const fs::path file = dir_ / "pulled.mode";
+  const Result r = RunOnDevice({"pull", file.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("nrctl pull: lost the connection while reading the image (chunk "), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(DeviceCommands, AFloodOfModeNoticesCostsOneMoreReadAndNoMore) {
+  EmulatorProcess& emu = StartEmulator({"--notice-flood", "1000"});
+  const Result r = RunOnDevice({"mode", "load", "2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  EXPECT_EQ(CountCode(emu.ReceivedCodes(), 0x30), 2u * 70u);
+}
+
+TEST_F(DeviceCommands, MonitorSaysWhenTheDeviceDoesNotAnswer) {
+  EmulatorProcess& emu = StartEmulator({"--no-answer", "0E"});
+  const fs::path out = dir_ / "monitor.out", err = dir_ / "monitor.err";
+  const pid_t pid = Spawn({nrctl_.string(), "--net", emu.Target(), "monitor"}, "/dev/null", out, err);
+  ASSERT_GT(pid, 0);
+  const bool said = WaitUntil(
+      [&] { return ReadText(out).find("the device did not answer the status query\n") != std::string::npos; },
+      kRunTimeout);
+  ::kill(pid, SIGINT);
+  EXPECT_TRUE(said) << ReadText(err);
+  EXPECT_EQ(WaitForExit(pid, kRunTimeout), 0) << ReadText(err);
+  EXPECT_EQ(ReadText(out).find("meters:"), std::string::npos) << "a silent device has no reading to print";
 }
 
 }  // namespace

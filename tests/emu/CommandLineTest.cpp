@@ -18,7 +18,9 @@ std::optional<CommandLine> Parse(std::vector<std::string> args, std::string* err
 TEST(CommandLine, ParsesEveryOption) {
   const auto cl = Parse({"--bind", "0.0.0.0", "--port=0", "--model", "ML07", "--version", "23",
                          "--latency-ms", "150", "--silent-after", "2.5", "--drop-after", "10",
-                         "--no-answer", "09,0x30,7f", "--garbage", "--trace", "--client-watchdog", "4"});
+                         "--no-answer", "09,0x30,7f", "--garbage", "--trace", "--bad-chunk", "offset:12",
+                         "--bad-chunk=skip:69:2", "--bad-write", "code:0", "--error-at-chunk", "5",
+                         "--notice-flood", "1000", "--client-watchdog", "4"});
   ASSERT_TRUE(cl);
   const EmulatorOptions& o = cl->options;
   EXPECT_EQ(o.bindAddress, "0.0.0.0");
@@ -34,6 +36,15 @@ TEST(CommandLine, ParsesEveryOption) {
   EXPECT_EQ(o.clientWatchdog, 4s);
   EXPECT_TRUE(cl->trace);
   EXPECT_FALSE(cl->help);
+  ASSERT_EQ(o.chunkFaults.size(), 3u);
+  EXPECT_EQ(o.chunkFaults[0].kind, ChunkFault::Kind::kOffset);
+  EXPECT_EQ(o.chunkFaults[0].chunk, 12);
+  EXPECT_EQ(o.chunkFaults[0].times, 0);
+  EXPECT_EQ(o.chunkFaults[1].kind, ChunkFault::Kind::kSkip);
+  EXPECT_EQ(o.chunkFaults[1].times, 2);
+  EXPECT_TRUE(o.chunkFaults[2].write && o.chunkFaults[2].kind == ChunkFault::Kind::kCode);
+  EXPECT_EQ(o.errorAtChunk, 5);
+  EXPECT_EQ(o.noticeFlood, 1000);
 
   const auto defaults = Parse({});
   ASSERT_TRUE(defaults);
@@ -49,7 +60,9 @@ TEST(CommandLine, RejectsUsageErrors) {
            {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port"}, {"--version", "256"},
            {"--latency-ms", "-5"}, {"--silent-after", "soon"}, {"--drop-after", "nan"},
            {"--no-answer", "1G"}, {"--no-answer", "09,"}, {"--no-answer", "100"}, {"--frobnicate"},
-           {"--garbage=yes"}, {"--model", ""}, {"--client-watchdog", "0"}}) {
+           {"--garbage=yes"}, {"--model", ""}, {"--bad-chunk", "skip"}, {"--bad-chunk", "skip:70"},
+           {"--bad-chunk", "late:1"}, {"--bad-chunk", "skip:1:0"}, {"--bad-write", "offset:1"},
+           {"--error-at-chunk", "70"}, {"--notice-flood", "0"}, {"--client-watchdog", "0"}}) {
     EXPECT_FALSE(Parse(args, &error)) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
   }

@@ -77,6 +77,15 @@ TEST(DeviceCore, ParameterWritesLandInTheRecordOnly) {
   // Fewer word bytes than the count promises: refused whole, not half stored.
   EXPECT_EQ(Ask(core, {0x09, 0x00, 0x04, 0x0E, 0x07, 1, 2, 3, 4}), "");
   EXPECT_EQ(core.Image(), image);
+
+  // The record EQ's band 0 and band 4 share their addresses with the record send (13, 0x00)
+  // and the record compressor (13, 0x04): a filter section is neither parameter's value.
+  for (uint8_t index : {0x00, 0x04}) {
+    std::vector<uint8_t> section{0x09, 0x00, 0x0D, index, 0x05};
+    section.resize(section.size() + 20, 0x11);
+    EXPECT_EQ(Hex(core.Handle(section).replies.at(0)), "09");
+  }
+  EXPECT_EQ(core.Image(), image);
 }
 
 TEST(DeviceCore, ImageBlocksAreStoredAndReadBackClippedToTheImage) {

@@ -1,5 +1,11 @@
 #pragma once
 // A connection and an emulator side by side, and the waiting helpers the link tests share.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -9,6 +15,7 @@
 
 #include "emu/Emulator.h"
 #include "link/Connection.h"
+#include "link/FrameCodec.h"
 
 namespace nr::test {
 
@@ -17,13 +24,17 @@ using namespace std::chrono_literals;
 // Records what the link reports, and lets a test wait for it.
 class EventRecorder : public LinkEvents {
  public:
-  void TransferFinished(bool write) override { Note([&] { finished.push_back(write); }); }
+  void TransferFinished(const TransferResult& result) override { Note([&] { finished.push_back(result); }); }
   void BulkReadRequested() override { Note([&] { ++bulkReads; }); }
   void RemoteKeyLearned(int code) override { Note([&] { learned.push_back(code); }); }
   void UsbReadFailed() override { Note([&] { ++usbFailures; }); }
   void ConnectionLost() override { Note([&] { ++connectionsLost; }); }
   void HeartbeatLost() override { Note([&] { ++heartbeatsLost; }); }
   void HostBusy() override { Note([&] { ++hostBusy; }); }
+  void ErrorReport(const std::string& text) override { Note([&] { errors.push_back(text); }); }
+  void ZWaveChannelPayload(std::span<const uint8_t> bytes) override {
+    Note([&] { zwave.emplace_back(bytes.begin(), bytes.end()); });
+  }
 
   // Waits until pred (called under the lock) holds, at most timeout.
   bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 10s) {
@@ -33,13 +44,15 @@ class EventRecorder : public LinkEvents {
 
   std::mutex mutex;
   std::condition_variable cv;
-  std::vector<bool> finished;
+  std::vector<TransferResult> finished;
   std::vector<int> learned;
   int bulkReads = 0;
   int usbFailures = 0;
   int connectionsLost = 0;
   int heartbeatsLost = 0;
   int hostBusy = 0;
+  std::vector<std::string> errors;
+  std::vector<std::vector<uint8_t>> zwave;
 
  private:
   template <class F>
@@ -50,6 +63,46 @@ class EventRecorder : public LinkEvents {
     }
     cv.notify_all();
   }
+};
+
+// A network peer the test scripts byte by byte, for what the emulator never does by itself.
+class ScriptedPeer {
+ public:
+  ScriptedPeer() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(listener_, 1);
+    socklen_t len = sizeof addr;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+  }
+  ~ScriptedPeer() {
+    if (client_ >= 0) ::close(client_);
+    ::close(listener_);
+  }
+  ScriptedPeer(const ScriptedPeer&) = delete;
+  ScriptedPeer& operator=(const ScriptedPeer&) = delete;
+
+  uint16_t Port() const { return port_; }
+  bool Accept() {
+    pollfd p{listener_, POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1) return false;
+    client_ = ::accept(listener_, nullptr, nullptr);
+    return client_ >= 0;
+  }
+  // Sends the bytes in one call, as one burst on the wire.
+  bool Send(std::span<const uint8_t> bytes) {
+    return ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+  }
+  bool SendFrame(std::span<const uint8_t> prefixedPayload) { return Send(BuildNetFrame(prefixedPayload).span()); }
+
+ private:
+  int listener_ = -1;
+  int client_ = -1;
+  uint16_t port_ = 0;
 };
 
 inline emu::EmulatorOptions EphemeralOptions() {

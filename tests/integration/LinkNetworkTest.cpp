@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LinkHarness.h"
+#include "eq/BandWrites.h"
 #include "link/Commands.h"
 
 namespace nr::test {
@@ -51,7 +52,8 @@ TEST_F(NetworkLink, BulkReadAsksInOrderAndMirrorsTheImage) {
   Start();
   conn->Sync().StartBulkRead();
   ASSERT_TRUE(WaitFinished());
-  EXPECT_FALSE(events.finished[0]);
+  EXPECT_FALSE(events.finished[0].IsWrite());
+  EXPECT_TRUE(events.finished[0].ok());
   EXPECT_EQ(Codes(emulator->Core()), BulkReadCodes());
   const DeviceState s = conn->Model().Snapshot();
   EXPECT_EQ(s.image, emulator->Core().Image());
@@ -61,7 +63,34 @@ TEST_F(NetworkLink, BulkReadAsksInOrderAndMirrorsTheImage) {
   EXPECT_FALSE(s.deviceModified);
   EXPECT_EQ(conn->GetLink().GetSendMode(), SendMode::kQueued);
   EXPECT_TRUE(Eventually([&] { return conn->GetLink().PollingAllowed(); }));
-  EXPECT_EQ(conn->Sync().FinishTransfer(), std::nullopt);
+  EXPECT_EQ(conn->Sync().FinishTransfer(events.finished[0]), std::nullopt);
+}
+
+TEST_F(NetworkLink, AReadThatWouldReplaceUnkeptEditsIsHeldUntilTheFrontEndDecides) {
+  Start();
+  conn->Model().Update([](DeviceState& s) { s.eqTable[3] ^= 0x40; });  // an edit made while the link was down
+  const ParamImage screen = conn->Model().Read([](const DeviceState& s) { return ScreenImage(s); });
+  conn->Sync().HoldReadIfItReplacesEdits();
+  conn->Sync().StartBulkRead();
+  ASSERT_TRUE(WaitFinished());
+  ASSERT_TRUE(events.finished[0].ok());
+  const Synchronizer::Stage stage = conn->Sync().CurrentStage();
+  EXPECT_TRUE(stage.identified);
+  EXPECT_EQ(stage.chunks, kImageChunks);
+  ASSERT_TRUE(conn->Sync().HasHeldRead());
+  EXPECT_EQ(conn->Model().Read([](const DeviceState& s) { return ScreenImage(s); }), screen) << "nothing applied yet";
+  conn->Sync().ApplyHeldRead();
+  EXPECT_FALSE(conn->Sync().HasHeldRead());
+  const DeviceState s = conn->Model().Snapshot();
+  EXPECT_EQ(s.image, emulator->Core().Image());
+  EXPECT_FALSE(HasUnkeptEdits(s));
+
+  // Armed once only: the next read, the device's own, applies at once.
+  conn->Model().Update([](DeviceState& st) { st.eqTable[3] ^= 0x40; });
+  conn->Sync().StartBulkRead();
+  ASSERT_TRUE(WaitFinished(2));
+  EXPECT_FALSE(conn->Sync().HasHeldRead());
+  EXPECT_EQ(conn->Model().Read([](const DeviceState& st) { return st.image; }), emulator->Core().Image());
 }
 
 TEST_F(NetworkLink, BulkWriteSendsTheImageThenEnds) {
@@ -69,39 +98,49 @@ TEST_F(NetworkLink, BulkWriteSendsTheImageThenEnds) {
   conn->Model().Update([](DeviceState& s) {
     s.image[2362] = 5;  // input source
     s.image[100] = 0x42;
+    s.recordEq[2] = EncodeEqBand(-6.0f, 300, 2.0f, 1);
   });
   conn->Sync().StartBulkWrite();
   ASSERT_TRUE(WaitFinished());
-  EXPECT_TRUE(events.finished[0]);
+  EXPECT_TRUE(events.finished[0].IsWrite());
+  EXPECT_TRUE(events.finished[0].ok());
   std::vector<uint8_t> expected(70, 0x31);
   expected.push_back(0x32);
+  expected.insert(expected.end(), 5, 0x09);  // the record EQ, which has no room in the image
   EXPECT_EQ(Codes(emulator->Core()), expected);
   const auto chunks = PayloadsWithCode(0x31);
   EXPECT_EQ(chunks.front()[3], 56);
   EXPECT_EQ(chunks.back()[3], 48);
   EXPECT_EQ(emulator->Core().Image(), conn->Model().Snapshot().image);
+  // The preset's record EQ bands, designed and sent to module 13, indices 0..4.
+  const auto writes = RecordEqWrites(conn->Model().Snapshot().recordEq);
+  const auto sent = PayloadsWithCode(0x09);
+  ASSERT_EQ(sent.size(), writes.size());
+  for (size_t b = 0; b < writes.size(); ++b) {
+    EXPECT_EQ(sent[b], emu::Bytes(writes[b].bytes().begin(), writes[b].bytes().end()));
+    EXPECT_EQ(sent[b][2], 13);
+    EXPECT_EQ(sent[b][3], b);
+  }
 }
 
 TEST_F(NetworkLink, AnotherProtocolVersionStopsBeforeTheImageAndDisconnects) {
   emu::EmulatorOptions options = EphemeralOptions();
   options.version = 23;
   Start(options);
-  EXPECT_FALSE(conn->Sync().BulkRead());
-  EXPECT_TRUE(Eventually([&] { return Codes(emulator->Core()).size() >= 8; }));
+  const TransferResult result = conn->Sync().BulkRead();
+  EXPECT_EQ(result.failure, TransferFailure::kOtherVersion);
   EXPECT_EQ(Codes(emulator->Core()), (std::vector<uint8_t>{0x80, 0x7F, 0x81, 0x7E, 0x80, 0x7F, 0x81, 0x7E}));
-  EXPECT_EQ(conn->Sync().FinishTransfer(), std::optional<std::string>("E:NR490_17 通信版本不匹配!"));
+  EXPECT_EQ(conn->Sync().FinishTransfer(result), std::optional<std::string>("E:NR490_17 通信版本不匹配!"));
   EXPECT_FALSE(conn->GetLink().IsConnected());
   EXPECT_TRUE(Eventually([&] { return !PayloadsWithCode(0x8A).empty(); }));
 }
 
 TEST_F(NetworkLink, PendingModeSlotIsStoredAfterATransfer) {
   Start();
-  conn->GetLink().SetSendMode(SendMode::kDirect);
-  ASSERT_TRUE(conn->Sync().Identify());
-  conn->GetLink().SetSendMode(SendMode::kQueued);
+  ASSERT_TRUE(conn->Sync().Identify().ok());
   emulator->Core().ClearLog();
   conn->Model().Update([](DeviceState& s) { s.pendingModeSlot = 2; });
-  EXPECT_EQ(conn->Sync().FinishTransfer(), std::nullopt);
+  EXPECT_EQ(conn->Sync().FinishTransfer(TransferResult{}), std::nullopt);
   ASSERT_TRUE(conn->GetLink().WaitUntilIdle(3s));
   EXPECT_TRUE(Eventually([&] { return Codes(emulator->Core()).size() >= 2; }));
   EXPECT_EQ(PayloadsWithCode(0x03), (std::vector<emu::Bytes>{emu::Bytes{0x03, 0x02}}));

@@ -88,6 +88,8 @@ TEST_F(UsbLink, PulledCableEndsTheReaderReleasesSendersAndRefusesWrites) {
   EXPECT_TRUE(trace.Contains("Read Usb Error will return !\n"));
   const size_t sent = Codes(emulator->Core()).size();
   EXPECT_LT(sent, 77u);  // the transfer stopped instead of applying a half-read image
+  EXPECT_EQ(events.finished[0].failure, TransferFailure::kLinkLost);
+  EXPECT_EQ(events.finished[0].step, TransferStep::kImage);
   EXPECT_EQ(conn->Session().SendCommand({0x0E}), 0);
   EXPECT_TRUE(trace.Contains("g_bReadThreadEnd == TRUE ,WriteUsbData return \n"));
   EXPECT_TRUE(conn->GetLink().CheckUsbRemoval());
@@ -99,6 +101,18 @@ TEST_F(UsbLink, PulledCableEndsTheReaderReleasesSendersAndRefusesWrites) {
   ASSERT_EQ(conn->GetLink().ConnectLink(), 1);
   conn->Session().SetParam(4, 0x0C, 40);
   EXPECT_TRUE(conn->GetLink().WaitUntilIdle(3s));
+}
+
+TEST_F(UsbLink, AChunkForAnotherOffsetFailsTheReadAndAppliesNothing) {
+  emu::EmulatorOptions options = EphemeralOptions();
+  options.chunkFaults.push_back({emu::ChunkFault::Kind::kOffset, 40, 0, false});
+  Start(options);
+  ASSERT_EQ(conn->GetLink().ConnectLink(), 1);
+  const ParamImage before = conn->Model().Snapshot().image;
+  const TransferResult result = conn->Sync().BulkRead();
+  EXPECT_EQ(result.failure, TransferFailure::kWrongAnswer);
+  EXPECT_EQ(result.chunk, 40);
+  EXPECT_EQ(conn->Model().Snapshot().image, before);
 }
 
 TEST_F(UsbLink, CloseWithNoticeSaysGoodbyeAndRemovalDoesNot) {

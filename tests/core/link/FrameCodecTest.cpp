@@ -1,6 +1,8 @@
 // USB reports, network frames and the reassembly of frames from TCP chunks.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "link/Commands.h"
 #include "link/FrameCodec.h"
 #include "support/RecordingSink.h"
@@ -114,9 +116,46 @@ TEST(RxReassembler, StrayBytesBetweenFramesAreSkipped) {
   ASSERT_EQ(c.payloads.size(), 3u);
   EXPECT_EQ(c.payloads[2], (Bytes{0x81, 0x32}));
 
-  const Bytes huge(1000, 0x55);  // longer than the buffer: only its tail is kept, nothing breaks
+  const Bytes huge(1000, 0x55);  // longer than the buffer: taken in pieces, nothing breaks
   rx.Feed(huge, c);
   EXPECT_LE(rx.Buffered(), 260u);
+}
+
+TEST(RxReassembler, ABurstOfAnswersLosesNothingHoweverItIsCut) {
+  // Seventy image chunk answers sent back to back, as a device that buffered them would.
+  Bytes burst;
+  for (int i = 0; i < 70; ++i) {
+    Bytes payload{0x81, 0x30, static_cast<uint8_t>((56 * i) >> 8), static_cast<uint8_t>(56 * i), 56};
+    payload.resize(payload.size() + 56, static_cast<uint8_t>(i));
+    const NetFrame f = BuildNetFrame(payload);
+    burst.insert(burst.end(), f.bytes.begin(), f.bytes.begin() + static_cast<long>(f.size));
+  }
+  const auto check = [&](const std::vector<size_t>& cuts) {
+    Collector c;
+    RxReassembler rx;
+    size_t at = 0;
+    for (size_t cut : cuts) {
+      rx.Feed(std::span(burst).subspan(at, cut - at), c);
+      at = cut;
+    }
+    rx.Feed(std::span(burst).subspan(at), c);
+    ASSERT_EQ(c.payloads.size(), 70u);
+    for (size_t i = 0; i < 70; ++i) EXPECT_EQ(c.payloads[i].back(), i);
+    EXPECT_EQ(rx.Buffered(), 0u);
+  };
+  check({});  // all in one piece, far longer than the buffer
+  for (size_t piece : {size_t{1}, size_t{63}, size_t{260}, size_t{261}, size_t{1000}}) {
+    SCOPED_TRACE(piece);
+    std::vector<size_t> cuts;
+    for (size_t cut = piece; cut < burst.size(); cut += piece) cuts.push_back(cut);
+    check(cuts);
+  }
+  std::mt19937 random(8);
+  for (int round = 0; round < 20; ++round) {
+    std::vector<size_t> cuts;
+    for (size_t cut = random() % 600; cut < burst.size(); cut += 1 + random() % 600) cuts.push_back(cut);
+    check(cuts);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include "emu/Emulator.h"
 #include "gui/shell/DialogFixture.h"
 #include "shell/CInfoDlg.h"
 #include "shell/CSyncDlg.h"
@@ -78,6 +79,32 @@ TEST_F(DialogSync, ClosedInTimeNeverTimesOut) {
   owner.Close();
   EXPECT_FALSE(timedOut.wait(800));
   EXPECT_EQ(owner.TimeoutBox(), nullptr);
+}
+
+TEST_F(DialogSync, ATransferThatKeepsAnsweringIsNeverCutOff) {
+  // Each answer comes 20 ms late: the whole read takes far longer than the dialog's time-out,
+  // which therefore runs from the last answer, not from the start.
+  emu::EmulatorOptions options;
+  options.port = 0;
+  options.latency = std::chrono::milliseconds(20);
+  emu::Emulator device(options);
+  ASSERT_TRUE(device.Start());
+  GetLink().SetNetwork(true);
+  GetLink().SetNetTarget("127.0.0.1", device.Port());
+  ASSERT_EQ(GetLink().NetConnect(), 1);
+  SyncDialogOwner owner(ctx_, nullptr, 400);
+  QSignalSpy timedOut(&owner, &SyncDialogOwner::timedOut);
+  QElapsedTimer clock;
+  clock.start();
+  owner.Show();
+  connection_.Sync().StartBulkRead();
+  EXPECT_TRUE(WaitFor([&] { return !connection_.Sync().Busy(); }, 30000));
+  EXPECT_GT(clock.elapsed(), 400) << "a read quicker than the time-out proves nothing";
+  EXPECT_EQ(timedOut.count(), 0);
+  EXPECT_TRUE(owner.IsShown());
+  EXPECT_TRUE(GetLink().IsConnected());
+  owner.Close();
+  GetLink().Close(false);
 }
 
 TEST(DialogWaitAbort, FramesAbortOnlyTheOperationsThatHaveOne) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -250,6 +251,38 @@ TEST_F(ViewTest, ClosingWithChangesAndCancelStaysConnected) {
   EXPECT_EQ(prompts.asked.size(), 1u);
 }
 
+TEST_F(ViewTest, AReadAllThatFailsSaysSoAndAppliesNothing) {
+  emu::EmulatorOptions options;
+  options.chunkFaults.push_back({emu::ChunkFault::Kind::kOffset, 12, 0, false});
+  Launch(options);
+  ASSERT_TRUE(WaitUntil([&] { return !prompts.messages.empty(); }));
+  EXPECT_EQ(prompts.messages[0], QString::fromUtf8("错误|读取设备参数失败：读取参数（第13/70块）时设备的应答有误。\n"
+                                                   "读到的数据没有载入，界面保留原来的参数。"));
+  EXPECT_FALSE(app->View().Sync().IsShown());
+  EXPECT_TRUE(app->Context().Connected());
+}
+
+TEST_F(ViewTest, AFailedPushSaysWhatTheDeviceNowHoldsAndStoresNothing) {
+  emu::EmulatorOptions options;
+  options.chunkFaults.push_back({emu::ChunkFault::Kind::kCode, 30, 0, true});
+  Start(options);
+  app->Context().SetLanguage(1);
+  const QString path = dir.filePath("M2.mode");
+  prompts.nextFile = path;
+  app->View().OnCommand(kInSaveFile);
+  Drain();
+  emulator->Core().ClearLog();
+  app->View().OnCommand(kFileOpen);
+  ASSERT_TRUE(WaitUntil([&] { return !prompts.messages.empty(); }));
+  EXPECT_EQ(prompts.messages.back(),
+            QStringLiteral("Error|Writing to the device failed: the device answered wrongly while writing the image "
+                           "(chunk 31 of 70).\nThe device now holds part of the new preset; push again or load a mode."));
+  EXPECT_FALSE(app->View().Sync().IsShown());
+  EXPECT_TRUE(Received(0x03).empty());
+  EXPECT_TRUE(Received(0x04).empty());
+  EXPECT_EQ(app->Context().Model().Snapshot().pendingModeSlot, -1);
+}
+
 TEST_F(ViewTest, ProtocolMismatchDisconnects) {
   emu::EmulatorOptions options;
   options.version = 23;
@@ -473,6 +506,33 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
   EXPECT_FALSE(app->View().LinkNotice()->isVisible());
   EXPECT_EQ(app->View().CurrentPage()->geometry().top(), 0);
+}
+
+TEST_F(ViewTest, TheSynchronisationBarShowsTheChunksRead) {
+  emu::EmulatorOptions slow;
+  slow.latency = std::chrono::milliseconds(15);  // about a second for the 70 chunks
+  Launch(slow);
+  int seenPart = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    CSyncDlg* dialog = app->View().Sync().Dialog();
+    if (dialog && dialog->Bar()->maximum() == kImageChunks && dialog->Bar()->value() > 0 &&
+        dialog->Bar()->value() < kImageChunks)
+      seenPart = dialog->Bar()->value();
+    return seenPart > 0;
+  }));
+  EXPECT_EQ(app->View().Sync().Dialog()->Bar()->text(), QStringLiteral("%1 / 70").arg(app->View().Sync().Dialog()->Bar()->value()));
+  nr::test::SaveScreenshot(app->View().Sync().Dialog(), "sync_zh_progress");
+  ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+}
+
+TEST_F(ViewTest, TheConnectedNoticeWaitsForTheDevicesAnswer) {
+  // A device that takes the connection but never answers the identification.
+  emu::EmulatorOptions silent;
+  silent.silentAfter = std::chrono::milliseconds(0);
+  Launch(silent);
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected(); }));
+  WaitUntil([] { return false; }, 500);
+  EXPECT_NE(TipText(), QString::fromUtf8("设备已连接，同步中……")) << "nothing has answered yet";
 }
 
 }  // namespace
