@@ -6,9 +6,13 @@
 #include <ostream>
 #include <string_view>
 
+#include "inputs/SoundField.h"
 #include "link/Bytes.h"
 #include "link/EqLayout.h"
 #include "TerminalText.h"
+#include "outputs/Compressor.h"
+#include "outputs/Delay.h"
+#include "outputs/OutputChannels.h"
 
 namespace nr::cli {
 namespace {
@@ -72,6 +76,17 @@ std::string_view ExtraSlotTitle(int set, int band) {
   if (set >= 7 && set <= 14 && (band == 13 || band == 14)) return "delay split";
   return "";
 }
+std::string_view ExtraSlotKey(int set, int band) {
+  return set == 6 && band == 10 ? "max_bass_lowpass" : (ExtraSlotTitle(set, band).empty() ? "" : "delay_split");
+}
+
+// Bands a set owns: those its page edits, and the slots it keeps beyond them.
+int OwnedBands(int set) {
+  const EqSetLayout layout = EqSetInfo(set);
+  return set == kRecordEqSet ? layout.bands : std::max(layout.bands, layout.slotCount);
+}
+
+constexpr const char* kSendKeys[kSendCount] = {"direct", "reverb", "echo", "music"};
 
 std::string ValueText(ValueType type, ParamValue value) {
   switch (type) {
@@ -139,10 +154,12 @@ Json ModeFileJson(const InspectedModeFile& file) {
 
   Json eq = Json::array();
   for (int set = 0; set < kEqSetCount; ++set) {
-    for (int band = 0; band < EqSetInfo(set).bands; ++band) {
+    for (int band = 0; band < OwnedBands(set); ++band) {
       const EqBand b = s.Band(set, band);
-      eq.push_back(Json{{"set", set}, {"band", band}, {"type", b.type}, {"freq", b.freq},
-                        {"gain", FloatJson(b.gainDb)}, {"q", FloatJson(b.q)}});
+      Json entry{{"set", set}, {"band", band}, {"type", b.type}, {"freq", b.freq},
+                 {"gain", FloatJson(b.gainDb)}, {"q", FloatJson(b.q)}};
+      if (band >= EqSetInfo(set).bands) entry["extra"] = ExtraSlotKey(set, band);
+      eq.push_back(std::move(entry));
     }
   }
   j["eq"] = std::move(eq);
@@ -157,13 +174,36 @@ Json ModeFileJson(const InspectedModeFile& file) {
     speakers.push_back(Json::array({FloatJson(d.room.speakerX[static_cast<size_t>(i)]),
                                     FloatJson(d.room.speakerY[static_cast<size_t>(i)])}));
   room["speakers"] = std::move(speakers);
+  Json levels = Json::array();
+  for (int c = 0; c < kOutputCount; ++c) levels.push_back(FloatJson(SoundFieldLevel(s, c)));
+  room["levels"] = std::move(levels);
+  room["located"] = LocatedCode(s);
+
+  Json delay = Json::array();
+  Json outputs = Json::array();
+  for (int c = 0; c < kOutputCount; ++c) {
+    delay.push_back(Json{{"ms", FloatJson(DelayMs(s, c))},
+                         {"on", DelayOn(s, c)},
+                         {"mode", ChannelDelayMode(s, c) ? "channel" : "split"},
+                         {"split_hz", SplitFrequency(DelaySplitIndex(s, c))}});
+    Json sends;
+    for (int send = 0; send < kSendCount; ++send) sends[kSendKeys[send]] = OutputSend(s, c, send);
+    outputs.push_back(Json{{"position", PositionName(SpeakerPositionOf(s, c))},
+                           {"sends", std::move(sends)},
+                           {"mute", OutputMuted(s, c)},
+                           {"phase", OutputPhaseInverted(s, c) ? "inverted" : "normal"},
+                           {"eq_bypass", OutputEqBypassed(s, c)},
+                           {"compressor_on", CompressorOn(s, c)}});
+  }
   j["derived"] = Json{{"compressors", std::move(compressors)},
                       {"music_dynamics", DynamicsJson(d.musicDynamics)},
                       {"pitch", d.pitch},
                       {"fbc", Json::array({d.fbcShift[0], d.fbcShift[1]})},
                       {"channel_delay", d.channelDelay},
                       {"level_feature", d.levelFeature},
-                      {"room", std::move(room)}};
+                      {"room", std::move(room)},
+                      {"delay", std::move(delay)},
+                      {"outputs", std::move(outputs)}};
   return j;
 }
 
@@ -201,8 +241,7 @@ void WriteModeFileSummary(std::ostream& out, const InspectedModeFile& file) {
     const EqSetLayout layout = EqSetInfo(set);
     out << "  Set " << set << ": " << SetTitle(set) << " (module " << layout.module << ", first index "
         << Hex8(layout.firstIndex) << ", " << layout.bands << " bands)\n";
-    const int shown = set == kRecordEqSet ? layout.bands : std::max(layout.bands, layout.slotCount);
-    for (int band = 0; band < shown; ++band) {
+    for (int band = 0; band < OwnedBands(set); ++band) {
       out << "    band " << band << ": " << BandText(s.Band(set, band));
       if (band >= layout.bands) out << "  [" << ExtraSlotTitle(set, band) << "]";
       out << "\n";
@@ -229,6 +268,13 @@ void WriteModeFileSummary(std::ostream& out, const InspectedModeFile& file) {
     out << " (" << ShortestFloat(d.room.speakerX[static_cast<size_t>(i)]) << ", "
         << ShortestFloat(d.room.speakerY[static_cast<size_t>(i)]) << ")";
   out << "\n";
+  for (int c = 0; c < kOutputCount; ++c) {
+    out << "  output " << (c + 1) << ": position " << PositionName(SpeakerPositionOf(s, c)) << ", sends";
+    for (int send = 0; send < kSendCount; ++send) out << " " << kSendKeys[send] << " " << OutputSend(s, c, send) << " %";
+    out << (OutputMuted(s, c) ? ", muted" : "") << (OutputPhaseInverted(s, c) ? ", phase inverted" : "")
+        << (OutputEqBypassed(s, c) ? ", EQ bypassed" : "") << ", delay " << ShortestFloat(DelayMs(s, c)) << " ms "
+        << (DelayOn(s, c) ? "on" : "off") << ", sound-field level " << ShortestFloat(SoundFieldLevel(s, c)) << " dB\n";
+  }
 }
 
 }  // namespace nr::cli

@@ -23,6 +23,7 @@ constexpr std::array<uint8_t, kRemoteFunctions> kRemoteCodes = {
 constexpr size_t kMaxReadBlock = kMaxBlockData;
 constexpr size_t kMaxCapability = 6;
 constexpr size_t kMaxText = 56;
+constexpr size_t kBiquadWords = 5;
 
 MachineSettings DefaultSettings() {
   MachineSettings s{};
@@ -30,8 +31,6 @@ MachineSettings DefaultSettings() {
   s[6] = 99;  // maximum music volume
   return s;
 }
-
-constexpr size_t kBiquadWords = 5;
 
 // Whether (module, index) is where some EQ set sends one of its bands' filter sections.
 bool IsFilterSection(int module, int index) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "inputs/InputPages.h"
+#include "outputs/OutputPages.h"
 #include "shell/AppSettings.h"
 #include "shell/CMainFrame.h"
 #include "shell/NrTuneApp.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   nr::gui::RegisterInputPages(nrtune);
+  nr::gui::RegisterOutputPages(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
 
   QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {

@@ -16,7 +16,8 @@ uint8_t EncodeRoomPosition(float metres) {
 
 float DecodeRoomPosition(uint8_t b) {
   const float magnitude = static_cast<float>(b & 0x7F) / 10.0f;
-  return (b & 0x80) ? -magnitude : magnitude;
+  // 0x80, the encoding of 0, reads as plain 0 rather than -0, which would print as "-0.0".
+  return (b & 0x80) && magnitude != 0.0f ? -magnitude : magnitude;
 }
 
 RoomModel DecodeRoomRecord(const uint8_t* r) {

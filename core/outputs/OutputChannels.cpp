@@ -12,6 +12,7 @@ constexpr int kChannelEqBands = 13;  // bands 0..12; 13 and 14 belong to the del
 constexpr int kSounding = 100;
 constexpr int kPhaseNormal = 100;
 constexpr int kPhaseInverted = -100;
+constexpr std::string_view kPositionNames[kPositionCount] = {"L", "R", "SL", "SR", "SUB", "CEN", "SBL", "SBR"};
 
 int Value(const DeviceState& s, int channel, int index) { return s.IntValue(OutputModule(channel), index); }
 
@@ -24,6 +25,16 @@ bool SameCompressor(const DynamicsSettings& a, const DynamicsSettings& b) {
 }
 
 }  // namespace
+
+std::string_view PositionName(int position) {
+  return position >= 0 && position < kPositionCount ? kPositionNames[position] : std::string_view("?");
+}
+
+int PositionFromName(std::string_view name) {
+  for (int p = 0; p < kPositionCount; ++p)
+    if (kPositionNames[p] == name) return p;
+  return -1;
+}
 
 bool PairOfPosition(int position, LinkPair& pair) {
   switch (position) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "eq/EqBandCodec.h"
@@ -51,6 +52,10 @@ enum SpeakerPosition : int {
   kPositionCount = 8,
 };
 inline constexpr int PartnerPosition(int position) { return position ^ 1; }
+// Short names of positions 0..7 as scripts and reports write them: L, R, SL, SR, SUB, CEN, SBL,
+// SBR ("?" outside); the reverse gives -1 for a name that is none of them.
+std::string_view PositionName(int position);
+int PositionFromName(std::string_view name);
 
 enum class LinkPair : int { kFront = 0, kSide = 1, kBack = 2 };
 inline constexpr int kLinkPairs = 3;

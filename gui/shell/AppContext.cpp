@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryFile>
 
+#include "shell/Prompts.h"
+
 namespace nr::gui {
 
 AppContext::AppContext(Connection& connection, AppSettings& settings, QObject* parent)
@@ -46,6 +48,12 @@ QWidget* AppContext::Dialog(int slot) const {
 }
 
 void AppContext::SetDialog(int slot, QWidget* dialog) { dialogs_[slot] = dialog; }
+
+Prompts& AppContext::UserPrompts() {
+  if (prompts_) return *prompts_;
+  if (!ownPrompts_) ownPrompts_ = std::make_unique<QtPrompts>(&settings_);
+  return *ownPrompts_;
+}
 
 std::vector<QWidget*> AppContext::OpenDialogs() const {
   std::vector<QWidget*> open;

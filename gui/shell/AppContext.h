@@ -21,6 +21,8 @@ class QTemporaryFile;
 
 namespace nr::gui {
 
+class Prompts;
+
 // Slots of the modeless tool dialogs.
 enum DialogSlot {
   kSlotMachineSettings = 6,
@@ -83,6 +85,15 @@ class AppContext : public QObject {
   void SetDemoStarter(std::function<std::optional<NetTarget>()> starter) { demoStarter_ = std::move(starter); }
   std::optional<NetTarget> StartDemoDevice();
   std::optional<NetTarget> DemoTarget() const { return demoTarget_; }
+  // The output channel shown last (0..7): it outlives the output pages, so the Output category
+  // reopens on it.
+  int OutputChannel() const { return outputChannel_; }
+  void SetOutputChannel(int channel) { outputChannel_ = channel >= 0 && channel < 8 ? channel : 0; }
+
+  // Where pages put their questions: the application's prompts, or Qt's message boxes when none
+  // were given (tests give scripted ones).
+  Prompts& UserPrompts();
+  void SetPrompts(Prompts* prompts) { prompts_ = prompts; }
 
  signals:
   void languageChanged();
@@ -100,6 +111,9 @@ class AppContext : public QObject {
   std::function<std::optional<NetTarget>()> demoStarter_;
   std::optional<NetTarget> demoTarget_;
   int musicSubPage_ = 0;
+  int outputChannel_ = 0;
+  Prompts* prompts_ = nullptr;
+  std::unique_ptr<Prompts> ownPrompts_;
 };
 
 }  // namespace nr::gui

@@ -35,6 +35,11 @@ void AppSettings::SetNetTarget(const QString& address, int port) {
   settings_->setValue("IPPort", port);
 }
 
+bool AppSettings::Sync() {
+  settings_->sync();
+  return settings_->status() == QSettings::NoError;
+}
+
 QStringList AppSettings::RecentFiles() const { return settings_->value("RecentFiles").toStringList(); }
 
 void AppSettings::AddRecentFile(const QString& path) {

@@ -38,6 +38,8 @@ class AppSettings {
   // The folder a kind of file ("mode", "remo") was last opened from or saved to; empty if none.
   QString LastFolder(const QString& kind) const;
   void SetLastFolder(const QString& kind, const QString& folder);
+  // Writes pending changes to the store; false when it could not be written.
+  bool Sync();
 
  private:
   std::unique_ptr<QSettings> settings_;

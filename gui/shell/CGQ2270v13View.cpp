@@ -1,5 +1,6 @@
 #include "shell/CGQ2270v13View.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -133,7 +134,7 @@ void CGQ2270v13View::ConnectSignals() {
 
   CMFCMyRibbonStatusBar* bar = frame_.StatusBar();
   connect(bar, &CMFCMyRibbonStatusBar::bypassToggled, this, [this](bool on) {
-    if (page_ && page_->HasEq()) page_->SetEqBypass(on);
+    if (page_ && page_->HasEqBypass()) page_->SetEqBypass(on);
   });
   connect(bar, &CMFCMyRibbonStatusBar::resetEqClicked, this, &CGQ2270v13View::OnResetEq);
   connect(&frame_, &CMainFrame::closing, this, [this] {
@@ -406,6 +407,7 @@ void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
     return;
   }
   if (!result.ok()) {
+    justConnected_ = false;
     UpdateStatusBar();
     prompts_.Error(&frame_, ctx_.T({"错误", "Error"}), TransferFailureText(ctx_, result));
     return;
@@ -572,6 +574,7 @@ void CGQ2270v13View::UpdateStatusBar() {
   bar->SetModeText(ctx_.T({"当前模式:", "Current Mode:"}) + QStringLiteral("M%1").arg(mode + 1));
   const bool hasEq = page_ && page_->HasEq();
   bar->SetEqButtonsEnabled(hasEq);
+  if (hasEq && !page_->HasEqBypass()) bar->BypassBox()->setEnabled(false);
   if (hasEq) bar->SetBypassChecked(page_->EqBypass());
 }
 

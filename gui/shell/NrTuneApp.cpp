@@ -68,6 +68,7 @@ bool NrTuneApp::Start(QString* error) {
     ownPrompts_ = std::make_unique<QtPrompts>(settings_.get());
     prompts = ownPrompts_.get();
   }
+  ctx_->SetPrompts(prompts);
   frame_ = std::make_unique<CMainFrame>(*ctx_);
   frame_->setWindowTitle(QString::fromUtf8(kWindowTitle));
   view_ = new CGQ2270v13View(*ctx_, *frame_, *events_, *prompts);

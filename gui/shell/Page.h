@@ -18,8 +18,10 @@ class Page : public QWidget {
   // Re-labels the page in the current language.
   virtual void Relabel() = 0;
 
-  // The status bar's EQ bypass and reset act on pages that have an equaliser.
+  // The status bar's EQ bypass and reset act on pages that have an equaliser; a page whose
+  // equaliser has no bypass switch disables the bypass box.
   virtual bool HasEq() const { return false; }
+  virtual bool HasEqBypass() const { return HasEq(); }
   virtual bool EqBypass() const { return false; }
   virtual void SetEqBypass(bool) {}
   virtual void ResetCurrentEq() {}

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -791,6 +792,149 @@ TEST_F(DeviceCommands, MonitorSaysWhenTheDeviceDoesNotAnswer) {
   EXPECT_TRUE(said) << ReadText(err);
   EXPECT_EQ(WaitForExit(pid, kRunTimeout), 0) << ReadText(err);
   EXPECT_EQ(ReadText(out).find("meters:"), std::string::npos) << "a silent device has no reading to print";
+}
+
+// ---- output, comp, delay and room ----------------------------------------------------------
+
+Bytes PercentWord(int v) {
+  return v == 0 ? WordBytes(0) : WordBytes(FloatBits(static_cast<float>(static_cast<double>(v / 100.0f) + 1e-7)));
+}
+
+// The last DSP write the device received for (module, index), words only.
+Bytes LastWords(const std::vector<Bytes>& received, int module, int index) {
+  Bytes last;
+  for (const Bytes& p : received)
+    if (p.size() > 5 && p[0] == 0x09 && p[2] == module && p[3] == index) last.assign(p.begin() + 5, p.end());
+  return last;
+}
+
+// The last band record stored at a set's band.
+EqBand LastRecord(const std::vector<Bytes>& received, int set, int band) {
+  EqBand b;
+  for (const Bytes& p : received)
+    if (p.size() == 11 && p[0] == 0x85 && GetBE16(&p[1]) == EqBandOffset(set, band)) b = DecodeEqBand(&p[4]);
+  return b;
+}
+
+TEST_F(DeviceCommands, OutputChangesTheNamedChannelsOnly) {
+  EmulatorProcess& emu = StartEmulator();
+  const Result r = RunOnDevice({"output", "1,3", "--direct", "50", "--mute", "on", "--phase", "inverted", "--eq-bypass", "on"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "output 1: direct send 50 %\noutput 1: mute on\noutput 1: phase inverted\noutput 1: EQ bypass on\n"
+            "output 3: direct send 50 %\noutput 3: mute on\noutput 3: phase inverted\noutput 3: EQ bypass on\n");
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  std::vector<Bytes> received = emu.Received();
+  EXPECT_EQ(LastWords(received, 5, 0x14), PercentWord(50));
+  EXPECT_EQ(LastWords(received, 7, 0x1A), PercentWord(0));
+  EXPECT_EQ(LastWords(received, 7, 0x19), PercentWord(-100));
+  EXPECT_EQ(LastWords(received, 5, 0x0F), WordBytes(1));
+  EXPECT_TRUE(LastWords(received, 6, 0x14).empty());  // the front link of the application does not apply
+
+  // The position goes first, so the reset of a channel moved to SUB gets the crossover.
+  const Result sub = RunOnDevice({"output", "2", "--position", "SUB", "--eq-reset"});
+  ASSERT_EQ(sub.status, 0) << sub.err;
+  EXPECT_EQ(sub.out, "output 2: position SUB\noutput 2: EQ reset (SUB: 24 dB/octave low-pass at 100 Hz)\n");
+  ASSERT_TRUE(emu.WaitForGoodbyes(2));
+  received = emu.Received();
+  EXPECT_EQ(LastWords(received, 6, 0x10), WordBytes(4));
+  EXPECT_EQ(LastRecord(received, 8, 9).type, 18);
+  EXPECT_EQ(LastRecord(received, 8, 10).type, 20);
+
+  // Without options: what the channels hold now, read back from the device.
+  const Result show = RunOnDevice({"output", "1"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_EQ(show.out, "output 1: position L, direct 50 %, reverb 100 %, echo 100 %, music 100 %, mute on, "
+                      "phase inverted, EQ bypass on\n");
+}
+
+TEST_F(DeviceCommands, CompKeepsTheSettingsNotGiven) {
+  EmulatorProcess& emu = StartEmulator();
+  ASSERT_EQ(RunOnDevice({"comp", "2", "--threshold", "-20", "--attack", "8"}).status, 0);
+  const Result r = RunOnDevice({"comp", "2", "--ratio", "4", "--on"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "output 2 compressor: threshold -20 dB, ratio 4.0:1, attack 8 ms, release 100 ms, on\n");
+  const Result rec = RunOnDevice({"comp", "rec", "--release", "250"});
+  ASSERT_EQ(rec.status, 0) << rec.err;
+  EXPECT_EQ(rec.out, "record output compressor: threshold 0 dB, ratio 30.0:1, attack 1 ms, release 250 ms, off\n");
+  ASSERT_TRUE(emu.WaitForGoodbyes(3));
+  const std::vector<Bytes> received = emu.Received();
+  const Bytes block = LastWords(received, 6, 0x1B);
+  ASSERT_EQ(block.size(), 28u);
+  EXPECT_EQ(BitsFloat(GetBE32(&block[0])), -20.0f);
+  EXPECT_EQ(BitsFloat(GetBE32(&block[8])), 0.75f);
+  EXPECT_EQ(LastWords(received, 6, 0x1C), WordBytes(0));
+  const Bytes record = LastWords(received, 13, 0x04);
+  ASSERT_EQ(record.size(), 28u);
+  // The factory attack is re-sent as 1 ms, not truncated to an instant one.
+  EXPECT_EQ(BitsFloat(GetBE32(&record[20])), static_cast<float>(1.0 - std::exp(-1.0 / 48.0)));
+}
+
+TEST_F(DeviceCommands, DelaySetsTimeSwitchModeAndSplit) {
+  EmulatorProcess& emu = StartEmulator();
+  const Result r = RunOnDevice({"delay", "2", "--ms", "1.4", "--on", "--mode", "split", "--split-hz", "1200"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "output 2 delay: 1.4 ms, on, above 1200 Hz\n");
+  const Result whole = RunOnDevice({"delay", "2", "--mode", "channel"});
+  EXPECT_EQ(whole.out, "output 2 delay: 1.4 ms, on, whole channel (split frequency 1200 Hz kept)\n");
+  ASSERT_TRUE(emu.WaitForGoodbyes(2));
+  const std::vector<Bytes> received = emu.Received();
+  EXPECT_TRUE(Contains(received, Concat({0x09, 0x00, 0x06, 0x12, 0x01}, WordBytes(67))));
+  EXPECT_TRUE(Contains(received, Concat({0x09, 0x00, 0x06, 0x13, 0x01}, WordBytes(0))));
+  EXPECT_TRUE(Contains(received, Bytes{0x09, 0x00, 0x06, 0x11, 0x02, 0x3F, 0x80, 0, 0, 0x3F, 0x80, 0, 0}));
+  EXPECT_EQ(LastRecord(received, 8, 13).type, 1);
+  EXPECT_EQ(LastRecord(received, 8, 13).freq, 1200);
+  EXPECT_EQ(LastRecord(received, 8, 14).freq, 1700);
+}
+
+TEST_F(DeviceCommands, RoomPlacesTheListenerAndPrintsTheLevels) {
+  EmulatorProcess& emu = StartEmulator();
+  const Result r = RunOnDevice({"room", "--size", "5", "12", "--listener", "0.5", "-9", "--speaker", "1", "-1", "1",
+                                "--speaker", "5", "0", "-2", "--locate", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("room: 5 m x 10 m\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("listener: +0.5, -5.0 m\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("speaker 5 (SUB): +0.0, -2.0 m\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("located: output 3\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("output 5 (SUB): -6.12 dB\n"), std::string::npos) << r.out;  // 3.04 m from the SUB
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  EXPECT_TRUE(Contains(emu.Received(), Bytes{0x85, 0x07, 0x23, 0x01, 0x02}));  // output 3 drives SL
+
+  const Result reset = RunOnDevice({"room", "--reset"});
+  ASSERT_EQ(reset.status, 0) << reset.err;
+  EXPECT_NE(reset.out.find("room: 4 m x 4 m\nlistener: +0.0, +0.0 m\n"), std::string::npos) << reset.out;
+  EXPECT_NE(reset.out.find("output 1 (L): +0.00 dB\n"), std::string::npos) << reset.out;
+  // A later read gets the room back from the device.
+  const Result again = RunOnDevice({"room"});
+  EXPECT_EQ(again.out, reset.out);
+}
+
+TEST_F(DeviceCommands, OutputCommandsRefuseBadArgumentsBeforeConnecting) {
+  EmulatorProcess& emu = StartEmulator();
+  const std::vector<std::vector<std::string>> cases = {
+      {"output", "9", "--mute", "on"},
+      {"output", "1,x"},
+      {"output", "1", "--position", "TOP"},
+      {"output", "1", "--direct", "101"},
+      {"output", "1", "--phase", "up"},
+      {"comp", "0"},
+      {"comp", "1", "--ratio", "0.5"},
+      {"comp", "rec", "--on", "--off"},
+      {"delay", "1", "--ms", "0.5"},
+      {"delay", "1", "--split-hz", "1250"},
+      {"delay", "1", "--mode", "both"},
+      {"room", "--size", "3"},
+      {"room", "--speaker", "9", "0", "0"},
+      {"room", "--locate", "all"},
+      {"room", "extra"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args[0] + " " + args[1]);
+    const Result r = RunOnDevice(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("usage: nrctl " + args[0]), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(emu.Received().empty());
 }
 
 }  // namespace

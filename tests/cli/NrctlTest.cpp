@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -303,8 +304,18 @@ TEST_F(Nrctl, InspectJsonOfAFactoryFile) {
     ++bandsPerSet[set];
   }
   ASSERT_EQ(bandsPerSet.size(), 24u);
-  for (int set = 0; set < 24; ++set) EXPECT_EQ(bandsPerSet[set], EqSetInfo(set).bands) << set;
-  EXPECT_EQ(bandsPerSet[15], 5);
+  // Every band a set owns, the slots beyond its visible bands included and named.
+  for (int set = 0; set < 24; ++set)
+    EXPECT_EQ(bandsPerSet[set], set == 15 ? 5 : std::max(EqSetInfo(set).bands, EqSetInfo(set).slotCount)) << set;
+  EXPECT_EQ(bandsPerSet[6], 11);
+  EXPECT_EQ(bandsPerSet[7], 15);
+  int extras = 0;
+  for (const Json& e : j["eq"]) {
+    if (!e.contains("extra")) continue;
+    ++extras;
+    EXPECT_EQ(e["extra"], e["set"] == 6 ? "max_bass_lowpass" : "delay_split") << e;
+  }
+  EXPECT_EQ(extras, 1 + 8 * 2);
 
   const Json& d = j["derived"];
   ASSERT_EQ(d["compressors"].size(), 9u);
@@ -320,6 +331,13 @@ TEST_F(Nrctl, InspectJsonOfAFactoryFile) {
   EXPECT_EQ(d["pitch"], 0);
   EXPECT_EQ(d["fbc"], Json::parse("[5,5]"));
   EXPECT_EQ(d["channel_delay"], Json::parse("[true,true,true,true,true,true,true,true]"));
+  ASSERT_EQ(d["delay"].size(), 8u);
+  EXPECT_EQ(d["delay"][0], Json::parse(R"({"ms":2.0,"on":false,"mode":"channel","split_hz":500})"));
+  ASSERT_EQ(d["outputs"].size(), 8u);
+  EXPECT_EQ(d["outputs"][4], Json::parse(R"({"position":"SUB","sends":{"direct":100,"reverb":100,"echo":100,"music":100},
+                                            "mute":false,"phase":"normal","eq_bypass":false,"compressor_on":false})"));
+  EXPECT_EQ(d["room"]["levels"], Json::parse("[0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0]"));
+  EXPECT_EQ(d["room"]["located"], 8);
   // Floats are written as their shortest text, not widened to seventeen digits.
   EXPECT_NE(r.out.find("\"q\":1.414}"), std::string::npos);
   EXPECT_EQ(r.out.find("1.41400003"), std::string::npos);

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "emu/Emulator.h"
+#include "gui/AppOnEmulator.h"
 #include "eq/CSmallEqPanel.h"
 #include "inputs/CDialogEfx.h"
 #include "inputs/CDialogMusic.h"
@@ -27,37 +28,11 @@
 namespace nr::gui {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using test::WaitUntil;
 
-class InputPagesInView : public ::testing::Test {
+class InputPagesInView : public test::AppOnEmulator {
  protected:
-  void SetUp() override {
-    emu::EmulatorOptions options;
-    options.port = 0;
-    emulator_ = std::make_unique<emu::Emulator>(options);
-    ASSERT_TRUE(emulator_->Start());
-    AppOptions o;
-    o.netHost = "127.0.0.1";
-    o.netPort = emulator_->Port();
-    o.settingsFile = dir_.filePath("settings.ini");
-    app_ = std::make_unique<NrTuneApp>(o);
-    ASSERT_TRUE(app_->Start());
-    RegisterInputPages(*app_);
-    app_->Show();
-    ASSERT_TRUE(WaitUntil([&] {
-      return app_->Context().Connected() && !app_->View().Sync().IsShown() && !app_->Conn().Sync().Busy();
-    }));
-    emulator_->Core().ClearLog();
-  }
-  void TearDown() override {
-    app_.reset();
-    if (emulator_) emulator_->Stop();
-  }
+  void SetUp() override { Launch([](NrTuneApp& app) { RegisterInputPages(app); }); }
 
   Page* Current() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -71,10 +46,6 @@ class InputPagesInView : public ::testing::Test {
         word = (int64_t{p.bytes[5]} << 24) | (p.bytes[6] << 16) | (p.bytes[7] << 8) | p.bytes[8];
     return word;
   }
-
-  QTemporaryDir dir_;
-  std::unique_ptr<emu::Emulator> emulator_;
-  std::unique_ptr<NrTuneApp> app_;
 };
 
 TEST_F(InputPagesInView, CurvesOpenTheEffectPageAndTheStatusBarBypassReachesTheDevice) {

@@ -3,6 +3,7 @@
 // answer, and file dialogs that open where that kind of file was last used.
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -15,6 +16,11 @@
 #include "gui/shell/DialogFixture.h"
 #include "inputs/CDialogEfx.h"
 #include "inputs/CDialogMusic.h"
+#include "outputs/CCompDlg.h"
+#include "outputs/CDelayDlg.h"
+#include "outputs/CDialogOutput.h"
+#include "outputs/CDialogRec.h"
+#include "outputs/CSSVCDlg.h"
 #include "shell/CMFCMyRibbonStatusBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/Prompts.h"
@@ -30,7 +36,7 @@ QStringList ControlsWithoutTip(QWidget* window) {
   QStringList missing;
   for (QWidget* w : window->findChildren<QWidget*>()) {
     const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSlider*>(w) ||
-                         qobject_cast<QComboBox*>(w) || qobject_cast<CEqPanel*>(w) ||
+                         qobject_cast<QComboBox*>(w) || qobject_cast<CEqPanel*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
                          (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget()));
     // Widgets Qt makes inside other controls (scroll bars, header sections) are not ours to label.
     const bool internal = w->objectName().startsWith("qt_") || qobject_cast<QAbstractSlider*>(w->parentWidget()) ||
@@ -74,6 +80,25 @@ TEST_F(HelpTest, EveryPageControlSaysWhatItDoes) {
       effect.resize(1024, 520);
       effect.show();
       EXPECT_TRUE(ControlsWithoutTip(&effect).isEmpty()) << kind << ": " << ControlsWithoutTip(&effect).join(", ").toStdString();
+    }
+  }
+}
+
+TEST_F(HelpTest, EveryOutputPageControlSaysWhatItDoes) {
+  Host host;
+  for (int language : {0, 1}) {
+    ctx_.SetLanguage(language);
+    std::vector<std::unique_ptr<Page>> pages;
+    pages.push_back(std::make_unique<CDialogOutput>(ctx_, ctx_.Session(), host, 0));
+    pages.push_back(std::make_unique<CCompDlg>(ctx_, ctx_.Session(), host, 0));
+    pages.push_back(std::make_unique<CDelayDlg>(ctx_, ctx_.Session(), host));
+    pages.push_back(std::make_unique<CDialogRec>(ctx_, ctx_.Session(), host));
+    pages.push_back(std::make_unique<CSSVCDlg>(ctx_, ctx_.Session(), host));
+    for (auto& page : pages) {
+      page->resize(1024, 520);
+      page->show();
+      EXPECT_TRUE(ControlsWithoutTip(page.get()).isEmpty())
+          << page->metaObject()->className() << ": " << ControlsWithoutTip(page.get()).join(", ").toStdString();
     }
   }
 }
