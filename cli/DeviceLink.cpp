@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "DeviceWrites.h"
 #include "TerminalText.h"
+#include "DeviceWrites.h"
 #include "link/HidApiBackend.h"
 
 namespace nr::cli {

@@ -9,10 +9,10 @@
 #include "inputs/SoundField.h"
 #include "link/Bytes.h"
 #include "link/EqLayout.h"
+#include "TerminalText.h"
 #include "outputs/Compressor.h"
 #include "outputs/Delay.h"
 #include "outputs/OutputChannels.h"
-#include "TerminalText.h"
 
 namespace nr::cli {
 namespace {

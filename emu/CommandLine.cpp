@@ -117,6 +117,8 @@ std::string Usage() {
          "  --drop-after S       close the connection S seconds into a session\n"
          "  --no-answer CODES    never answer these commands (hex, comma-separated: 09,30)\n"
          "  --garbage            put bogus frames with bad checksums between the answers\n"
+         "  --client-watchdog S  end a session when the PC has sent nothing for S seconds\n"
+         "                       (default 10; a PC that reads nothing is let go after 256 KiB)\n"
          "  --bad-chunk KIND:N[:TIMES]\n"
          "                       answer the read of image chunk N (0..69) wrongly, TIMES times\n"
          "                       (default: always); KIND is skip (no answer), offset (names the\n"
@@ -126,8 +128,6 @@ std::string Usage() {
          "                       the same for the write of image chunk N; KIND is skip or code\n"
          "  --error-at-chunk N   after answering image chunk N, also report a parameter error\n"
          "  --notice-flood N     answer a mode load or restore with N notices instead of one\n"
-         "  --client-watchdog S  end a session when the PC has sent nothing for S seconds\n"
-         "                       (default 10; a PC that reads nothing is let go after 256 KiB)\n"
          "  --trace              print every received payload and sent answer to stderr\n"
          "  --help               show this text\n";
 }
@@ -209,6 +209,12 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto s = ParseSeconds(*v);
       if (!s) return bad(*v);
       (name == "--silent-after" ? o.silentAfter : o.dropAfter) = *s;
+    } else if (name == "--client-watchdog") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto s = ParseSeconds(*v);
+      if (!s || s->count() == 0) return bad(*v);
+      o.clientWatchdog = *s;
     } else if (name == "--bad-chunk" || name == "--bad-write") {
       const auto v = value();
       if (!v) return std::nullopt;
@@ -223,12 +229,6 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto n = integer(1, 100000);
       if (!n) return std::nullopt;
       o.noticeFlood = static_cast<int>(*n);
-    } else if (name == "--client-watchdog") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto s = ParseSeconds(*v);
-      if (!s || s->count() == 0) return bad(*v);
-      o.clientWatchdog = *s;
     } else if (name == "--no-answer") {
       const auto v = value();
       if (!v) return std::nullopt;

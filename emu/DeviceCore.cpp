@@ -23,6 +23,7 @@ constexpr std::array<uint8_t, kRemoteFunctions> kRemoteCodes = {
 constexpr size_t kMaxReadBlock = kMaxBlockData;
 constexpr size_t kMaxCapability = 6;
 constexpr size_t kMaxText = 56;
+constexpr size_t kBiquadWords = 5;
 
 MachineSettings DefaultSettings() {
   MachineSettings s{};

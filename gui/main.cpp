@@ -35,8 +35,14 @@ int main(int argc, char** argv) {
   if (!parser.positionalArguments().isEmpty()) options.openFile = parser.positionalArguments().first();
 
   const bool screenshots = parser.isSet("screenshots");
-  nr::gui::SingleInstance instance(nr::gui::AppSettings::kSettingsKey);
-  if (!screenshots && !instance.Acquire()) return 0;  // the running instance came to the front
+  nr::gui::SingleInstance instance(nr::gui::AppSettings::kSettingsKey, options.settingsFile);
+  if (!screenshots) {
+    const nr::gui::InstanceStart start = instance.Acquire();
+    if (start != nr::gui::InstanceStart::kFirst) {
+      std::fprintf(stderr, "nrtune: %s\n", nr::gui::SecondStartMessage(start).toLocal8Bit().constData());
+      return start == nr::gui::InstanceStart::kRaisedOther ? 0 : 1;
+    }
+  }
 
   nr::gui::NrTuneApp nrtune(options);
   QString error;

@@ -30,6 +30,7 @@ struct Synchronizer::Run {
   Run(Synchronizer& sync, TransferKind kind)
       : link(sync.link_), lock(sync.transferMutex_), waiter(sync.link_.GetDispatcher()) {
     result.kind = kind;
+    sync.SetStage([kind](Stage& stage) { stage = Stage{kind, false, 0}; });
     link.SetSendMode(SendMode::kDirect);
   }
   ~Run() {
@@ -81,6 +82,7 @@ void Synchronizer::Request(TransferKind kind) {
     return;
   }
   workerRunning_ = true;
+  SetStage([kind](Stage& stage) { stage = Stage{kind, false, 0}; });  // no stale stage meanwhile
   workers_.Start([this, kind] { RunWorker(kind); });
 }
 
@@ -147,7 +149,10 @@ bool Synchronizer::IdentifyWith(Run& run) {
         !Ask(run, BuildQueryMcuVersion(), Answer(cmd::kQueryMcuVersion)) ||
         !Ask(run, BuildQueryDspVersion(), Answer(cmd::kQueryDspVersion)))
       return false;
-    if (model_.Read([](const DeviceState& s) { return s.info.version; }) == kCommunicationVersion) return true;
+    if (model_.Read([](const DeviceState& s) { return s.info.version; }) == kCommunicationVersion) {
+      SetStage([](Stage& stage) { stage.identified = true; });
+      return true;
+    }
   }
   run.result.failure = TransferFailure::kOtherVersion;
   return false;
@@ -167,53 +172,13 @@ bool Synchronizer::ReadImageInto(Run& run, ParamImage& image) {
     if (!Ask(run, BuildReadImage(offset, length), chunk)) return false;
     const std::span<const uint8_t> data = run.waiter.Answer().subspan(kChunkAnswerHeader, static_cast<size_t>(length));
     std::copy(data.begin(), data.end(), image.begin() + offset);
+    SetStage([i](Stage& stage) { stage.chunks = i + 1; });
   }
   run.result.chunk = -1;
   run.result.step = TransferStep::kMachineSettings;
   if (!Ask(run, BuildQueryMachineSettings(), Answer(cmd::kQueryMachineSettings, 16))) return false;
   run.result.step = TransferStep::kRemote;
   return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, 18));
-}
-
-void Synchronizer::HoldReadIfItReplacesEdits() {
-  std::lock_guard lock(heldMutex_);
-  holdArmed_ = true;
-}
-
-bool Synchronizer::HasHeldRead() const {
-  std::lock_guard lock(heldMutex_);
-  return heldRead_.has_value();
-}
-
-void Synchronizer::ApplyRead(const ParamImage& read) {
-  std::lock_guard lock(heldMutex_);
-  const bool armed = std::exchange(holdArmed_, false);
-  model_.Update([&](DeviceState& s) {
-    s.deviceModified = false;
-    if (armed && ReadReplacesEdits(s, read)) {
-      heldRead_ = read;
-      return;
-    }
-    s.image = read;
-    ApplyImage(s);
-    MarkKept(s);
-  });
-}
-
-void Synchronizer::ApplyHeldRead() {
-  std::lock_guard lock(heldMutex_);
-  if (!heldRead_) return;
-  model_.Update([&](DeviceState& s) {
-    s.image = *heldRead_;
-    ApplyImage(s);
-    MarkKept(s);
-  });
-  heldRead_.reset();
-}
-
-void Synchronizer::DropHeldRead() {
-  std::lock_guard lock(heldMutex_);
-  heldRead_.reset();
 }
 
 bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
@@ -226,6 +191,7 @@ bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
     const bool answered = Ask(run, BuildWriteImage(offset, data), Answer(cmd::kWriteImage));
     if (run.requestsSent > sentBefore) run.result.chunksSent = i + 1;
     if (!answered) return false;
+    SetStage([i](Stage& stage) { stage.chunks = i + 1; });
   }
   run.result.chunk = -1;
   run.result.step = TransferStep::kEndOfImage;
@@ -267,6 +233,57 @@ TransferResult Synchronizer::BulkWrite() {
     run.result.step = TransferStep::kDone;
   }
   return run.result;
+}
+
+Synchronizer::Stage Synchronizer::CurrentStage() const {
+  std::lock_guard lock(stageMutex_);
+  return stage_;
+}
+
+void Synchronizer::SetStage(const std::function<void(Stage&)>& change) {
+  std::lock_guard lock(stageMutex_);
+  change(stage_);
+}
+
+void Synchronizer::HoldReadIfItReplacesEdits() {
+  std::lock_guard lock(heldMutex_);
+  holdArmed_ = true;
+}
+
+bool Synchronizer::HasHeldRead() const {
+  std::lock_guard lock(heldMutex_);
+  return heldRead_.has_value();
+}
+
+void Synchronizer::ApplyRead(const ParamImage& read) {
+  std::lock_guard lock(heldMutex_);
+  const bool armed = std::exchange(holdArmed_, false);
+  model_.Update([&](DeviceState& s) {
+    s.deviceModified = false;
+    if (armed && ReadReplacesEdits(s, read)) {
+      heldRead_ = read;
+      return;
+    }
+    s.image = read;
+    ApplyImage(s);
+    MarkKept(s);
+  });
+}
+
+void Synchronizer::ApplyHeldRead() {
+  std::lock_guard lock(heldMutex_);
+  if (!heldRead_) return;
+  model_.Update([&](DeviceState& s) {
+    s.image = *heldRead_;
+    ApplyImage(s);
+    MarkKept(s);
+  });
+  heldRead_.reset();
+}
+
+void Synchronizer::DropHeldRead() {
+  std::lock_guard lock(heldMutex_);
+  heldRead_.reset();
 }
 
 std::optional<std::string> Synchronizer::FinishTransfer(const TransferResult& result) {

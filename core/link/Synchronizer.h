@@ -10,6 +10,7 @@
 // therefore never fails for being slow, only for a device that stops answering.
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -42,6 +43,14 @@ class Synchronizer {
   // Answers the transfers have received so far: a sign of life for progress dialogs.
   uint64_t Progress() const { return progress_; }
 
+  // How far the transfer that runs (or ran last) has come; read from any thread.
+  struct Stage {
+    TransferKind kind = TransferKind::kRead;
+    bool identified = false;  // a read: the device has answered its identification, in our version
+    int chunks = 0;           // image chunks answered, 0..kImageChunks
+  };
+  Stage CurrentStage() const;
+
   // The transfers themselves, on the calling thread (after a running one has ended). Each runs
   // in direct mode and leaves the link in queued mode. A read applies the image to the model
   // only when every part of it arrived.
@@ -53,12 +62,6 @@ class Synchronizer {
   // no room in the image, so the device learns the preset's record EQ only this way).
   TransferResult BulkWrite();
 
-  // Completes a transfer. With another protocol version: closes the link with notice and returns
-  // the mismatch text to show. After a completed transfer, stores a waiting preset file into its
-  // mode slot (03 n, 20 ms, 04 n); a failed one forgets the slot, so a half-written preset is
-  // never stored.
-  std::optional<std::string> FinishTransfer(const TransferResult& result);
-
   // Reads after a (re)connection may find the screen holding edits that nothing keeps: made while
   // the link was down, or lost by a device that restarted. Armed, the next read that would
   // replace such edits is held instead of applied, and the front end asks the user: apply it
@@ -68,6 +71,12 @@ class Synchronizer {
   void ApplyHeldRead();
   void DropHeldRead();
 
+  // Completes a transfer. With another protocol version: closes the link with notice and returns
+  // the mismatch text to show. After a completed transfer, stores a waiting preset file into its
+  // mode slot (03 n, 20 ms, 04 n); a failed one forgets the slot, so a half-written preset is
+  // never stored.
+  std::optional<std::string> FinishTransfer(const TransferResult& result);
+
  private:
   struct Run;
 
@@ -76,11 +85,12 @@ class Synchronizer {
   bool IdentifyWith(Run& run);
   bool ReadImageInto(Run& run, ParamImage& image);
   bool WriteImageFrom(Run& run, const ParamImage& image);
-  // The end of a complete read: the image goes into the model, unless it is to be held.
-  void ApplyRead(const ParamImage& read);
   // Sends a request and waits for its answer, asking again up to kRequestAttempts times. On
   // failure the run's result says why.
   bool Ask(Run& run, const Payload& request, const ReplyWaiter::Expectation& expected);
+  // The end of a complete read: the image goes into the model, unless it is to be held.
+  void ApplyRead(const ParamImage& read);
+  void SetStage(const std::function<void(Stage&)>& change);
   // A USB link whose reader failed stays nominally open but can carry nothing: treat it as gone.
   bool LinkGone() const { return !link_.IsConnected() || link_.State().readThreadEnd; }
 
@@ -89,15 +99,17 @@ class Synchronizer {
   LinkEvents& events_;
   TraceSink* trace_;
   std::atomic<uint64_t> progress_{0};
+  mutable std::mutex stageMutex_;
+  Stage stage_;
+  mutable std::mutex heldMutex_;
+  bool holdArmed_ = false;
+  std::optional<ParamImage> heldRead_;
   std::mutex transferMutex_;  // one transfer at a time, whoever runs it
 
   mutable std::mutex queueMutex_;
   bool workerRunning_ = false;
   std::deque<TransferKind> waiting_;  // at most one of each kind
 
-  mutable std::mutex heldMutex_;
-  bool holdArmed_ = false;
-  std::optional<ParamImage> heldRead_;
   WorkerThreads workers_;  // declared last: joined first
 };
 

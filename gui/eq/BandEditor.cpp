@@ -20,14 +20,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/SliderValueTips.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
 #include "eq/CopiedEqSet.h"
 #include "eq/EqSetTable.h"
-#include "shell/DialogTexts.h"
 #include "eq/Slopes.h"
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"
+#include "shell/DialogTexts.h"
 #include "shell/TextPair.h"
 
 namespace nr::gui {
@@ -59,6 +60,8 @@ QString QText(double q) { return QString::asprintf("%.2f", q); }
 
 bool IsPassFamily(int type) { return type == 2 || type == 3 || type > 5; }
 
+const double kFrequencyDecades = std::log10(double(kMaxFrequency) / kMinFrequency);
+
 // The type column is edited with a drop-down of the five band types.
 class TypeDelegate : public QStyledItemDelegate {
  public:
@@ -67,6 +70,12 @@ class TypeDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
     auto* combo = new QComboBox(parent);
     for (int type = 1; type <= 5; ++type) combo->addItem(kTypeNames[type].Get(editor_.Language()));
+    // A type takes effect as soon as it is chosen, not only after Enter or a click elsewhere.
+    auto* self = const_cast<TypeDelegate*>(this);
+    connect(combo, &QComboBox::activated, self, [self, combo] {
+      emit self->commitData(combo);
+      emit self->closeEditor(combo);
+    });
     return combo;
   }
   void setEditorData(QWidget* widget, const QModelIndex& index) const override {
@@ -168,7 +177,7 @@ void BandEditor::BuildEditGroup() {
   left->addStretch();
   layout->addLayout(left);
 
-  const std::array<std::pair<int, int>, 3> ranges{{{-kGainRange, kGainRange}, {kMinFrequency, kMaxFrequency}, {kMinQ, kMaxPeakingQ}}};
+  const std::array<std::pair<int, int>, 3> ranges{{{-kGainRange, kGainRange}, {0, kFrequencySteps}, {kMinQ, kMaxPeakingQ}}};
   for (int i = 0; i < 3; ++i) {
     auto* column = new QVBoxLayout;
     // Identifiers as the language tables know them: frequency 1200, gain 1201, Q 1202.
@@ -176,8 +185,9 @@ void BandEditor::BuildEditGroup() {
     captions_[static_cast<size_t>(i)]->setAlignment(Qt::AlignHCenter);
     auto* slider = new QSlider(Qt::Vertical, group_);
     slider->setRange(ranges[static_cast<size_t>(i)].first, ranges[static_cast<size_t>(i)].second);
-    slider->setSingleStep(1);
-    slider->setPageStep(i == kFreq ? 100 : 10);
+    // The frequency slider is logarithmic: a step is the same musical interval anywhere.
+    slider->setSingleStep(i == kFreq ? kFrequencySteps / 180 : 1);  // about a sixteenth of an octave
+    slider->setPageStep(i == kFreq ? kFrequencySteps / 30 : 10);    // a third of an octave
     auto* box = new QLineEdit(group_);
     box->setAlignment(Qt::AlignCenter);
     box->setMaximumWidth(80);
@@ -200,6 +210,30 @@ void BandEditor::Relabel() {
   for (int type = 1; type <= 5; ++type) types_->button(type)->setText(kTypeNames[type].Get(language_));
   for (int i = 0; i < 3; ++i) captions_[static_cast<size_t>(i)]->setText(kSliderCaptions[i].Get(language_));
   slopeCaption_->setText(kSlopeCaption.Get(language_));
+
+  const auto t = [this](const TextPair& pair) { return pair.Get(language_); };
+  list_->setToolTip(t({"每个频段一行：双击类型、增益、频率或Q值即可修改",
+                       "One row per band: double-click its type, gain, frequency or Q to change it"}));
+  static constexpr TextPair kTypeTips[6] = {
+      {"", ""},
+      {"参量：在中心频率处提升或衰减", "Peaking: boost or cut around the centre frequency"},
+      {"低通：滤除高于此频率的声音", "Low-pass: removes what lies above the frequency"},
+      {"高通：滤除低于此频率的声音", "High-pass: removes what lies below the frequency"},
+      {"低架：提升或衰减此频率以下的声音", "Low shelf: boosts or cuts everything below the frequency"},
+      {"高架：提升或衰减此频率以上的声音", "High shelf: boosts or cuts everything above the frequency"}};
+  for (int type = 1; type <= 5; ++type) types_->button(type)->setToolTip(t(kTypeTips[type]));
+  static constexpr TextPair kSliderTips[3] = {
+      {"增益：-15…+15 dB", "Gain: -15 to +15 dB"},
+      {"频率：20 Hz…20 kHz（对数刻度）", "Frequency: 20 Hz to 20 kHz (logarithmic)"},
+      {"Q值：数值越大，影响的频率范围越窄", "Q: the higher, the narrower the range of frequencies affected"}};
+  for (size_t i = 0; i < 3; ++i) {
+    const QString tip = t(kSliderTips[i]);
+    sliders_[i]->setToolTip(tip);
+    captions_[i]->setToolTip(tip);
+    boxes_[i]->setToolTip(tip + t({"；输入数值后按回车", "; type a value and press Enter"}));
+  }
+  slopeList_->setToolTip(t({"分频的斜率与滤波器类型", "The crossover's slope and filter family"}));
+  number_->setToolTip(t({"正在编辑的频段；在曲线空白处点击返回列表", "The band being edited; click an empty spot of the curve to go back to the list"}));
 }
 
 QAbstractButton* BandEditor::TypeButton(int menuType) const { return types_->button(menuType); }
@@ -301,7 +335,7 @@ void BandEditor::FillGroup(int band) {
     const QSignalBlocker g(sliders_[kGain]), f(sliders_[kFreq]), q(sliders_[kQ]);
     sliders_[kQ]->setMaximum(menuType == 1 ? kMaxPeakingQ : kMaxFilterQ);
     sliders_[kGain]->setValue(static_cast<int>(std::lround(std::clamp(b.gain * 10.0, -1.0 * kGainRange, 1.0 * kGainRange))));
-    sliders_[kFreq]->setValue(static_cast<int>(std::lround(std::clamp<double>(b.frequency, kMinFrequency, kMaxFrequency))));
+    sliders_[kFreq]->setValue(FrequencyToSliderPosition(b.frequency));
     sliders_[kQ]->setValue(static_cast<int>(std::lround(std::clamp(b.q * 100.0, 1.0 * kMinQ, 1.0 * kMaxPeakingQ))));
   }
   sliders_[kGain]->setEnabled(hasGain);
@@ -367,12 +401,15 @@ void BandEditor::OnSlider(int which, int position) {
       boxes_[kGain]->setText(GainText(position / 10.0));
       break;
     case kFreq:
-      boxes_[kFreq]->setText(QString::asprintf("%dHz", position));
+      boxes_[kFreq]->setText(QString::asprintf("%dHz", SliderPositionToFrequency(position)));
       break;
     default:
       boxes_[kQ]->setText(QText(position / 100.0));
       break;
   }
+  // The tip shown while dragging says the value in its unit, not the slider's position.
+  sliders_[static_cast<size_t>(which)]->setProperty(SliderValueTips::kValueTextProperty,
+                                                    boxes_[static_cast<size_t>(which)]->text());
   ApplyBoxes();
 }
 
@@ -453,6 +490,17 @@ bool BandEditor::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+int BandEditor::SliderPositionToFrequency(int position) {
+  const double fraction = std::clamp(position, 0, kFrequencySteps) / double(kFrequencySteps);
+  const double frequency = kMinFrequency * std::pow(10.0, kFrequencyDecades * fraction);
+  return std::clamp(static_cast<int>(std::lround(frequency)), kMinFrequency, kMaxFrequency);
+}
+
+int BandEditor::FrequencyToSliderPosition(double frequency) {
+  const double f = std::clamp<double>(frequency, kMinFrequency, kMaxFrequency);
+  return static_cast<int>(std::lround(kFrequencySteps * std::log10(f / kMinFrequency) / kFrequencyDecades));
 }
 
 }  // namespace nr::gui

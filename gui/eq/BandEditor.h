@@ -75,6 +75,12 @@ class BandEditor : public QWidget {
   // Reads a number at the start of a text, ignoring trailing unit text ("+3.0dB", "1000Hz").
   static std::optional<double> ReadNumber(const QString& text);
 
+  // The frequency slider runs logarithmically over 20..20000 Hz in kFrequencySteps positions,
+  // fine enough that every whole frequency up to about 1.4 kHz has a position of its own.
+  static constexpr int kFrequencySteps = 10000;
+  static int SliderPositionToFrequency(int position);  // whole hertz
+  static int FrequencyToSliderPosition(double frequency);
+
   // The controls, for pages that arrange them and for tests.
   QTableWidget* List() const { return list_; }
   // Text colour of the band list (pages colour it by the set they edit).

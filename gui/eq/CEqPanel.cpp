@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
+#include <vector>
 
 #include "eq/EqSetTable.h"
 #include "eq/Slopes.h"
@@ -153,6 +155,17 @@ CEqPanel::CEqPanel(const DeviceModel* model, int language, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   for (int i = 0; i < kMaxBands; ++i) bands_[static_cast<size_t>(i)].index = i;
+  SetHelpTip();
+}
+
+void CEqPanel::SetHelpTip() {
+  static constexpr TextPair kHelp{
+      "左键拖动频段：频率与增益；右键左右拖动：Q值；右键点击频段：类型；右键点击空白处：复制与粘贴；"
+      "滚轮或方向键：细调选中的频段",
+      "Drag a band with the left button: frequency and gain; drag it sideways with the right button: Q; "
+      "right-click a band: its type; right-click elsewhere: copy and paste; wheel or arrow keys: fine steps "
+      "for the selected band"};
+  setToolTip(kHelp.Get(language_));
 }
 
 CEqPanel::CEqPanel(AppContext& context, QWidget* parent) : CEqPanel(&context.Model(), context.Language(), parent) {
@@ -260,6 +273,7 @@ void CEqPanel::SetLanguage(int language) {
   if (language_ == language) return;
   language_ = language;
   backgroundValid_ = false;
+  SetHelpTip();
   update();
 }
 
@@ -373,9 +387,10 @@ int CEqPanel::SlopeIndex(int band) const {
 }
 
 QColor CEqPanel::BandColor(int band) {
-  static constexpr QRgb kColors[15] = {0xFA64B4, 0xFF50FF, 0x5050FF, 0x50FF64, 0xFFFF64,
+  // Bands 3 and 14 were dark blues that hardly showed on the black plot: lightened, same hues.
+  static constexpr QRgb kColors[15] = {0xFA64B4, 0xFF50FF, 0x8080FF, 0x50FF64, 0xFFFF64,
                                        0xFF6464, 0xFFB414, 0xFF64B4, 0xB464FF, 0x8CB4FF,
-                                       0x14B4FF, 0x50FFFF, 0x28FFA0, 0x145AFA, 0x50FFFF};
+                                       0x14B4FF, 0x50FFFF, 0x28FFA0, 0x4696FF, 0x50FFFF};
   return QColor(kColors[((band % 15) + 15) % 15]);
 }
 
@@ -447,6 +462,7 @@ void CEqPanel::mousePressEvent(QMouseEvent* event) {
     if (hit >= 0) {
       selected_ = hit;
       grabOffset_ = pos - QPointF(Band(hit).x, Band(hit).y);
+      grabFrequency_ = Band(hit).frequency;
       emit BandPicked(hit);
     }
   } else if (event->button() == Qt::RightButton) {
@@ -474,7 +490,12 @@ void CEqPanel::mouseMoveEvent(QMouseEvent* event) {
     if (leftDrag_) {
       const int width = std::max(PlotWidth(), 1);
       const int height = std::max(PlotHeight(), 1);
-      const double frequency = kMinFreq * std::pow(10.0, std::log10(kMaxFreq / kMinFreq) * pos.x() / width);
+      // The frequency follows the pointer's horizontal travel from where the marker was grabbed;
+      // a drag straight up or down keeps it exactly (a marker's pixel stands for a range).
+      const double x = pos.x() - grabOffset_.x();
+      const double frequency = std::fabs(pos.x() - downPoint_.x()) < 0.5
+                                   ? double(grabFrequency_)
+                                   : kMinFreq * std::pow(10.0, std::log10(kMaxFreq / kMinFreq) * x / width);
       double gain = 0.0;
       if (HasGain(b.type)) gain = RoundHalfAway((15.0 - ((pos.y() - grabOffset_.y()) / height) * 30.0) * 10.0) / 10.0;
       b.gain = std::clamp(static_cast<float>(gain), b.gainMin, b.gainMax);
@@ -568,6 +589,11 @@ void CEqPanel::wheelEvent(QWheelEvent* event) {
 }
 
 bool CEqPanel::event(QEvent* event) {
+  // Over a band its own value labels speak: the help tip would only cover them.
+  if (event->type() == QEvent::ToolTip && hovered_ >= 0) {
+    event->ignore();
+    return true;
+  }
   // The editing keys belong to the panel even where a window-wide shortcut uses them.
   if (event->type() == QEvent::ShortcutOverride) {
     switch (static_cast<QKeyEvent*>(event)->key()) {
@@ -830,32 +856,63 @@ void CEqPanel::DrawMarker(QPainter& p, const EqPanelBand& band) const {
   p.drawText(QRectF(c.x() - 12, c.y() - 10, 24, 20), Qt::AlignCenter, BandLabel(band.index));
 }
 
+QRectF CEqPanel::PlaceValueLabels(QSizeF block, QPointF marker, const QRectF& plot, std::span<const QRectF> markers,
+                                  bool preferAbove) {
+  constexpr qreal kGap = 12;  // from the marker's centre to the block
+  const qreal w = block.width(), h = block.height();
+  const QRectF below(marker.x() - w / 2, marker.y() + kGap, w, h);
+  const QRectF above(marker.x() - w / 2, marker.y() - kGap - h, w, h);
+  const QRectF right(marker.x() + kGap + 4, marker.y() - h / 2, w, h);
+  const QRectF left(marker.x() - kGap - 4 - w, marker.y() - h / 2, w, h);
+  const std::array<QRectF, 4> candidates = preferAbove ? std::array{above, below, right, left}
+                                                       : std::array{below, above, right, left};
+  QRectF best;
+  int fewest = std::numeric_limits<int>::max();
+  for (QRectF r : candidates) {
+    // Slid into the plot: nothing is cut at an edge, nothing covers the set name above it.
+    r.moveLeft(std::clamp(r.left(), plot.left(), std::max(plot.left(), plot.right() - w)));
+    r.moveTop(std::clamp(r.top(), plot.top(), std::max(plot.top(), plot.bottom() - h)));
+    int covered = 0;
+    for (const QRectF& m : markers) covered += r.intersects(m) ? 1 : 0;
+    if (covered < fewest) {
+      fewest = covered;
+      best = r;
+    }
+    if (covered == 0) break;
+  }
+  return best;
+}
+
 void CEqPanel::DrawValueLabels(QPainter& p, const EqPanelBand& band) const {
   const QPointF c(kPlotLeft + band.x, kPlotTop + band.y);
   const QString values[3] = {Format("%.0fHz", double(band.frequency)), Format("%+-.1fdB", double(band.gain)),
                              Format("%.2f", double(band.q))};
   static const QString kCaptions[3] = {QStringLiteral("F:"), QStringLiteral("G:"), QStringLiteral("Q:")};
-  const int cx = static_cast<int>(RoundHalfAway(c.x() - (band.index + 1 >= 10 ? 7 : 4)));
-  const int cy = static_cast<int>(RoundHalfAway(c.y() - 4));
-  // The block is centred on the marker; its width follows the longest value so the rows align.
-  qsizetype longest = 0;
-  for (const QString& v : values) longest = std::max(longest, v.size());
-  const int h = static_cast<int>((6 * longest + 12) / 2);
-  // The rows start 18 px below the point (or end 24 px above it for a cut); they are spaced by
-  // the font's ascent so that no font the system substitutes makes them overlap.
-  const bool above = band.gain < -0.01f;
+  // Rows are spaced by the font's ascent so that no font the system substitutes makes them overlap.
   const QFontMetricsF metrics(fonts_->label);
   const int pitch = std::max(9, static_cast<int>(std::ceil(metrics.ascent())));
-  qreal captionWidth = 0;
+  qreal captionWidth = 0, valueWidth = 0;
   for (const QString& caption : kCaptions) captionWidth = std::max(captionWidth, metrics.horizontalAdvance(caption));
+  for (const QString& value : values) valueWidth = std::max(valueWidth, metrics.horizontalAdvance(value));
   const qreal valueOffset = std::max<qreal>(12, std::ceil(captionWidth) + 2);
+  const QSizeF block(valueOffset + std::ceil(valueWidth) + 2, 3 * pitch + 4);
+
+  // The markers the labels would hide: every other visible band's, and this band's own.
+  std::vector<QRectF> markers;
+  for (int b = 0; b < bandCount_; ++b) {
+    const EqPanelBand& other = Band(b);
+    if (!other.visible || other.type == kAllPass) continue;
+    markers.emplace_back(kPlotLeft + other.x - 9, kPlotTop + other.y - 9, 18, 18);
+  }
+  const QRectF at = PlaceValueLabels(block, c, QRectF(PlotRect()), markers, band.gain < -0.01f);
   p.setFont(fonts_->label);
   for (int row = 0; row < 3; ++row) {
-    const int y = cy + (above ? -24 - (2 - row) * pitch : 18 + row * pitch);
+    const qreal y = at.top() + row * pitch;
     p.setPen(kCaption);
-    p.drawText(QRectF(cx - h + 1, y, valueOffset, pitch + 6), Qt::AlignLeft | Qt::AlignTop, kCaptions[row]);
+    p.drawText(QRectF(at.left(), y, valueOffset, pitch + 6), Qt::AlignLeft | Qt::AlignTop, kCaptions[row]);
     p.setPen(kValue);
-    p.drawText(QRectF(cx - h + 1 + valueOffset, y, 120, pitch + 6), Qt::AlignLeft | Qt::AlignTop, values[row]);
+    p.drawText(QRectF(at.left() + valueOffset, y, block.width() - valueOffset, pitch + 6), Qt::AlignLeft | Qt::AlignTop,
+               values[row]);
   }
 }
 

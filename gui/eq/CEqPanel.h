@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <array>
+#include <span>
 #include <memory>
 
 #include "eq/Biquad.h"
@@ -112,6 +113,10 @@ class CEqPanel : public QWidget {
   QPoint MarkerPoint(int band) const;  // where the band's marker is drawn
 
   static QColor BandColor(int band);
+  // Where the value labels of a band go: beside its marker (below it, or above for a cut, else
+  // to a side), always inside the plot and, where any place allows, clear of other markers.
+  static QRectF PlaceValueLabels(QSizeF block, QPointF marker, const QRectF& plot, std::span<const QRectF> markers,
+                                 bool preferAbove);
 
  signals:
   void BandChanged(int band);
@@ -128,6 +133,7 @@ class CEqPanel : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
+  void SetHelpTip();  // how the mouse and keys edit the bands, in the panel's language
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -171,6 +177,7 @@ class CEqPanel : public QWidget {
   bool moved_ = false;
   QPointF downPoint_;   // plot coordinates
   QPointF grabOffset_;  // left drag: pointer minus marker at the press
+  float grabFrequency_ = 0;  // left drag: the band's frequency at the press
   double lastX_ = 0;    // right drag
   int wheelRemainder_ = 0;
 

@@ -292,6 +292,25 @@ void CDialogEfx::SetTitlePicture() {
 void CDialogEfx::SetCaptions() {
   const TextPair* captions = IsEcho() ? kEchoCaptions : kReverbCaptions;
   for (int i = 0; i < 3; ++i) rows_[static_cast<size_t>(i)].caption->setText(captions[i].Get(ctx_.Language()));
+  // What each slider does; the last three rows exist for the echo's right channel only.
+  static constexpr TextPair kReverbTips[3] = {
+      {"混响的音量", "How loud the reverb is"},
+      {"声音与混响开始之间的时间", "The time from the sound to the start of the reverb"},
+      {"混响持续的时间", "How long the reverb lasts"}};
+  static constexpr TextPair kEchoTips[kSliders] = {
+      {"回声的音量", "How loud the echo is"},
+      {"声音与第一次回声之间的时间", "The time from the sound to its first echo"},
+      {"两次回声之间的时间", "The time from one repeat to the next"},
+      {"每次回声比上一次减弱多少", "How much weaker each repeat is than the one before"},
+      {"右声道回声的预延时", "The right channel's echo predelay"},
+      {"右声道两次回声之间的时间", "The right channel's time between repeats"}};
+  for (int i = 0; i < kSliders; ++i) {
+    const TextPair& tip = IsEcho() || i >= 3 ? kEchoTips[i] : kReverbTips[i];
+    for (QWidget* w : {static_cast<QWidget*>(rows_[static_cast<size_t>(i)].caption),
+                       static_cast<QWidget*>(rows_[static_cast<size_t>(i)].slider)})
+      w->setToolTip(ctx_.T(tip));
+  }
+  back_->setToolTip(ctx_.T({"回到话筒与音乐页面", "Back to the microphone and music page"}));
 }
 
 void CDialogEfx::PlaceBackButton() {

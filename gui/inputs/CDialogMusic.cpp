@@ -106,7 +106,7 @@ QSlider* HorizontalSlider(QWidget* parent) {
   slider->setRange(0, 100);
   slider->setSingleStep(1);
   slider->setPageStep(10);
-  slider->setMinimumWidth(70);
+  slider->setMinimumWidth(56);
   return slider;
 }
 
@@ -118,7 +118,9 @@ CPeakMeterCtrl* PageMeter(QWidget* parent) {
   meter->SetBackground(kPageBackground);
   meter->SetPeakLine(false);
   meter->setFixedHeight(12);
-  meter->setMinimumWidth(90);
+  // Narrow enough that the microphone rows fit the page with every caption whole ("噪声门"
+  // was covered by the meter when the row asked for more than the group has).
+  meter->setMinimumWidth(64);
   return meter;
 }
 
@@ -132,6 +134,7 @@ CDialogMusic::CDialogMusic(AppContext& ctx, DeviceSession& session, PageHost& ho
   ctx_.SetMusicSubPage(subPage_);
   Build();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  SetTips();
   RefreshFromImage();
   const int format = ctx_.Model().Read([](const DeviceState& s) { return s.status.InputFormat(); });
   decoderText_->setText(DecoderName(format).isEmpty() ? DecoderName(0) : DecoderName(format));
@@ -197,7 +200,7 @@ QWidget* CDialogMusic::BuildSubPageBar() {
 QWidget* CDialogMusic::BuildMicGroup() {
   auto* group = WithId(new QGroupBox(QString::fromUtf8("话筒输入"), this), kMicGroupId);
   auto* grid = new QGridLayout(group);
-  grid->setHorizontalSpacing(10);
+  grid->setHorizontalSpacing(7);
   grid->setVerticalSpacing(4);
   grid->addWidget(Label("通道分配", kRoutingCaptionId, group), 0, 1, 1, 2, Qt::AlignHCenter);
   grid->addWidget(Label("信号电平", kLevelCaptionId, group), 0, 3, Qt::AlignHCenter);
@@ -264,7 +267,7 @@ QWidget* CDialogMusic::BuildEffectGroup() {
   auto* group = WithId(new QGroupBox(QString::fromUtf8("效果均衡"), this), kEffectGroupId);
   effectGroup_ = group;
   auto* grid = new QGridLayout(group);
-  grid->setHorizontalSpacing(10);
+  grid->setHorizontalSpacing(7);
   grid->setVerticalSpacing(3);
   struct Column {
     const char* title;
@@ -429,8 +432,36 @@ void CDialogMusic::ResetCurrentEq() {
 
 // ---- refresh -----------------------------------------------------------------------------------
 
+void CDialogMusic::SetTips() {
+  const auto t = [this](const TextPair& pair) { return ctx_.T(pair); };
+  static constexpr TextPair kSubPageTips[kSubPages] = {
+      {"话筒通道A的均衡与反馈抑制", "EQ and feedback suppression of microphone channel A"},
+      {"话筒通道B的均衡与反馈抑制", "EQ and feedback suppression of microphone channel B"},
+      {"音乐的均衡", "The music EQ"}};
+  for (int k = 0; k < kSubPages; ++k) subPages_->button(k)->setToolTip(t(kSubPageTips[k]));
+  for (const MicRow& row : rows_) {
+    for (QRadioButton* radio : row.route)
+      radio->setToolTip(t({"这个话筒口送往哪个话筒通道（A或B）", "Which microphone channel (A or B) this input feeds"}));
+    row.meter->setToolTip(t({"这个话筒口的信号电平", "The signal level at this microphone input"}));
+    for (QWidget* w : {static_cast<QWidget*>(row.gateCaption), static_cast<QWidget*>(row.gate)})
+      w->setToolTip(t({"噪声门：低于此电平的话筒声音被静音", "Noise gate: microphone sound below this level is silenced"}));
+    for (QWidget* w : {static_cast<QWidget*>(row.volumeCaption), static_cast<QWidget*>(row.volume)})
+      w->setToolTip(t({"这个话筒口的音量", "The volume of this microphone input"}));
+  }
+  for (int i = kMics; i < kMeters; ++i) meters_[static_cast<size_t>(i)]->setToolTip(t({"音乐的信号电平", "The music signal level"}));
+  decoderText_->setToolTip(t({"解码器当前收到的音频格式", "The audio format the decoder receives now"}));
+  reverbCurve_->setToolTip(t({"混响均衡：点击打开混响页面", "Reverb EQ: click to open the reverb page"}));
+  echoCurve_->setToolTip(t({"回声均衡：点击打开回声页面", "Echo EQ: click to open the echo page"}));
+  const QString fbc = t({"移频反馈抑制：把话筒信号移动几赫兹以抑制啸叫；最下面为关闭",
+                         "Feedback suppression: shifts the microphone signal by a few hertz against howling; "
+                         "the bottom position is off"});
+  for (QWidget* w : {static_cast<QWidget*>(fbcTitle_), static_cast<QWidget*>(fbcSlider_), static_cast<QWidget*>(fbcValue_)})
+    w->setToolTip(fbc);
+}
+
 void CDialogMusic::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  SetTips();
   panel_->SetLanguage(ctx_.Language());
   editor_->SetLanguage(ctx_.Language());
   RefreshFromImage();

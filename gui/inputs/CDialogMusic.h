@@ -103,6 +103,7 @@ class CDialogMusic : public Page {
   QWidget* BuildMusicGroup();
   QWidget* BuildEffectGroup();
   QWidget* BuildFbcColumn();
+  void SetTips();  // what each control does, in the present language
 
   void OnGate(int mic, int value);
   void OnVolume(int mic, int value);

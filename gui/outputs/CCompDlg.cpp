@@ -14,6 +14,7 @@
 #include "outputs/CCompressPanelPlus.h"
 #include "outputs/CompressorControls.h"
 #include "outputs/OutputHeaderRow.h"
+#include "outputs/OutputTips.h"
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
 
@@ -29,6 +30,7 @@ CCompDlg::CCompDlg(AppContext& ctx, DeviceSession& session, PageHost& host, int 
     : Page(parent), ctx_(ctx), session_(session), host_(host), output_(ValidChannel(output) ? output : 0) {
   Build();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   RefreshFromImage();
 }
 
@@ -108,6 +110,7 @@ void CCompDlg::ShowCurve(const DynamicsSettings& d, bool on) {
 
 void CCompDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   header_->Relabel();
   FillOutputList();
   RefreshFromImage();
@@ -124,6 +127,11 @@ void CCompDlg::RefreshFromImage() {
   const bool on = CompressorOn(s, output_);
   controls_->Show(d, on);
   ShowCurve(d, on);
+}
+
+void CCompDlg::ApplyPageTips() {
+  ApplyOutputPageTips(this, kDialogNumber, ctx_.Language());
+  outputs_->setToolTip(ctx_.T({"选择要设置压限器的输出", "Choose the output whose compressor to set"}));
 }
 
 }  // namespace nr::gui

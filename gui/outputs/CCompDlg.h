@@ -43,6 +43,8 @@ class CCompDlg : public Page {
   CCompressPanelPlus* Curve() const { return curve_; }
 
  private:
+  // What each control does, in the present language.
+  void ApplyPageTips();
   void Build();
   void FillOutputList();
   void OnSlider(CompressorSlider slider, int position);

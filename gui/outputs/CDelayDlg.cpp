@@ -18,6 +18,7 @@
 #include "outputs/CDelayPanel.h"
 #include "outputs/Delay.h"
 #include "outputs/OutputHeaderRow.h"
+#include "outputs/OutputTips.h"
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
 
@@ -39,6 +40,7 @@ CDelayDlg::CDelayDlg(AppContext& ctx, DeviceSession& session, PageHost& host, QW
     : Page(parent), ctx_(ctx), session_(session), host_(host) {
   Build();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   RefreshFromImage();
 }
 
@@ -152,6 +154,7 @@ void CDelayDlg::EnableRow(int channel, bool on, bool channelDelay) {
 
 void CDelayDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   header_->Relabel();
   graph_->SetLanguage(ctx_.Language());
   RefreshFromImage();
@@ -179,6 +182,12 @@ void CDelayDlg::RefreshRow(const DeviceState& s, int channel) {
   row.frequencyValue->setText(SplitText(index));
   graph_->SetValue(channel, static_cast<float>(tenths / 10.0));
   EnableRow(channel, on, whole);
+}
+
+void CDelayDlg::ApplyPageTips() {
+  ApplyOutputPageTips(this, kDialogNumber, ctx_.Language());
+  for (Row& row : rows_)
+    row.frequency->setToolTip(ctx_.T({"高频延时的分频频率", "The split frequency of the high-frequency delay"}));
 }
 
 }  // namespace nr::gui

@@ -48,6 +48,8 @@ class CDelayDlg : public Page {
   CDelayPanel* Graph() const { return graph_; }
 
  private:
+  // What each control does, in the present language.
+  void ApplyPageTips();
   struct Row {
     QLabel* caption = nullptr;
     QCheckBox* on = nullptr;

@@ -23,6 +23,7 @@
 #include "outputs/CompressorControls.h"
 #include "outputs/Delay.h"
 #include "outputs/OutputHeaderRow.h"
+#include "outputs/OutputTips.h"
 #include "outputs/TitlePicture.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
@@ -66,6 +67,7 @@ CDialogOutput::CDialogOutput(AppContext& ctx, DeviceSession& session, PageHost& 
   ctx_.SetOutputChannel(channel_);
   Build();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   RefreshFromImage();
 }
 
@@ -346,6 +348,7 @@ void CDialogOutput::SelectChannel(int channel) {
 
 void CDialogOutput::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   header_->Relabel();
   panel_->SetLanguage(ctx_.Language());
   editor_->SetLanguage(ctx_.Language());
@@ -412,5 +415,7 @@ void CDialogOutput::RefreshEq(const DeviceState& s) {
   panel_->SetBypass(bypass);
   emit eqBypassChanged(bypass);
 }
+
+void CDialogOutput::ApplyPageTips() { ApplyOutputPageTips(this, kDialogNumber, ctx_.Language()); }
 
 }  // namespace nr::gui

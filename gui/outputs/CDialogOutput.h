@@ -76,6 +76,8 @@ class CDialogOutput : public Page {
   QLabel* DelayValue() const { return delay_.value; }
 
  private:
+  // What each control does, in the present language.
+  void ApplyPageTips();
   struct ChannelRow {
     QLabel* name = nullptr;
     QComboBox* position = nullptr;

@@ -17,6 +17,7 @@
 #include "link/EqLayout.h"
 #include "outputs/CompressorControls.h"
 #include "outputs/OutputHeaderRow.h"
+#include "outputs/OutputTips.h"
 #include "outputs/RecordOutput.h"
 #include "outputs/TitlePicture.h"
 #include "shell/AppContext.h"
@@ -48,6 +49,7 @@ CDialogRec::CDialogRec(AppContext& ctx, DeviceSession& session, PageHost& host, 
     : Page(parent), ctx_(ctx), session_(session), host_(host) {
   Build();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   RefreshFromImage();
 }
 
@@ -133,6 +135,7 @@ void CDialogRec::ResetCurrentEq() {
 
 void CDialogRec::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   header_->Relabel();
   panel_->SetLanguage(ctx_.Language());
   editor_->SetLanguage(ctx_.Language());
@@ -151,5 +154,7 @@ void CDialogRec::RefreshFromImage() {
   panel_->SetBypass(false);
   compressor_->Show(CompressorSettings(s, kRecordUnit), CompressorOn(s, kRecordUnit));
 }
+
+void CDialogRec::ApplyPageTips() { ApplyOutputPageTips(this, kDialogNumber, ctx_.Language()); }
 
 }  // namespace nr::gui

@@ -52,6 +52,8 @@ class CDialogRec : public Page {
   BandEditor* Editor() const { return editor_; }
 
  private:
+  // What each control does, in the present language.
+  void ApplyPageTips();
   void Build();
   void OnLevel(int level, int value);
   void OnCompressorSlider(CompressorSlider slider, int position);

@@ -17,6 +17,7 @@
 #include "link/DeviceModel.h"
 #include "outputs/CSSVolumePanel.h"
 #include "outputs/OutputHeaderRow.h"
+#include "outputs/OutputTips.h"
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
 
@@ -88,6 +89,7 @@ CSSVCDlg::CSSVCDlg(AppContext& ctx, DeviceSession& session, PageHost& host, QWid
   Build();
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
   RefreshFromImage();
+  ApplyPageTips();
 }
 
 void CSSVCDlg::Build() {
@@ -267,6 +269,7 @@ void CSSVCDlg::OnCenter() {
 
 void CSSVCDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyPageTips();
   header_->Relabel();
   RefreshFromImage();
 }
@@ -309,6 +312,21 @@ void CSSVCDlg::ShowRoom(const RoomModel& room) {
   for (int n = 0; n < kSpeakerCount; ++n) {
     x_[static_cast<size_t>(n + 1)]->SetMetres(room.speakerX[static_cast<size_t>(n)]);
     y_[static_cast<size_t>(n + 1)]->SetMetres(room.speakerY[static_cast<size_t>(n)]);
+  }
+}
+
+void CSSVCDlg::ApplyPageTips() {
+  ApplyOutputPageTips(this, kDialogNumber, ctx_.Language());
+  const QString listener = ctx_.T({"听众在房间里的位置（X、Y，米）", "Where the listener sits in the room (X, Y in metres)"});
+  const QString source = ctx_.T({"这个声源在房间里的位置（X、Y，米）", "Where this source stands in the room (X, Y in metres)"});
+  for (size_t row = 0; row < x_.size(); ++row) {
+    x_[row]->setToolTip(row == 0 ? listener : source);
+    y_[row]->setToolTip(row == 0 ? listener : source);
+  }
+  for (ChannelRow& row : channels_) {
+    row.locate->setToolTip(ctx_.T({"这个输出的电平由它在声场中的位置决定",
+                                   "This output's level follows its place in the sound field"}));
+    row.volume->setToolTip(ctx_.T({"这个输出在声场中的电平", "This output's level in the sound field"}));
   }
 }
 

@@ -71,6 +71,8 @@ class CSSVCDlg : public Page {
   QLabel* PositionLabel(int channel) const { return channels_[static_cast<size_t>(channel)].position; }
 
  private:
+  // What each control does, in the present language.
+  void ApplyPageTips();
   struct ChannelRow {
     QLabel* name = nullptr;
     QLabel* position = nullptr;

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include "outputs/OutputTips.h"
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
 #include "shell/Page.h"
@@ -80,7 +81,12 @@ OutputHeaderRow::OutputHeaderRow(AppContext& ctx, QWidget* parent) : QWidget(par
   Relabel();
 }
 
-void OutputHeaderRow::Relabel() { ApplyDialogTexts(this, kTextsDialog, ctx_.Table()); }
+void OutputHeaderRow::Relabel() {
+  ApplyDialogTexts(this, kTextsDialog, ctx_.Table());
+  ApplyOutputHeaderTips(this, ctx_.Language());
+  for (size_t c = 0; c < channels_.size(); ++c)
+    channels_[c]->setToolTip(ctx_.T({"显示输出通道 %1", "Show output channel %1"}).arg(c + 1));
+}
 
 void OutputHeaderRow::SetCurrent(OutputPageKind kind, int channel) {
   for (int c = 0; c < kOutputCount; ++c) channels_[static_cast<size_t>(c)]->setChecked(c == channel);

@@ -13,6 +13,7 @@ AppContext::AppContext(Connection& connection, AppSettings& settings, QObject* p
   const int stored = settings_.Language();
   language_ = stored == 1 ? 1 : 0;  // anything else is taken as Chinese
   LoadLanguageTable();
+  qtTranslations_.Apply(language_);
 }
 
 AppContext::~AppContext() = default;
@@ -37,6 +38,7 @@ void AppContext::SetLanguage(int language) {
   language_ = language == 1 ? 1 : 0;
   settings_.SetLanguage(language_);
   LoadLanguageTable();
+  qtTranslations_.Apply(language_);
   emit languageChanged();
 }
 
@@ -49,7 +51,7 @@ void AppContext::SetDialog(int slot, QWidget* dialog) { dialogs_[slot] = dialog;
 
 Prompts& AppContext::UserPrompts() {
   if (prompts_) return *prompts_;
-  if (!ownPrompts_) ownPrompts_ = std::make_unique<QtPrompts>();
+  if (!ownPrompts_) ownPrompts_ = std::make_unique<QtPrompts>(&settings_);
   return *ownPrompts_;
 }
 
@@ -58,6 +60,11 @@ std::vector<QWidget*> AppContext::OpenDialogs() const {
   for (const auto& [slot, dialog] : dialogs_)
     if (dialog) open.push_back(dialog.data());
   return open;
+}
+
+std::optional<NetTarget> AppContext::StartDemoDevice() {
+  if (!demoTarget_ && demoStarter_) demoTarget_ = demoStarter_();
+  return demoTarget_;
 }
 
 }  // namespace nr::gui

@@ -5,12 +5,16 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "link/Connection.h"
+#include "link/NetAddress.h"
 #include "shell/AppSettings.h"
 #include "shell/LanguageTable.h"
+#include "shell/QtTranslations.h"
 #include "shell/TextPair.h"
 
 class QTemporaryFile;
@@ -76,6 +80,11 @@ class AppContext : public QObject {
   bool HostBusyMark() const { return hostBusy_; }
   void SetHostBusyMark(bool busy) { hostBusy_ = busy; }
 
+  // The built-in demo device: started on first use by whoever assembled the application; its
+  // address, or nothing when it cannot run. DemoTarget tells it apart from a real device.
+  void SetDemoStarter(std::function<std::optional<NetTarget>()> starter) { demoStarter_ = std::move(starter); }
+  std::optional<NetTarget> StartDemoDevice();
+  std::optional<NetTarget> DemoTarget() const { return demoTarget_; }
   // The output channel shown last (0..7): it outlives the output pages, so the Output category
   // reopens on it.
   int OutputChannel() const { return outputChannel_; }
@@ -94,10 +103,13 @@ class AppContext : public QObject {
   AppSettings& settings_;
   int language_ = 0;
   LanguageTable table_;
+  QtTranslations qtTranslations_;
   std::unique_ptr<QTemporaryFile> languageFile_;
   std::map<int, QPointer<QWidget>> dialogs_;
   bool peakPolling_ = true;
   bool hostBusy_ = false;
+  std::function<std::optional<NetTarget>()> demoStarter_;
+  std::optional<NetTarget> demoTarget_;
   int musicSubPage_ = 0;
   int outputChannel_ = 0;
   Prompts* prompts_ = nullptr;

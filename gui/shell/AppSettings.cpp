@@ -51,4 +51,22 @@ void AppSettings::AddRecentFile(const QString& path) {
   settings_->setValue("RecentFiles", files);
 }
 
+QStringList AppSettings::RecentAddresses() const { return settings_->value("RecentAddresses").toStringList(); }
+
+void AppSettings::AddRecentAddress(const QString& address) {
+  QStringList list = RecentAddresses();
+  list.removeAll(address);
+  list.prepend(address);
+  while (list.size() > kRecentAddresses) list.removeLast();
+  settings_->setValue("RecentAddresses", list);
+}
+
+QString AppSettings::LastFolder(const QString& kind) const {
+  return settings_->value("LastFolder/" + kind).toString();
+}
+
+void AppSettings::SetLastFolder(const QString& kind, const QString& folder) {
+  settings_->setValue("LastFolder/" + kind, folder);
+}
+
 }  // namespace nr::gui

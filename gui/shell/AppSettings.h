@@ -31,6 +31,13 @@ class AppSettings {
   void SetNetTarget(const QString& address, int port);
   QStringList RecentFiles() const;
   void AddRecentFile(const QString& path);
+  // Network addresses connected to, newest first, as typed ("host", "host:port", "[v6]:port").
+  static constexpr int kRecentAddresses = 8;
+  QStringList RecentAddresses() const;
+  void AddRecentAddress(const QString& address);
+  // The folder a kind of file ("mode", "remo") was last opened from or saved to; empty if none.
+  QString LastFolder(const QString& kind) const;
+  void SetLastFolder(const QString& kind, const QString& folder);
   // Writes pending changes to the store; false when it could not be written.
   bool Sync();
 

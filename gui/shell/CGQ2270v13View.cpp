@@ -17,6 +17,7 @@
 #include "shell/CSyncDlg.h"
 #include "shell/CWaitDlg.h"
 #include "shell/DialogTexts.h"
+#include "shell/LinkNoticeBar.h"
 #include "shell/ModeCommands.h"
 #include "shell/Prompts.h"
 #include "shell/QtLinkEvents.h"
@@ -100,7 +101,8 @@ CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents&
       prompts_(prompts),
       sync_(std::make_unique<SyncDialogOwner>(ctx, &frame)),
       wait_(std::make_unique<WaitDialogOwner>(ctx, &frame)),
-      modes_(std::make_unique<ModeCommands>(ctx, prompts, *sync_, &frame)) {
+      modes_(std::make_unique<ModeCommands>(ctx, prompts, *sync_, &frame)),
+      notice_(new LinkNoticeBar(this)) {
   setMinimumSize(1024, 520);
   connectTimer_.setSingleShot(true);
   connectTimer_.setInterval(250);
@@ -109,6 +111,7 @@ CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents&
   operationTimer_.setSingleShot(true);
   devicePoll_.setInterval(1000);
   statusBarTimer_.setInterval(250);
+  announceTimer_.setInterval(100);
   ConnectSignals();
   frame_.canClose = [this] { return modes_->OfferSaveOnClose(); };
   for (CMyMFCRibbonBar* ribbon = frame_.Ribbon(); int category : {0, 1})
@@ -148,7 +151,12 @@ void CGQ2270v13View::ConnectSignals() {
   connect(&events_, &QtLinkEvents::connectionLost, this, [this] {
     StopPolling();
     sync_->Close();
+    UpdateStatusBar();
+    notice_->ShowNotice({"与设备的网络连接已断开。", "The network connection to the device was lost."},
+                        ctx_.Language());
   });
+  connect(notice_, &LinkNoticeBar::reconnectClicked, this, &CGQ2270v13View::Reconnect);
+  notice_->installEventFilter(this);
   connect(&events_, &QtLinkEvents::errorReport, this, [this](const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
@@ -171,6 +179,7 @@ void CGQ2270v13View::ConnectSignals() {
           [this] { wait_->Show(pendingText_, pendingOperation_, pendingA_, pendingB_); });
   connect(&devicePoll_, &QTimer::timeout, this, &CGQ2270v13View::PollUsbDevice);
   connect(&statusBarTimer_, &QTimer::timeout, this, &CGQ2270v13View::UpdateStatusBar);
+  connect(&announceTimer_, &QTimer::timeout, this, [this] { AnnounceIfIdentified(false); });
 
   auto* open = new QShortcut(QKeySequence::Open, &frame_);
   connect(open, &QShortcut::activated, this, [this] { OnCommand(kFileOpen); });
@@ -199,15 +208,32 @@ void CGQ2270v13View::ShowPage(std::unique_ptr<Page> page) {
   }
   page_ = page.release();
   page_->setParent(this);
-  page_->setGeometry(rect());
+  page_->setGeometry(PageRect());
   connect(page_, &Page::eqBypassChanged, this, [this](bool on) { frame_.StatusBar()->SetBypassChecked(on); });
   page_->show();
+  notice_->raise();  // the notice stays over whichever page is shown
   UpdateStatusBar();
 }
 
 void CGQ2270v13View::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (page_) page_->setGeometry(rect());
+  LayOutPage();
+}
+
+// The notice takes the top of the view while it is shown; the page moves below it, so none of
+// the page's controls is hidden under it.
+QRect CGQ2270v13View::PageRect() const {
+  return notice_->isVisible() ? rect().adjusted(0, notice_->height(), 0, 0) : rect();
+}
+
+void CGQ2270v13View::LayOutPage() {
+  notice_->setGeometry(0, 0, width(), notice_->sizeHint().height());
+  if (page_) page_->setGeometry(PageRect());
+}
+
+bool CGQ2270v13View::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == notice_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) LayOutPage();
+  return QWidget::eventFilter(watched, event);
 }
 
 void CGQ2270v13View::SwitchCategory(int category) {
@@ -321,8 +347,28 @@ void CGQ2270v13View::RefreshAll() {
 
 void CGQ2270v13View::StartConnecting() { connectTimer_.start(); }
 
+void CGQ2270v13View::Reconnect() {
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected()) return;
+  if (!link.IsNetwork()) {
+    ConnectUsb();
+    return;
+  }
+  if (NetTarget{link.NetAddress(), link.NetPort()} == ctx_.DemoTarget()) {
+    ConnectDemo();
+    return;
+  }
+  ctx_.SetHostBusyMark(false);
+  if (link.NetConnect() == 1) Connected(5000);
+  UpdateStatusBar();
+}
+
 void CGQ2270v13View::Connected(int balloonMs) {
-  ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), balloonMs);
+  notice_->hide();
+  // "Connected" is said once the device has answered its identification, not when a socket
+  // opened to something that may never answer.
+  announceMs_ = balloonMs;
+  announceTimer_.start();
   justConnected_ = true;
   // A reconnection must not silently replace edits made while the link was down.
   ctx_.Conn().Sync().HoldReadIfItReplacesEdits();
@@ -333,7 +379,18 @@ void CGQ2270v13View::Connected(int balloonMs) {
   UpdateStatusBar();
 }
 
+void CGQ2270v13View::AnnounceIfIdentified(bool transferEnded) {
+  const Synchronizer::Stage stage = ctx_.Conn().Sync().CurrentStage();
+  if (stage.kind != TransferKind::kRead || !stage.identified) {
+    if (transferEnded) announceTimer_.stop();  // never identified: the failure says enough
+    return;
+  }
+  announceTimer_.stop();
+  ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已连接，同步中……", "Device connected!"}), announceMs_);
+}
+
 void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
+  if (announceTimer_.isActive()) AnnounceIfIdentified(true);
   if (!ctx_.Conn().Sync().Busy()) sync_->Close();  // a remembered transfer follows this one
   const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer(result);
   if (mismatch) {
@@ -412,6 +469,33 @@ void CGQ2270v13View::DeviceArrived() {
   Connected(4000);
 }
 
+bool CGQ2270v13View::ConnectDemo() {
+  const std::optional<NetTarget> demo = ctx_.StartDemoDevice();
+  if (!demo) return false;
+  Link& link = ctx_.GetLink();
+  if (link.IsConnected()) {
+    StopPolling();
+    link.Close(true);
+  }
+  ctx_.SetHostBusyMark(false);
+  link.SetNetwork(true);
+  link.SetNetTarget(demo->host, demo->port);
+  const bool connected = link.NetConnect() == 1;
+  if (connected) Connected(5000);
+  UpdateStatusBar();
+  return connected;
+}
+
+void CGQ2270v13View::Disconnect() {
+  Link& link = ctx_.GetLink();
+  if (!link.IsConnected()) return;
+  StopPolling();
+  sync_->Close();
+  notice_->hide();
+  link.Close(true);  // a USB device stays plugged in: it waits to be plugged again or asked for
+  UpdateStatusBar();
+}
+
 bool CGQ2270v13View::ConnectUsb() {
   Link& link = ctx_.GetLink();
   if (link.IsConnected() && !link.IsNetwork()) return true;
@@ -431,6 +515,9 @@ void CGQ2270v13View::DeviceRemoved() {
   StopPolling();
   sync_->Close();
   ShowTrayBalloon(ctx_.T(kInformation), ctx_.T({"设备已断开!", "Device Disconnected!"}), 5000);
+  notice_->ShowNotice({"USB设备已断开，插回后会自动重新连接。",
+                       "The USB device was disconnected; it connects again when it is plugged back in."},
+                      ctx_.Language());
   UpdateStatusBar();
 }
 
@@ -438,6 +525,8 @@ void CGQ2270v13View::OnHeartbeatLost() {
   StopPolling();
   sync_->Close();
   UpdateStatusBar();
+  notice_->ShowNotice({"设备没有响应，网络连接已断开。", "The device stopped answering; the network connection was closed."},
+                      ctx_.Language());
   prompts_.Warn(&frame_, ctx_.T(kInformation), ctx_.T({"主机超时，网络断开!", "Host timeout,Disconnected!"}));
 }
 
@@ -468,7 +557,13 @@ void CGQ2270v13View::OnPitchRefresh() {
 QString CGQ2270v13View::LinkStatusText() const {
   Link& link = ctx_.GetLink();
   if (!link.IsConnected()) return ctx_.T({"未连接", "Disconnected"});
-  return link.IsNetwork() ? ctx_.T({"IP：已连接", "IP:Connected"}) : ctx_.T({"USB：已连接", "USB:Connected"});
+  QString which = QStringLiteral("USB");
+  if (link.IsNetwork()) {
+    const NetTarget target{link.NetAddress(), link.NetPort()};
+    which = target == ctx_.DemoTarget() ? ctx_.T({"演示设备（模拟器）", "Demo (emulator)"})
+                                        : QString::fromStdString(FormatNetTarget(target));
+  }
+  return ctx_.T({"已连接：%1", "Connected: %1"}).arg(which);
 }
 
 void CGQ2270v13View::UpdateStatusBar() {
@@ -509,6 +604,9 @@ void CGQ2270v13View::OnCommand(int id) {
     case kConnectIp:
       OpenConnectDialog();
       break;
+    case kDisconnect:
+      Disconnect();
+      break;
     case kLanguage:
       ctx_.ToggleLanguage();
       break;
@@ -548,6 +646,9 @@ void CGQ2270v13View::OpenConnectDialog() {
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     ctx_.SetDialog(kSlotNetConnect, dialog);
     connect(dialog, &CNetConnectDlg::connected, this, [this] { Connected(5000); });
+    dialog->connectUsb = [this] { return ConnectUsb(); };
+    dialog->connectDemo = [this] { return ConnectDemo(); };
+    dialog->disconnect = [this] { Disconnect(); };
   }
   dialog->LoadTarget();
   dialog->show();
@@ -561,6 +662,7 @@ void CGQ2270v13View::OpenAboutBox() {
 }
 
 void CGQ2270v13View::OnLanguageChanged() {
+  notice_->Relabel(ctx_.Language());
   RefreshControls();
   UpdateStatusBar();
   if (page_) page_->Relabel();

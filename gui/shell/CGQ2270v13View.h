@@ -18,6 +18,7 @@ namespace nr::gui {
 
 class AppContext;
 class CMainFrame;
+class LinkNoticeBar;
 class ModeCommands;
 class Prompts;
 class QtLinkEvents;
@@ -54,6 +55,15 @@ class CGQ2270v13View : public QWidget, public PageHost {
   void PollUsbDevice();
   // The user asks for the USB device: any other link is closed first. False when none answered.
   bool ConnectUsb();
+  // The user asks for the built-in demo device (started on first use). False when it cannot run.
+  bool ConnectDemo();
+  // Closes the link with the device's goodbye; nothing reconnects until the user asks (or plugs
+  // the USB device in again).
+  void Disconnect();
+  // Connects again the way the last link was made (USB, the network target, the demo device).
+  void Reconnect();
+  // The bar over the page that says the link has dropped.
+  LinkNoticeBar* LinkNotice() const { return notice_; }
   void RefreshControls();
   void RefreshAll();  // controls, page and open tool dialogs from the image
   void ShowInfoTip(const QString& text, int ms);
@@ -85,6 +95,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct LiveSpec;
@@ -93,9 +104,12 @@ class CGQ2270v13View : public QWidget, public PageHost {
   static int ControlOfMute(int id);
 
   void ConnectSignals();
+  QRect PageRect() const;
+  void LayOutPage();
   void Connected(int balloonMs);
   void OnTransferFinished(const TransferResult& result);
-  void OnDevicePoll();
+  // Says "connected" once the read after a connection has identified the device.
+  void AnnounceIfIdentified(bool transferEnded);
   // A read held because it would replace unsaved edits: the user chooses which values stay.
   // False when the screen's values are being sent instead (that transfer ends the matter).
   bool ResolveHeldRead();
@@ -125,6 +139,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
   std::unique_ptr<SyncDialogOwner> sync_;
   std::unique_ptr<WaitDialogOwner> wait_;
   std::unique_ptr<ModeCommands> modes_;
+  LinkNoticeBar* notice_;  // a child of the view
   Page* page_ = nullptr;
   struct CategoryPage {
     int dialogNumber;
@@ -142,6 +157,8 @@ class CGQ2270v13View : public QWidget, public PageHost {
   QTimer operationTimer_;  // 5: the wait dialog of a late-answered operation
   QTimer devicePoll_;    // arrival and removal of the USB device, once a second
   QTimer statusBarTimer_;
+  QTimer announceTimer_;  // watches for the identification after a connection
+  int announceMs_ = 5000;
   QString pendingText_;
   int pendingOperation_ = 0;
   int pendingA_ = 0;

@@ -87,8 +87,16 @@ void CMFCMyRibbonStatusBar::SetBypassChecked(bool checked) {
 bool CMFCMyRibbonStatusBar::IsBypassChecked() const { return bypass_->isChecked(); }
 
 void CMFCMyRibbonStatusBar::Relabel(int language) {
+  static constexpr TextPair kBypassTip{"均衡旁路：暂时绕过当前页面的均衡，便于对比", "Bypass: leave the page's EQ out for a moment, to compare"};
+  static constexpr TextPair kResetTip{"把当前均衡的所有频段恢复为平直（会先询问）", "Reset every band of the page's EQ to flat (asks first)"};
+  static constexpr TextPair kLinkTip{"与设备的连接：USB、网络地址或演示设备", "The link to the device: USB, a network address or the demo device"};
+  static constexpr TextPair kModeTip{"机器当前运行的模式", "The mode slot the device runs now"};
   bypass_->setText(kBypassText.Get(language));
   reset_->setText(kResetText.Get(language));
+  bypass_->setToolTip(kBypassTip.Get(language));
+  reset_->setToolTip(kResetTip.Get(language));
+  linkPane_->setToolTip(kLinkTip.Get(language));
+  modePane_->setToolTip(kModeTip.Get(language));
 }
 
 QWidget* CMFCMyRibbonStatusBar::Element(int id) const {

@@ -65,6 +65,7 @@ constexpr TextPair kSaveFile{"保存文件", "SaveFile"};
 constexpr TextPair kOpen{"打开(&O)", "Open(&O)"};
 constexpr TextPair kSave{"保存(&S)", "Save(&S)"};
 constexpr TextPair kExit{"退出(&X)", "Exit(&X)"};
+constexpr TextPair kDisconnectItem{"断开连接(&D)", "Disconnect(&D)"};
 constexpr TextPair kRecentLabel{"最近的文档(Last documents)", "Last documents(最近的文档)"};
 constexpr TextPair kAboutTip{"关于", "About"};
 
@@ -76,6 +77,52 @@ constexpr TabRowButton kTabRowButtons[] = {
     {rid::kConnectIp, {"网络连接", "Connect IP"}},     {rid::kFeatures, {"特色功能", "Features"}},
     {rid::kInputSource, {"输入源", "Input Source"}},   {rid::kResetMachine, {"机器复位", "Reset"}},
     {rid::kRemoteControl, {"遥控学习", "Remote control"}}, {rid::kLanguage, {"中/EN", "中/EN"}},
+};
+
+// What each ribbon element does, shown when the pointer rests on it.
+struct ElementTip {
+  int rid::CategoryIds::*id;
+  TextPair tip;
+};
+constexpr ElementTip kCategoryTips[] = {
+    {&rid::CategoryIds::micLabel, {"话筒总音量（不超过机器设置的上限）", "Microphone volume (never above the device's limit)"}},
+    {&rid::CategoryIds::micSlider, {"话筒总音量（不超过机器设置的上限）", "Microphone volume (never above the device's limit)"}},
+    {&rid::CategoryIds::micMute, {"话筒静音", "Mute the microphones"}},
+    {&rid::CategoryIds::effectLabel, {"效果总音量：回声与混响合计", "Effect master volume: echo and reverb together"}},
+    {&rid::CategoryIds::effectSlider, {"效果总音量：回声与混响合计", "Effect master volume: echo and reverb together"}},
+    {&rid::CategoryIds::effectMute, {"效果静音", "Mute the effects"}},
+    {&rid::CategoryIds::reverbLabel, {"混响音量", "Reverb volume"}},
+    {&rid::CategoryIds::reverbSlider, {"混响音量", "Reverb volume"}},
+    {&rid::CategoryIds::reverbMute, {"混响静音", "Mute the reverb"}},
+    {&rid::CategoryIds::echoLabel, {"回声音量", "Echo volume"}},
+    {&rid::CategoryIds::echoSlider, {"回声音量", "Echo volume"}},
+    {&rid::CategoryIds::echoMute, {"回声静音", "Mute the echo"}},
+    {&rid::CategoryIds::musicLabel, {"音乐音量（不超过机器设置的上限）", "Music volume (never above the device's limit)"}},
+    {&rid::CategoryIds::musicSlider, {"音乐音量（不超过机器设置的上限）", "Music volume (never above the device's limit)"}},
+    {&rid::CategoryIds::musicMute, {"音乐静音", "Mute the music"}},
+    {&rid::CategoryIds::noiseGateLabel, {"音乐噪声门：低于此电平的音乐被静音", "Music noise gate: music below this level is silenced"}},
+    {&rid::CategoryIds::noiseGateSlider, {"音乐噪声门：低于此电平的音乐被静音", "Music noise gate: music below this level is silenced"}},
+    {&rid::CategoryIds::pitchSlider, {"音乐变调：降低或升高 1 至 5 个半音", "Music pitch: down or up by 1 to 5 semitones"}},
+    {&rid::CategoryIds::loadMode, {"让机器载入模式 M1…M4（替换正在运行的参数）", "Make the device load mode M1..M4 (replaces the running parameters)"}},
+    {&rid::CategoryIds::loadFile, {"把电脑上的模式文件写入机器", "Write a mode file from this PC into the device"}},
+    {&rid::CategoryIds::saveMode, {"把正在运行的参数存入机器的模式 M1…M4", "Store the running parameters in the device's mode M1..M4"}},
+    {&rid::CategoryIds::saveFile, {"把当前参数保存为电脑上的模式文件（无需连接设备）", "Save the present parameters to a mode file on this PC (no device needed)"}},
+};
+struct CommandTip {
+  int id;
+  TextPair tip;
+};
+constexpr CommandTip kCommandTips[] = {
+    {rid::kConnectIp, {"连接设备：网络地址、USB 或演示设备；也可在此断开", "Connect a device: a network address, USB or the demo device; or disconnect"}},
+    {rid::kFeatures, {"特色功能：激励、低音与自动电平", "Features: exciter, bass and automatic levels"}},
+    {rid::kInputSource, {"输入源与解码格式", "Input source and decoder"}},
+    {rid::kResetMachine, {"把机器恢复到出厂状态（会先询问，之后需手动重启）", "Return the device to its factory state (asks first; restart it by hand)"}},
+    {rid::kRemoteControl, {"学习遥控器的按键", "Learn the keys of a remote control"}},
+    {rid::kLanguage, {"切换界面语言：中文 / English", "Switch the interface language: 中文 / English"}},
+    {rid::kFileOpen, {"打开模式文件并写入机器", "Open a mode file and write it into the device"}},
+    {rid::kFileSave, {"把当前参数保存为模式文件", "Save the present parameters to a mode file"}},
+    {rid::kDisconnect, {"断开与设备的连接", "Close the link to the device"}},
+    {rid::kAppExit, {"退出程序（有未保存的修改时会先询问）", "Quit (asks first when changes are not saved)"}},
 };
 
 constexpr int kVolumeMax = 99;
@@ -184,6 +231,7 @@ void CMainFrame::BuildRibbon() {
 
   ribbon_->AddAppMenuItem(rid::kFileOpen, QString(), RibbonIcon(RibbonGlyph::Open));
   ribbon_->AddAppMenuItem(rid::kFileSave, QString(), RibbonIcon(RibbonGlyph::Save));
+  ribbon_->AddAppMenuItem(rid::kDisconnect, QString(), RibbonIcon(RibbonGlyph::Disconnect));
   ribbon_->AddAppMenuItem(rid::kAppExit, QString(), RibbonIcon(RibbonGlyph::Exit), true);
   ribbon_->SetActiveCategory(rid::kCategoryInput);
 }
@@ -217,10 +265,16 @@ void CMainFrame::ApplyTexts(bool firstBuild) {
     ribbon_->SetElementText(ids.saveFile, t(kSaveFile));
   }
 
+  for (int category : {rid::kCategoryInput, rid::kCategoryOutput})
+    for (const ElementTip& e : kCategoryTips)
+      if (QWidget* w = ribbon_->Element(rid::IdsOf(category).*e.id)) w->setToolTip(t(e.tip));
+  for (const CommandTip& c : kCommandTips)
+    if (QWidget* w = ribbon_->Element(c.id)) w->setToolTip(t(c.tip));
   for (const TabRowButton& b : kTabRowButtons) ribbon_->SetElementText(b.id, t(b.text));
   if (QWidget* about = ribbon_->Element(rid::kAppAbout)) about->setToolTip(t(kAboutTip));
   ribbon_->SetElementText(rid::kFileOpen, t(kOpen));
   ribbon_->SetElementText(rid::kFileSave, t(kSave));
+  ribbon_->SetElementText(rid::kDisconnect, t(kDisconnectItem));
   ribbon_->SetElementText(rid::kAppExit, t(kExit));
   ribbon_->SetRecentFilesLabel(t(kRecentLabel));
   statusBar_->Relabel(language);

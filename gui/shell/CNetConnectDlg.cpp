@@ -1,15 +1,15 @@
 #include "shell/CNetConnectDlg.h"
 
 #include <QApplication>
-#include <QClipboard>
+#include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
@@ -18,138 +18,41 @@ namespace nr::gui {
 namespace {
 
 constexpr TextPair kConnectFailed{"错误%1，请确认IP地址和端口号正确!", "Connect failed. Error %1"};
-constexpr TextPair kIncompleteAddress{"请输入完整的IP地址!", "Please enter a complete IP address."};
+constexpr TextPair kBadAddress{"请输入有效的地址，例如 192.168.1.123 或 192.168.1.123:30303",
+                               "Enter a valid address, such as 192.168.1.123 or 192.168.1.123:30303"};
+constexpr TextPair kNoUsb{"没有找到USB设备，请检查连接线。", "No USB device found. Check the cable."};
+constexpr TextPair kNoDemo{"演示设备无法启动。", "The demo device could not start."};
+constexpr TextPair kHint{"例如 192.168.1.123、192.168.1.123:30303、[fe80::1]:30303 或 nr490.local（默认端口 30303）",
+                         "e.g. 192.168.1.123, 192.168.1.123:30303, [fe80::1]:30303 or nr490.local (port 30303 "
+                         "unless given)"};
+constexpr TextPair kUsb{"USB设备", "USB device"};
+constexpr TextPair kDemo{"演示设备", "Demo device"};
+constexpr TextPair kDisconnect{"断开连接", "Disconnect"};
+constexpr TextPair kAddressTip{"设备的IP地址（IPv4或IPv6）或主机名，可加“:端口”；下拉列表中是最近连接过的地址",
+                               "The device's IPv4 or IPv6 address or host name, optionally with \":port\"; "
+                               "the list holds the addresses connected to recently"};
+constexpr TextPair kConnectTip{"连接到上面的网络地址", "Connect to the network address above"};
+constexpr TextPair kUsbTip{"连接插在USB口上的设备", "Connect the processor plugged into a USB port"};
+constexpr TextPair kDemoTip{"连接内置的模拟设备，无需硬件即可试用全部功能",
+                            "Connect the built-in emulated processor: try everything without hardware"};
+constexpr TextPair kDisconnectTip{"断开当前的连接；USB设备要重新插入或在这里再次连接",
+                                  "Close the present link; a USB device then waits until it is plugged in "
+                                  "again or connected here"};
 
-// One field of a dotted address: 0..255 written without leading zeros, or nothing yet.
-std::optional<int> ParseOctet(const QString& text) {
-  static const QRegularExpression kOctet("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])$");
-  if (!kOctet.match(text).hasMatch()) return std::nullopt;
-  return text.toInt();
-}
-
-bool ValidPort(int port) { return port > 0 && port <= 65535; }
+QString Tr(const AppContext& ctx, const TextPair& pair) { return pair.Get(ctx.Language()); }
 
 }  // namespace
 
-Ipv4AddressEdit::Ipv4AddressEdit(QWidget* parent) : QFrame(parent) {
-  setFrameShape(QFrame::StyledPanel);
-  setFrameShadow(QFrame::Sunken);
-  setBackgroundRole(QPalette::Base);
-  setAutoFillBackground(true);
-
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(4, 2, 4, 2);
-  layout->setSpacing(0);
-  const auto* validator =
-      new QRegularExpressionValidator(QRegularExpression("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])?$"), this);
-  for (size_t i = 0; i < fields_.size(); ++i) {
-    if (i > 0) {
-      auto* dot = new QLabel(".", this);
-      dot->setBackgroundRole(QPalette::Base);
-      layout->addWidget(dot);
-    }
-    auto* field = new QLineEdit(this);
-    field->setFrame(false);
-    field->setAlignment(Qt::AlignCenter);
-    field->setMaxLength(3);
-    field->setValidator(validator);
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance("0000") + 6);
-    field->installEventFilter(this);
-    connect(field, &QLineEdit::textEdited, this, [this, i, field](const QString& text) {
-      if (text.size() == 3 && field->cursorPosition() == 3 && i + 1 < fields_.size())
-        FocusField(static_cast<int>(i) + 1, false);
-    });
-    fields_[i] = field;
-    layout->addWidget(field);
+QValidator::State DeviceAddressValidator::validate(QString& input, int& pos) const {
+  // Blanks belong to no address: a pasted address loses those around it, a typed one is ignored.
+  const QString trimmed = input.trimmed();
+  if (trimmed != input) {
+    pos = std::clamp(pos - static_cast<int>(input.indexOf(trimmed)), 0, static_cast<int>(trimmed.size()));
+    input = trimmed;
   }
-  setFocusProxy(fields_[0]);
-}
-
-bool Ipv4AddressEdit::SetAddress(const QString& text) {
-  const QStringList parts = text.trimmed().split('.');
-  if (parts.size() != 4) return false;
-  std::array<int, 4> octets{};
-  for (size_t i = 0; i < octets.size(); ++i) {
-    const std::optional<int> octet = ParseOctet(parts[static_cast<qsizetype>(i)]);
-    if (!octet) return false;
-    octets[i] = *octet;
-  }
-  for (size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(QString::number(octets[i]));
-  return true;
-}
-
-QString Ipv4AddressEdit::Address() const {
-  if (!IsComplete()) return QString();
-  QStringList parts;
-  for (const QLineEdit* field : fields_) parts << QString::number(field->text().toInt());
-  return parts.join('.');
-}
-
-bool Ipv4AddressEdit::IsComplete() const {
-  for (const QLineEdit* field : fields_)
-    if (!ParseOctet(field->text())) return false;
-  return true;
-}
-
-void Ipv4AddressEdit::Clear() {
-  for (QLineEdit* field : fields_) field->clear();
-}
-
-int Ipv4AddressEdit::IndexOf(QObject* field) const {
-  for (size_t i = 0; i < fields_.size(); ++i)
-    if (fields_[i] == field) return static_cast<int>(i);
-  return -1;
-}
-
-void Ipv4AddressEdit::FocusField(int i, bool atEnd) {
-  QLineEdit* field = fields_[static_cast<size_t>(i)];
-  field->setFocus();
-  if (atEnd)
-    field->setCursorPosition(static_cast<int>(field->text().size()));
-  else
-    field->selectAll();
-}
-
-bool Ipv4AddressEdit::eventFilter(QObject* watched, QEvent* event) {
-  const int i = IndexOf(watched);
-  if (i < 0 || event->type() != QEvent::KeyPress) return QFrame::eventFilter(watched, event);
-  auto* key = static_cast<QKeyEvent*>(event);
-  QLineEdit* field = fields_[static_cast<size_t>(i)];
-  const bool atStart = field->cursorPosition() == 0 && !field->hasSelectedText();
-  const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
-  if (key->matches(QKeySequence::Paste)) {
-    // A whole address pasted anywhere fills every field; anything else pastes as usual.
-    return SetAddress(QApplication::clipboard()->text());
-  }
-  switch (key->key()) {
-    case Qt::Key_Period:
-    case Qt::Key_Comma:
-    case Qt::Key_Space:
-      if (i < 3 && !field->text().isEmpty()) FocusField(i + 1, false);
-      return true;
-    case Qt::Key_Backspace:
-      if (atStart && i > 0) {
-        FocusField(i - 1, true);
-        return true;
-      }
-      break;
-    case Qt::Key_Left:
-      if (atStart && i > 0) {
-        FocusField(i - 1, true);
-        return true;
-      }
-      break;
-    case Qt::Key_Right:
-      if (atEnd && i < 3) {
-        FocusField(i + 1, false);
-        fields_[static_cast<size_t>(i) + 1]->setCursorPosition(0);
-        return true;
-      }
-      break;
-    default:
-      break;
-  }
-  return QFrame::eventFilter(watched, event);
+  const std::string text = input.toStdString();
+  if (ParseNetTarget(text)) return Acceptable;
+  return CouldBecomeNetTarget(text) ? Intermediate : Invalid;
 }
 
 CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
@@ -162,10 +65,18 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   // The Chinese texts are the dialog's own; the language table relabels them.
   setWindowTitle(QString::fromUtf8("网络连接"));
   addressLabel_ = WithId(new QLabel(QString::fromUtf8("机器IP地址"), this), kAddressLabelId);
-  address_ = WithId(new Ipv4AddressEdit(this), kAddressId);
+  address_ = WithId(new QComboBox(this), kAddressId);
+  address_->setEditable(true);
+  address_->setInsertPolicy(QComboBox::NoInsert);
+  address_->setValidator(new DeviceAddressValidator(address_));
+  address_->setMinimumWidth(address_->fontMetrics().horizontalAdvance("[fe80::1234:5678:9abc:def0]:30303") + 40);
   addressLabel_->setBuddy(address_);
-  port_ = WithId(new QLineEdit(this), kPortId);
-  port_->hide();  // the port is stored and used but not offered for editing
+  hint_ = new QLabel(this);
+  hint_->setWordWrap(true);
+  hint_->setTextFormat(Qt::PlainText);
+  QPalette grey = hint_->palette();
+  grey.setColor(QPalette::WindowText, QColor(100, 110, 120));
+  hint_->setPalette(grey);
   status_ = WithId(new QLabel(this), kStatusId);
   status_->setWordWrap(true);
   status_->setTextFormat(Qt::PlainText);
@@ -173,27 +84,51 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   red.setColor(QPalette::WindowText, QColor(255, 0, 0));
   status_->setPalette(red);
   status_->setMinimumHeight(status_->fontMetrics().height() * 2);
+
   connect_ = WithId(new QPushButton(QString::fromUtf8("尝试连接"), this), kConnectId);
   connect_->setDefault(true);
   cancel_ = WithId(new QPushButton(QString::fromUtf8("取消"), this), kCancelId);
-  cancel_->setAutoDefault(false);
+  usb_ = new QPushButton(this);
+  demo_ = new QPushButton(this);
+  disconnect_ = new QPushButton(this);
+  for (QPushButton* b : {cancel_, usb_, demo_, disconnect_}) b->setAutoDefault(false);
   connect(connect_, &QPushButton::clicked, this, [this] { TryConnect(); });
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(usb_, &QPushButton::clicked, this, [this] { TryUsb(); });
+  connect(demo_, &QPushButton::clicked, this, [this] { TryDemo(); });
+  connect(disconnect_, &QPushButton::clicked, this, [this] {
+    if (disconnect) disconnect();
+    complaint_ = Complaint::kNone;
+    ShowStatus();
+    disconnect_->setEnabled(ctx_.Connected());
+  });
+  connect(address_, &QComboBox::editTextChanged, this, &CNetConnectDlg::OnAddressEdited);
 
-  auto* addressRow = new QHBoxLayout;
-  addressRow->setSpacing(10);
-  addressRow->addWidget(addressLabel_);
-  addressRow->addWidget(address_);
-  addressRow->addStretch();
+  // The hint sits under the line it explains.
+  auto* addressRows = new QGridLayout;
+  addressRows->setHorizontalSpacing(10);
+  addressRows->setVerticalSpacing(4);
+  addressRows->addWidget(addressLabel_, 0, 0);
+  addressRows->addWidget(address_, 0, 1);
+  addressRows->addWidget(hint_, 1, 1);
+  addressRows->setColumnStretch(1, 1);
+  auto* rule = new QFrame(this);
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(usb_);
+  buttons->addWidget(demo_);
+  buttons->addWidget(disconnect_);
   buttons->addStretch();
+  buttons->addSpacing(24);
   buttons->addWidget(connect_);
   buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(20, 18, 20, 14);
-  layout->setSpacing(10);
-  layout->addLayout(addressRow);
+  layout->setSpacing(8);
+  layout->addLayout(addressRows);
   layout->addWidget(status_);
+  layout->addWidget(rule);
   layout->addLayout(buttons);
 
   LoadTarget();
@@ -203,17 +138,39 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
 
 void CNetConnectDlg::LoadTarget() {
   AppSettings& settings = ctx_.Settings();
-  const QString stored = settings.IpAddress();
-  // A stored address the control cannot show is treated like no address at all.
-  if (stored.isEmpty() || !address_->SetAddress(stored)) address_->SetAddress(kDefaultAddress);
+  const QStringList recent = settings.RecentAddresses();
+  address_->clear();
+  address_->addItems(recent);
+  // A stored target the line cannot take is treated like no target at all.
+  std::optional<NetTarget> stored = ParseNetTarget(settings.IpAddress().toStdString());
   const int port = settings.IpPort();
-  port_->setText(QString::number(ValidPort(port) ? port : kDefaultPort));
+  if (stored && port > 0 && port <= 65535) stored->port = static_cast<uint16_t>(port);
+  SetAddressText(stored ? QString::fromStdString(FormatNetTarget(*stored, true)) : QString(kDefaultAddress));
 }
 
+void CNetConnectDlg::SetAddressText(const QString& text) {
+  address_->setEditText(text);
+  OnAddressEdited();
+}
+
+std::optional<NetTarget> CNetConnectDlg::Target() const { return ParseNetTarget(address_->currentText().toStdString()); }
+
+QString CNetConnectDlg::Address() const {
+  const std::optional<NetTarget> target = Target();
+  return target ? QString::fromStdString(target->host) : QString();
+}
+
+int CNetConnectDlg::Port() const {
+  const std::optional<NetTarget> target = Target();
+  return target ? target->port : kDefaultPort;
+}
+
+void CNetConnectDlg::OnAddressEdited() { connect_->setEnabled(Target().has_value()); }
+
 bool CNetConnectDlg::TryConnect() {
-  if (!address_->IsComplete()) {
-    lastError_.reset();
-    incompleteAddress_ = true;
+  const std::optional<NetTarget> target = Target();
+  if (!target) {
+    complaint_ = Complaint::kBadAddress;
     ShowStatus();
     return false;
   }
@@ -226,46 +183,75 @@ bool CNetConnectDlg::TryConnect() {
   if (link.IsConnected() && !link.IsNetwork()) link.CloseUsb(false);
   ctx_.SetHostBusyMark(false);
   link.SetNetwork(true);
-  const QString address = Address();
-  const int port = Port();
-  link.SetNetTarget(address.toStdString(), static_cast<uint16_t>(port));
+  link.SetNetTarget(target->host, target->port);
   const int result = link.NetConnect();
   if (result != 1) {
-    incompleteAddress_ = false;
+    complaint_ = Complaint::kError;
     lastError_ = result;
     ShowStatus();
     return false;
   }
-  ctx_.Settings().SetNetTarget(address, port);
-  incompleteAddress_ = false;
-  lastError_.reset();
+  AppSettings& settings = ctx_.Settings();
+  settings.SetNetTarget(QString::fromStdString(target->host), target->port);
+  settings.AddRecentAddress(QString::fromStdString(FormatNetTarget(*target, true)));
+  complaint_ = Complaint::kNone;
   ShowStatus();
   accept();
   emit connected();
   return true;
 }
 
-void CNetConnectDlg::ApplyTexts() {
-  ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+bool CNetConnectDlg::TryUsb() { return TryOtherWay(connectUsb, Complaint::kNoUsb); }
+
+bool CNetConnectDlg::TryDemo() { return TryOtherWay(connectDemo, Complaint::kNoDemo); }
+
+bool CNetConnectDlg::TryOtherWay(const std::function<bool()>& connectTo, Complaint failure) {
+  const bool connected = connectTo && connectTo();
+  complaint_ = connected ? Complaint::kNone : failure;
   ShowStatus();
+  if (connected) accept();
+  return connected;
 }
 
-QString CNetConnectDlg::Address() const { return address_->Address(); }
-
-int CNetConnectDlg::Port() const {
-  const int port = port_->text().toInt();
-  return ValidPort(port) ? port : kDefaultPort;
+void CNetConnectDlg::ApplyTexts() {
+  ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  hint_->setText(Tr(ctx_, kHint));
+  usb_->setText(Tr(ctx_, kUsb));
+  demo_->setText(Tr(ctx_, kDemo));
+  disconnect_->setText(Tr(ctx_, kDisconnect));
+  address_->setToolTip(Tr(ctx_, kAddressTip));
+  connect_->setToolTip(Tr(ctx_, kConnectTip));
+  usb_->setToolTip(Tr(ctx_, kUsbTip));
+  demo_->setToolTip(Tr(ctx_, kDemoTip));
+  disconnect_->setToolTip(Tr(ctx_, kDisconnectTip));
+  ShowStatus();
 }
 
 QString CNetConnectDlg::StatusText() const { return status_->text(); }
 
+void CNetConnectDlg::showEvent(QShowEvent* event) {
+  disconnect_->setEnabled(ctx_.Connected());
+  QDialog::showEvent(event);
+}
+
 void CNetConnectDlg::ShowStatus() {
-  if (incompleteAddress_)
-    status_->setText(ctx_.T(kIncompleteAddress));
-  else if (lastError_)
-    status_->setText(ctx_.T(kConnectFailed).arg(*lastError_));
-  else
-    status_->clear();
+  switch (complaint_) {
+    case Complaint::kNone:
+      status_->clear();
+      break;
+    case Complaint::kError:
+      status_->setText(Tr(ctx_, kConnectFailed).arg(lastError_));
+      break;
+    case Complaint::kBadAddress:
+      status_->setText(Tr(ctx_, kBadAddress));
+      break;
+    case Complaint::kNoUsb:
+      status_->setText(Tr(ctx_, kNoUsb));
+      break;
+    case Complaint::kNoDemo:
+      status_->setText(Tr(ctx_, kNoDemo));
+      break;
+  }
 }
 
 }  // namespace nr::gui

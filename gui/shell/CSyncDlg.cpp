@@ -55,6 +55,16 @@ void CSyncDlg::SetText(const QString& text) {
 
 QString CSyncDlg::Text() const { return text_->text(); }
 
+void CSyncDlg::SetChunks(int chunks) {
+  if (chunks <= 0) return;  // identification and the first request: still the busy bar
+  if (bar_->maximum() != kImageChunks) {
+    bar_->setRange(0, kImageChunks);
+    bar_->setTextVisible(true);
+    bar_->setFormat(QStringLiteral("%v / %m"));
+  }
+  bar_->setValue(std::min(chunks, kImageChunks));
+}
+
 void CSyncDlg::Relabel() {
   setWindowTitle(ctx_.T(kTitle));
   text_->setText(callerText_.isEmpty() ? ctx_.T(kDefaultText) : callerText_);
@@ -76,8 +86,10 @@ SyncDialogOwner::SyncDialogOwner(AppContext& ctx, QWidget* parentWindow, int tim
   timeout_.setSingleShot(true);
   timeout_.setInterval(timeoutMs);
   connect(&timeout_, &QTimer::timeout, this, &SyncDialogOwner::OnTimeout);
-  progressWatch_.setInterval(std::max(10, std::min(500, timeoutMs / 4)));
+  progressWatch_.setInterval(std::max(10, std::min(100, timeoutMs / 4)));
   connect(&progressWatch_, &QTimer::timeout, this, [this] {
+    // Between a request and the transfer's start the last transfer's stage is stale: not shown.
+    if (dialog_ && ctx_.Conn().Sync().Busy()) dialog_->SetChunks(ctx_.Conn().Sync().CurrentStage().chunks);
     const uint64_t progress = ctx_.Conn().Sync().Progress();
     if (progress == lastProgress_) return;
     lastProgress_ = progress;

@@ -30,6 +30,9 @@ class CSyncDlg : public QDialog {
   QString Text() const;
   // Only the owner ends the dialog; the user has no button, Esc or close box for it.
   void AllowClose() { closeAllowed_ = true; }
+  // The image chunks done so far (0..70): a busy bar until the first, then the real share.
+  void SetChunks(int chunks);
+  QProgressBar* Bar() const { return bar_; }
 
  protected:
   void reject() override;
@@ -80,7 +83,7 @@ class SyncDialogOwner : public QObject {
   QPointer<CSyncDlg> dialog_;
   QPointer<QMessageBox> timeoutBox_;
   QTimer timeout_;
-  QTimer progressWatch_;  // restarts the time-out while the transfer makes progress
+  QTimer progressWatch_;  // restarts the time-out while the transfer makes progress, moves the bar
   uint64_t lastProgress_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "controls/SliderValueTips.h"
 #include "emu/Emulator.h"
 #include "link/Connection.h"
 #include "link/HidApiBackend.h"
@@ -22,7 +23,10 @@ inline constexpr const char* kWindowTitle = "调音软件_V24.01_20180910";
 NrTuneApp::NrTuneApp(AppOptions options) : options_(std::move(options)) {}
 
 NrTuneApp::~NrTuneApp() {
-  if (qApp) qApp->removeEventFilter(shortcuts_.get());
+  if (qApp) {
+    qApp->removeEventFilter(shortcuts_.get());
+    qApp->removeEventFilter(sliderTips_.get());
+  }
   frame_.reset();  // windows first, while the link still exists
   ctx_.reset();
   connection_.reset();  // closes the link and joins its threads
@@ -36,11 +40,8 @@ bool NrTuneApp::Start(QString* error) {
     hid = ownHid_.get();
   }
   if (options_.demo) {
-    emu::EmulatorOptions emuOptions;
-    emuOptions.port = 0;  // any free loopback port
-    emulator_ = std::make_unique<emu::Emulator>(emuOptions);
     std::string why;
-    if (!emulator_->Start(&why)) {
+    if (!StartDemoDevice(&why)) {
       if (error) *error = QString::fromStdString("the demo device could not start: " + why);
       return false;
     }
@@ -57,9 +58,14 @@ bool NrTuneApp::Start(QString* error) {
   settings_ = options_.settingsFile.isEmpty() ? std::make_unique<AppSettings>()
                                               : std::make_unique<AppSettings>(options_.settingsFile);
   ctx_ = std::make_unique<AppContext>(*connection_, *settings_);
+  ctx_->SetDemoStarter([this]() -> std::optional<NetTarget> {
+    if (!StartDemoDevice()) return std::nullopt;
+    return NetTarget{"127.0.0.1", emulator_->Port()};
+  });
+  if (emulator_) ctx_->StartDemoDevice();  // already running: the status bar names it
   prompts_ = options_.prompts;
   if (!prompts_) {
-    ownPrompts_ = std::make_unique<QtPrompts>();
+    ownPrompts_ = std::make_unique<QtPrompts>(settings_.get());
     prompts_ = ownPrompts_.get();
   }
   ctx_->SetPrompts(prompts_);
@@ -73,6 +79,8 @@ bool NrTuneApp::Start(QString* error) {
   shortcuts_->syncShowing = [this] { return view_->Sync().IsShown(); };
   shortcuts_->connected = [this] { return ctx_->Connected(); };
   qApp->installEventFilter(shortcuts_.get());
+  sliderTips_ = std::make_unique<SliderValueTips>();
+  qApp->installEventFilter(sliderTips_.get());
 
   // A preset named on the command line goes to the device once the first read-all is done,
   // so starting the program with a file actually loads it.
@@ -84,6 +92,16 @@ bool NrTuneApp::Start(QString* error) {
       view_->Modes().OpenFile(file);
     });
   }
+  return true;
+}
+
+bool NrTuneApp::StartDemoDevice(std::string* why) {
+  if (emulator_) return true;
+  emu::EmulatorOptions emuOptions;
+  emuOptions.port = 0;  // any free loopback port
+  auto emulator = std::make_unique<emu::Emulator>(emuOptions);
+  if (!emulator->Start(why)) return false;
+  emulator_ = std::move(emulator);
   return true;
 }
 

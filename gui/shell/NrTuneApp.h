@@ -2,6 +2,7 @@
 // The whole application assembled: link and model, settings, windows, and in demo mode an
 // emulated device in the same process. main() makes one; GUI tests make as many as they like.
 #include <QString>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,7 @@ class AppSettings;
 class CGQ2270v13View;
 class CMainFrame;
 class KeyShortcuts;
+class SliderValueTips;
 class Prompts;
 class QtLinkEvents;
 
@@ -54,6 +56,8 @@ class NrTuneApp {
   emu::Emulator* DemoDevice() { return emulator_.get(); }
   KeyShortcuts& Shortcuts() { return *shortcuts_; }
   Prompts& GetPrompts() { return *prompts_; }
+  // Starts the emulated device in this process, once; false (with the reason) when it cannot run.
+  bool StartDemoDevice(std::string* why = nullptr);
 
   // Pictures the screenshot mode takes besides the main window and the shell's dialogs.
   void AddScreenshot(ScreenshotShot shot) { shots_.push_back(std::move(shot)); }
@@ -73,6 +77,7 @@ class NrTuneApp {
   std::unique_ptr<CMainFrame> frame_;
   CGQ2270v13View* view_ = nullptr;            // owned by the frame
   std::unique_ptr<KeyShortcuts> shortcuts_;
+  std::unique_ptr<SliderValueTips> sliderTips_;
   QString pendingFile_;
   std::vector<ScreenshotShot> shots_;
 };

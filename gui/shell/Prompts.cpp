@@ -1,8 +1,12 @@
 #include "shell/Prompts.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
+
+#include "shell/AppSettings.h"
 
 namespace nr::gui {
 namespace {
@@ -54,19 +58,41 @@ int QtPrompts::Choose(QWidget* parent, const QString& title, const QString& text
   return chosen >= 0 ? static_cast<int>(chosen) : defaultChoice;
 }
 
+QString FileKind(const QString& filter) {
+  static const QRegularExpression kPattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+  const QRegularExpressionMatch m = kPattern.match(filter);
+  return m.hasMatch() ? m.captured(1).toLower() : QString();
+}
+
+QString QtPrompts::StartFolder(const QString& filter) const {
+  const QString kind = FileKind(filter);
+  const QString last = settings_ && !kind.isEmpty() ? settings_->LastFolder(kind) : QString();
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+void QtPrompts::RememberFolder(const QString& filter, const QString& chosen) {
+  const QString kind = FileKind(filter);
+  if (settings_ && !kind.isEmpty() && !chosen.isEmpty()) settings_->SetLastFolder(kind, QFileInfo(chosen).absolutePath());
+}
+
 QString QtPrompts::OpenFile(QWidget* parent, const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+  const QString path = QFileDialog::getOpenFileName(parent, QString(), StartFolder(filter), filter);
+  RememberFolder(filter, path);
+  return path;
 }
 
 QString QtPrompts::SaveFile(QWidget* parent, const QString& filter, const QString& defaultName,
                             const QString& defaultSuffix) {
-  QFileDialog dialog(parent, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), filter);
+  QFileDialog dialog(parent, QString(), StartFolder(filter), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(defaultSuffix);
   dialog.selectFile(defaultName);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-  return dialog.selectedFiles().first();
+  const QString path = dialog.selectedFiles().first();
+  RememberFolder(filter, path);
+  return path;
 }
 
 }  // namespace nr::gui

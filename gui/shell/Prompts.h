@@ -30,8 +30,15 @@ class Prompts {
   }
 };
 
+class AppSettings;
+
+// The kind of file a dialog filter names, by its first pattern: "Mode Files (*.mode)" is "mode".
+QString FileKind(const QString& filter);
+
 class QtPrompts final : public Prompts {
  public:
+  // With settings, file dialogs open where that kind of file was last opened or saved.
+  explicit QtPrompts(AppSettings* settings = nullptr) : settings_(settings) {}
   QMessageBox::StandardButton Ask(QWidget* parent, const QString& title, const QString& text,
                                   QMessageBox::StandardButtons buttons) override;
   void Inform(QWidget* parent, const QString& title, const QString& text) override;
@@ -42,6 +49,12 @@ class QtPrompts final : public Prompts {
                    const QString& defaultSuffix) override;
   int Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices,
              int defaultChoice) override;
+
+ private:
+  QString StartFolder(const QString& filter) const;
+  void RememberFolder(const QString& filter, const QString& chosen);
+
+  AppSettings* settings_;
 };
 
 // The button a question box starts on: Cancel when offered, else No, else none (Qt's choice).

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -162,6 +163,20 @@ void DrawAbout(QPainter& p, const QRectF& r) {
   p.drawText(circle, Qt::AlignCenter, QStringLiteral("?"));
 }
 
+// A plug pulled from its socket: the two halves apart, a red slash between them.
+void DrawDisconnect(QPainter& p, const QRectF& r) {
+  const qreal w = r.width(), h = r.height();
+  const QColor body(0x4a, 0x5a, 0x70);
+  p.setPen(Qt::NoPen);
+  p.setBrush(body);
+  p.drawRoundedRect(QRectF(r.left() + 0.06 * w, r.top() + 0.36 * h, 0.26 * w, 0.28 * h), w / 20, w / 20);
+  p.drawRoundedRect(QRectF(r.left() + 0.68 * w, r.top() + 0.36 * h, 0.26 * w, 0.28 * h), w / 20, w / 20);
+  p.setPen(QPen(body, w / 14, Qt::SolidLine, Qt::RoundCap));
+  for (qreal y : {0.44, 0.56}) p.drawLine(QPointF(r.left() + 0.32 * w, r.top() + y * h), QPointF(r.left() + 0.42 * w, r.top() + y * h));
+  p.setPen(QPen(QColor(0xc0, 0x39, 0x2b), w / 11, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(r.left() + 0.58 * w, r.top() + 0.22 * h), QPointF(r.left() + 0.46 * w, r.top() + 0.78 * h));
+}
+
 void DrawGlyph(QPainter& p, const QRectF& r, RibbonGlyph glyph) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
@@ -186,6 +201,7 @@ void DrawGlyph(QPainter& p, const QRectF& r, RibbonGlyph glyph) {
       DrawArrowBadge(p, r, true, QColor(0xe0, 0x7b, 0x1f));
       break;
     case RibbonGlyph::About: DrawAbout(p, r); break;
+    case RibbonGlyph::Disconnect: DrawDisconnect(p, r); break;
   }
   p.restore();
 }
@@ -217,6 +233,13 @@ void PaintHighlight(QPainter& p, const QRectF& r, bool down) {
   p.setPen(down ? kDownBorder : kHotBorder);
   p.setBrush(Vertical(r, down ? kDownTop : kHotTop, down ? kDownBottom : kHotBottom));
   p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+}
+
+// Whether the pointer is over the element now. Qt's own under-mouse mark can stay behind when a
+// drop-down menu or a modal dialog took the pointer away and never sent the leave event, which
+// left buttons highlighted with the pointer elsewhere.
+bool PointerOver(const QWidget* w) {
+  return w->isEnabled() && w->underMouse() && w->rect().contains(w->mapFromGlobal(QCursor::pos()));
 }
 
 // Value is a small button whose text ends in a number that changes while the user drags a slider.
@@ -253,7 +276,7 @@ class RibbonButton : public QToolButton {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = rect();
     const bool down = isDown() || (menu() && menu()->isVisible());
-    const bool hot = isEnabled() && underMouse();
+    const bool hot = PointerOver(this);
     if (kind_ == ButtonKind::App) {
       PaintApp(p, r, hot, down);
       return;
@@ -362,7 +385,7 @@ class TabButton : public QAbstractButton {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, 1);
-    if (active_ || underMouse()) {
+    if (active_ || PointerOver(this)) {
       QPainterPath shape;
       shape.moveTo(r.left(), r.bottom());
       shape.lineTo(r.left(), r.top() + 3);
@@ -653,6 +676,7 @@ QAction* CMyMFCRibbonBar::AddMenuItem(int buttonId, int itemId, const QString& t
     menu = new QMenu(button);
     button->setMenu(menu);
     button->setPopupMode(QToolButton::InstantPopup);
+    connect(menu, &QMenu::aboutToHide, this, &CMyMFCRibbonBar::ClearStaleHover);
   }
   QAction* action = menu->addAction(text);
   action->setProperty(kCtrlIdProperty, itemId);
@@ -922,7 +946,13 @@ void CMyMFCRibbonBar::wheelEvent(QWheelEvent* event) { event->accept(); }
 
 void CMyMFCRibbonBar::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange) ShowKeyTips(false);
+  // Back from a dialog or a menu: repaint, so that no element stays highlighted without the pointer.
+  if (event->type() == QEvent::ActivationChange) ClearStaleHover();
   QWidget::changeEvent(event);
+}
+
+void CMyMFCRibbonBar::ClearStaleHover() {
+  for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->update();
 }
 
 void CMyMFCRibbonBar::paintEvent(QPaintEvent*) {

@@ -30,7 +30,7 @@ namespace nr::gui {
 class CMFCRibbonStepSlider;
 
 // The ribbon's images, drawn as vectors so they stay sharp at any scale.
-enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About };
+enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About, Disconnect };
 QIcon RibbonIcon(RibbonGlyph glyph);
 
 class CMyMFCRibbonBar : public QWidget {
@@ -63,6 +63,8 @@ class CMyMFCRibbonBar : public QWidget {
   QAction* MenuItem(int category, int itemId) const;
   QLabel* RecentFilesLabel() const { return recentLabel_; }
   void ShowApplicationMenu();
+  // Repaints every element from where the pointer really is (after a menu or dialog closed).
+  void ClearStaleHover();
   void ShowKeyTips(bool show);
   bool KeyTipsShown() const { return !keyTipBadges_.empty(); }
 

@@ -9,6 +9,7 @@ inline constexpr int kFileOpen = 57601;
 inline constexpr int kFileSave = 57603;
 inline constexpr int kFileMruFirst = 57616;  // recent entry i has kFileMruFirst + i
 inline constexpr int kAppExit = 57665;
+inline constexpr int kDisconnect = 32951;  // closes the link until the user connects again
 
 // Buttons on the tab row, left to right.
 inline constexpr int kConnectIp = 32938;

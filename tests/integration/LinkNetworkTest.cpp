@@ -66,6 +66,33 @@ TEST_F(NetworkLink, BulkReadAsksInOrderAndMirrorsTheImage) {
   EXPECT_EQ(conn->Sync().FinishTransfer(events.finished[0]), std::nullopt);
 }
 
+TEST_F(NetworkLink, AReadThatWouldReplaceUnkeptEditsIsHeldUntilTheFrontEndDecides) {
+  Start();
+  conn->Model().Update([](DeviceState& s) { s.eqTable[3] ^= 0x40; });  // an edit made while the link was down
+  const ParamImage screen = conn->Model().Read([](const DeviceState& s) { return ScreenImage(s); });
+  conn->Sync().HoldReadIfItReplacesEdits();
+  conn->Sync().StartBulkRead();
+  ASSERT_TRUE(WaitFinished());
+  ASSERT_TRUE(events.finished[0].ok());
+  const Synchronizer::Stage stage = conn->Sync().CurrentStage();
+  EXPECT_TRUE(stage.identified);
+  EXPECT_EQ(stage.chunks, kImageChunks);
+  ASSERT_TRUE(conn->Sync().HasHeldRead());
+  EXPECT_EQ(conn->Model().Read([](const DeviceState& s) { return ScreenImage(s); }), screen) << "nothing applied yet";
+  conn->Sync().ApplyHeldRead();
+  EXPECT_FALSE(conn->Sync().HasHeldRead());
+  const DeviceState s = conn->Model().Snapshot();
+  EXPECT_EQ(s.image, emulator->Core().Image());
+  EXPECT_FALSE(HasUnkeptEdits(s));
+
+  // Armed once only: the next read, the device's own, applies at once.
+  conn->Model().Update([](DeviceState& st) { st.eqTable[3] ^= 0x40; });
+  conn->Sync().StartBulkRead();
+  ASSERT_TRUE(WaitFinished(2));
+  EXPECT_FALSE(conn->Sync().HasHeldRead());
+  EXPECT_EQ(conn->Model().Read([](const DeviceState& st) { return st.image; }), emulator->Core().Image());
+}
+
 TEST_F(NetworkLink, BulkWriteSendsTheImageThenEnds) {
   Start();
   conn->Model().Update([](DeviceState& s) {

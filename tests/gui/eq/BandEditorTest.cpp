@@ -87,7 +87,7 @@ TEST_F(EditorTest, SlidersWriteEveryStepInTheirUnits) {
   EXPECT_NEAR(panel_->Band(2).gain, -3.7, 1e-5);
   editor_->QSliderControl()->setValue(250);
   EXPECT_NEAR(panel_->Band(2).q, 2.5, 1e-5);
-  editor_->FrequencySlider()->setValue(333);
+  editor_->FrequencySlider()->setValue(BandEditor::FrequencyToSliderPosition(333));
   EXPECT_FLOAT_EQ(panel_->Band(2).frequency, 333.0f);
   EXPECT_EQ(SentRecords().size(), 3u);
 
@@ -98,6 +98,33 @@ TEST_F(EditorTest, SlidersWriteEveryStepInTheirUnits) {
   EXPECT_EQ(editor_->QSliderControl()->maximum(), 200);
   EXPECT_FLOAT_EQ(Stored(0, 2).gainDb, 0.0f);
   EXPECT_TRUE(editor_->SlopeList()->isHidden());  // only a crossover band has slopes
+}
+
+TEST(FrequencySlider, IsLogarithmicOverTheSameRange) {
+  EXPECT_EQ(BandEditor::SliderPositionToFrequency(0), 20);
+  EXPECT_EQ(BandEditor::SliderPositionToFrequency(BandEditor::kFrequencySteps), 20000);
+  EXPECT_EQ(BandEditor::FrequencyToSliderPosition(5), 0);
+  EXPECT_EQ(BandEditor::FrequencyToSliderPosition(30000), BandEditor::kFrequencySteps);
+  // 1 kHz sits just past the middle (a linear slider had it in the bottom 5 %), and comes back.
+  const int at1k = BandEditor::FrequencyToSliderPosition(1000);
+  EXPECT_NEAR(at1k, BandEditor::kFrequencySteps * 0.566, 5);
+  EXPECT_EQ(BandEditor::SliderPositionToFrequency(at1k), 1000);
+  // Every whole frequency of the lower bands keeps its own position.
+  for (int f = 20; f <= 1400; ++f)
+    ASSERT_EQ(BandEditor::SliderPositionToFrequency(BandEditor::FrequencyToSliderPosition(f)), f);
+}
+
+TEST_F(EditorTest, TypeTakesEffectAsSoonAsItIsChosen) {
+  Load(6);
+  QTableWidgetItem* type = editor_->List()->item(2, 1);
+  editor_->List()->setCurrentItem(type);
+  editor_->List()->editItem(type);
+  auto* combo = editor_->List()->findChild<QComboBox*>();
+  ASSERT_NE(combo, nullptr);
+  combo->setCurrentIndex(4);  // HS
+  emit combo->activated(4);   // chosen from the drop-down: no Enter, no click elsewhere
+  EXPECT_EQ(panel_->Band(2).type, kHighShelf);
+  EXPECT_EQ(Stored(6, 2).type, kHighShelf);
 }
 
 TEST_F(EditorTest, TypeChosenInTheListRetypesTheBand) {

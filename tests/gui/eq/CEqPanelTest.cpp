@@ -237,5 +237,57 @@ TEST_F(PanelTest, ChannelSetShowsTenMarkersAndWritesTheCrossoverWithItsPartners)
   EXPECT_EQ(SentRecords().size(), 4u);
 }
 
+TEST_F(PanelTest, ADragStraightUpKeepsTheFrequency) {
+  Load(0);
+  ASSERT_FLOAT_EQ(panel_->Band(4).frequency, 160.0f);
+  // Grabbed a little right of its centre, as a hand does, and pulled straight up.
+  const QPoint grab = panel_->MarkerPoint(4) + QPoint(2, 1);
+  QTest::mousePress(panel_, Qt::LeftButton, {}, grab);
+  for (int dy : {-20, -40, -60}) Move(grab + QPoint(0, dy), Qt::LeftButton);
+  QTest::mouseRelease(panel_, Qt::LeftButton, {}, grab + QPoint(0, -60));
+  EXPECT_FLOAT_EQ(panel_->Band(4).frequency, 160.0f);
+  EXPECT_EQ(Stored(0, 4).freq, 160);
+  EXPECT_GT(panel_->Band(4).gain, 3.0f);
+
+  // Moved sideways, it follows the pointer's travel from where it was grabbed, not the pointer.
+  const QPoint again = panel_->MarkerPoint(4) + QPoint(3, 0);
+  const int markerX = panel_->MarkerPoint(4).x();
+  QTest::mousePress(panel_, Qt::LeftButton, {}, again);
+  Move(again + QPoint(30, 0), Qt::LeftButton);
+  QTest::mouseRelease(panel_, Qt::LeftButton, {}, again + QPoint(30, 0));
+  EXPECT_NEAR(panel_->MarkerPoint(4).x(), markerX + 30, 1);
+}
+
+TEST(PanelLabels, StayInsideThePlotAndOffOtherMarkers) {
+  const QRectF plot(36, 18, 600, 300);
+  const QSizeF block(70, 40);
+  auto inside = [&](const QRectF& r) { return plot.contains(r); };
+  // A band at 20 kHz: its labels move left into the plot instead of being cut at the edge.
+  const QRectF edge = CEqPanel::PlaceValueLabels(block, QPointF(plot.right() - 2, 150), plot, {}, false);
+  EXPECT_TRUE(inside(edge));
+  // Near the top, a cut's labels (above by preference) stay below the set name line.
+  const QRectF top = CEqPanel::PlaceValueLabels(block, QPointF(300, plot.top() + 5), plot, {}, true);
+  EXPECT_TRUE(inside(top));
+  // A neighbour right below: the labels go above instead of covering it.
+  const std::vector<QRectF> neighbour{QRectF(291, 171, 18, 18)};
+  const QRectF moved = CEqPanel::PlaceValueLabels(block, QPointF(300, 150), plot, neighbour, false);
+  EXPECT_FALSE(moved.intersects(neighbour[0]));
+  EXPECT_LT(moved.bottom(), 150);
+  // Nowhere free: still inside the plot.
+  const std::vector<QRectF> crowd{QRectF(36, 18, 600, 300)};
+  EXPECT_TRUE(inside(CEqPanel::PlaceValueLabels(block, QPointF(300, 150), plot, crowd, false)));
+}
+
+TEST(PanelColours, EveryBandStandsOutOnTheBlackPlot) {
+  // WCAG contrast ratio against the plot's background, at least 4.5:1 (the dark blues had 3.4).
+  auto luminance = [](const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const double background = luminance(QColor(20, 20, 20));
+  for (int band = 0; band < 15; ++band)
+    EXPECT_GE((luminance(CEqPanel::BandColor(band)) + 0.05) / (background + 0.05), 4.5) << "band " << band + 1;
+}
+
 }  // namespace
 }  // namespace nr::gui::test

@@ -16,6 +16,7 @@
 #include "inputs/CDialogEfx.h"
 #include "inputs/CDialogMusic.h"
 #include "gui/inputs/InputPageFixture.h"
+#include "shell/DialogTexts.h"
 
 namespace nr::gui::test {
 namespace {
@@ -132,6 +133,21 @@ TEST_F(MusicPage, MetersAndDecoderFollowTheStatusEveryFewHundredMilliseconds) {
   EXPECT_EQ(page->DecoderText()->text(), "DTS-HD");
   SetStatusBytes({{7, 0x08}});
   ASSERT_TRUE(WaitFor([&] { return page->DecoderText()->text() == "LPCM MultiCh"; }));
+}
+
+TEST_F(MusicPage, EveryCaptionOfTheMicRowsIsWholeAndUncovered) {
+  for (int language : {0, 1}) {
+    SetLanguage(language);
+    CDialogMusic* page = Open<CDialogMusic>(CDialogMusic::kMicA);
+    for (int mic = 0; mic < 2; ++mic) {
+      SCOPED_TRACE(testing::Message() << "language " << language << ", mic " << mic + 1);
+      auto* gate = qobject_cast<QLabel*>(FindControl(page, 1190 + 2 * mic));
+      ASSERT_NE(gate, nullptr);
+      QWidget* meter = page->Meter(mic);
+      EXPECT_FALSE(gate->geometry().intersects(meter->geometry()));
+      EXPECT_GE(gate->width(), gate->fontMetrics().horizontalAdvance(gate->text()));
+    }
+  }
 }
 
 TEST_F(MusicPage, MicThreeAndFourAreShownOnlyForTheFourMicrophoneModel) {

@@ -1,5 +1,6 @@
 // The network connection dialog against real sockets on the loopback interface.
 #include <QLabel>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -26,14 +27,20 @@ quint16 ClosedPort() {
 TEST_F(DialogNetConnect, OpensOnTheStoredTargetOrTheFactoryAddress) {
   {
     CNetConnectDlg dlg(ctx_);
+    EXPECT_EQ(dlg.AddressBox()->currentText(), "192.168.1.123");
     EXPECT_EQ(dlg.Address(), "192.168.1.123");
     EXPECT_EQ(dlg.Port(), 30303);
   }
   settings_.SetNetTarget("10.0.0.7", 4000);
   {
     CNetConnectDlg dlg(ctx_);
-    EXPECT_EQ(dlg.Address(), "10.0.0.7");
+    EXPECT_EQ(dlg.AddressBox()->currentText(), "10.0.0.7:4000");
     EXPECT_EQ(dlg.Port(), 4000);
+  }
+  settings_.SetNetTarget("fe80::1", 30303);
+  {
+    CNetConnectDlg dlg(ctx_);
+    EXPECT_EQ(dlg.AddressBox()->currentText(), "fe80::1");
   }
   settings_.SetNetTarget("10.0.0.300", 0);  // damaged settings
   {
@@ -41,6 +48,78 @@ TEST_F(DialogNetConnect, OpensOnTheStoredTargetOrTheFactoryAddress) {
     EXPECT_EQ(dlg.Address(), "192.168.1.123");
     EXPECT_EQ(dlg.Port(), 30303);
   }
+}
+
+TEST(DeviceAddress, ParsesWhatPeopleType) {
+  struct Case {
+    const char* text;
+    const char* host;  // nullptr: refused
+    int port;
+  };
+  const Case cases[] = {
+      {"127.0.0.1", "127.0.0.1", 30303},
+      {" 192.168.1.123:4000 ", "192.168.1.123", 4000},
+      {"[fe80::1]:30304", "fe80::1", 30304},
+      {"[::1]", "::1", 30303},
+      {"fe80::1", "fe80::1", 30303},
+      {"fe80::1%eth0", "fe80::1%eth0", 30303},
+      {"nr490.local", "nr490.local", 30303},
+      {"studio-dsp:5000", "studio-dsp", 5000},
+      {"localhost:1", "localhost", 1},
+      {"127.168.0.0.1", nullptr, 0},   // what the old four-field box made of 127.0.0.1
+      {"256.1.1.1", nullptr, 0},
+      {"10.0.0", nullptr, 0},
+      {"host:0", nullptr, 0},
+      {"host:65536", nullptr, 0},
+      {"host:port", nullptr, 0},
+      {"fe80::1:30303x", nullptr, 0},
+      {"[fe80::1]30303", nullptr, 0},
+      {"-bad.example", nullptr, 0},
+      {"two words", nullptr, 0},
+      {"", nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::optional<NetTarget> t = ParseNetTarget(c.text);
+    ASSERT_EQ(t.has_value(), c.host != nullptr);
+    if (!t) continue;
+    EXPECT_EQ(t->host, c.host);
+    EXPECT_EQ(t->port, c.port);
+    EXPECT_EQ(ParseNetTarget(FormatNetTarget(*t)), t) << "the stored form reads back";
+  }
+  EXPECT_EQ(FormatNetTarget({"fe80::1", 4000}), "[fe80::1]:4000");
+  EXPECT_EQ(FormatNetTarget({"10.0.0.7", 30303}, true), "10.0.0.7");
+}
+
+TEST_F(DialogNetConnect, TheAddressLineIsCheckedAsItIsTyped) {
+  CNetConnectDlg dlg(ctx_);
+  dlg.show();
+  QComboBox* box = dlg.AddressBox();
+  box->lineEdit()->clear();
+  box->lineEdit()->setFocus();
+  // Typed the usual way, one key after the other: nothing jumps, nothing is mangled.
+  QTest::keyClicks(box->lineEdit(), "127.0.0.1");
+  EXPECT_EQ(box->currentText(), "127.0.0.1");
+  EXPECT_TRUE(dlg.ConnectButton()->isEnabled());
+  QTest::keyClicks(box->lineEdit(), ":");
+  EXPECT_FALSE(dlg.ConnectButton()->isEnabled()) << "a port is still to come";
+  QTest::keyClicks(box->lineEdit(), "99999");
+  EXPECT_EQ(box->currentText(), "127.0.0.1:9999") << "a port past 65535 cannot be typed";
+  QTest::keyClicks(box->lineEdit(), " /@");
+  EXPECT_EQ(box->currentText(), "127.0.0.1:9999") << "characters no address has are not taken";
+  EXPECT_EQ(dlg.Port(), 9999);
+
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), "[fe80::1]:30304");
+  EXPECT_EQ(dlg.Address(), "fe80::1");
+  EXPECT_EQ(dlg.Port(), 30304);
+  SaveShot(&dlg, "netconnect_zh_ipv6");
+
+  // A text that is not a whole address is never dialled.
+  box->lineEdit()->setText("192.168.");
+  EXPECT_FALSE(dlg.TryConnect());
+  EXPECT_FALSE(dlg.StatusText().isEmpty());
+  EXPECT_FALSE(GetLink().IsNetwork()) << "nothing was attempted";
 }
 
 TEST_F(DialogNetConnect, RefusedConnectionReportsTheErrorAndStaysOpen) {
@@ -65,10 +144,9 @@ TEST_F(DialogNetConnect, RefusedConnectionReportsTheErrorAndStaysOpen) {
 TEST_F(DialogNetConnect, SuccessfulConnectionStoresTheTargetAndCloses) {
   QTcpServer device;
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
-  settings_.SetNetTarget("", static_cast<int>(device.serverPort()));
   ctx_.SetHostBusyMark(true);
   CNetConnectDlg dlg(ctx_);
-  ASSERT_TRUE(dlg.AddressEdit()->SetAddress("127.0.0.1"));
+  dlg.SetAddressText(QString("127.0.0.1:%1").arg(device.serverPort()));
   QSignalSpy connected(&dlg, &CNetConnectDlg::connected);
   dlg.show();
   dlg.ConnectButton()->click();
@@ -81,43 +159,31 @@ TEST_F(DialogNetConnect, SuccessfulConnectionStoresTheTargetAndCloses) {
   EXPECT_EQ(settings_.IpAddress(), "127.0.0.1");
   EXPECT_EQ(settings_.IpPort(), device.serverPort());
   EXPECT_TRUE(dlg.StatusText().isEmpty());
+
+  // The address is offered again, first, in the drop-down.
+  const QString typed = QString("127.0.0.1:%1").arg(device.serverPort());
+  EXPECT_EQ(settings_.RecentAddresses().value(0), typed);
+  dlg.LoadTarget();
+  EXPECT_EQ(dlg.AddressBox()->itemText(0), typed);
+  EXPECT_EQ(dlg.AddressBox()->currentText(), typed);
 }
 
-TEST_F(DialogNetConnect, IncompleteAddressIsNotDialled) {
-  CNetConnectDlg dlg(ctx_);
-  dlg.AddressEdit()->Field(2)->clear();
-  dlg.ConnectButton()->click();
-  EXPECT_EQ(dlg.StatusText(), "请输入完整的IP地址!");
-  EXPECT_FALSE(GetLink().IsNetwork()) << "nothing was attempted";
-}
-
-TEST_F(DialogNetConnect, AddressFieldsAdvanceLikeAnAddressControl) {
+TEST_F(DialogNetConnect, UsbAndDemoButtonsSayWhenNothingAnswers) {
+  ctx_.SetLanguage(1);
   CNetConnectDlg dlg(ctx_);
   dlg.show();
-  dlg.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-  Ipv4AddressEdit* edit = dlg.AddressEdit();
-  edit->Clear();
-  edit->Field(0)->setFocus();
-  // Keys go where the focus is, as they would from a keyboard.
-  auto type = [](const QString& keys) {
-    for (QChar c : keys) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-  };
-  type("10.1.");
-  EXPECT_EQ(QApplication::focusWidget(), edit->Field(2)) << "a dot moves on";
-  type("200");
-  EXPECT_EQ(QApplication::focusWidget(), edit->Field(3)) << "a third digit moves on";
-  type("37");
-  EXPECT_EQ(dlg.Address(), "10.1.200.37");
-
-  QTest::keyClicks(edit->Field(3), "9");
-  EXPECT_EQ(edit->Field(3)->text(), "37") << "a field never exceeds 255";
-  edit->Field(3)->setCursorPosition(0);
-  QTest::keyClick(edit->Field(3), Qt::Key_Backspace);
-  EXPECT_EQ(QApplication::focusWidget(), edit->Field(2)) << "backspace at the start goes back";
-  EXPECT_FALSE(edit->SetAddress("1.2.3"));
-  EXPECT_FALSE(edit->SetAddress("1.2.3.04"));
-  EXPECT_EQ(dlg.Address(), "10.1.200.37");
+  EXPECT_FALSE(dlg.DisconnectButton()->isEnabled()) << "nothing to disconnect";
+  dlg.connectUsb = [] { return false; };
+  dlg.UsbButton()->click();
+  EXPECT_EQ(dlg.StatusText(), "No USB device found. Check the cable.");
+  EXPECT_TRUE(dlg.isVisible());
+  int demoAsked = 0;
+  dlg.connectDemo = [&] { return ++demoAsked > 0; };
+  dlg.DemoButton()->click();
+  EXPECT_EQ(demoAsked, 1);
+  EXPECT_FALSE(dlg.isVisible()) << "connected: the dialog closes";
+  for (QPushButton* b : {dlg.ConnectButton(), dlg.UsbButton(), dlg.DemoButton(), dlg.DisconnectButton()})
+    EXPECT_FALSE(b->toolTip().isEmpty()) << b->text().toStdString();
 }
 
 TEST_F(DialogNetConnect, TextsComeFromTheLanguageTable) {

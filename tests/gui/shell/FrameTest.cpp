@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QMenu>
 #include <QPushButton>
@@ -483,6 +484,26 @@ TEST_F(FrameTest, Screenshots) {
         QDir(folder).filePath(QStringLiteral("frame_%1_appmenu.png").arg(language ? "en" : "zh"))));
     Ribbon().ApplicationMenu()->hide();
   }
+}
+
+TEST_F(FrameTest, AButtonLeftByThePointerDuringAMenuIsNoLongerHighlighted) {
+  Open(0);
+  Show();
+  auto* save = static_cast<QToolButton*>(Ribbon().Element(rid::IdsOf(0).saveMode));
+  const QImage plain = save->grab().toImage();
+  const QPoint over = save->mapToGlobal(save->rect().center());
+  // The pointer comes over the button: it lights up.
+  QCursor::setPos(over);
+  QEnterEvent enter(QPointF(save->rect().center()), QPointF(save->rect().center()), QPointF(over));
+  QApplication::sendEvent(save, &enter);
+  ASSERT_TRUE(save->underMouse());
+  EXPECT_NE(save->grab().toImage(), plain);
+  // A menu (or a file dialog) takes the pointer away and no leave event comes; once it closes,
+  // the button shows where the pointer really is.
+  QCursor::setPos(frame_->mapToGlobal(QPoint(600, 600)));
+  QEvent activation(QEvent::ActivationChange);
+  QApplication::sendEvent(&Ribbon(), &activation);
+  EXPECT_EQ(save->grab().toImage(), plain);
 }
 
 }  // namespace

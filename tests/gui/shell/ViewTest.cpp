@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <cmath>
 #include <deque>
@@ -12,6 +15,7 @@
 
 #include "emu/Emulator.h"
 #include "link/Bytes.h"
+#include "inputs/InputPages.h"
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CInfoDlg.h"
@@ -24,6 +28,9 @@
 #include "shell/Prompts.h"
 #include "shell/RibbonBar.h"
 #include "shell/RibbonIds.h"
+#include "shell/LinkNoticeBar.h"
+#include "shell/TrayBalloon.h"
+#include "support/Screenshots.h"
 #include "shell/ModeFile.h"
 
 namespace nr::gui {
@@ -115,9 +122,12 @@ TEST_F(ViewTest, SynchronisationFillsTheRibbonAndStatusBar) {
   EXPECT_EQ(Ribbon().SliderValue(kOutEchoSlider), 64);
   EXPECT_EQ(Ribbon().ElementText(kInMusicLabel), QString::fromUtf8("音乐音量: 16"));
   EXPECT_EQ(Ribbon().PanelCaption(0, kPanelPitch), QString::fromUtf8("音乐变调:+0"));
-  EXPECT_EQ(app->Frame().StatusBar()->LinkPane()->text(), QString::fromUtf8("IP：已连接"));
+  EXPECT_EQ(app->Frame().StatusBar()->LinkPane()->text(), QString::fromUtf8("已连接：127.0.0.1:%1").arg(emulator->Port()));
   EXPECT_EQ(app->Frame().StatusBar()->LinkPane()->TextColor(), QColor(0, 150, 0));
   EXPECT_EQ(app->Frame().StatusBar()->ModePane()->text(), QString::fromUtf8("当前模式:M1"));
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {  // the balloon falls back to the tip
+    EXPECT_EQ(TipText(), QString::fromUtf8("设备已连接，同步中……"));
+  }
 }
 
 TEST_F(ViewTest, VolumeAboveTheMachineLimitIsClampedNeverSent) {
@@ -169,7 +179,7 @@ TEST_F(ViewTest, LanguageToggleRelabelsAndIsStored) {
   app->View().OnCommand(kLanguage);
   EXPECT_EQ(Ribbon().ElementText(kInMicLabel), QStringLiteral("Mic    Vol:  50"));
   EXPECT_EQ(app->Context().Settings().Language(), 1);
-  EXPECT_EQ(app->Frame().StatusBar()->LinkPane()->text(), QStringLiteral("IP:Connected"));
+  EXPECT_EQ(app->Frame().StatusBar()->LinkPane()->text(), QStringLiteral("Connected: 127.0.0.1:%1").arg(emulator->Port()));
   app->View().OnCommand(kLanguage);
   EXPECT_EQ(Ribbon().ElementText(kInMicLabel), first);
   EXPECT_EQ(app->Context().Settings().Language(), 0);
@@ -388,6 +398,106 @@ TEST_F(ReconnectTest, NothingIsAskedWhenNoEditIsAtRisk) {
   Reconnect();
   EXPECT_TRUE(prompts.asked.empty());
   EXPECT_EQ(ScreenMusic(), 33);
+}
+
+// The status bar names the link; the user can disconnect, go back to the demo device, and is
+// told where they look when the link drops.
+TEST_F(ViewTest, TheStatusBarNamesEveryLinkAndDisconnectHolds) {
+  Start();
+  CMFCMyRibbonStatusBar* bar = app->Frame().StatusBar();
+  const auto shoot = [&](const QString& state) {
+    for (int language : {0, 1}) {
+      if (app->Context().Language() != language) app->View().OnCommand(kLanguage);
+      nr::test::SaveScreenshot(bar, QStringLiteral("statusbar_%1_%2").arg(state, language == 1 ? "en" : "zh"));
+    }
+  };
+  EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：127.0.0.1:%1").arg(emulator->Port()));
+  shoot("network");
+
+  app->View().OnCommand(kDisconnect);
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_EQ(bar->LinkPane()->text(), QStringLiteral("Disconnected"));
+  EXPECT_FALSE(app->View().LinkNotice()->isVisible()) << "a disconnect the user asked for needs no notice";
+  shoot("disconnected");
+
+  // Back to the built-in demo device, started on first use.
+  ASSERT_TRUE(app->View().ConnectDemo());
+  ASSERT_NE(app->DemoDevice(), nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+  EXPECT_EQ(bar->LinkPane()->text(), QStringLiteral("Connected: Demo (emulator)"));
+  shoot("demo");
+  app->View().OnCommand(kLanguage);
+  EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：演示设备（模拟器）"));
+}
+
+TEST_F(ViewTest, TheStatusBarSaysUsbForTheUsbLink) {
+  LaunchUsb({}, true);
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  CMFCMyRibbonStatusBar* bar = app->Frame().StatusBar();
+  EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：USB"));
+  nr::test::SaveScreenshot(bar, "statusbar_usb_zh");
+  app->View().OnCommand(kLanguage);
+  EXPECT_EQ(bar->LinkPane()->text(), QStringLiteral("Connected: USB"));
+  nr::test::SaveScreenshot(bar, "statusbar_usb_en");
+
+  // Disconnected by the user, the device stays plugged in and is left alone until asked for.
+  app->View().OnCommand(kDisconnect);
+  app->View().PollUsbDevice();
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_TRUE(app->View().ConnectUsb());
+  EXPECT_TRUE(app->Context().Connected());
+}
+
+TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
+  Start();
+  RegisterInputPages(*app);
+  emulator->Stop();  // the device goes away underneath
+  ASSERT_TRUE(WaitUntil([&] { return app->View().LinkNotice()->isVisible(); }));
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_FALSE(app->View().LinkNotice()->Text().isEmpty());
+  EXPECT_EQ(app->View().LinkNotice()->geometry().top(), 0) << "at the top of the page, where the user looks";
+  ASSERT_NE(app->View().CurrentPage(), nullptr);
+  EXPECT_GE(app->View().CurrentPage()->geometry().top(), app->View().LinkNotice()->geometry().bottom())
+      << "the page moves down: nothing of it is hidden";
+  app->Frame().resize(1100, 760);
+  nr::test::SaveScreenshot(&app->Frame(), "frame_zh_link_lost");
+
+  // The device comes back on the same port: one click connects again.
+  emu::EmulatorOptions again;
+  again.port = emulator->Port();
+  emulator = std::make_unique<emu::Emulator>(again);
+  ASSERT_TRUE(emulator->Start());
+  app->View().LinkNotice()->ReconnectButton()->click();
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  EXPECT_FALSE(app->View().LinkNotice()->isVisible());
+  EXPECT_EQ(app->View().CurrentPage()->geometry().top(), 0);
+}
+
+TEST_F(ViewTest, TheSynchronisationBarShowsTheChunksRead) {
+  emu::EmulatorOptions slow;
+  slow.latency = std::chrono::milliseconds(15);  // about a second for the 70 chunks
+  Launch(slow);
+  int seenPart = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    CSyncDlg* dialog = app->View().Sync().Dialog();
+    if (dialog && dialog->Bar()->maximum() == kImageChunks && dialog->Bar()->value() > 0 &&
+        dialog->Bar()->value() < kImageChunks)
+      seenPart = dialog->Bar()->value();
+    return seenPart > 0;
+  }));
+  EXPECT_EQ(app->View().Sync().Dialog()->Bar()->text(), QStringLiteral("%1 / 70").arg(app->View().Sync().Dialog()->Bar()->value()));
+  nr::test::SaveScreenshot(app->View().Sync().Dialog(), "sync_zh_progress");
+  ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+}
+
+TEST_F(ViewTest, TheConnectedNoticeWaitsForTheDevicesAnswer) {
+  // A device that takes the connection but never answers the identification.
+  emu::EmulatorOptions silent;
+  silent.silentAfter = std::chrono::milliseconds(0);
+  Launch(silent);
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected(); }));
+  WaitUntil([] { return false; }, 500);
+  EXPECT_NE(TipText(), QString::fromUtf8("设备已连接，同步中……")) << "nothing has answered yet";
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+#pragma once
+// Network device addresses as people type them: an IPv4 address, an IPv6 address (in brackets
+// when a port follows), or a host name, each with an optional ":port".
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nr {
+
+inline constexpr uint16_t kDefaultDevicePort = 30303;
+
+struct NetTarget {
+  std::string host;  // IPv6 without brackets
+  uint16_t port = kDefaultDevicePort;
+  bool operator==(const NetTarget&) const = default;
+};
+
+// "192.168.1.123", "192.168.1.123:4000", "[fe80::1]:4000", "fe80::1", "device.local:4000".
+// Blanks around the text are ignored; anything else that is not one of these forms gives nothing.
+std::optional<NetTarget> ParseNetTarget(std::string_view text, uint16_t defaultPort = kDefaultDevicePort);
+
+// The text that reads back as the same target: "host:port", "[v6]:port"; without the port when it
+// is the default and omitDefaultPort is set.
+std::string FormatNetTarget(const NetTarget& target, bool omitDefaultPort = false);
+
+// Whether text could still become a valid address by typing more (a prefix of one): "192.168.",
+// "[fe80::", "device.local:". False for text that no further typing can mend.
+bool CouldBecomeNetTarget(std::string_view text);
+
+}  // namespace nr

@@ -1,0 +1,152 @@
+// What the interface tells a new user by itself: tips on every control, a slider's value while it
+// is dragged, Qt's own buttons in the interface language, questions that start on the safe
+// answer, and file dialogs that open where that kind of file was last used.
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolTip>
+
+#include "controls/SliderValueTips.h"
+#include "eq/CEqPanel.h"
+#include "gui/shell/DialogFixture.h"
+#include "inputs/CDialogEfx.h"
+#include "inputs/CDialogMusic.h"
+#include "outputs/CCompDlg.h"
+#include "outputs/CDelayDlg.h"
+#include "outputs/CDialogOutput.h"
+#include "outputs/CDialogRec.h"
+#include "outputs/CSSVCDlg.h"
+#include "shell/CMFCMyRibbonStatusBar.h"
+#include "shell/CMainFrame.h"
+#include "shell/Prompts.h"
+#include "shell/RibbonBar.h"
+
+namespace nr::gui::test {
+namespace {
+
+using HelpTest = DialogTest;
+
+// The controls of a window a user can operate that carry no tip.
+QStringList ControlsWithoutTip(QWidget* window) {
+  QStringList missing;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                         qobject_cast<QComboBox*>(w) || qobject_cast<CEqPanel*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                         (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget()));
+    // Widgets Qt makes inside other controls (scroll bars, header sections) are not ours to label.
+    const bool internal = w->objectName().startsWith("qt_") || qobject_cast<QAbstractSlider*>(w->parentWidget()) ||
+                          w->parentWidget()->inherits("QAbstractScrollArea") || w->inherits("QScrollBar");
+    if (control && !internal && w->toolTip().isEmpty() && !w->isHidden())
+      missing << QString("%1 '%2' (%3)").arg(w->metaObject()->className(), w->property("text").toString(),
+                                           w->property("ctrlId").toString());
+  }
+  return missing;
+}
+
+TEST_F(HelpTest, EveryRibbonElementSaysWhatItDoes) {
+  for (int language : {0, 1}) {
+    ctx_.SetLanguage(language);
+    CMainFrame frame(ctx_);
+    QStringList missing;
+    for (QWidget* w : frame.Ribbon()->findChildren<QWidget*>())
+      if (w->property("ctrlId").toInt() > 0 && w->toolTip().isEmpty()) missing << w->property("ctrlId").toString();
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
+    EXPECT_TRUE(ControlsWithoutTip(frame.statusBar()).isEmpty()) << ControlsWithoutTip(frame.statusBar()).join(", ").toStdString();
+  }
+}
+
+class Host : public QWidget, public PageHost {
+ public:
+  void ShowPage(std::unique_ptr<Page> page) override { page_ = std::move(page); }
+  Page* CurrentPage() const override { return page_.get(); }
+  std::unique_ptr<Page> page_;
+};
+
+TEST_F(HelpTest, EveryPageControlSaysWhatItDoes) {
+  Host host;
+  for (int language : {0, 1}) {
+    ctx_.SetLanguage(language);
+    CDialogMusic music(ctx_, host, CDialogMusic::kMicA);
+    music.resize(1024, 520);
+    music.show();
+    EXPECT_TRUE(ControlsWithoutTip(&music).isEmpty()) << ControlsWithoutTip(&music).join(", ").toStdString();
+    for (int kind = 0; kind < 4; ++kind) {
+      CDialogEfx effect(ctx_, host, kind);
+      effect.resize(1024, 520);
+      effect.show();
+      EXPECT_TRUE(ControlsWithoutTip(&effect).isEmpty()) << kind << ": " << ControlsWithoutTip(&effect).join(", ").toStdString();
+    }
+  }
+}
+
+TEST_F(HelpTest, EveryOutputPageControlSaysWhatItDoes) {
+  Host host;
+  for (int language : {0, 1}) {
+    ctx_.SetLanguage(language);
+    std::vector<std::unique_ptr<Page>> pages;
+    pages.push_back(std::make_unique<CDialogOutput>(ctx_, ctx_.Session(), host, 0));
+    pages.push_back(std::make_unique<CCompDlg>(ctx_, ctx_.Session(), host, 0));
+    pages.push_back(std::make_unique<CDelayDlg>(ctx_, ctx_.Session(), host));
+    pages.push_back(std::make_unique<CDialogRec>(ctx_, ctx_.Session(), host));
+    pages.push_back(std::make_unique<CSSVCDlg>(ctx_, ctx_.Session(), host));
+    for (auto& page : pages) {
+      page->resize(1024, 520);
+      page->show();
+      EXPECT_TRUE(ControlsWithoutTip(page.get()).isEmpty())
+          << page->metaObject()->className() << ": " << ControlsWithoutTip(page.get()).join(", ").toStdString();
+    }
+  }
+}
+
+TEST(SliderTips, ADraggedSliderShowsItsValueInItsUnit) {
+  SliderValueTips tips;
+  qApp->installEventFilter(&tips);
+  QSlider slider(Qt::Horizontal);
+  slider.setRange(0, 99);
+  slider.show();  // polished: followed from now on
+  slider.setSliderDown(true);
+  slider.setValue(42);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), "42");
+  slider.setProperty(SliderValueTips::kValueTextProperty, "1000Hz");
+  slider.setValue(43);
+  EXPECT_EQ(QToolTip::text(), "1000Hz");
+  slider.setSliderDown(false);
+  for (int i = 0; i < 100 && QToolTip::isVisible(); ++i) QTest::qWait(10);  // the tip fades out
+  EXPECT_FALSE(QToolTip::isVisible());
+  qApp->removeEventFilter(&tips);
+}
+
+TEST(Questions, StartOnTheAnswerThatLosesNothing) {
+  EXPECT_EQ(SafeDefault(QMessageBox::Yes | QMessageBox::No), QMessageBox::No);
+  EXPECT_EQ(SafeDefault(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel), QMessageBox::Cancel);
+  EXPECT_EQ(SafeDefault(QMessageBox::Ok), QMessageBox::NoButton);
+}
+
+TEST_F(HelpTest, FileDialogsRememberAFolderPerKindOfFile) {
+  EXPECT_EQ(FileKind("Mode Files (*.mode)"), "mode");
+  EXPECT_EQ(FileKind("Remote files (*.remo)"), "remo");
+  EXPECT_EQ(FileKind("All (*)"), "");
+  settings_.SetLastFolder("mode", "/presets/rooms");
+  settings_.SetLastFolder("remo", "/remotes");
+  EXPECT_EQ(settings_.LastFolder("mode"), "/presets/rooms");
+  EXPECT_EQ(settings_.LastFolder("remo"), "/remotes");
+}
+
+TEST_F(HelpTest, QtsOwnButtonsSpeakTheInterfaceLanguage) {
+  const QString yes = QStringLiteral("&Yes");
+  ctx_.SetLanguage(0);
+  const QString chinese = QCoreApplication::translate("QPlatformTheme", "&Yes");
+  if (chinese == yes) GTEST_SKIP() << "Qt's translations are not installed (qt6-translations-l10n)";
+  EXPECT_TRUE(chinese.contains(QString::fromUtf8("是"))) << chinese.toStdString();
+  ctx_.SetLanguage(1);
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
+}
+
+}  // namespace
+}  // namespace nr::gui::test
