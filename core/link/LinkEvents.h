@@ -34,6 +34,14 @@ class LinkEvents {
   // Z-Wave traffic tunnelled through the device: a serial frame, or a configuration-memory chunk.
   virtual void ZWaveFrame(std::span<const uint8_t> /*bytes*/) {}
   virtual void ZWaveMemory(std::span<const uint8_t> /*bytes*/) {}
+
+  // ---- Smart home ----
+  // A Z-Wave controller report as the smart-plug page handles it: function 04, 13, 42, 4A or 4B
+  // and its value (node or callback in the high 16 bits, status or plug value in the low ones).
+  virtual void SmartPlugReport(int /*function*/, uint32_t /*value*/) {}
+  // A smart-home worker reports: synchronisation or reset ended (8, 0); a scene run started (1, 0)
+  // or ended (1, 1).
+  virtual void SmartHomeFinished(int /*what*/, int /*value*/) {}
 };
 
 }  // namespace nr
