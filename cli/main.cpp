@@ -11,6 +11,7 @@
 #include "CommandTable.h"
 #include "DeviceCommands.h"
 #include "Offline.h"
+#include "SmartHomeCommands.h"
 
 namespace nr::cli {
 namespace {
@@ -171,5 +172,6 @@ int main(int argc, char** argv) {
   nr::cli::CommandTable table;
   nr::cli::RegisterOfflineCommands(table);
   nr::cli::RegisterDeviceCommands(table);
+  nr::cli::RegisterSmartHomeCommands(table);
   return nr::cli::RunCommandLine(table, words, std::cout, std::cerr);
 }

@@ -191,7 +191,7 @@ void ZWaveModule::SetPlug(int node, Plug& plug, int value, Clock::time_point now
     if (value >= kLearnKeyBase) {
       Schedule(now + kLearnReadyAfter, Report(node, kReadyToLearn));
       plug.learned.set(static_cast<size_t>(slot));
-      Schedule(now + options_.keyAfter, Report(node, kKeyLearned));
+      Schedule(now + kLearnReadyAfter + options_.keyAfter, Report(node, kKeyLearned));
     } else {
       Schedule(now + kReportAfter, Report(node, plug.learned.test(static_cast<size_t>(slot)) ? kKeySent : kKeyNotSent));
     }
