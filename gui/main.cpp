@@ -10,6 +10,7 @@
 #include "shell/NrTuneApp.h"
 #include "shell/ScreenshotMode.h"
 #include "shell/SingleInstance.h"
+#include "smarthome/SmartHomePages.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   nr::gui::RegisterInputPages(nrtune);
+  nr::gui::RegisterSmartHome(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
 
   QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {

@@ -198,20 +198,24 @@ void SmartHome::PerformOperation(int operation, int a, int b) {
 
 void SmartHome::SetPlug(int node, int value) { port_.SendFrame(BuildSetPlug(node, value)); }
 
+void SmartHome::BeginAdding(const PlugRecord& record) {
+  std::lock_guard lock(mutex_);
+  pending_ = record.Encode();
+  addPhase_ = 1;
+}
+
+void SmartHome::BeginRemoving() {
+  std::lock_guard lock(mutex_);
+  addPhase_ = 0;
+}
+
 void SmartHome::StartAdding(const PlugRecord& record) {
-  {
-    std::lock_guard lock(mutex_);
-    pending_ = record.Encode();
-    addPhase_ = 1;
-  }
+  BeginAdding(record);
   port_.SendFrame(BuildStartRemoving());
 }
 
 void SmartHome::StartRemoving() {
-  {
-    std::lock_guard lock(mutex_);
-    addPhase_ = 0;
-  }
+  BeginRemoving();
   port_.SendFrame(BuildStartRemoving());
 }
 

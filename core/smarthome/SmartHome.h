@@ -97,7 +97,10 @@ class SmartHome {
   void PerformOperation(int operation, int a, int b);
   void SetPlug(int node, int value);
   // Adding starts by removing whatever plug is pressed; the record waits for the node the
-  // controller reports as added.
+  // controller reports as added. Begin... sets the add phase (and the record) only, for callers
+  // that send the start themselves (PerformOperation 4B); Start... sends it too.
+  void BeginAdding(const PlugRecord& record);
+  void BeginRemoving();
   void StartAdding(const PlugRecord& record);
   void StartRemoving();
   // After the controller reported a removal: stops removing and, when adding and the caller still

@@ -75,7 +75,8 @@ struct TabRowButton {
 constexpr TabRowButton kTabRowButtons[] = {
     {rid::kConnectIp, {"网络连接", "Connect IP"}},     {rid::kFeatures, {"特色功能", "Features"}},
     {rid::kInputSource, {"输入源", "Input Source"}},   {rid::kResetMachine, {"机器复位", "Reset"}},
-    {rid::kRemoteControl, {"遥控学习", "Remote control"}}, {rid::kLanguage, {"中/EN", "中/EN"}},
+    {rid::kRemoteControl, {"遥控学习", "Remote control"}}, {rid::kSmartPlug, {"智能插座", "Smart plug"}},
+    {rid::kLanguage, {"中/EN", "中/EN"}},
 };
 
 constexpr int kVolumeMax = 99;

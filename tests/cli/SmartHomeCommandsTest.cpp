@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 
+#include "ProgramRun.h"
 #include "emu/Emulator.h"
 #include "smarthome/KeyFile.h"
 #include "smarthome/SmartHomeMemory.h"
@@ -20,22 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& word) {
-  std::string q = "'";
-  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Quote;
+using test::ReadText;
+using test::Result;
 
 class SmartHomeCommands : public testing::Test {
  protected:
@@ -67,20 +53,11 @@ class SmartHomeCommands : public testing::Test {
 
   // nrctl --net <emulator> ARGS < input; keys in the test's own folder.
   Result Run(const std::vector<std::string>& args, const std::string& input = "") {
-    const fs::path in = dir_ / "stdin.txt", err = dir_ / "stderr.txt";
+    const fs::path in = dir_ / "stdin.txt";
     std::ofstream(in, std::ios::binary) << input;
     std::string command = Quote(nrctl_) + " --net 127.0.0.1:" + std::to_string(emulator_->Port());
     for (const std::string& a : args) command += " " + Quote(a);
-    command += " < " + Quote(in.string()) + " 2> " + Quote(err.string());
-    Result r;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int wstatus = ::pclose(pipe);
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.err = ReadText(err);
-    return r;
+    return test::RunShell(command + " < " + Quote(in.string()), dir_ / "stderr.txt");
   }
 
   PlugRecord DeviceRecord(int node) const {

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "emu/Emulator.h"
+#include "gui/ScriptedPrompts.h"
 #include "link/Bytes.h"
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
@@ -26,38 +27,8 @@ namespace {
 
 using namespace rid;
 
-// Answers the view's questions from a script and records what it was asked.
-class ScriptedPrompts : public Prompts {
- public:
-  QMessageBox::StandardButton Ask(QWidget*, const QString& title, const QString& text,
-                                  QMessageBox::StandardButtons) override {
-    asked.push_back(title + "|" + text);
-    if (answers.empty()) return QMessageBox::No;
-    const auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void Inform(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
-  void Warn(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
-  void Error(QWidget*, const QString& title, const QString& text) override { messages.push_back(title + "|" + text); }
-  QString OpenFile(QWidget*, const QString&) override { return nextFile; }
-  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return nextFile; }
-
-  std::deque<QMessageBox::StandardButton> answers;
-  std::vector<QString> asked;
-  std::vector<QString> messages;
-  QString nextFile;
-};
-
-bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) {
-    if (pred()) return true;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return pred();
-}
+using test::ScriptedPrompts;
+using test::WaitUntil;
 
 class ViewTest : public ::testing::Test {
  protected:
