@@ -143,6 +143,19 @@ TEST_F(SmartHomeTest, EveryFrameButALoneAckIsAcknowledged) {
   EXPECT_EQ(events_.reports[0], (PlugReport{0x42, 0}));
 }
 
+TEST_F(SmartHomeTest, NetworkChannelCarriesBareFramesOrReplies12) {
+  const std::vector<uint8_t> callback = BuildSerialFrame(0x00, 0x13, Bytes{0x43, 0x00});
+  smart_.HandleChannelPayload(callback);                   // a bare frame
+  Bytes wrapped{0x12};
+  const Bytes inner = CountAndFrame(callback);
+  wrapped.insert(wrapped.end(), inner.begin(), inner.end());
+  smart_.HandleChannelPayload(wrapped);                    // a reply 12
+  smart_.HandleChannelPayload(Bytes{0x06});                // the controller's ACK: not answered
+  smart_.HandleChannelPayload(Bytes{});
+  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{{0x13, 0x43 << 16}, {0x13, 0x43 << 16}}));
+  EXPECT_EQ(fake_.Frames(), (std::vector<Bytes>{{0x06}, {0x06}}));
+}
+
 TEST_F(SmartHomeTest, RepliesBecomeReportsAndNodeTableChanges) {
   smart_.HandleFrame(InitData({1, 5}));
   smart_.StartAdding(PlugRecord{kPlugDimmer, u"客厅灯"});
