@@ -56,12 +56,13 @@ run_tests() {
   run_fuzzers
 }
 
-# ThreadSanitizer over the threaded parts: the link, the emulator and their integration tests.
+# ThreadSanitizer over the threaded parts: the link, the emulator, the smart home's workers and
+# their integration tests.
 run_tsan() {
   cmake -S "$TOP" -B "$TOP/build/tsan" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
-  cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration
+  cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration test_smarthome
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-  for t in test_link test_emu test_integration; do
+  for t in test_link test_emu test_integration test_smarthome; do
     "$TOP/build/tsan/bin/$t" --gtest_brief=1
   done
 }

@@ -13,6 +13,7 @@
 #include "Offline.h"
 #include "OutputCommands.h"
 #include "ToolCommands.h"
+#include "SmartHomeCommands.h"
 
 namespace nr::cli {
 namespace {
@@ -177,5 +178,6 @@ int main(int argc, char** argv) {
   nr::cli::RegisterMachineCommands(table);
   nr::cli::RegisterInputCommands(table);
   nr::cli::RegisterAdvancedEqCommands(table);
+  nr::cli::RegisterSmartHomeCommands(table);
   return nr::cli::RunCommandLine(table, words, std::cout, std::cerr);
 }

@@ -129,6 +129,14 @@ std::string Usage() {
          "  --error-at-chunk N   after answering image chunk N, also report a parameter error\n"
          "  --notice-flood N     answer a mode load or restore with N notices instead of one\n"
          "  --trace              print every received payload and sent answer to stderr\n"
+         "  --zwave on|off       whether the device has its Z-Wave controller (default on)\n"
+         "  --zwave-plugs SPEC   the plugs it starts with: NODE:KIND[:NAME],... with KIND switch,\n"
+         "                       dimmer or ir, or none (default 2:switch:Floor lamp,\n"
+         "                       3:dimmer:Ceiling,4:ir:TV set, with a power-on and power-off scene)\n"
+         "  --zwave-press-ms N   the user presses a plug's button N ms after adding or removing\n"
+         "                       starts (default 1500)\n"
+         "  --zwave-no-ack NODE  this plug never acknowledges a command\n"
+         "  --zwave-remove NODE  the plug pressed while removing (default: one of no network)\n"
          "  --help               show this text\n";
 }
 
@@ -233,6 +241,33 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto v = value();
       if (!v) return std::nullopt;
       if (!ParseCodes(*v, o.noAnswer)) return bad(*v);
+    } else if (name == "--zwave") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      if (*v != "on" && *v != "off") return bad(*v);
+      o.zwave.enabled = *v == "on";
+    } else if (name == "--zwave-plugs") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      std::string why;
+      auto plugs = ParsePlugSpec(*v, why);
+      if (!plugs) {
+        error = "bad value for " + name + ": " + why;
+        return std::nullopt;
+      }
+      o.zwave.plugs = std::move(*plugs);
+    } else if (name == "--zwave-press-ms") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto n = ParseInteger(*v, 0, 600000);
+      if (!n) return bad(*v);
+      o.zwave.pressAfter = Millis(*n);
+    } else if (name == "--zwave-no-ack" || name == "--zwave-remove") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      const auto n = ParseInteger(*v, 2, 232);
+      if (!n) return bad(*v);
+      (name == "--zwave-no-ack" ? o.zwave.noAckNode : o.zwave.removeNode) = static_cast<int>(*n);
     } else {
       error = "unknown option " + name;
       return std::nullopt;

@@ -42,6 +42,15 @@ bool IsFilterSection(int module, int index) {
   return false;
 }
 
+// A frame of the Z-Wave controller as the device passes it on: 12, its byte count, the frame.
+Bytes ZWaveReply(const Bytes& frame) {
+  Bytes reply(frame.size() + 2);
+  reply[0] = cmd::kZWaveFrame;
+  reply[1] = static_cast<uint8_t>(frame.size());
+  std::copy(frame.begin(), frame.end(), reply.begin() + 2);
+  return reply;
+}
+
 // Offset of the low byte of the pitch word (pitch + 5) in the image.
 size_t PitchByteOffset() {
   const int row = FindParamRow(4, 0x10);
@@ -63,11 +72,13 @@ DeviceIdentity DeviceIdentity::From(const EmulatorOptions& options) {
   return id;
 }
 
-DeviceCore::DeviceCore(DeviceIdentity identity, Millis learnDelay)
+DeviceCore::DeviceCore(DeviceIdentity identity, Millis learnDelay, ZWaveOptions zwave)
     : epoch_(Clock::now()),
       learnDelay_(learnDelay),
       identity_(std::move(identity)),
-      zwave_(kZWaveMemorySize, 0) {
+      zwave_(kZWaveMemorySize, 0),
+      zwaveModule_(zwave) {
+  FillSmartHomeMemory(zwave, zwave_);
   LoadDefaultImage(factory_);
   FactoryReset();
 }
@@ -158,7 +169,9 @@ void DeviceCore::Dispatch(std::span<const uint8_t> p, SessionId session, Clock::
       break;
     }
     case cmd::kZWaveFrame:
-      break;  // goes to the Z-Wave controller, which answers on its own channel if at all
+      // 12 n frame: the frame goes to the Z-Wave controller; its answers come back as 12 n frame.
+      if (p.size() >= 2) FeedZWave(p.subspan(2, std::min<size_t>(p[1], p.size() - 2)), session, now, out);
+      break;
     case cmd::kZWaveMemWrite:
       if (WriteBlock(p, zwave_)) ack();
       break;
@@ -290,9 +303,24 @@ Bytes DeviceCore::TextReply(uint8_t code, const std::string& text) const {
   return reply;
 }
 
+CoreResult DeviceCore::HandleZWave(std::span<const uint8_t> frame, SessionId session, Clock::time_point now) {
+  CoreResult out;
+  std::lock_guard lock(mutex_);
+  RecordLocked(kNetPrefixZWave, frame, now);
+  FeedZWave(frame, session, now, out);
+  return out;
+}
+
+void DeviceCore::FeedZWave(std::span<const uint8_t> frame, SessionId session, Clock::time_point now, CoreResult& out) {
+  zwaveSession_ = session;
+  for (const Bytes& answer : zwaveModule_.Receive(frame, now)) out.replies.push_back(ZWaveReply(answer));
+}
+
 std::vector<Bytes> DeviceCore::TakeDue(SessionId session, Clock::time_point now) {
   std::lock_guard lock(mutex_);
   std::vector<Bytes> due;
+  if (session == zwaveSession_)
+    for (const Bytes& frame : zwaveModule_.TakeDue(now)) due.push_back(ZWaveReply(frame));
   if (learn_ && learn_->session == session && learn_->due <= now) {
     const int n = learn_->function;
     const uint8_t code = RemoteKeyCode(n);
@@ -306,8 +334,10 @@ std::vector<Bytes> DeviceCore::TakeDue(SessionId session, Clock::time_point now)
 
 std::optional<Clock::time_point> DeviceCore::NextDue(SessionId session) const {
   std::lock_guard lock(mutex_);
-  if (learn_ && learn_->session == session) return learn_->due;
-  return std::nullopt;
+  std::optional<Clock::time_point> due;
+  if (learn_ && learn_->session == session) due = learn_->due;
+  if (const auto zwave = zwaveModule_.NextDue(); zwave && session == zwaveSession_) due = due ? std::min(*due, *zwave) : *zwave;
+  return due;
 }
 
 ParamImage DeviceCore::Image() const {
@@ -338,6 +368,21 @@ RemoteCodes DeviceCore::Remote() const {
 std::vector<uint8_t> DeviceCore::ZWaveMemory() const {
   std::lock_guard lock(mutex_);
   return zwave_;
+}
+
+std::vector<int> DeviceCore::ZWaveNodes() const {
+  std::lock_guard lock(mutex_);
+  return zwaveModule_.Nodes();
+}
+
+int DeviceCore::PlugValue(int node) const {
+  std::lock_guard lock(mutex_);
+  return zwaveModule_.Value(node);
+}
+
+bool DeviceCore::PlugKeyLearned(int node, int slot) const {
+  std::lock_guard lock(mutex_);
+  return zwaveModule_.Learned(node, slot);
 }
 
 bool DeviceCore::Learning() const {

@@ -15,6 +15,7 @@
 
 #include "emu/EmulatorOptions.h"
 #include "emu/LiveStatus.h"
+#include "emu/ZWaveModule.h"
 #include "link/DeviceState.h"
 #include "link/ImageLayout.h"
 
@@ -46,7 +47,7 @@ struct CoreResult {
 
 inline constexpr int kModeSlots = 4;
 inline constexpr int kRemoteFunctions = 25;
-inline constexpr int kZWaveMemorySize = 4096;
+inline constexpr int kZWaveMemorySize = 6860;  // plug records and scenes
 inline constexpr uint8_t kRemoteId = 0x80;  // identification byte of the emulated remote
 
 // Code the emulated remote sends for function 1..25 (0 outside).
@@ -57,7 +58,7 @@ class DeviceCore {
   using SessionId = uint64_t;
   static constexpr size_t kLogCapacity = 65536;  // oldest entries go first in long runs
 
-  explicit DeviceCore(DeviceIdentity identity = {}, Millis learnDelay = Millis(700));
+  explicit DeviceCore(DeviceIdentity identity = {}, Millis learnDelay = Millis(700), ZWaveOptions zwave = {});
   DeviceCore(const DeviceCore&) = delete;
   DeviceCore& operator=(const DeviceCore&) = delete;
 
@@ -71,10 +72,14 @@ class DeviceCore {
   // immediate answers. Every payload is logged.
   CoreResult Handle(std::span<const uint8_t> payload, SessionId session = 0,
                     Clock::time_point now = Clock::now());
-  // Logs a payload without acting on it (Z-Wave pass-through, or a device told to be silent).
+  // Logs a payload without acting on it (a device told to be silent).
   void Record(uint8_t channel, std::span<const uint8_t> payload, Clock::time_point now = Clock::now());
+  // A Serial API frame that arrived on the network's Z-Wave channel: logged and handed to the
+  // controller, whose immediate answers come back as replies 12.
+  CoreResult HandleZWave(std::span<const uint8_t> frame, SessionId session = 0, Clock::time_point now = Clock::now());
 
-  // Unsolicited reports that have come due for the session (the learned remote key).
+  // Unsolicited reports that have come due for the session (the learned remote key, the Z-Wave
+  // controller's callbacks for the session that last spoke to it).
   std::vector<Bytes> TakeDue(SessionId session, Clock::time_point now = Clock::now());
   // When the next unsolicited report for the session comes due, if one is pending.
   std::optional<Clock::time_point> NextDue(SessionId session) const;
@@ -86,6 +91,9 @@ class DeviceCore {
   MachineSettings Settings() const;
   RemoteCodes Remote() const;
   std::vector<uint8_t> ZWaveMemory() const;
+  std::vector<int> ZWaveNodes() const;
+  int PlugValue(int node) const;
+  bool PlugKeyLearned(int node, int slot) const;
   bool Learning() const;
   StatusBytes Status(Clock::time_point now = Clock::now()) const;
   Clock::time_point Epoch() const { return epoch_; }
@@ -115,6 +123,7 @@ class DeviceCore {
   StatusBytes StatusLocked(Clock::time_point now) const;
   Bytes TextReply(uint8_t code, const std::string& text) const;
   void FactoryReset();
+  void FeedZWave(std::span<const uint8_t> frame, SessionId session, Clock::time_point now, CoreResult& out);
 
   mutable std::mutex mutex_;
   const Clock::time_point epoch_;
@@ -128,6 +137,8 @@ class DeviceCore {
   MachineSettings settings_{};
   RemoteCodes remote_{};
   std::vector<uint8_t> zwave_;
+  ZWaveModule zwaveModule_;
+  SessionId zwaveSession_ = 0;  // the session the controller's callbacks go to
   std::optional<PendingLearn> learn_;
   SessionId nextSession_ = 1;
   std::deque<ReceivedPayload> log_;

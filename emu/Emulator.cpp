@@ -4,7 +4,7 @@ namespace nr::emu {
 
 Emulator::Emulator(EmulatorOptions options)
     : options_(std::move(options)),
-      core_(DeviceIdentity::From(options_), options_.learnDelay),
+      core_(DeviceIdentity::From(options_), options_.learnDelay, options_.zwave),
       server_(core_, options_),
       hid_(core_, options_) {}
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/HidBackend.h"
@@ -30,6 +31,32 @@ struct ChunkFault {
   int times = 0;
   bool write = false;  // the fault hits the chunks of a write (0x31), not of a read (0x30)
 };
+
+// ---- The Z-Wave controller and its plugs ----
+enum class PlugKind { kSwitch, kDimmer, kInfrared };
+
+struct EmulatedPlug {
+  int node = 0;  // 2..232
+  PlugKind kind = PlugKind::kSwitch;
+  std::string name;  // stored in the plug's record; the PC shows it
+  bool operator==(const EmulatedPlug&) const = default;
+};
+
+// A lamp on a switch plug, a dimmed ceiling light and a TV set behind an infrared plug.
+std::vector<EmulatedPlug> DefaultPlugs();
+
+struct ZWaveOptions {
+  bool enabled = true;                      // false: the device has no controller at all
+  std::vector<EmulatedPlug> plugs = DefaultPlugs();
+  bool demoScenes = true;                   // power-on and power-off scenes for the default plugs
+  Millis pressAfter{1500};                  // the user presses the plug's button this long after add/remove starts
+  Millis keyAfter{800};                     // the user points the remote at a learning plug
+  int noAckNode = 0;                        // a plug that never acknowledges (0: none)
+  int removeNode = 0;                       // the plug pressed while removing (0: one of no network)
+};
+
+// "2:switch:Lamp,3:dimmer,4:ir:TV" (the name is optional); "none" for an empty network.
+std::optional<std::vector<EmulatedPlug>> ParsePlugSpec(std::string_view spec, std::string& error);
 
 struct EmulatorOptions {
   // Identification the device reports.
@@ -68,6 +95,9 @@ struct EmulatorOptions {
   TraceSink* trace = nullptr;
   // What the operator should hear of even without tracing (a client let go, and why). Not owned.
   TraceSink* notices = nullptr;
+
+  // The smart-home controller.
+  ZWaveOptions zwave;
 };
 
 // Fault decisions that depend on how long a session has run.

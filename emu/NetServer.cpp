@@ -17,6 +17,7 @@
 #include "emu/Garbage.h"
 #include "emu/InboundStream.h"
 #include "emu/ReplyFaults.h"
+#include "link/Commands.h"
 #include "link/FrameCodec.h"
 
 namespace nr::emu {
@@ -138,15 +139,17 @@ class NetServer::Impl::Session : public std::enable_shared_from_this<Session>, p
     TraceBytes(trace(), "emu <- ", payload);
     const uint8_t channel = payload[0];
     const std::span<const uint8_t> body = payload.subspan(1);
-    // Z-Wave pass-through goes to the Z-Wave controller, which is not emulated; a silent device
-    // still takes the bytes off the wire but does nothing with them.
-    if (channel != kNetPrefixDevice || faults_.Silent(now)) {
+    // A silent device still takes the bytes off the wire but does nothing with them.
+    if ((channel != kNetPrefixDevice && channel != kNetPrefixZWave) || faults_.Silent(now)) {
       server_.core_.Record(channel, body, now);
       return;
     }
-    CoreResult result = server_.core_.Handle(body, id_, now);
-    replyFaults_.Apply(body, result.replies);
-    if (!body.empty() && faults_.Answers(body[0]))
+    // The Z-Wave channel goes to the controller, whose answers come back as replies 12.
+    const bool zwave = channel == kNetPrefixZWave;
+    CoreResult result = zwave ? server_.core_.HandleZWave(body, id_, now) : server_.core_.Handle(body, id_, now);
+    if (!zwave) replyFaults_.Apply(body, result.replies);
+    const uint8_t code = zwave ? cmd::kZWaveFrame : (body.empty() ? 0 : body[0]);
+    if (!body.empty() && faults_.Answers(code))
       for (Bytes& reply : result.replies) outbox_.push_back({faults_.DueTime(now), std::move(reply)});
     if (result.endSession) {
       Close();

@@ -12,6 +12,7 @@
 #include "shell/ScreenshotMode.h"
 #include "shell/SingleInstance.h"
 #include "shell/ToolDialogs.h"
+#include "smarthome/SmartHomePages.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   nr::gui::RegisterInputPages(nrtune);
   nr::gui::RegisterOutputPages(nrtune);
   nr::gui::RegisterToolDialogs(nrtune);
+  nr::gui::RegisterSmartHome(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
 
   QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {

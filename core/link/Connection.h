@@ -9,18 +9,22 @@
 #include "link/Link.h"
 #include "link/LinkEvents.h"
 #include "link/Synchronizer.h"
+#include "smarthome/LinkPort.h"
+#include "smarthome/SmartHome.h"
 
 namespace nr {
 
 class Connection : private LinkEvents {
  public:
-  Connection(LinkEvents& application, HidBackend* hid, TraceSink* trace = nullptr, LinkConfig config = {});
+  Connection(LinkEvents& application, HidBackend* hid, TraceSink* trace = nullptr, LinkConfig config = {},
+             SmartHomeTimings smartHome = {});
   ~Connection() override;
 
   DeviceModel& Model() { return model_; }
   Link& GetLink() { return link_; }
   Synchronizer& Sync() { return sync_; }
   DeviceSession& Session() { return session_; }
+  SmartHome& Smart() { return smartHome_; }
 
  private:
   void BulkReadRequested() override;
@@ -32,12 +36,17 @@ class Connection : private LinkEvents {
   void HostBusy() override { app_.HostBusy(); }
   void ErrorReport(const std::string& text) override { app_.ErrorReport(text); }
   void EqTableChanged(int offset, int length) override { app_.EqTableChanged(offset, length); }
-  void ZWaveFrame(std::span<const uint8_t> bytes) override { app_.ZWaveFrame(bytes); }
-  void ZWaveMemory(std::span<const uint8_t> bytes) override { app_.ZWaveMemory(bytes); }
-  void ZWaveChannelPayload(std::span<const uint8_t> bytes) override { app_.ZWaveChannelPayload(bytes); }
+  void ZWaveFrame(std::span<const uint8_t> bytes) override;
+  void ZWaveMemory(std::span<const uint8_t> bytes) override;
+  void ZWaveChannelPayload(std::span<const uint8_t> bytes) override;
+  void SmartPlugReport(int function, uint32_t value) override { app_.SmartPlugReport(function, value); }
+  void SmartHomeFinished(int what, int value) override { app_.SmartHomeFinished(what, value); }
 
   LinkEvents& app_;
   DeviceModel model_;
+  // The smart home outlives the link, whose reader threads hand it the controller's replies.
+  LinkPort zwavePort_;
+  SmartHome smartHome_;
   Link link_;
   DeviceSession session_;
   Synchronizer sync_;

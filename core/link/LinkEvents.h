@@ -39,6 +39,14 @@ class LinkEvents {
   // A payload on the network's Z-Wave channel (0x80), the bytes after the channel prefix. It is
   // no answer to a device command: it never paces the device channel.
   virtual void ZWaveChannelPayload(std::span<const uint8_t> /*bytesAfterPrefix*/) {}
+
+  // ---- Smart home ----
+  // A Z-Wave controller report as the smart-plug page handles it: function 04, 13, 42, 4A or 4B
+  // and its value (node or callback in the high 16 bits, status or plug value in the low ones).
+  virtual void SmartPlugReport(int /*function*/, uint32_t /*value*/) {}
+  // A smart-home worker reports: synchronisation or reset ended (8, 0); a scene run started (1, 0)
+  // or ended (1, 1).
+  virtual void SmartHomeFinished(int /*what*/, int /*value*/) {}
 };
 
 }  // namespace nr

@@ -245,7 +245,10 @@ void Link::NetWriteLoop(std::shared_ptr<NetConnection> net) {
       entry = queue_.PopFront();
       inFlight_ = *entry;
       ++queueSends_;
-      awaitingAnswer_ = true;
+      // A Z-Wave ACK is the one packet nothing ever answers: waiting for its answer would hold
+      // the next packet for the whole answer time-out.
+      const std::span<const uint8_t> bytes = entry->bytes();
+      awaitingAnswer_ = !(bytes.size() == 2 && bytes[0] == kNetPrefixZWave && bytes[1] == 0x06);
     }
     const NetFrame frame = BuildNetFrame(entry->bytes());
     if (frame.size) SendRaw(*net, frame.span());

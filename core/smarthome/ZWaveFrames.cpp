@@ -5,17 +5,32 @@
 namespace nr {
 
 std::vector<uint8_t> BuildSerialFrame(uint8_t function, std::span<const uint8_t> parameters) {
+  return BuildSerialFrame(zwave::kRequest, function, parameters);
+}
+
+std::vector<uint8_t> BuildSerialFrame(uint8_t type, uint8_t function, std::span<const uint8_t> parameters) {
   // Sized first and filled in place (GCC's release-build bounds checks misread inserts here).
   std::vector<uint8_t> frame(parameters.size() + 5);
-  frame[0] = 0x01;
+  frame[0] = zwave::kSof;
   frame[1] = static_cast<uint8_t>(parameters.size() + 3);
-  frame[2] = 0x00;
+  frame[2] = type;
   frame[3] = function;
   std::copy(parameters.begin(), parameters.end(), frame.begin() + 4);
   uint8_t checksum = 0xFF;
   for (size_t i = 1; i + 1 < frame.size(); ++i) checksum ^= frame[i];
   frame.back() = checksum;
   return frame;
+}
+
+std::optional<SerialFrame> ParseSerialFrame(std::span<const uint8_t> bytes) {
+  // SOF, LEN, TYPE, function, ..., checksum; LEN counts TYPE to the checksum.
+  if (bytes.size() < 5 || bytes[0] != zwave::kSof) return std::nullopt;
+  const size_t length = bytes[1];
+  if (length < 3 || length + 2 > bytes.size()) return std::nullopt;
+  uint8_t checksum = 0xFF;
+  for (size_t i = 1; i <= length; ++i) checksum ^= bytes[i];
+  if (checksum != bytes[length + 1]) return std::nullopt;
+  return SerialFrame{bytes[2], bytes[3], bytes.subspan(4, length - 3)};
 }
 
 std::vector<uint8_t> BuildGetInitData() { return BuildSerialFrame(zwave::kGetInitData, {}); }

@@ -3,6 +3,7 @@
 // the device: SOF 01, LEN, TYPE 00, function, parameters, checksum (FF XOR LEN..last parameter).
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -15,7 +16,34 @@ inline constexpr uint8_t kSetDefault = 0x42;
 inline constexpr uint8_t kAddNode = 0x4A;
 inline constexpr uint8_t kRemoveNode = 0x4B;
 inline constexpr uint8_t kAck = 0x06;
+inline constexpr uint8_t kApplicationCommand = 0x04;  // a report a node sent
+inline constexpr uint8_t kSof = 0x01;
+inline constexpr uint8_t kRequest = 0x00;
+inline constexpr uint8_t kResponse = 0x01;
+// Callback ids the application asks for.
+inline constexpr uint8_t kCallbackSet = 0x43;
+inline constexpr uint8_t kCallbackKey = 0x44;  // plug values 80..FE (infrared keys)
+inline constexpr uint8_t kCallbackAdd = 0x30;
+inline constexpr uint8_t kCallbackRemove = 0x09;
+inline constexpr uint8_t kCallbackDefault = 0x02;
+// Add and remove statuses.
+inline constexpr uint8_t kLearnReady = 1;
+inline constexpr uint8_t kNodeFound = 2;
+inline constexpr uint8_t kProtocolDone = 5;
+inline constexpr uint8_t kRemoveDone = 6;
+inline constexpr uint8_t kAddRemoveFailed = 7;
 }  // namespace zwave
+
+// A well-formed frame from the controller: SOF 01, LEN within the bytes given, checksum right.
+struct SerialFrame {
+  uint8_t type = 0;
+  uint8_t function = 0;
+  std::span<const uint8_t> parameters;  // between the function and the checksum
+};
+std::optional<SerialFrame> ParseSerialFrame(std::span<const uint8_t> bytes);
+
+// Builds a frame of any type (the emulated controller answers with responses and callbacks).
+std::vector<uint8_t> BuildSerialFrame(uint8_t type, uint8_t function, std::span<const uint8_t> parameters);
 
 std::vector<uint8_t> BuildSerialFrame(uint8_t function, std::span<const uint8_t> parameters);
 

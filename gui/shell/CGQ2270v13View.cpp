@@ -165,6 +165,8 @@ void CGQ2270v13View::ConnectSignals() {
   connect(&events_, &QtLinkEvents::remoteKeyLearned, this, &CGQ2270v13View::remoteKeyLearned);
   connect(&events_, &QtLinkEvents::zwaveFrame, this, &CGQ2270v13View::zwaveFrame);
   connect(&events_, &QtLinkEvents::zwaveMemory, this, &CGQ2270v13View::zwaveMemory);
+  connect(&events_, &QtLinkEvents::smartPlugReport, this, &CGQ2270v13View::smartPlugReport);
+  connect(&events_, &QtLinkEvents::smartHomeFinished, this, &CGQ2270v13View::smartHomeFinished);
 
   connect(&ctx_, &AppContext::languageChanged, this, &CGQ2270v13View::OnLanguageChanged);
   connect(&connectTimer_, &QTimer::timeout, this, [this] {
@@ -176,7 +178,7 @@ void CGQ2270v13View::ConnectSignals() {
   connect(&statusTimer_, &QTimer::timeout, this, &CGQ2270v13View::OnStatusPoll);
   connect(&pitchTimer_, &QTimer::timeout, this, &CGQ2270v13View::OnPitchRefresh);
   connect(&operationTimer_, &QTimer::timeout, this,
-          [this] { wait_->Show(pendingText_, pendingOperation_, pendingA_, pendingB_); });
+          [this] { wait_->Show(pendingText_, pendingOperation_, pendingA_, pendingB_, pendingColor_); });
   connect(&devicePoll_, &QTimer::timeout, this, &CGQ2270v13View::PollUsbDevice);
   connect(&statusBarTimer_, &QTimer::timeout, this, &CGQ2270v13View::UpdateStatusBar);
   connect(&announceTimer_, &QTimer::timeout, this, [this] { AnnounceIfIdentified(false); });
@@ -684,9 +686,18 @@ void CGQ2270v13View::RunDeviceOperation(const QString& text, int operation, int 
   pendingOperation_ = operation;
   pendingA_ = a;
   pendingB_ = b;
-  const std::vector<uint8_t> frame = BuildOperationFrame(operation, a, b);
-  if (!frame.empty()) ctx_.GetLink().SendZWaveFrame(frame);
+  pendingColor_ = QColor();
+  ctx_.Conn().Smart().PerformOperation(operation, a, b);
   operationTimer_.start(std::max(0, delayMs));
+}
+
+void CGQ2270v13View::SetOperationText(const QString& text, const QColor& color) {
+  if (wait_->IsShown()) {
+    wait_->SetText(text, color);
+    return;
+  }
+  pendingText_ = text;
+  pendingColor_ = color;
 }
 
 }  // namespace nr::gui

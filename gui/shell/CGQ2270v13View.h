@@ -87,11 +87,27 @@ class CGQ2270v13View : public QWidget, public PageHost {
   // Link status pane text and colour for the present state.
   QString LinkStatusText() const;
 
+  // ---- Smart plugs ----
+  // The wait dialog's text for the operation in progress: shown at once when the dialog is up,
+  // otherwise the text (and colour) it shows when it appears.
+  void SetOperationText(const QString& text, const QColor& color = QColor());
+  // The wait dialog of the last operation will not appear (the device answered first).
+  void CancelPendingOperation() { operationTimer_.stop(); }
+  bool OperationPending() const { return operationTimer_.isActive(); }
+  // The last late-answered operation: its code (13, 4A, 4B) and its two arguments.
+  int OperationKind() const { return pendingOperation_; }
+  int OperationNode() const { return pendingA_; }
+  int OperationValue() const { return pendingB_; }
+  Prompts& GetPrompts() { return prompts_; }
+
  signals:
   // A learned remote key, for the key-learning dialog.
   void remoteKeyLearned(int code);
   void zwaveFrame(const QByteArray& bytes);
   void zwaveMemory(const QByteArray& bytes);
+  // Smart-home reports, for the smart-plug page.
+  void smartPlugReport(int function, quint32 value);
+  void smartHomeFinished(int what, int value);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -163,6 +179,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
   int pendingOperation_ = 0;
   int pendingA_ = 0;
   int pendingB_ = 0;
+  QColor pendingColor_;
 };
 
 }  // namespace nr::gui

@@ -76,7 +76,8 @@ struct TabRowButton {
 constexpr TabRowButton kTabRowButtons[] = {
     {rid::kConnectIp, {"网络连接", "Connect IP"}},     {rid::kFeatures, {"特色功能", "Features"}},
     {rid::kInputSource, {"输入源", "Input Source"}},   {rid::kResetMachine, {"机器复位", "Reset"}},
-    {rid::kRemoteControl, {"遥控学习", "Remote control"}}, {rid::kLanguage, {"中/EN", "中/EN"}},
+    {rid::kRemoteControl, {"遥控学习", "Remote control"}}, {rid::kSmartPlug, {"智能插座", "Smart plug"}},
+    {rid::kLanguage, {"中/EN", "中/EN"}},
 };
 
 // What each ribbon element does, shown when the pointer rests on it.
@@ -118,6 +119,7 @@ constexpr CommandTip kCommandTips[] = {
     {rid::kInputSource, {"输入源与解码格式", "Input source and decoder"}},
     {rid::kResetMachine, {"把机器恢复到出厂状态（会先询问，之后需手动重启）", "Return the device to its factory state (asks first; restart it by hand)"}},
     {rid::kRemoteControl, {"学习遥控器的按键", "Learn the keys of a remote control"}},
+    {rid::kSmartPlug, {"智能插座：添加、开关、调光，学习红外按键，运行场景", "Smart plugs: add, switch and dim them, learn infrared keys, run scenes"}},
     {rid::kLanguage, {"切换界面语言：中文 / English", "Switch the interface language: 中文 / English"}},
     {rid::kFileOpen, {"打开模式文件并写入机器", "Open a mode file and write it into the device"}},
     {rid::kFileSave, {"把当前参数保存为模式文件", "Save the present parameters to a mode file"}},

@@ -109,7 +109,7 @@ WaitDialogOwner::~WaitDialogOwner() {
   delete retiring_;
 }
 
-void WaitDialogOwner::Show(const QString& text, int kind, int argument1, int argument2) {
+void WaitDialogOwner::Show(const QString& text, int kind, int argument1, int argument2, const QColor& color) {
   kind_ = kind;
   argument1_ = argument1;
   argument2_ = argument2;
@@ -122,7 +122,7 @@ void WaitDialogOwner::Show(const QString& text, int kind, int argument1, int arg
       CloseNow();
     });
   }
-  dialog_->SetText(text);
+  dialog_->SetText(text, color);
   dialog_->show();
   dialog_->raise();
   step_.start();

@@ -75,7 +75,7 @@ class WaitDialogOwner : public QObject {
 
   // Opens the dialog for operation kind with its two arguments. While one is open, the text and
   // operation are taken over and the step timer and the (shorter) time-out start again.
-  void Show(const QString& text, int kind, int argument1, int argument2);
+  void Show(const QString& text, int kind, int argument1, int argument2, const QColor& color = QColor());
   // Stops the timers; delayMs 0 closes at once, otherwise the bar shows 100 and the dialog
   // closes after delayMs.
   void Finish(int delayMs);

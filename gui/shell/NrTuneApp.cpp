@@ -47,7 +47,7 @@ bool NrTuneApp::Start(QString* error) {
     }
   }
   events_ = std::make_unique<QtLinkEvents>();
-  connection_ = std::make_unique<Connection>(*events_, hid, trace_.get());
+  connection_ = std::make_unique<Connection>(*events_, hid, trace_.get(), LinkConfig{}, options_.smartHome);
   if (emulator_) {
     connection_->GetLink().SetNetwork(true);
     connection_->GetLink().SetNetTarget("127.0.0.1", emulator_->Port());

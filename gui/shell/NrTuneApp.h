@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/ScreenshotMode.h"
+#include "smarthome/SmartHome.h"
 
 namespace nr {
 class Connection;
@@ -37,6 +38,7 @@ struct AppOptions {
   QString openFile;           // a preset file given on the command line
   Prompts* prompts = nullptr;  // tests answer questions themselves; null: Qt's dialogs
   HidBackend* hid = nullptr;   // tests pass the emulator's endpoint; null: real USB
+  SmartHomeTimings smartHome;  // tests shorten the smart-home waits
 };
 
 class NrTuneApp {

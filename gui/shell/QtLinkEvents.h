@@ -30,6 +30,8 @@ class QtLinkEvents : public QObject, public LinkEvents {
   void EqTableChanged(int offset, int length) override { emit eqTableChanged(offset, length); }
   void ZWaveFrame(std::span<const uint8_t> bytes) override;
   void ZWaveMemory(std::span<const uint8_t> bytes) override;
+  void SmartPlugReport(int function, uint32_t value) override { emit smartPlugReport(function, value); }
+  void SmartHomeFinished(int what, int value) override { emit smartHomeFinished(what, value); }
 
  signals:
   void bulkReadRequested();
@@ -43,6 +45,8 @@ class QtLinkEvents : public QObject, public LinkEvents {
   void eqTableChanged(int offset, int length);
   void zwaveFrame(const QByteArray& bytes);
   void zwaveMemory(const QByteArray& bytes);
+  void smartPlugReport(int function, quint32 value);
+  void smartHomeFinished(int what, int value);
 };
 
 }  // namespace nr::gui

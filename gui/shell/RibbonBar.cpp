@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QIconEngine>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -19,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "controls/PaintedIcon.h"
 #include "shell/CMFCRibbonStepSlider.h"
 #include "shell/DialogTexts.h"
 #include "shell/RibbonIds.h"
@@ -205,27 +205,6 @@ void DrawGlyph(QPainter& p, const QRectF& r, RibbonGlyph glyph) {
   }
   p.restore();
 }
-
-class GlyphEngine : public QIconEngine {
- public:
-  explicit GlyphEngine(RibbonGlyph glyph) : glyph_(glyph) {}
-  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
-    if (mode == QIcon::Disabled) painter->setOpacity(0.4);
-    DrawGlyph(*painter, rect, glyph_);
-    painter->setOpacity(1.0);
-  }
-  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    QPixmap pm(size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    paint(&p, QRect(QPoint(0, 0), size), mode, state);
-    return pm;
-  }
-  QIconEngine* clone() const override { return new GlyphEngine(glyph_); }
-
- private:
-  RibbonGlyph glyph_;
-};
 
 // ---- Painted parts ----
 
@@ -424,7 +403,9 @@ class AppMenuPopup : public QFrame {
 
 }  // namespace
 
-QIcon RibbonIcon(RibbonGlyph glyph) { return QIcon(new GlyphEngine(glyph)); }
+QIcon RibbonIcon(RibbonGlyph glyph) {
+  return PaintedIcon([glyph](QPainter& p, const QRect& r) { DrawGlyph(p, r, glyph); });
+}
 
 // A captioned group of controls. Its columns hold up to three small elements or one large one.
 struct CMyMFCRibbonBar::Panel : public QWidget {

@@ -19,6 +19,8 @@ inline constexpr int kResetMachine = 32811;
 inline constexpr int kRemoteControl = 32812;
 inline constexpr int kLanguage = 32805;
 inline constexpr int kAppAbout = 57664;
+// The smart-plug page: the device application had the command but no element for it.
+inline constexpr int kSmartPlug = 32950;
 
 // Entries of the mode drop-downs; the same in both categories.
 inline constexpr int kLoadM1 = 32910;

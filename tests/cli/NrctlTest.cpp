@@ -20,6 +20,7 @@
 #include "link/Bytes.h"
 #include "link/DeviceSession.h"
 #include "shell/ModeFile.h"
+#include "ProgramRun.h"
 #include "support/RecordingSink.h"
 
 namespace nr {
@@ -28,22 +29,9 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& word) {
-  std::string q = "'";
-  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Quote;
+using test::ReadText;
+using test::Result;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -69,22 +57,8 @@ class Nrctl : public testing::Test {
 
   Result Run(const std::vector<std::string>& args) {
     std::string command = Quote(nrctl_);
-    for (const std::string& a : args) {
-      command += ' ';
-      command += Quote(a);
-    }
-    const fs::path errFile = dir_ / "stderr.txt";
-    command += " 2>";
-    command += Quote(errFile.string());
-    Result r;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
-    const int wait = ::pclose(pipe);
-    r.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
-    r.err = ReadText(errFile);
-    return r;
+    for (const std::string& a : args) command += ' ' + Quote(a);
+    return test::RunShell(command, dir_ / "stderr.txt");
   }
 
   // A mode file as a connected session writes it; edit lets a test change the model first.

@@ -260,10 +260,10 @@ TEST(DeviceCore, ResetSessionEndZWaveAndUnknownCodes) {
   EXPECT_EQ(core.CurrentMode(), 0);
   EXPECT_EQ(core.Settings()[5], 99);
 
-  EXPECT_EQ(Ask(core, {0x13, 0x0F, 0xFE, 0x04, 1, 2, 3, 4}), "13");  // runs past 4096: clipped
-  EXPECT_EQ(Ask(core, {0x14, 0x0F, 0xFE, 0x1C}), "14 0F FE 02 01 02");
+  EXPECT_EQ(Ask(core, {0x13, 0x1A, 0xCA, 0x04, 1, 2, 3, 4}), "13");  // runs past 6860: clipped
+  EXPECT_EQ(Ask(core, {0x14, 0x1A, 0xCA, 0x1C}), "14 1A CA 02 01 02");
   EXPECT_EQ(Ask(core, {0x14, 0x00, 0x00, 0x02}), "14 00 00 02 00 00");
-  EXPECT_EQ(Ask(core, {0x12, 0x03, 0x01, 0x02, 0x03}), "");
+  EXPECT_EQ(Ask(core, {0x12, 0x03, 0x01, 0x02, 0x03}), "12 01 15");  // not a frame: the controller refuses it
 
   const CoreResult bye = core.Handle(Bytes{0x8A});
   EXPECT_TRUE(bye.endSession);

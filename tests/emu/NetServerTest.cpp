@@ -140,14 +140,16 @@ TEST(NetServer, AnswersFramesWithTheExactBytes) {
   EXPECT_EQ(pc.answers[2], (Bytes{0x81, 0x09}));
   EXPECT_EQ(emu.Core().Image()[1905 + 3], 0x3F);
 
-  // A frame with a bad checksum and a Z-Wave pass-through frame are taken but not answered.
+  // A frame with a bad checksum is taken but not answered; a Z-Wave frame that is not one (no
+  // valid checksum) is refused by the controller with a NAK.
   Bytes bad = Frame({0x81, 0x80});
   bad.back() ^= 0xFF;
   pc.Send(bad);
   pc.Send(Frame({0x80, 0x01, 0x03, 0x00}));
   pc.Send(Frame({0x81, 0x07}));
-  ASSERT_TRUE(pc.WaitForAnswers(4));
-  EXPECT_EQ(pc.answers[3], (Bytes{0x81, 0x07, 0x00}));
+  ASSERT_TRUE(pc.WaitForAnswers(5));
+  EXPECT_EQ(pc.answers[3], (Bytes{0x81, 0x12, 0x01, 0x15}));
+  EXPECT_EQ(pc.answers[4], (Bytes{0x81, 0x07, 0x00}));
   const auto log = emu.Core().Log();
   ASSERT_GE(log.size(), 5u);
   EXPECT_EQ(log[3].channel, kNetPrefixZWave);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "emu/Emulator.h"
+#include "gui/ScriptedPrompts.h"
 #include "link/Connection.h"
 #include "link/Synchronizer.h"
 #include "shell/AppContext.h"
@@ -18,14 +19,6 @@
 #include "shell/NrTuneApp.h"
 
 namespace nr::gui::test {
-
-// Serves events until done() or the time is up.
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
 
 class AppOnEmulator : public ::testing::Test {
  protected:

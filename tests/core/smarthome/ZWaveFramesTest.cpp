@@ -18,6 +18,34 @@ TEST(ZWaveFrames, SerialApiRequestsWithChecksums) {
   EXPECT_EQ(Hex(BuildStartAdding()), "01 05 00 4A 01 30 81");
   EXPECT_EQ(Hex(BuildAbort(0x4A)), "01 05 00 4A 05 00 B5");
   EXPECT_TRUE(BuildOperationFrame(0x99, 0, 0).empty());
+  // Learning key slot 5 sends the plug value C5, transmitting it 85; both use the key callback.
+  EXPECT_EQ(Hex(BuildOperationFrame(0x13, 7, 0xC0 + 5)), Hex(BuildSetPlug(7, 0xC5)));
+  EXPECT_EQ(Hex(BuildSetPlug(7, 0xC5)), "01 0A 00 13 07 03 20 01 C5 25 44 67");
+  EXPECT_EQ(Hex(BuildSetPlug(7, 0x80 + 5)), "01 0A 00 13 07 03 20 01 85 25 44 27");
+  EXPECT_EQ(BuildSetPlug(7, 0xFF)[10], 0x43);
+}
+
+TEST(ZWaveFrames, ReceivedFramesAreCheckedBeforeTheyAreRead) {
+  const std::vector<uint8_t> callback = BuildSerialFrame(0x00, 0x13, std::vector<uint8_t>{0x43, 0x00});
+  const auto parsed = ParseSerialFrame(callback);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->function, 0x13);
+  EXPECT_EQ(Hex(parsed->parameters), "43 00");
+
+  std::vector<uint8_t> bad = callback;
+  bad.back() ^= 1;  // checksum
+  EXPECT_FALSE(ParseSerialFrame(bad));
+  bad = callback;
+  bad[0] = 0x06;  // not a frame start
+  EXPECT_FALSE(ParseSerialFrame(bad));
+  bad = callback;
+  bad[1] = 0x40;  // LEN beyond the bytes
+  EXPECT_FALSE(ParseSerialFrame(bad));
+  EXPECT_FALSE(ParseSerialFrame(std::vector<uint8_t>{0x01, 0x02, 0x00, 0x13, 0xEE}));  // LEN too small
+  // Trailing padding after the checksum (a USB report) does not matter.
+  std::vector<uint8_t> padded = callback;
+  padded.resize(40, 0);
+  EXPECT_TRUE(ParseSerialFrame(padded));
 }
 
 }  // namespace

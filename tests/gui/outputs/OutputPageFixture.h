@@ -6,29 +6,9 @@
 
 #include "gui/inputs/InputPageFixture.h"
 #include "link/EqLayout.h"
-#include "shell/Prompts.h"
+#include "gui/ScriptedPrompts.h"
 
 namespace nr::gui::test {
-
-class ScriptedPrompts : public Prompts {
- public:
-  QMessageBox::StandardButton Ask(QWidget*, const QString& title, const QString& text,
-                                  QMessageBox::StandardButtons) override {
-    asked.push_back(title + "|" + text);
-    if (answers.empty()) return QMessageBox::No;
-    const auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void Inform(QWidget*, const QString&, const QString&) override {}
-  void Warn(QWidget*, const QString&, const QString&) override {}
-  void Error(QWidget*, const QString&, const QString&) override {}
-  QString OpenFile(QWidget*, const QString&) override { return {}; }
-  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-
-  std::deque<QMessageBox::StandardButton> answers;
-  std::vector<QString> asked;
-};
 
 // A move with the left button held, straight to the widget.
 inline void Drag(QWidget* widget, QPoint pos) {

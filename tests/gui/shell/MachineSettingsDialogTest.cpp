@@ -9,7 +9,7 @@
 #include <QSlider>
 
 #include "DialogFixture.h"
-#include "ScriptedPrompts.h"
+#include "gui/ScriptedPrompts.h"
 #include "shell/CInfoDlg.h"
 #include "shell/CSetDlg.h"
 #include "support/RecordingSink.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "DialogFixture.h"
-#include "ScriptedPrompts.h"
+#include "gui/ScriptedPrompts.h"
 #include "link/Bytes.h"
 #include "shell/CInfoDlg.h"
 #include "shell/CRemoteDlg.h"

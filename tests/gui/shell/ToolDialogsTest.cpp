@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ScriptedPrompts.h"
+#include "gui/ScriptedPrompts.h"
 #include "emu/Emulator.h"
 #include "eq/CAdvEQDlg.h"
 #include "inputs/CDialogMusicInput.h"

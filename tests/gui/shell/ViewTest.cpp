@@ -11,9 +11,8 @@
 #include <cmath>
 #include <deque>
 
-#include "ScriptedPrompts.h"
-
 #include "emu/Emulator.h"
+#include "gui/ScriptedPrompts.h"
 #include "link/Bytes.h"
 #include "inputs/InputPages.h"
 #include "shell/AppContext.h"
@@ -38,15 +37,8 @@ namespace {
 
 using namespace rid;
 
-bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) {
-    if (pred()) return true;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return pred();
-}
+using test::ScriptedPrompts;
+using test::WaitUntil;
 
 class ViewTest : public ::testing::Test {
  protected:

@@ -1,13 +1,16 @@
 #pragma once
-// Prompts that tests answer from a script: questions, messages and file choices are recorded,
-// and the answers and file names come from what the test put in.
-#include <QString>
+// What the application tests share: questions and messages answered from a script and recorded
+// as "title|text", and a wait that keeps the event loop running.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "shell/Prompts.h"
 
-namespace nr::gui {
+namespace nr::gui::test {
 
 class ScriptedPrompts : public Prompts {
  public:
@@ -45,4 +48,19 @@ class ScriptedPrompts : public Prompts {
   QString nextFile;
 };
 
+// Runs the event loop until pred holds, at most ms milliseconds.
+inline bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) {
+    if (pred()) return true;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return pred();
+}
+
+}  // namespace nr::gui::test
+
+namespace nr::gui {
+using test::ScriptedPrompts;
 }  // namespace nr::gui

@@ -1,0 +1,175 @@
+// nrctl's plug and scene commands against an emulated device in this process: the program runs
+// as a child, exactly as scripts run it, and the emulator's state shows what reached the device.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "ProgramRun.h"
+#include "emu/Emulator.h"
+#include "smarthome/KeyFile.h"
+#include "smarthome/SmartHomeMemory.h"
+
+namespace nr {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+using test::Quote;
+using test::ReadText;
+using test::Result;
+
+class SmartHomeCommands : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* path = std::getenv("NRCTL");
+    if (!path || !*path) GTEST_SKIP() << "NRCTL is not set";
+    nrctl_ = path;
+    std::random_device rd;
+    dir_ = fs::temp_directory_path() / ("nr_plug_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (emulator_) emulator_->Stop();
+    std::error_code ec;
+    if (!dir_.empty()) fs::remove_all(dir_, ec);
+  }
+
+  void StartDevice(const std::function<void(emu::ZWaveOptions&)>& adjust = {}) {
+    emu::EmulatorOptions options;
+    options.port = 0;
+    options.zwave.pressAfter = 50ms;
+    options.zwave.keyAfter = 50ms;
+    if (adjust) adjust(options.zwave);
+    emulator_ = std::make_unique<emu::Emulator>(options);
+    ASSERT_TRUE(emulator_->Start());
+  }
+
+  fs::path Keys() const { return dir_ / "keys"; }
+
+  // nrctl --net <emulator> ARGS < input; keys in the test's own folder.
+  Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+    const fs::path in = dir_ / "stdin.txt";
+    std::ofstream(in, std::ios::binary) << input;
+    std::string command = Quote(nrctl_) + " --net 127.0.0.1:" + std::to_string(emulator_->Port());
+    for (const std::string& a : args) command += " " + Quote(a);
+    return test::RunShell(command + " < " + Quote(in.string()), dir_ / "stderr.txt");
+  }
+
+  PlugRecord DeviceRecord(int node) const {
+    const std::vector<uint8_t> memory = emulator_->Core().ZWaveMemory();
+    return PlugRecord::Decode(std::span<const uint8_t, kPlugRecordSize>(memory.data() + PlugRecordOffset(node), kPlugRecordSize));
+  }
+
+  std::string nrctl_;
+  fs::path dir_;
+  std::unique_ptr<emu::Emulator> emulator_;
+};
+
+TEST_F(SmartHomeCommands, ListSwitchAndDim) {
+  StartDevice();
+  const Result list = Run({"plug", "list"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(list.out, "2\tswitch\tFloor lamp\n3\tdimmer\tCeiling\n4\tswitch\tTV set\n");
+
+  EXPECT_EQ(Run({"plug", "on", "2"}).out, "plug 2 (Floor lamp): on\n");
+  EXPECT_EQ(emulator_->Core().PlugValue(2), 0xFF);
+  EXPECT_EQ(Run({"plug", "dim", "3", "50"}).status, 0);
+  EXPECT_EQ(emulator_->Core().PlugValue(3), 50);
+  EXPECT_EQ(Run({"plug", "off", "2"}).status, 0);
+  EXPECT_EQ(emulator_->Core().PlugValue(2), 0);
+
+  const Result absent = Run({"plug", "on", "9"});
+  EXPECT_EQ(absent.status, 1);
+  EXPECT_NE(absent.err.find("no plug 9"), std::string::npos);
+  EXPECT_EQ(Run({"plug", "dim", "3", "100"}).status, 2);
+  EXPECT_EQ(Run({"plug", "on", "1"}).status, 2);
+  EXPECT_EQ(Run({"plug", "jump"}).status, 2);
+}
+
+TEST_F(SmartHomeCommands, UnacknowledgedSetFails) {
+  StartDevice([](emu::ZWaveOptions& z) { z.noAckNode = 2; });
+  const Result r = Run({"plug", "on", "2"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("did not acknowledge"), std::string::npos);
+}
+
+TEST_F(SmartHomeCommands, AddRenameAndRemove) {
+  StartDevice([](emu::ZWaveOptions& z) { z.removeNode = 5; });
+  const Result added = Run({"plug", "add", "dimmer", "Reading light X", "--keys", Keys().string()});
+  ASSERT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(added.out, "added plug 5: dimmer Reading lig\n");
+  EXPECT_NE(added.err.find("cut to 11 characters"), std::string::npos);
+  EXPECT_NE(added.err.find("second confirmation"), std::string::npos);
+  EXPECT_EQ(DeviceRecord(5), (PlugRecord{kPlugDimmer, u"Reading lig"}));
+
+  ASSERT_EQ(Run({"plug", "rename", "5", "读书灯"}).status, 0);
+  EXPECT_EQ(DeviceRecord(5), (PlugRecord{kPlugDimmer, u"读书灯"}));
+
+  KeyFiles(Keys()).CreateDefault(5);
+  const Result removed = Run({"plug", "remove", "--keys", Keys().string()});
+  ASSERT_EQ(removed.status, 0) << removed.err;
+  EXPECT_EQ(removed.out, "removed plug 5\n");
+  EXPECT_FALSE(fs::exists(Keys() / "5.xml"));  // the removed plug's keys go with it
+  EXPECT_EQ(emulator_->Core().ZWaveNodes(), (std::vector<int>{2, 3, 4}));
+  EXPECT_EQ(Run({"plug", "add", "fan", "x"}).status, 2);
+}
+
+TEST_F(SmartHomeCommands, InfraredKeys) {
+  StartDevice();
+  const std::string keys = Keys().string();
+  const Result learned = Run({"plug", "keys", "4", "--learn", "3", "--keys", keys});
+  ASSERT_EQ(learned.status, 0) << learned.err;
+  EXPECT_NE(learned.err.find("press the key on the remote"), std::string::npos);
+  EXPECT_TRUE(emulator_->Core().PlugKeyLearned(4, 2));  // key 3 is slot 2: learned with C2
+  EXPECT_EQ(Run({"plug", "keys", "4", "--send", "3", "--keys", keys}).status, 0);
+  const Result unlearned = Run({"plug", "keys", "4", "--send", "5", "--keys", keys});
+  EXPECT_EQ(unlearned.status, 1);
+  EXPECT_NE(unlearned.err.find("sending the key failed"), std::string::npos);
+
+  ASSERT_EQ(Run({"plug", "keys", "4", "--rename", "3", "Power & \"more\"", "--keys", keys}).status, 0);
+  ASSERT_EQ(Run({"plug", "keys", "4", "--clear", "1", "--keys", keys}).status, 0);
+  const Result list = Run({"plug", "keys", "4", "--keys", keys});
+  ASSERT_EQ(list.status, 0);
+  EXPECT_EQ(list.out.rfind("1\tKey1\tnot learned\n2\tKey2\tnot learned\n3\tPower & \"more\"\tlearned\n4\t", 0), 0u)
+      << list.out;
+  EXPECT_EQ(Run({"plug", "keys", "4", "--learn", "33", "--keys", keys}).status, 2);
+  EXPECT_EQ(Run({"plug", "keys", "4", "--rename", "3", "--keys", keys}).status, 2);
+}
+
+TEST_F(SmartHomeCommands, SaveShowAndRunScenes) {
+  StartDevice();
+  const Result bad = Run({"scene", "save", "tv"}, "2 on\nfrobnicate\n");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("line 2"), std::string::npos);
+
+  const Result saved = Run({"scene", "save", "tv"}, "# evening\n2 on\ndelay 1\n4 key 1\n\nhdmi\n3 50\n");
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  EXPECT_EQ(saved.out, "scene 0 (TV): 5 step(s) saved\n");
+  const std::vector<uint8_t> memory = emulator_->Core().ZWaveMemory();
+  const std::vector<uint8_t> expected{2, 99, 240, 1, 4, 128, 254, 0, 3, 50, 0, 0};
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin() + SceneOffset(0)));
+
+  const Result shown = Run({"scene", "show", "0"});
+  ASSERT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out,
+            "# scene 0 (TV)\n2 99\t# Floor lamp: ON\ndelay 1\n4 128\t# TV set: key 1\nhdmi\n3 50\t# Ceiling: 51\n");
+
+  const Result run = Run({"scene", "run", "tv"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("step 5: 3 50"), std::string::npos);
+  EXPECT_EQ(emulator_->Core().PlugValue(2), 0xFF);
+  EXPECT_EQ(emulator_->Core().PlugValue(3), 50);
+  EXPECT_EQ(Run({"scene", "run", "7"}).status, 2);
+
+  std::string tooMany;
+  for (int i = 0; i < 29; ++i) tooMany += "delay 1\n";
+  EXPECT_EQ(Run({"scene", "save", "music"}, tooMany).status, 2);
+}
+
+}  // namespace
+}  // namespace nr

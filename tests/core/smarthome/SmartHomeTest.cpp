@@ -1,0 +1,330 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "FakeController.h"
+#include "smarthome/SmartHome.h"
+#include "support/RecordingSink.h"
+
+namespace nr {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+using test::Callback;
+using test::CountAndFrame;
+using test::FakeReply;
+using test::Hex;
+
+// What the smart home reports to the application, for waiting on in tests.
+class SmartEvents : public LinkEvents {
+ public:
+  void SmartPlugReport(int function, uint32_t value) override { Note([&] { reports.push_back({function, value}); }); }
+  void SmartHomeFinished(int what, int value) override { Note([&] { finished.push_back({what, value}); }); }
+
+  bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 5s) {
+    std::unique_lock lock(mutex);
+    return cv.wait_for(lock, timeout, pred);
+  }
+  std::vector<std::pair<int, int>> Finished() {
+    std::lock_guard lock(mutex);
+    return finished;
+  }
+
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::vector<PlugReport> reports;
+  std::vector<std::pair<int, int>> finished;
+
+ private:
+  template <class F>
+  void Note(F&& f) {
+    {
+      std::lock_guard lock(mutex);
+      f();
+    }
+    cv.notify_all();
+  }
+};
+
+SmartHomeTimings Quick() {
+  SmartHomeTimings t;
+  t.ackPause = 0ms;
+  t.completionWait = 300ms;
+  t.nodeListWait = 300ms;
+  t.beforePlugReads = 1ms;
+  t.beforeSceneReads = 1ms;
+  t.readsAnswered = 500ms;
+  t.afterSync = 1ms;
+  t.stepPause = 1ms;
+  t.delayUnit = 20ms;
+  return t;
+}
+
+// Node list answer: version, capabilities, 29 mask bytes with these nodes.
+Bytes InitData(std::initializer_list<int> nodes) {
+  Bytes p{0x05, 0x00, 29};
+  p.resize(3 + 29, 0);
+  for (int n : nodes) p[3 + static_cast<size_t>((n - 1) / 8)] |= static_cast<uint8_t>(1 << ((n - 1) % 8));
+  p.push_back(0x05);
+  p.push_back(0x00);
+  return CountAndFrame(BuildSerialFrame(zwave::kResponse, zwave::kGetInitData, p));
+}
+
+Bytes MemoryReply(int offset, const Bytes& data) {
+  Bytes out{static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset), static_cast<uint8_t>(data.size())};
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+class SmartHomeTest : public ::testing::Test {
+ protected:
+  SmartHomeTest() : smart_(fake_, events_, nullptr, Quick()) { fake_.Attach(&smart_); }
+  ~SmartHomeTest() override {
+    smart_.Shutdown();
+    fake_.Stop();
+  }
+
+  // A controller that knows these plugs; every set is confirmed, reports come as the script says.
+  void ServePlugs(std::initializer_list<int> nodes, std::function<std::vector<FakeReply>(const Bytes&)> onSet = {}) {
+    const Bytes list = InitData(nodes);
+    fake_.SetScript([list, onSet](bool memory, const Bytes& sent) -> std::vector<FakeReply> {
+      if (memory) {
+        if (sent[0] != cmd::kZWaveMemRead) return {};
+        Bytes data(sent[3], 0);
+        const int offset = GetBE16(&sent[1]);
+        if (offset < kScenesOffset) data[0] = kPlugSwitch;
+        if (offset == SceneOffset(kPowerOnScene)) data = {7, 99, kDelayStep, 1};
+        data.resize(sent[3], 0);
+        return {{true, MemoryReply(offset, data)}};
+      }
+      const auto frame = ParseSerialFrame(sent);
+      if (!frame) return {};
+      if (frame->function == zwave::kGetInitData) return {{false, list}};
+      if (frame->function == zwave::kSendData && onSet) return onSet(sent);
+      return {};
+    });
+  }
+
+  test::FakeController fake_;
+  SmartEvents events_;
+  SmartHome smart_;
+};
+
+TEST_F(SmartHomeTest, NodeListMarksTheNodesOfTheBitmask) {
+  smart_.HandleFrame(InitData({1, 10}));  // bits 0 and 9
+  EXPECT_TRUE(smart_.NodePresent(1));
+  EXPECT_TRUE(smart_.NodePresent(10));
+  EXPECT_FALSE(smart_.NodePresent(2));
+  ASSERT_EQ(smart_.Plugs().size(), 1u);  // the controller is never listed
+  EXPECT_EQ(smart_.Plugs()[0].node, 10);
+
+  // A new list replaces the old one; a list whose count runs past the frame reads what is there.
+  Bytes shortList = CountAndFrame(BuildSerialFrame(zwave::kResponse, zwave::kGetInitData, Bytes{5, 0, 29, 0x06}));
+  smart_.HandleFrame(shortList);
+  EXPECT_FALSE(smart_.NodePresent(10));
+  EXPECT_TRUE(smart_.NodePresent(2));
+  EXPECT_TRUE(smart_.NodePresent(3));
+}
+
+TEST_F(SmartHomeTest, EveryFrameButALoneAckIsAcknowledged) {
+  fake_.SetConnected(true);
+  smart_.HandleFrame(Bytes{1, 0x06});  // a lone ACK
+  smart_.HandleFrame(Bytes{0});        // nothing
+  EXPECT_TRUE(fake_.Frames().empty());
+  smart_.HandleFrame(Callback(zwave::kSetDefault, {0x02}));
+  Bytes corrupt = Callback(zwave::kSetDefault, {0x02});
+  corrupt.back() ^= 0xFF;
+  smart_.HandleFrame(corrupt);  // acknowledged, but its content is not trusted
+  ASSERT_EQ(fake_.Frames().size(), 2u);
+  EXPECT_EQ(Hex(fake_.Frames()[0]), "06");
+  ASSERT_EQ(events_.reports.size(), 1u);
+  EXPECT_EQ(events_.reports[0], (PlugReport{0x42, 0}));
+}
+
+TEST_F(SmartHomeTest, NetworkChannelCarriesBareFramesOrReplies12) {
+  const std::vector<uint8_t> callback = BuildSerialFrame(0x00, 0x13, Bytes{0x43, 0x00});
+  smart_.HandleChannelPayload(callback);                   // a bare frame
+  Bytes wrapped{0x12};
+  const Bytes inner = CountAndFrame(callback);
+  wrapped.insert(wrapped.end(), inner.begin(), inner.end());
+  smart_.HandleChannelPayload(wrapped);                    // a reply 12
+  smart_.HandleChannelPayload(Bytes{0x06});                // the controller's ACK: not answered
+  smart_.HandleChannelPayload(Bytes{});
+  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{{0x13, 0x43 << 16}, {0x13, 0x43 << 16}}));
+  EXPECT_EQ(fake_.Frames(), (std::vector<Bytes>{{0x06}, {0x06}}));
+}
+
+TEST_F(SmartHomeTest, RepliesBecomeReportsAndNodeTableChanges) {
+  smart_.HandleFrame(InitData({1, 5}));
+  smart_.StartAdding(PlugRecord{kPlugDimmer, u"客厅灯"});
+  smart_.HandleFrame(Callback(0x04, {0x00, 5, 3, 0x20, 0x03, 42}));       // plug 5 reports 42
+  smart_.HandleFrame(Callback(0x13, {0x43, 0x00}));                       // set confirmed
+  smart_.HandleFrame(Callback(0x13, {0x44, 0x01}));                       // key set not acknowledged
+  smart_.HandleFrame(CountAndFrame(BuildSerialFrame(zwave::kResponse, 0x13, Bytes{0x01})));  // response: ignored
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x01, 0x00}));                 // ready
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x03, 0x00}));                 // adding: not reported
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x05, 12}));                   // node 12 added
+  smart_.HandleFrame(Callback(0x4B, {0x09, 0x02, 0x00}));                 // remove: node found
+  smart_.HandleFrame(Callback(0x4B, {0x09, 0x06, 5}));                    // node 5 removed
+
+  const std::vector<PlugReport> expected{{0x04, 5 << 16 | 42}, {0x13, 0x43 << 16}, {0x13, 0x44 << 16 | 1},
+                                         {0x4A, 1},           {0x4A, 12 << 16 | 5}, {0x4B, 2},
+                                         {0x4B, 5 << 16 | 6}};
+  EXPECT_EQ(events_.reports, expected);
+  EXPECT_EQ(smart_.LastValue(5), 42);
+  EXPECT_FALSE(smart_.NodePresent(5));
+  EXPECT_TRUE(smart_.NodePresent(12));
+  EXPECT_EQ(smart_.Record(12), (PlugRecord{kPlugDimmer, u"客厅灯"}));
+
+  // The mailbox hands the same reports to a reader without an event loop, in order.
+  uint64_t cursor = 0;
+  for (const PlugReport& report : expected) EXPECT_EQ(smart_.NextReport(cursor, 0ms), report);
+  EXPECT_FALSE(smart_.NextReport(cursor, 0ms));
+}
+
+TEST_F(SmartHomeTest, MemoryRepliesFillRecordsAndScenesFromTheirFirstByte) {
+  PlugRecord lamp{kPlugSwitch, u"Lamp"};
+  const PlugRecordBytes bytes = lamp.Encode();
+  smart_.HandleMemory(MemoryReply(PlugRecordOffset(7), Bytes(bytes.begin(), bytes.end())));
+  EXPECT_EQ(smart_.Record(7), lamp);
+  // An offset inside record 8 still fills record 8 from its start.
+  smart_.HandleMemory(MemoryReply(PlugRecordOffset(8) + 3, Bytes{kPlugDimmer}));
+  EXPECT_EQ(smart_.Record(8).type, kPlugDimmer);
+  smart_.HandleMemory(MemoryReply(SceneOffset(5), Bytes{9, 99, kDelayStep, 3}));
+  EXPECT_EQ(smart_.GetScene(5)[1], (SceneStep{kDelayStep, 3}));
+  // Past the smart-home memory: nothing changes.
+  smart_.HandleMemory(MemoryReply(kSmartMemorySize, Bytes{1, 2}));
+  smart_.HandleMemory(MemoryReply(0xFFFF, Bytes{1, 2}));
+  smart_.HandleMemory(Bytes{0x00});
+  EXPECT_EQ(smart_.GetScene(5)[0], (SceneStep{9, 99}));
+}
+
+TEST_F(SmartHomeTest, AddingRemovesFirstThenAddsWithoutUserAction) {
+  smart_.StartAdding(PlugRecord{kPlugSwitch, u"Fan"});
+  EXPECT_EQ(smart_.AddPhase(), 1);
+  EXPECT_TRUE(smart_.ContinueAfterRemoval(true));
+  smart_.StartRemoving();
+  EXPECT_FALSE(smart_.ContinueAfterRemoval(true));  // a plain removal only stops
+  const std::vector<Bytes> frames = fake_.Frames();
+  ASSERT_EQ(frames.size(), 5u);
+  EXPECT_EQ(Hex(frames[0]), Hex(BuildStartRemoving()));
+  EXPECT_EQ(Hex(frames[1]), Hex(BuildStopRemoving()));
+  EXPECT_EQ(Hex(frames[2]), "01 05 00 4A 01 30 81");
+  EXPECT_EQ(Hex(frames[3]), Hex(BuildStartRemoving()));
+  EXPECT_EQ(Hex(frames[4]), Hex(BuildStopRemoving()));
+}
+
+TEST_F(SmartHomeTest, WritesGoToTheDeviceMemory) {
+  smart_.WritePlugRecord(3, PlugRecord{kPlugSwitch, u"ABCDEFGHIJKL"});  // 12 characters: 11 stored
+  EXPECT_EQ(smart_.Record(3).name, u"ABCDEFGHIJK");
+  Scene scene{};
+  scene[0] = {3, 99};
+  smart_.SaveScene(2, scene);
+  const std::vector<Bytes> commands = fake_.Commands();
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(Hex(Bytes(commands[0].begin(), commands[0].begin() + 8)), "13 00 54 1C 01 00 00 00");
+  EXPECT_EQ(commands[0].size(), 4u + 28u);
+  EXPECT_EQ(commands[0][4 + 4 + 2 * 10 + 1], 'K');
+  EXPECT_EQ(commands[0][4 + 4 + 2 * 11 + 1], 0);  // terminator
+  EXPECT_EQ(Hex(Bytes(commands[1].begin(), commands[1].begin() + 6)), "13 19 EC 38 03 63");  // 6524 + 112
+}
+
+TEST_F(SmartHomeTest, SynchronisationReadsPresentRecordsAndAllScenes) {
+  ServePlugs({1, 3, 7});
+  ASSERT_TRUE(smart_.StartSynchronisation());
+  ASSERT_TRUE(events_.WaitFor([&] { return !events_.finished.empty(); }));
+  EXPECT_EQ(events_.Finished()[0], (std::pair<int, int>{kSmartSynchronised, 0}));
+  EXPECT_TRUE(smart_.DataValid());
+  std::vector<std::string> reads;
+  for (const Bytes& c : fake_.Commands()) reads.push_back(Hex(c));
+  EXPECT_EQ(reads, (std::vector<std::string>{"14 00 54 1C", "14 00 C4 1C", "14 19 7C 38", "14 19 B4 38",
+                                             "14 19 EC 38", "14 1A 24 38", "14 1A 5C 38", "14 1A 94 38"}));
+  EXPECT_EQ(smart_.Record(3).type, kPlugSwitch);
+  EXPECT_EQ(smart_.GetScene(kPowerOnScene)[0], (SceneStep{7, 99}));
+}
+
+TEST_F(SmartHomeTest, WithoutControllerTheDataIsNotValid) {
+  ServePlugs({3});  // node 1 missing
+  smart_.SetDataValid(true);
+  EXPECT_FALSE(smart_.Synchronise());
+  EXPECT_TRUE(fake_.Commands().empty());
+  fake_.SetScript({});  // silent: the node list never comes
+  EXPECT_FALSE(smart_.ReadNodeList());
+}
+
+TEST_F(SmartHomeTest, ResetClearsScenesAndRereads) {
+  smart_.HandleMemory(MemoryReply(SceneOffset(0), Bytes{4, 99}));
+  fake_.SetScript([inner = InitData({1, 4})](bool memory, const Bytes& sent) -> std::vector<FakeReply> {
+    if (memory) return {};
+    const auto frame = ParseSerialFrame(sent);
+    if (frame && frame->function == zwave::kSetDefault) return {{false, Callback(0x42, {0x02})}};
+    if (frame && frame->function == zwave::kGetInitData) return {{false, inner}};
+    return {};
+  });
+  ASSERT_TRUE(smart_.StartReset());
+  EXPECT_FALSE(smart_.StartSynchronisation());  // one worker at a time
+  ASSERT_TRUE(events_.WaitFor([&] { return !events_.finished.empty(); }));
+  EXPECT_EQ(smart_.GetScene(0)[0], SceneStep{});
+  const std::vector<Bytes> commands = fake_.Commands();
+  ASSERT_GE(commands.size(), 6u + 1u + 6u);
+  for (int k = 0; k < kSceneCount; ++k) {
+    EXPECT_EQ(commands[static_cast<size_t>(k)][0], cmd::kZWaveMemWrite);
+    EXPECT_EQ(GetBE16(&commands[static_cast<size_t>(k)][1]), SceneOffset(k));
+  }
+  EXPECT_EQ(Hex(fake_.Frames()[0]), Hex(BuildSetDefault()));
+}
+
+TEST_F(SmartHomeTest, SceneRunnerSkipsEmptySlotsAndAbsentPlugs) {
+  // Plugs 3 and 7 answer; plug 9 is silent; plug 20 is not in the network.
+  ServePlugs({1, 3, 7, 9}, [](const Bytes& sent) -> std::vector<FakeReply> {
+    const uint8_t node = sent[4], value = sent[8];
+    if (node == 9) return {};
+    if (value >= 0x80) return {{false, Callback(0x13, {0x44, 0})}, {false, Callback(0x04, {0, node, 3, 0x20, 3, 6})}};
+    return {{false, Callback(0x13, {0x43, 0})}};
+  });
+  ASSERT_TRUE(smart_.ReadNodeList());
+  Scene scene{};
+  scene[0] = {3, 99};
+  scene[1] = {kHdmiStep, 0};
+  scene[2] = {20, 99};
+  // slot 3 empty: the runner goes on
+  scene[4] = {7, 0x85};
+  scene[5] = {kDelayStep, 2};
+  scene[6] = {9, 0};
+  scene[7] = {3, 0};
+  smart_.SaveScene(1, scene);
+  fake_.ClearSent();
+
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(smart_.StartScene(1));
+  ASSERT_TRUE(events_.WaitFor([&] { return events_.finished.size() == 2; }));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(events_.Finished(), (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}}));
+
+  std::vector<std::string> sets;
+  for (const Bytes& f : fake_.Frames())
+    if (f.size() > 4 && f[3] == zwave::kSendData) sets.push_back(Hex(Bytes{f[4], f[8], f[10]}));
+  EXPECT_EQ(sets, (std::vector<std::string>{"03 63 43", "07 85 44", "09 00 43", "03 00 43"}));
+  EXPECT_EQ(smart_.LastValue(9), 0);
+  EXPECT_EQ(smart_.LastValue(3), 0);
+  // The delay (2 x 20 ms) and the silent plug (one completion wait) held the runner.
+  EXPECT_GE(elapsed, 40ms + Quick().completionWait);
+}
+
+TEST_F(SmartHomeTest, ALostLinkEndsWaitsAndRunsAtOnce) {
+  ServePlugs({1, 3});
+  ASSERT_TRUE(smart_.ReadNodeList());
+  Scene scene{};
+  for (auto& step : scene) step = {3, 99};  // never answered
+  smart_.SaveScene(0, scene);
+  fake_.SetConnected(false);
+  const auto start = std::chrono::steady_clock::now();
+  smart_.RunScene(0);
+  EXPECT_FALSE(smart_.ResetController());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, Quick().completionWait);
+}
+
+}  // namespace
+}  // namespace nr

@@ -1,0 +1,110 @@
+// The smart home against the emulated controller, over the network and over USB: reading the
+// plug list and scenes, switching, adding a plug through both phases, running a scene.
+#include <gtest/gtest.h>
+
+#include "LinkHarness.h"
+#include "smarthome/SmartHome.h"
+#include "smarthome/ZWaveFrames.h"
+
+namespace nr::test {
+namespace {
+
+class SmartHomeLink : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    emu::EmulatorOptions options = EphemeralOptions();
+    options.zwave.pressAfter = 50ms;
+    options.zwave.keyAfter = 50ms;
+    emulator = std::make_unique<emu::Emulator>(options);
+    ASSERT_TRUE(emulator->Start());
+    const bool network = GetParam();
+    conn = std::make_unique<Connection>(events, network ? nullptr : &emulator->Hid());
+    Link& link = conn->GetLink();
+    link.SetNetwork(network);
+    link.SetNetTarget("127.0.0.1", emulator->Port());
+    ASSERT_EQ(link.ConnectLink(), 1);
+  }
+  void TearDown() override {
+    conn.reset();
+    if (emulator) emulator->Stop();
+  }
+
+  SmartHome& Smart() { return conn->Smart(); }
+
+  // Waits for a report that matches, skipping others; nullopt on time-out.
+  std::optional<PlugReport> Await(uint64_t& cursor, int function, int low) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const auto report = Smart().NextReport(cursor, 100ms);
+      if (report && report->function == function && report->Low() == low) return report;
+    }
+    return std::nullopt;
+  }
+
+  EventRecorder events;
+  std::unique_ptr<emu::Emulator> emulator;
+  std::unique_ptr<Connection> conn;
+};
+
+TEST_P(SmartHomeLink, SynchronisationReadsTheDevicePlugsAndScenes) {
+  ASSERT_TRUE(Smart().Synchronise());
+  const std::vector<PlugInfo> plugs = Smart().Plugs();
+  ASSERT_EQ(plugs.size(), 3u);
+  EXPECT_EQ(plugs[0].node, 2);
+  EXPECT_EQ(plugs[0].record, (PlugRecord{kPlugSwitch, u"Floor lamp"}));
+  EXPECT_EQ(plugs[1].record, (PlugRecord{kPlugDimmer, u"Ceiling"}));
+  EXPECT_EQ(Smart().GetScene(kPowerOnScene)[2], (SceneStep{3, 60}));
+}
+
+TEST_P(SmartHomeLink, SwitchingAPlugIsConfirmedAndReported) {
+  ASSERT_TRUE(Smart().ReadNodeList());
+  uint64_t cursor = Smart().ReportCursor();
+  Smart().SetPlug(3, 40);
+  ASSERT_TRUE(Await(cursor, zwave::kSendData, 0));
+  const auto report = Await(cursor, zwave::kApplicationCommand, 40);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->Node(), 3);
+  EXPECT_EQ(Smart().LastValue(3), 40);
+  EXPECT_EQ(emulator->Core().PlugValue(3), 40);
+}
+
+TEST_P(SmartHomeLink, AddingAPlugRemovesThenAddsAndStoresItsRecord) {
+  ASSERT_TRUE(Smart().Synchronise());
+  uint64_t cursor = Smart().ReportCursor();
+  const PlugRecord fan{kPlugSwitch, u"Fan"};
+  Smart().StartAdding(fan);
+  ASSERT_TRUE(Await(cursor, zwave::kRemoveNode, zwave::kRemoveDone));
+  EXPECT_TRUE(Smart().ContinueAfterRemoval(true));
+  const auto added = Await(cursor, zwave::kAddNode, zwave::kProtocolDone);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(added->Node(), 5);
+  Smart().WritePlugRecord(added->Node(), Smart().Record(added->Node()));
+  ASSERT_TRUE(conn->GetLink().WaitUntilIdle(5s));
+  EXPECT_EQ(emulator->Core().ZWaveNodes(), (std::vector<int>{2, 3, 4, 5}));
+  const std::vector<uint8_t> memory = emulator->Core().ZWaveMemory();
+  const PlugRecordBytes expected = fan.Encode();
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin() + PlugRecordOffset(5)));
+  EXPECT_TRUE(Smart().NodePresent(5));
+}
+
+TEST_P(SmartHomeLink, PowerOnSceneRunsOnItsWorker) {
+  ASSERT_TRUE(Smart().Synchronise());
+  ASSERT_TRUE(Smart().StartScene(kPowerOnScene));
+  ASSERT_TRUE(Eventually([&] { return !Smart().Busy(); }, 30s));
+  EXPECT_EQ(emulator->Core().PlugValue(2), 0xFF);
+  EXPECT_EQ(emulator->Core().PlugValue(3), 60);
+  EXPECT_TRUE(emulator->Core().PlugKeyLearned(4, 0));
+}
+
+TEST_P(SmartHomeLink, TheAckOfAControllerFrameHoldsNothingBack) {
+  // Nothing answers the PC's ACK: the queue must not wait for an answer behind it.
+  const uint8_t ack[] = {zwave::kAck};
+  conn->GetLink().SendZWaveFrame(ack);
+  EXPECT_TRUE(conn->GetLink().WaitUntilIdle(1s));  // the answer time-out is 2 s
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SmartHomeLink, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? std::string("Network") : std::string("Usb"); });
+
+}  // namespace
+}  // namespace nr::test
