@@ -23,13 +23,13 @@ int32_t LittleEndian32(const uint8_t* p) {
                               (uint32_t{p[3]} << 24));
 }
 
-RecordEq DefaultRecordEq() {
+}  // namespace
+
+RecordEq FactoryRecordEq() {
   RecordEq bands{};
   for (int b = 0; b < kRecordEqBands; ++b) bands[static_cast<size_t>(b)] = EncodeEqBand(DefaultEqBand(kRecordEqSet, b));
   return bands;
 }
-
-}  // namespace
 
 ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& out) {
   if (bytes.size() < static_cast<size_t>(kModeFileSize)) {
@@ -76,19 +76,23 @@ std::vector<uint8_t> SerializeModeFile(const DeviceState& state) {
   return bytes;
 }
 
-ModeFileResult ReadModeFile(const std::filesystem::path& path, DeviceModel& model) {
+ModeFileResult ReadModeFileContents(const std::filesystem::path& path, ModeFileContents& out) {
   std::vector<uint8_t> bytes;
   if (const FileError err = ReadFileLimited(path, kModeFileWithTrailerSize, bytes)) {
     if (err.problem == FileProblem::kTooLong) return TooLong(err.size);
     return Refused(ModeFileError::kCannotOpen, err.message, err.code);
   }
+  return ParseModeFile(bytes, out);
+}
+
+ModeFileResult ReadModeFile(const std::filesystem::path& path, DeviceModel& model) {
   ModeFileContents contents;
-  ModeFileResult result = ParseModeFile(bytes, contents);
+  ModeFileResult result = ReadModeFileContents(path, contents);
   if (!result.ok()) return result;
   model.Update([&](DeviceState& s) {
     s.image = contents.image;
     ClampInputSource(s.info.ModuleName(), s.image);
-    s.recordEq = contents.recordEq.value_or(DefaultRecordEq());
+    s.recordEq = contents.recordEq.value_or(FactoryRecordEq());
     ApplyImage(s);
   });
   return result;

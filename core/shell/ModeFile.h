@@ -35,11 +35,17 @@ struct ModeFileContents {
   std::optional<RecordEq> recordEq;  // absent in files without the trailer
 };
 
+// The record EQ a file without the trailer stands for: the factory bands.
+RecordEq FactoryRecordEq();
+
 // Checks and splits the bytes of a mode file without touching any model.
 ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& out);
 // The bytes a mode file gets for this state: header (always with our protocol version), image
 // (with the EQ table copied in), trailer.
 std::vector<uint8_t> SerializeModeFile(const DeviceState& state);
+
+// Reads and checks a file without touching any model; the refusals of ReadModeFile.
+ModeFileResult ReadModeFileContents(const std::filesystem::path& path, ModeFileContents& out);
 
 // Reads a file into the model. A refused file (missing, not a regular file, short, long, wrong
 // version, cut trailer) changes nothing. On success the image is replaced, the input source is
