@@ -15,6 +15,7 @@ struct RoomModel {
   float listenerY = 0.0f;
   std::array<float, kSpeakerCount> speakerX{-1.0f, 0.0f, 1.0f, -1.0f, 0.0f, 1.0f, -0.5f, 0.5f};
   std::array<float, kSpeakerCount> speakerY{1.0f, 1.0f, 1.0f, -1.0f, -1.0f, -1.0f, 0.0f, 0.0f};
+  bool operator==(const RoomModel&) const = default;
 };
 
 using RoomRecord = std::array<uint8_t, 20>;

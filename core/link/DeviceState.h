@@ -72,6 +72,7 @@ struct DynamicsSettings {
   float ratio = 1;
   float attackMs = 1;
   float releaseMs = 100;
+  bool operator==(const DynamicsSettings&) const = default;
 };
 
 inline constexpr int kOutputCount = 8;
@@ -86,6 +87,7 @@ struct DerivedValues {
   std::array<int, 2> fbcShift{};  // Hz per microphone channel; 1 stands for the bypassed canceller
   int levelFeature = 0;           // the device-written float at the level-feature offset
   RoomModel room{};
+  bool operator==(const DerivedValues&) const = default;
 };
 
 // The record EQ's five bands, kept beside the image because the image has no room for them.
