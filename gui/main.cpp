@@ -23,15 +23,18 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription("Tuning and control of karaoke and home-theatre DSP processors.");
   parser.addHelpOption();
   parser.addOption({"demo", "Connect to an emulated device started inside the program."});
+  parser.addOption({"offline", "Edit the preset file without a device: nothing connects at start; Save writes the file."});
   parser.addOption({"trace", "Print the link traces on standard error."});
   parser.addOption({"settings", "Use this settings file instead of the user's settings.", "file"});
   parser.addOption({"screenshots", "Render the windows in both languages into this folder and exit.", "folder"});
-  parser.addPositionalArgument("file", "A preset (.mode) file to load into the device.", "[file]");
+  parser.addPositionalArgument("file", "A preset (.mode) file to load into the device (or, with --offline, to edit).",
+                               "[file]");
   parser.process(app);
 
   nr::gui::AppOptions options;
   options.demo = parser.isSet("demo") || parser.isSet("screenshots");
   options.trace = parser.isSet("trace");
+  options.offline = parser.isSet("offline") && !parser.isSet("screenshots");
   options.settingsFile = parser.value("settings");
   if (!parser.positionalArguments().isEmpty()) options.openFile = parser.positionalArguments().first();
 

@@ -247,7 +247,17 @@ void Synchronizer::SetStage(const std::function<void(Stage&)>& change) {
 
 void Synchronizer::HoldReadIfItReplacesEdits() {
   std::lock_guard lock(heldMutex_);
-  holdArmed_ = true;
+  holdRule_ = HoldRule::kReplacesEdits;
+}
+
+void Synchronizer::HoldReadIfItDiffers() {
+  std::lock_guard lock(heldMutex_);
+  holdRule_ = HoldRule::kDiffers;
+}
+
+void Synchronizer::CancelReadHold() {
+  std::lock_guard lock(heldMutex_);
+  holdRule_ = HoldRule::kNone;
 }
 
 bool Synchronizer::HasHeldRead() const {
@@ -257,10 +267,12 @@ bool Synchronizer::HasHeldRead() const {
 
 void Synchronizer::ApplyRead(const ParamImage& read) {
   std::lock_guard lock(heldMutex_);
-  const bool armed = std::exchange(holdArmed_, false);
+  const HoldRule rule = std::exchange(holdRule_, HoldRule::kNone);
   model_.Update([&](DeviceState& s) {
     s.deviceModified = false;
-    if (armed && ReadReplacesEdits(s, read)) {
+    const bool hold = rule == HoldRule::kDiffers ? ScreenImage(s) != read
+                                                 : rule == HoldRule::kReplacesEdits && ReadReplacesEdits(s, read);
+    if (hold) {
       heldRead_ = read;
       return;
     }

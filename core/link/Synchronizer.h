@@ -67,6 +67,12 @@ class Synchronizer {
   // replace such edits is held instead of applied, and the front end asks the user: apply it
   // (the device's values win), or drop it (and push the screen's values, or save them first).
   void HoldReadIfItReplacesEdits();
+  // Armed this way, the next read is held whenever it would change what the screen shows: while
+  // a preset file is being edited, the user says whether the device takes the preset or the
+  // screen takes the device's values.
+  void HoldReadIfItDiffers();
+  // The next read is applied as it comes (the user asked for the device's values).
+  void CancelReadHold();
   bool HasHeldRead() const;
   void ApplyHeldRead();
   void DropHeldRead();
@@ -102,7 +108,8 @@ class Synchronizer {
   mutable std::mutex stageMutex_;
   Stage stage_;
   mutable std::mutex heldMutex_;
-  bool holdArmed_ = false;
+  enum class HoldRule { kNone, kReplacesEdits, kDiffers };
+  HoldRule holdRule_ = HoldRule::kNone;
   std::optional<ParamImage> heldRead_;
   std::mutex transferMutex_;  // one transfer at a time, whoever runs it
 

@@ -4,12 +4,17 @@
 #include <QFile>
 #include <QTemporaryFile>
 
+#include "shell/EditHistory.h"
 #include "shell/Prompts.h"
 
 namespace nr::gui {
 
 AppContext::AppContext(Connection& connection, AppSettings& settings, QObject* parent)
-    : QObject(parent), connection_(connection), settings_(settings) {
+    : QObject(parent),
+      connection_(connection),
+      settings_(settings),
+      history_(std::make_unique<EditHistory>(connection.Session())),
+      document_(connection.Model()) {
   const int stored = settings_.Language();
   language_ = stored == 1 ? 1 : 0;  // anything else is taken as Chinese
   LoadLanguageTable();

@@ -14,6 +14,7 @@
 #include "link/NetAddress.h"
 #include "shell/AppSettings.h"
 #include "shell/LanguageTable.h"
+#include "shell/PresetDocument.h"
 #include "shell/QtTranslations.h"
 #include "shell/TextPair.h"
 
@@ -21,6 +22,7 @@ class QTemporaryFile;
 
 namespace nr::gui {
 
+class EditHistory;
 class Prompts;
 
 // Slots of the modeless tool dialogs.
@@ -49,6 +51,10 @@ class AppContext : public QObject {
   Link& GetLink() { return connection_.GetLink(); }
   DeviceSession& Session() { return connection_.Session(); }
   AppSettings& Settings() { return settings_; }
+  // Undo and redo of the user's edits.
+  EditHistory& History() { return *history_; }
+  // The preset file being edited, when one was opened offline.
+  PresetDocument& Document() { return document_; }
   bool Connected() { return connection_.GetLink().IsConnected(); }
 
   int Language() const { return language_; }
@@ -114,6 +120,8 @@ class AppContext : public QObject {
   int outputChannel_ = 0;
   Prompts* prompts_ = nullptr;
   std::unique_ptr<Prompts> ownPrompts_;
+  std::unique_ptr<EditHistory> history_;
+  PresetDocument document_;
 };
 
 }  // namespace nr::gui

@@ -17,6 +17,7 @@
 #include "shell/CSyncDlg.h"
 #include "shell/CWaitDlg.h"
 #include "shell/DialogTexts.h"
+#include "shell/EditHistory.h"
 #include "shell/LinkNoticeBar.h"
 #include "shell/ModeCommands.h"
 #include "shell/Prompts.h"
@@ -113,7 +114,7 @@ CGQ2270v13View::CGQ2270v13View(AppContext& ctx, CMainFrame& frame, QtLinkEvents&
   statusBarTimer_.setInterval(250);
   announceTimer_.setInterval(100);
   ConnectSignals();
-  frame_.canClose = [this] { return modes_->OfferSaveOnClose(); };
+  frame_.canClose = [this] { return modes_->OfferToSaveChanges(); };
   for (CMyMFCRibbonBar* ribbon = frame_.Ribbon(); int category : {0, 1})
     ribbon->SetSliderRange(IdsOf(category).pitchSlider, -5, 5);
   RefreshControls();
@@ -129,8 +130,18 @@ void CGQ2270v13View::ConnectSignals() {
   connect(ribbon, &CMyMFCRibbonBar::sliderMoved, this, &CGQ2270v13View::OnSliderMoved);
   connect(ribbon, &CMyMFCRibbonBar::checkToggled, this, [this](int id, bool) { OnMuteToggled(id); });
   connect(ribbon, &CMyMFCRibbonBar::categoryChanged, this, &CGQ2270v13View::OnCategoryChanged);
-  connect(ribbon, &CMyMFCRibbonBar::recentFileChosen, this, [this](const QString& path) { modes_->OpenFile(path); });
+  connect(ribbon, &CMyMFCRibbonBar::recentFileChosen, this, [this](const QString& path) {
+    if (ctx_.Connected())
+      modes_->OpenFile(path);
+    else
+      OpenOffline(path);  // without a device a preset can still be edited
+  });
   connect(modes_.get(), &ModeCommands::recentFilesChanged, &frame_, &CMainFrame::RefreshRecentFiles);
+  connect(modes_.get(), &ModeCommands::offlinePresetOpened, this, [this] {
+    ArmReadHold();
+    RefreshAll();
+    UpdateStatusBar();
+  });
 
   CMFCMyRibbonStatusBar* bar = frame_.StatusBar();
   connect(bar, &CMFCMyRibbonStatusBar::bypassToggled, this, [this](bool on) {
@@ -183,10 +194,35 @@ void CGQ2270v13View::ConnectSignals() {
   connect(&statusBarTimer_, &QTimer::timeout, this, &CGQ2270v13View::UpdateStatusBar);
   connect(&announceTimer_, &QTimer::timeout, this, [this] { AnnounceIfIdentified(false); });
 
+  ConnectEditShortcuts();
   auto* open = new QShortcut(QKeySequence::Open, &frame_);
   connect(open, &QShortcut::activated, this, [this] { OnCommand(kFileOpen); });
   auto* save = new QShortcut(QKeySequence::Save, &frame_);
   connect(save, &QShortcut::activated, this, [this] { OnCommand(kFileSave); });
+}
+
+void CGQ2270v13View::ConnectEditShortcuts() {
+  EditHistory& history = ctx_.History();
+  connect(&history, &EditHistory::restored, this, [this] {
+    RefreshAll();
+    UpdateStatusBar();
+  });
+  // Undo and redo reach every window of the application, tool dialogs included.
+  const auto shortcut = [this](const QKeySequence& keys, int command) {
+    auto* s = new QShortcut(keys, &frame_);
+    s->setContext(Qt::ApplicationShortcut);
+    connect(s, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+  };
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), kEditUndo);
+  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), kEditRedo);
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), kEditRedo);
+  const auto enable = [this](int id, bool on) {
+    if (QWidget* item = frame_.Ribbon()->Element(id)) item->setEnabled(on);
+  };
+  connect(&history.Stack(), &QUndoStack::canUndoChanged, this, [enable](bool on) { enable(kEditUndo, on); });
+  connect(&history.Stack(), &QUndoStack::canRedoChanged, this, [enable](bool on) { enable(kEditRedo, on); });
+  enable(kEditUndo, false);
+  enable(kEditRedo, false);
 }
 
 void CGQ2270v13View::SetCategoryPage(int category, int dialogNumber, PageFactory factory) {
@@ -349,6 +385,32 @@ void CGQ2270v13View::RefreshAll() {
 
 void CGQ2270v13View::StartConnecting() { connectTimer_.start(); }
 
+void CGQ2270v13View::StartOffline() {
+  usbPresent_ = ctx_.GetLink().UsbDevicePresent();  // one plugged in already waits to be asked for
+  devicePoll_.start();
+  UpdateStatusBar();
+}
+
+bool CGQ2270v13View::OpenOffline(const QString& path) {
+  if (ctx_.Connected()) {
+    const TextPair question{"离线编辑文件会断开与设备的连接（设备保持当前参数）。\n要继续吗？",
+                            "Editing a file offline closes the link to the device (the device keeps its present "
+                            "parameters).\nGo on?"};
+    if (prompts_.Ask(&frame_, ctx_.T(kInformation), ctx_.T(question), QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes)
+      return false;
+  }
+  if (!modes_->OfferToSaveChanges()) return false;
+  return modes_->OpenOffline(path, [this] { Disconnect(); });
+}
+
+void CGQ2270v13View::ArmReadHold() {
+  if (ctx_.Document().IsOpen())
+    ctx_.Conn().Sync().HoldReadIfItDiffers();
+  else
+    ctx_.Conn().Sync().HoldReadIfItReplacesEdits();
+}
+
 void CGQ2270v13View::Reconnect() {
   Link& link = ctx_.GetLink();
   if (link.IsConnected()) return;
@@ -372,8 +434,9 @@ void CGQ2270v13View::Connected(int balloonMs) {
   announceMs_ = balloonMs;
   announceTimer_.start();
   justConnected_ = true;
-  // A reconnection must not silently replace edits made while the link was down.
-  ctx_.Conn().Sync().HoldReadIfItReplacesEdits();
+  // A reconnection must not silently replace edits made while the link was down, nor a preset
+  // being edited.
+  ArmReadHold();
   ctx_.Conn().Sync().StartBulkRead();
   sync_->Show();
   statusTimer_.start();
@@ -415,12 +478,15 @@ void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
     return;
   }
   if (ctx_.Conn().Sync().HasHeldRead() && !ResolveHeldRead()) return;
+  if (!result.IsWrite()) ctx_.History().Clear();  // the device's values: nothing to undo
+  if (ctx_.Document().IsOpen()) ArmReadHold();    // every read asks while a preset file is edited
   RefreshAll();
   UpdateStatusBar();
   QTimer::singleShot(150, this, [this] { justConnected_ = false; });
 }
 
 bool CGQ2270v13View::ResolveHeldRead() {
+  if (ctx_.Document().IsOpen()) return ResolveHeldReadForPreset();
   const TextPair question{
       "设备上的参数与屏幕上尚未保存的修改不同（修改是在断开连接时做的，或设备已重新启动）。\n要保留哪一份？",
       "The device's parameters differ from changes on the screen that are not saved anywhere (made while "
@@ -444,6 +510,34 @@ bool CGQ2270v13View::ResolveHeldRead() {
         sync.ApplyHeldRead();
         return true;
     }
+  }
+}
+
+// The device's values differ from the preset file being edited: the device takes the preset, or
+// the screen takes the device's values (the file stays as it is saved, or is saved first).
+bool CGQ2270v13View::ResolveHeldReadForPreset() {
+  PresetDocument& document = ctx_.Document();
+  const TextPair question{"设备上的参数与正在编辑的预设“%1”不同。\n要把这个预设发送到设备吗？",
+                          "The device's parameters differ from the preset \"%1\" being edited.\nSend the preset to the "
+                          "device?"};
+  QStringList choices{ctx_.T({"把预设发送到设备", "Send the preset to the device"}),
+                      ctx_.T({"使用设备的参数（文件保持已保存的内容）", "Use the device's values (the file stays as saved)"})};
+  const bool modified = document.Modified();
+  if (modified)
+    choices << ctx_.T({"先保存预设文件，再使用设备的参数", "Save the preset file, then use the device's values"});
+  Synchronizer& sync = ctx_.Conn().Sync();
+  for (;;) {
+    const int choice = prompts_.Choose(&frame_, ctx_.T({"连接设备", "Device connected"}),
+                                       ctx_.T(question).arg(document.FileName()), choices, modified ? 2 : 1);
+    if (choice == 0) {
+      sync.DropHeldRead();
+      modes_->SendScreenToDevice();  // the preset stays the document; the write's end refreshes
+      return false;
+    }
+    if (choice == 2 && !modes_->SaveScreenToFile()) continue;  // not saved: ask again
+    document.Close();
+    sync.ApplyHeldRead();
+    return true;
   }
 }
 
@@ -558,6 +652,8 @@ void CGQ2270v13View::OnPitchRefresh() {
 
 QString CGQ2270v13View::LinkStatusText() const {
   Link& link = ctx_.GetLink();
+  if (!link.IsConnected() && ctx_.Document().IsOpen())
+    return ctx_.T({"离线编辑：%1", "Offline: %1"}).arg(ctx_.Document().FileName());
   if (!link.IsConnected()) return ctx_.T({"未连接", "Disconnected"});
   QString which = QStringLiteral("USB");
   if (link.IsNetwork()) {
@@ -571,7 +667,9 @@ QString CGQ2270v13View::LinkStatusText() const {
 void CGQ2270v13View::UpdateStatusBar() {
   CMFCMyRibbonStatusBar* bar = frame_.StatusBar();
   const bool connected = ctx_.GetLink().IsConnected();
-  bar->SetLinkText(LinkStatusText(), connected ? QColor(0, 150, 0) : QColor(220, 0, 0));
+  const bool offline = !connected && ctx_.Document().IsOpen();
+  bar->SetLinkText(LinkStatusText(), connected ? QColor(0, 150, 0) : offline ? QColor(40, 90, 170) : QColor(220, 0, 0));
+  frame_.ShowDocument(ctx_.Document().FileName(), ctx_.Document().Modified());
   const int mode = std::clamp(ctx_.Model().Read([](const DeviceState& s) { return s.currentMode; }), 0, 3);
   bar->SetModeText(ctx_.T({"当前模式:", "Current Mode:"}) + QStringLiteral("M%1").arg(mode + 1));
   const bool hasEq = page_ && page_->HasEq();
@@ -599,6 +697,19 @@ void CGQ2270v13View::OnCommand(int id) {
     case kOutSaveFile:
     case kFileSave:
       modes_->SaveFile();
+      break;
+    case kFileSaveAs:
+      modes_->SaveFileAs();
+      break;
+    case kFileOpenOffline:
+      if (const QString path = prompts_.OpenFile(&frame_, QStringLiteral("Mode Files (*.mode)")); !path.isEmpty())
+        OpenOffline(path);
+      break;
+    case kEditUndo:
+      ctx_.History().Undo();
+      break;
+    case kEditRedo:
+      ctx_.History().Redo();
       break;
     case kResetMachine:
       ResetMachine();

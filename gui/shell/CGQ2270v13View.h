@@ -50,6 +50,12 @@ class CGQ2270v13View : public QWidget, public PageHost {
   // Starts trying to connect (250 ms after creation, as the window appears); the once-a-second
   // check for the USB device arriving and leaving follows.
   void StartConnecting();
+  // Starts without a device (editing a preset file): no connection is tried, a USB device that
+  // is plugged in later connects as usual and is offered the preset.
+  void StartOffline();
+  // Edits a preset file without a device: closes the link first (asking), offers to save what
+  // the screen would lose, then shows the file. False when nothing was opened.
+  bool OpenOffline(const QString& path);
   // That check: connects to our USB device when it has just been plugged in, notices when it
   // has gone.
   void PollUsbDevice();
@@ -129,6 +135,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
   // A read held because it would replace unsaved edits: the user chooses which values stay.
   // False when the screen's values are being sent instead (that transfer ends the matter).
   bool ResolveHeldRead();
+  bool ResolveHeldReadForPreset();
   void DeviceArrived();
   void DeviceRemoved();
   void OnHeartbeatLost();
@@ -141,6 +148,10 @@ class CGQ2270v13View : public QWidget, public PageHost {
   void OnResetEq();
   void ResetMachine();
   void OpenConnectDialog();
+  void ConnectEditShortcuts();
+  // The next read of the device is held when it would lose something: edits nothing keeps, or
+  // (while a preset file is being edited) anything the screen shows.
+  void ArmReadHold();
   void OpenAboutBox();
   void UpdateStatusBar();
   void SetLiveLabels(int control, int value);

@@ -66,6 +66,10 @@ constexpr TextPair kOpen{"打开(&O)", "Open(&O)"};
 constexpr TextPair kSave{"保存(&S)", "Save(&S)"};
 constexpr TextPair kExit{"退出(&X)", "Exit(&X)"};
 constexpr TextPair kDisconnectItem{"断开连接(&D)", "Disconnect(&D)"};
+constexpr TextPair kSaveAs{"另存为(&A)…", "Save as(&A)..."};
+constexpr TextPair kOpenOffline{"离线打开(&F)…", "Open offline(&F)..."};
+constexpr TextPair kUndo{"撤销(&U)", "Undo(&U)"};
+constexpr TextPair kRedo{"重做(&R)", "Redo(&R)"};
 constexpr TextPair kRecentLabel{"最近的文档(Last documents)", "Last documents(最近的文档)"};
 constexpr TextPair kAboutTip{"关于", "About"};
 
@@ -122,8 +126,12 @@ constexpr CommandTip kCommandTips[] = {
     {rid::kSmartPlug, {"智能插座：添加、开关、调光，学习红外按键，运行场景", "Smart plugs: add, switch and dim them, learn infrared keys, run scenes"}},
     {rid::kLanguage, {"切换界面语言：中文 / English", "Switch the interface language: 中文 / English"}},
     {rid::kFileOpen, {"打开模式文件并写入机器", "Open a mode file and write it into the device"}},
-    {rid::kFileSave, {"把当前参数保存为模式文件", "Save the present parameters to a mode file"}},
+    {rid::kFileSave, {"把当前参数保存为模式文件；正在编辑文件时直接写回该文件", "Save the present parameters to a mode file; straight into the file being edited, when there is one"}},
+    {rid::kFileSaveAs, {"把当前参数保存为另一个模式文件", "Save the present parameters to another mode file"}},
     {rid::kDisconnect, {"断开与设备的连接", "Close the link to the device"}},
+    {rid::kFileOpenOffline, {"不连接设备，编辑电脑上的模式文件；保存时写回该文件", "Edit a mode file on this PC without a device; Save writes it back"}},
+    {rid::kEditUndo, {"撤销上一步修改，设备同时恢复原值 (Ctrl+Z)", "Undo the last change; the device gets the old values back (Ctrl+Z)"}},
+    {rid::kEditRedo, {"重做撤销的修改 (Ctrl+Shift+Z)", "Redo the change that was undone (Ctrl+Shift+Z)"}},
     {rid::kAppExit, {"退出程序（有未保存的修改时会先询问）", "Quit (asks first when changes are not saved)"}},
 };
 
@@ -194,6 +202,7 @@ CMainFrame::CMainFrame(AppContext& app, QWidget* parent)
   // Typing goes to the device controls, not to an input method.
   setAttribute(Qt::WA_InputMethodEnabled, false);
 
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
   BuildRibbon();
   ApplyTexts(true);
   RefreshRecentFiles();
@@ -232,7 +241,11 @@ void CMainFrame::BuildRibbon() {
   ribbon_->SetKeyTip(about, QStringLiteral("a"));
 
   ribbon_->AddAppMenuItem(rid::kFileOpen, QString(), RibbonIcon(RibbonGlyph::Open));
+  ribbon_->AddAppMenuItem(rid::kFileOpenOffline, QString(), RibbonIcon(RibbonGlyph::OpenOffline));
   ribbon_->AddAppMenuItem(rid::kFileSave, QString(), RibbonIcon(RibbonGlyph::Save));
+  ribbon_->AddAppMenuItem(rid::kFileSaveAs, QString(), RibbonIcon(RibbonGlyph::Save));
+  ribbon_->AddAppMenuItem(rid::kEditUndo, QString(), RibbonIcon(RibbonGlyph::Undo));
+  ribbon_->AddAppMenuItem(rid::kEditRedo, QString(), RibbonIcon(RibbonGlyph::Redo));
   ribbon_->AddAppMenuItem(rid::kDisconnect, QString(), RibbonIcon(RibbonGlyph::Disconnect));
   ribbon_->AddAppMenuItem(rid::kAppExit, QString(), RibbonIcon(RibbonGlyph::Exit), true);
   ribbon_->SetActiveCategory(rid::kCategoryInput);
@@ -277,9 +290,20 @@ void CMainFrame::ApplyTexts(bool firstBuild) {
   ribbon_->SetElementText(rid::kFileOpen, t(kOpen));
   ribbon_->SetElementText(rid::kFileSave, t(kSave));
   ribbon_->SetElementText(rid::kDisconnect, t(kDisconnectItem));
+  ribbon_->SetElementText(rid::kFileOpenOffline, t(kOpenOffline));
+  ribbon_->SetElementText(rid::kFileSaveAs, t(kSaveAs));
+  ribbon_->SetElementText(rid::kEditUndo, t(kUndo));
+  ribbon_->SetElementText(rid::kEditRedo, t(kRedo));
   ribbon_->SetElementText(rid::kAppExit, t(kExit));
   ribbon_->SetRecentFilesLabel(t(kRecentLabel));
   statusBar_->Relabel(language);
+}
+
+void CMainFrame::ShowDocument(const QString& fileName, bool modified) {
+  const QString base = QString::fromUtf8(kWindowTitle);
+  const QString title = fileName.isEmpty() ? base : fileName + QStringLiteral("[*] - ") + base;
+  if (windowTitle() != title) setWindowTitle(title);
+  setWindowModified(!fileName.isEmpty() && modified);
 }
 
 void CMainFrame::RefreshRecentFiles() { ribbon_->SetRecentFiles(app_.Settings().RecentFiles()); }

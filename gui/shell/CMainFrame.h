@@ -19,6 +19,7 @@ class CMainFrame : public QMainWindow {
   static constexpr QSize kMinimumSize{1040, 700};
   static constexpr QSize kMinimumViewSize{1024, 520};
   static constexpr int kApplicationLook = 215;
+  static constexpr const char* kWindowTitle = "调音软件_V24.01_20180910";
 
   explicit CMainFrame(AppContext& app, QWidget* parent = nullptr);
   ~CMainFrame() override;
@@ -31,6 +32,8 @@ class CMainFrame : public QMainWindow {
   void SetView(QWidget* view);
   QWidget* View() const;
 
+  // The title names the preset file being edited (none: empty), marked while it is not saved.
+  void ShowDocument(const QString& fileName, bool modified);
   // Reloads the application menu's recent-file list from the settings.
   void RefreshRecentFiles();
   // Labels the ribbon and the status bar controls in the current language. Label buttons keep the

@@ -8,6 +8,8 @@
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/CSyncDlg.h"
+#include "shell/EditHistory.h"
+#include "shell/InputSourceClamp.h"
 #include "shell/ModeFile.h"
 #include "shell/Prompts.h"
 
@@ -49,7 +51,8 @@ bool ModeCommands::RequireConnection() {
 
 void ModeCommands::LoadDeviceMode(int mode) {
   if (!ctx_.Connected() || mode < 0 || mode > 3) return;
-  const bool modified = ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; });
+  const bool modified =
+      ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; }) || ctx_.Document().Modified();
   if (modified) {
     const QString text = ctx_.Language() == 1
                              ? QStringLiteral("Setting changed ! Are you sure load mode") + ModeNumber(1, mode) + "?"
@@ -60,7 +63,15 @@ void ModeCommands::LoadDeviceMode(int mode) {
   SwitchSlot(mode, BuildLoadMode(mode));
 }
 
+void ModeCommands::ScreenReplaced() {
+  ctx_.History().Clear();
+  if (!ctx_.Document().IsOpen()) return;
+  ctx_.Document().Close();
+  ctx_.Conn().Sync().CancelReadHold();  // armed for the file: the user now asked for other values
+}
+
 void ModeCommands::SwitchSlot(int mode, const Payload& command) {
+  ScreenReplaced();
   ctx_.Model().Update([&](DeviceState& s) {
     s.status.Clear();
     s.currentMode = mode;
@@ -94,29 +105,39 @@ void ModeCommands::FactoryMode(int mode) {
   SwitchSlot(mode, BuildFactoryMode(mode));
 }
 
+void ModeCommands::ShowRefusal(const ModeFileResult& result, QWidget* parent) {
+  // The reason names the path: missing, unreadable, or not a regular file at all.
+  if (result.error == ModeFileError::kCannotOpen)
+    prompts_.Warn(parent, QStringLiteral("Can't open file"),
+                  QStringLiteral("Errcode=%1,Can't open file:\n%2")
+                      .arg(result.systemError)
+                      .arg(QString::fromStdString(result.message)));
+  // Every refusal ends with the same notice; the reason goes along for the installer.
+  prompts_.Inform(parent, QStringLiteral("Info"),
+                  QStringLiteral("Mode file version not support!") +
+                      (result.error == ModeFileError::kBadVersion || result.error == ModeFileError::kCannotOpen
+                           ? QString()
+                           : QStringLiteral("\n") + QString::fromStdString(result.message)));
+}
+
 bool ModeCommands::LoadIntoDevice(const QString& path, QWidget* messageParent) {
   const ModeFileResult result = ReadModeFile(ToPath(path), ctx_.Model());
   if (!result.ok()) {
-    // The reason names the path: missing, unreadable, or not a regular file at all.
-    if (result.error == ModeFileError::kCannotOpen)
-      prompts_.Warn(messageParent, QStringLiteral("Can't open file"),
-                    QStringLiteral("Errcode=%1,Can't open file:\n%2")
-                        .arg(result.systemError)
-                        .arg(QString::fromStdString(result.message)));
-    // Every refusal ends with the same notice; the reason goes along for the installer.
-    prompts_.Inform(messageParent, QStringLiteral("Info"),
-                    QStringLiteral("Mode file version not support!") +
-                        (result.error == ModeFileError::kBadVersion || result.error == ModeFileError::kCannotOpen
-                             ? QString()
-                             : QStringLiteral("\n") + QString::fromStdString(result.message)));
+    ShowRefusal(result, messageParent);
     return false;
   }
+  ScreenReplaced();
   ctx_.Conn().Sync().StartBulkWrite();
   sync_.Show();
   return true;
 }
 
 void ModeCommands::LoadFile() {
+  if (!ctx_.Connected() && ctx_.Document().IsOpen()) {  // editing offline: another file, offline too
+    const QString path = prompts_.OpenFile(window_, kFilter);
+    if (!path.isEmpty() && OfferToSaveChanges()) OpenOffline(path);
+    return;
+  }
   if (!RequireConnection()) return;
   const QString path = prompts_.OpenFile(window_, kFilter);
   if (path.isEmpty()) return;
@@ -155,13 +176,17 @@ void ModeCommands::StoreIntoCurrentSlot() {
   ctx_.Session().Send(BuildStoreMode(mode));
 }
 
+void ModeCommands::WarnNotWritten(const ModeFileResult& result, const QString& path) {
+  prompts_.Warn(window_, QStringLiteral("Can't write to file"),
+                QStringLiteral("Errcode=%1,Can't write to file:\n%2\nProbaby it is write protected.")
+                    .arg(result.systemError)
+                    .arg(path));
+}
+
 bool ModeCommands::WriteFile(const QString& path) {
   const ModeFileResult result = WriteModeFile(ToPath(path), ctx_.Model());
   if (!result.ok()) {
-    prompts_.Warn(window_, QStringLiteral("Can't write to file"),
-                  QStringLiteral("Errcode=%1,Can't write to file:\n%2\nProbaby it is write protected.")
-                      .arg(result.systemError)
-                      .arg(path));
+    WarnNotWritten(result, path);
     return false;
   }
   ctx_.Settings().AddRecentFile(path);
@@ -169,16 +194,53 @@ bool ModeCommands::WriteFile(const QString& path) {
   return true;
 }
 
+bool ModeCommands::OpenOffline(const QString& path, const std::function<void()>& beforeLoad) {
+  ModeFileContents contents;
+  if (const ModeFileResult checked = ReadModeFileContents(ToPath(path), contents); !checked.ok()) {
+    ShowRefusal(checked, window_);
+    return false;
+  }
+  if (beforeLoad) beforeLoad();
+  const ModeFileResult result = ctx_.Document().Open(path);
+  if (!result.ok()) {  // changed on disk since the check
+    ShowRefusal(result, window_);
+    return false;
+  }
+  ctx_.History().Clear();
+  ctx_.Settings().AddRecentFile(path);
+  emit recentFilesChanged();
+  emit offlinePresetOpened();
+  return true;
+}
+
+bool ModeCommands::SaveDocument(const QString& path) {
+  const ModeFileResult result = ctx_.Document().Save(path);
+  if (!result.ok()) {
+    WarnNotWritten(result, path.isEmpty() ? ctx_.Document().Path() : path);
+    return false;
+  }
+  ctx_.Settings().AddRecentFile(ctx_.Document().Path());
+  emit recentFilesChanged();
+  return true;
+}
+
 // Saving writes the PC's image, which needs no device: edits made while the link was down can
 // always be kept. With a device, its current slot stores the same parameters.
 void ModeCommands::SaveFile() {
-  const QString path = AskSavePath(QStringLiteral("name"));
+  if (!ctx_.Document().IsOpen()) return SaveFileAs();
+  StoreIntoCurrentSlot();
+  if (SaveDocument()) ConfirmSaved(ctx_.Document().Path());
+}
+
+void ModeCommands::SaveFileAs() {
+  const QString path = AskSavePath(ctx_.Document().IsOpen() ? ctx_.Document().FileName() : QStringLiteral("name"));
   if (path.isEmpty()) return;
   StoreIntoCurrentSlot();  // the device slot and the file then hold the same parameters
-  if (WriteFile(path)) ConfirmSaved(path);
+  if (ctx_.Document().IsOpen() ? SaveDocument(path) : WriteFile(path)) ConfirmSaved(path);
 }
 
 bool ModeCommands::SaveScreenToFile() {
+  if (ctx_.Document().IsOpen()) return SaveDocument();
   const QString path = AskSavePath(QStringLiteral("name"));
   if (path.isEmpty() || !WriteFile(path)) return false;
   ConfirmSaved(path);
@@ -187,7 +249,13 @@ bool ModeCommands::SaveScreenToFile() {
 
 void ModeCommands::SendScreenToDevice() {
   if (!ctx_.Connected()) return;
-  ctx_.Model().Update([](DeviceState& s) { s.image = ScreenImage(s); });  // band edits live in the EQ table
+  ctx_.Model().Update([](DeviceState& s) {
+    s.image = ScreenImage(s);  // band edits live in the EQ table
+    // A preset edited offline may come from another model: its source must be one this device has.
+    const uint8_t source = s.image[kInputSourceByte];
+    ClampInputSource(s.info.ModuleName(), s.image);
+    if (s.image[kInputSourceByte] != source) ApplyImage(s);
+  });
   ctx_.Conn().Sync().StartBulkWrite();
   sync_.Show();
 }
@@ -200,9 +268,11 @@ void ModeCommands::ConfirmSaved(const QString& path) {
   CInfoDlg::Of(ctx_).ShowTip(ctx_.T(kSavedTo).arg(QFileInfo(path).fileName()), 2500);
 }
 
-bool ModeCommands::OfferSaveOnClose() {
+bool ModeCommands::OfferToSaveChanges() {
   // Changed on the device, or edited on the PC and kept nowhere yet (made without a link).
-  const bool modified = ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified || HasUnkeptEdits(s); });
+  PresetDocument& document = ctx_.Document();
+  const bool modified = document.IsOpen() ? document.Modified() || ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; })
+                                          : ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified || HasUnkeptEdits(s); });
   if (!modified) return true;
   const TextPair question{"参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件并同时保存至机器的当前模式",
                           "parameter value is changed, do you want save it ?"};
@@ -210,6 +280,10 @@ bool ModeCommands::OfferSaveOnClose() {
   const auto answer = prompts_.Ask(window_, ctx_.T(title), ctx_.T(question),
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Cancel) return false;
+  if (answer == QMessageBox::Yes && document.IsOpen()) {
+    StoreIntoCurrentSlot();
+    return SaveDocument();  // not saved: stay
+  }
   if (answer == QMessageBox::Yes) {
     const QString path = AskSavePath(QStringLiteral("preset"));
     if (!path.isEmpty()) {

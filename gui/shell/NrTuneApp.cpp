@@ -11,6 +11,7 @@
 #include "shell/CGQ2270v13View.h"
 #include "shell/CMainFrame.h"
 #include "shell/CSyncDlg.h"
+#include "shell/EditHistory.h"
 #include "shell/KeyShortcuts.h"
 #include "shell/ModeCommands.h"
 #include "shell/Prompts.h"
@@ -18,7 +19,6 @@
 
 namespace nr::gui {
 
-inline constexpr const char* kWindowTitle = "调音软件_V24.01_20180910";
 
 NrTuneApp::NrTuneApp(AppOptions options) : options_(std::move(options)) {}
 
@@ -26,6 +26,7 @@ NrTuneApp::~NrTuneApp() {
   if (qApp) {
     qApp->removeEventFilter(shortcuts_.get());
     qApp->removeEventFilter(sliderTips_.get());
+    if (ctx_) qApp->removeEventFilter(&ctx_->History());
   }
   frame_.reset();  // windows first, while the link still exists
   ctx_.reset();
@@ -70,21 +71,22 @@ bool NrTuneApp::Start(QString* error) {
   }
   ctx_->SetPrompts(prompts_);
   frame_ = std::make_unique<CMainFrame>(*ctx_);
-  frame_->setWindowTitle(QString::fromUtf8(kWindowTitle));
   view_ = new CGQ2270v13View(*ctx_, *frame_, *events_, *prompts_);
   frame_->SetView(view_);
   frame_->RefreshRecentFiles();
 
   shortcuts_ = std::make_unique<KeyShortcuts>();
   shortcuts_->syncShowing = [this] { return view_->Sync().IsShown(); };
-  shortcuts_->connected = [this] { return ctx_->Connected(); };
+  // F6's advanced EQ edits a preset file as well as a device.
+  shortcuts_->connected = [this] { return ctx_->Connected() || ctx_->Document().IsOpen(); };
   qApp->installEventFilter(shortcuts_.get());
+  qApp->installEventFilter(&ctx_->History());
   sliderTips_ = std::make_unique<SliderValueTips>();
   qApp->installEventFilter(sliderTips_.get());
 
   // A preset named on the command line goes to the device once the first read-all is done,
   // so starting the program with a file actually loads it.
-  pendingFile_ = options_.openFile;
+  pendingFile_ = options_.offline ? QString() : options_.openFile;
   if (!pendingFile_.isEmpty()) {
     QObject::connect(events_.get(), &QtLinkEvents::transferFinished, view_, [this](const TransferResult& result) {
       if (result.IsWrite() || !result.ok() || pendingFile_.isEmpty() || !ctx_->Connected()) return;
@@ -107,6 +109,11 @@ bool NrTuneApp::StartDemoDevice(std::string* why) {
 
 void NrTuneApp::Show() {
   frame_->show();
+  if (options_.offline) {
+    view_->StartOffline();
+    if (!options_.openFile.isEmpty()) view_->OpenOffline(options_.openFile);
+    return;
+  }
   view_->StartConnecting();
   if (!pendingFile_.isEmpty() && !view_->Modes().OpenFile(pendingFile_)) pendingFile_.clear();
 }

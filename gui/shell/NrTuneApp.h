@@ -36,6 +36,7 @@ struct AppOptions {
   bool trace = false;         // link traces on stderr
   QString settingsFile;       // a private settings file instead of the user's store
   QString openFile;           // a preset file given on the command line
+  bool offline = false;       // edit openFile (if any) without a device: nothing connects at start
   Prompts* prompts = nullptr;  // tests answer questions themselves; null: Qt's dialogs
   HidBackend* hid = nullptr;   // tests pass the emulator's endpoint; null: real USB
   SmartHomeTimings smartHome;  // tests shorten the smart-home waits

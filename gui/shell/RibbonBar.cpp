@@ -177,6 +177,26 @@ void DrawDisconnect(QPainter& p, const QRectF& r) {
   p.drawLine(QPointF(r.left() + 0.58 * w, r.top() + 0.22 * h), QPointF(r.left() + 0.46 * w, r.top() + 0.78 * h));
 }
 
+// A half-turn arrow: back (undo, pointing left) or forward (redo, pointing right).
+void DrawTurnArrow(QPainter& p, const QRectF& r, bool back) {
+  const qreal w = r.width(), h = r.height();
+  const qreal dir = back ? 1 : -1;
+  const QPointF tip(r.center().x() - dir * 0.34 * w, r.top() + 0.40 * h);
+  QPainterPath turn;
+  turn.moveTo(tip);
+  turn.cubicTo(QPointF(r.center().x() + dir * 0.10 * w, r.top() + 0.22 * h),
+               QPointF(r.center().x() + dir * 0.50 * w, r.top() + 0.50 * h),
+               QPointF(r.center().x() + dir * 0.06 * w, r.top() + 0.84 * h));
+  p.setPen(QPen(QColor(0x1f, 0x5f, 0xb0), w / 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(turn);
+  QPainterPath head;
+  head.moveTo(tip + QPointF(dir * 0.20 * w, -0.16 * h));
+  head.lineTo(tip);
+  head.lineTo(tip + QPointF(dir * 0.22 * w, 0.12 * h));
+  p.drawPath(head);
+}
+
 void DrawGlyph(QPainter& p, const QRectF& r, RibbonGlyph glyph) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
@@ -202,6 +222,14 @@ void DrawGlyph(QPainter& p, const QRectF& r, RibbonGlyph glyph) {
       break;
     case RibbonGlyph::About: DrawAbout(p, r); break;
     case RibbonGlyph::Disconnect: DrawDisconnect(p, r); break;
+    case RibbonGlyph::OpenOffline:
+      DrawFolder(p, r);
+      p.scale(0.5, 0.5);
+      p.translate(r.width() * 0.95, r.height() * 0.95);
+      DrawDisconnect(p, r);
+      break;
+    case RibbonGlyph::Undo: DrawTurnArrow(p, r, true); break;
+    case RibbonGlyph::Redo: DrawTurnArrow(p, r, false); break;
   }
   p.restore();
 }

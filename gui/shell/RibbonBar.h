@@ -30,7 +30,7 @@ namespace nr::gui {
 class CMFCRibbonStepSlider;
 
 // The ribbon's images, drawn as vectors so they stay sharp at any scale.
-enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About, Disconnect };
+enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About, Disconnect, OpenOffline, Undo, Redo };
 QIcon RibbonIcon(RibbonGlyph glyph);
 
 class CMyMFCRibbonBar : public QWidget {

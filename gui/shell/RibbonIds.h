@@ -7,9 +7,13 @@ namespace nr::gui::rid {
 // Application menu.
 inline constexpr int kFileOpen = 57601;
 inline constexpr int kFileSave = 57603;
+inline constexpr int kFileSaveAs = 57604;
 inline constexpr int kFileMruFirst = 57616;  // recent entry i has kFileMruFirst + i
 inline constexpr int kAppExit = 57665;
 inline constexpr int kDisconnect = 32951;  // closes the link until the user connects again
+inline constexpr int kFileOpenOffline = 32952;  // edits a preset file without a device
+inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
 
 // Buttons on the tab row, left to right.
 inline constexpr int kConnectIp = 32938;

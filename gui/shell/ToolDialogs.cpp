@@ -105,7 +105,7 @@ QWidget* OpenFeatures(NrTuneApp& app) {
 
 QWidget* OpenAdvancedEq(NrTuneApp& app) {
   AppContext& ctx = app.Context();
-  if (!ctx.Connected()) return nullptr;
+  if (!ctx.Connected() && !ctx.Document().IsOpen()) return nullptr;  // a device or a preset file to edit
   auto* dialog = Existing<CAdvEQDlg>(app, kSlotAdvancedEq);  // hidden when closed: it keeps its channel
   if (!dialog) dialog = Keep(app, kSlotAdvancedEq, new CAdvEQDlg(ctx, ctx.Session(), &app.Frame()), OnClose::kHide);
   dialog->Relabel();
