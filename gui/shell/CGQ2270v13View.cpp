@@ -652,8 +652,10 @@ void CGQ2270v13View::OnPitchRefresh() {
 
 QString CGQ2270v13View::LinkStatusText() const {
   Link& link = ctx_.GetLink();
-  if (!link.IsConnected() && ctx_.Document().IsOpen())
-    return ctx_.T({"离线编辑：%1", "Offline: %1"}).arg(ctx_.Document().FileName());
+  if (!link.IsConnected() && ctx_.Document().IsOpen()) {
+    const QString text = ctx_.T({"离线编辑：%1", "Offline: %1"}).arg(ctx_.Document().FileName());
+    return ctx_.Document().Modified() ? text + ctx_.T({"（未保存）", " (not saved)"}) : text;
+  }
   if (!link.IsConnected()) return ctx_.T({"未连接", "Disconnected"});
   QString which = QStringLiteral("USB");
   if (link.IsNetwork()) {

@@ -428,7 +428,8 @@ TEST_F(FrameTest, ApplicationMenuListsRecentFilesAndCommands) {
   EXPECT_EQ(Ribbon().Element(rid::kFileMruFirst), nullptr);
 
   QSignalSpy commands(&Ribbon(), &CMyMFCRibbonBar::commandTriggered);
-  for (int id : {rid::kFileOpen, rid::kFileSave, rid::kAppExit}) {
+  for (int id : {rid::kFileOpen, rid::kFileOpenOffline, rid::kFileSave, rid::kFileSaveAs, rid::kEditUndo,
+                 rid::kEditRedo, rid::kAppExit}) {
     Ribbon().ShowApplicationMenu();
     QTest::mouseClick(static_cast<QAbstractButton*>(Ribbon().Element(id)), Qt::LeftButton);
     ASSERT_EQ(commands.count(), 1) << id;
