@@ -96,6 +96,11 @@ void CAdvEQDlg::Relabel() {
   panel_->SetLanguage(ctx_.Language());
   editor_->SetLanguage(ctx_.Language());
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  static constexpr TextPair kChannelTip{"编辑输出通道%1的高级均衡（联动的通道一起改变）",
+                                        "Edit the advanced EQ of output %1 (linked outputs change with it)"};
+  for (int n = 0; n < kOutputCount; ++n) channels_[static_cast<size_t>(n)]->setToolTip(ctx_.T(kChannelTip).arg(n + 1));
+  bypass_->setToolTip(ctx_.T({"绕过这个通道的高级均衡", "Bypass this output's advanced EQ"}));
+  reset_->setToolTip(ctx_.T({"把这个通道（及联动通道）的高级均衡恢复为平直", "Flatten the advanced EQ of this output and the outputs linked to it"}));
   RefreshFromImage();
 }
 

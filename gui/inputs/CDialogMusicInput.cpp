@@ -31,6 +31,9 @@ void CDialogMusicInput::RefreshFromImage() {
   SourceRowsDialog::RefreshFromImage();
 }
 
-void CDialogMusicInput::Relabel() { ApplyDialogTexts(this, kDialogNumber, ctx_.Table()); }
+void CDialogMusicInput::Relabel() {
+  ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  TipRows();
+}
 
 }  // namespace nr::gui

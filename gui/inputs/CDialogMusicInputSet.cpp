@@ -52,6 +52,7 @@ void CDialogMusicInputSet::RefreshFromImage() {
 void CDialogMusicInputSet::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
   ApplyCapabilityLayout();
+  TipRows();
 }
 
 }  // namespace nr::gui

@@ -12,6 +12,7 @@
 #include "inputs/CExciterPanel.h"
 #include "inputs/InputPages.h"
 #include "shell/AppContext.h"
+#include "shell/ControlTips.h"
 #include "shell/DialogTexts.h"
 
 namespace nr::gui {
@@ -47,6 +48,29 @@ const SliderSpec& Spec(CloudnessDlg::Slider s) {
   };
   return kSpecs[s];
 }
+
+constexpr ControlTip kTips[] = {
+    {1040, {"启用话筒激励：给人声加上谐波，使其更明亮", "Switch the microphone exciter on: harmonics make the voice brighter"}},
+    {1041, {"启用激励的三段均衡", "Switch the exciter's three-band EQ on"}},
+    {1131, {"激励均衡低频段的频率", "Frequency of the exciter EQ's low band"}},
+    {1132, {"激励均衡低频段的增益", "Gain of the exciter EQ's low band"}},
+    {1133, {"激励均衡中频段的频率", "Frequency of the exciter EQ's middle band"}},
+    {1134, {"激励均衡中频段的增益", "Gain of the exciter EQ's middle band"}},
+    {1135, {"激励均衡高频段的频率", "Frequency of the exciter EQ's high band"}},
+    {1136, {"激励均衡高频段的增益", "Gain of the exciter EQ's high band"}},
+    {1137, {"加入的谐波有多响", "How loud the added harmonics are"}},
+    {1138, {"奇次与偶次谐波的比例", "The balance of odd and even harmonics"}},
+    {1139, {"谐波与原声的混合比例", "How much harmonics are mixed with the original sound"}},
+    {1140, {"音乐超级低音的分频频率：低于此频率的音乐被加强", "Super bass crossover: music below this frequency is reinforced"}},
+    {1141, {"超级低音的延时", "Delay of the super bass"}},
+    {1142, {"超级低音的增益", "Gain of the super bass"}},
+    {1045, {"启用自动超低：有人说话或唱歌时降低超低音", "Automatic SUB: lower the subwoofer while someone sings or speaks"}},
+    {1005, {"有话筒信号时超低音降到的比例", "The subwoofer level while the microphones are in use"}},
+    {1042, {"启用音乐输入电平自动控制", "Switch the automatic music input level on"}},
+    {1143, {"音乐输入高于此电平时被自动压低", "Music input above this level is turned down automatically"}},
+    {1144, {"超过限制后多快开始压低", "How soon the level comes down once above the limit"}},
+    {1145, {"回到限制以下后多快恢复", "How soon the level recovers once back below the limit"}},
+};
 
 constexpr std::array<ExciterBand, 3> kBandOrder{ExciterBand::kLow, ExciterBand::kMid, ExciterBand::kHigh};
 
@@ -220,6 +244,7 @@ void CloudnessDlg::RefreshFromImage() {
 
 void CloudnessDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyControlTips(this, ctx_.Language(), kTips);
   exciterEq_->SetLanguage(ctx_.Language());
 }
 

@@ -49,6 +49,7 @@ SourceRowsDialog::SourceRowsDialog(AppContext& ctx, DeviceSession& session, QWid
     connect(row.slider, &QSlider::valueChanged, this, [this, k](int v) { OnLevel(k, v); });
   }
   connect(radios_, &QButtonGroup::idClicked, this, [this](int k) { SelectSource(session_, k); });
+  TipRows();
 
   auto* wheel = new FocusWheelRouter(this, [this](QWidget* focus) {
     for (const Row& row : rows_)
@@ -69,7 +70,18 @@ std::vector<int> SourceRowsDialog::ShownSources() const {
 
 void SourceRowsDialog::SetRowShown(int source, bool shown) { rows_[static_cast<size_t>(source)].widget->setVisible(shown); }
 
-void SourceRowsDialog::SetCaption(int source, const QString& caption) { rows_[static_cast<size_t>(source)].radio->setText(caption); }
+void SourceRowsDialog::SetCaption(int source, const QString& caption) {
+  rows_[static_cast<size_t>(source)].radio->setText(caption);
+  TipRows();
+}
+
+void SourceRowsDialog::TipRows() {
+  for (Row& row : rows_) {
+    const QString source = row.radio->text();
+    row.radio->setToolTip(ctx_.T({"播放来自 %1 的音乐", "Play the music from %1"}).arg(source));
+    row.slider->setToolTip(ctx_.T({"%1 的输入电平", "The input level of %1"}).arg(source));
+  }
+}
 
 void SourceRowsDialog::RefreshFromImage() {
   const DeviceState s = ctx_.Model().Snapshot();

@@ -45,6 +45,8 @@ class SourceRowsDialog : public QDialog, public ToolDialog {
 
   void SetRowShown(int source, bool shown);
   void SetCaption(int source, const QString& caption);
+  // Tips of every row in the present language, naming the row's source.
+  void TipRows();
 
   AppContext& ctx_;
   std::array<Row, kSourceCount> rows_{};

@@ -14,6 +14,7 @@
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/CRemoteStudyDlg.h"
+#include "shell/ControlTips.h"
 #include "shell/DialogTexts.h"
 #include "shell/Prompts.h"
 #include "shell/TextPair.h"
@@ -224,7 +225,14 @@ void CRemoteDlg::RefreshFromImage() {
 }
 
 void CRemoteDlg::Relabel() {
+  static constexpr ControlTip kTips[] = {
+      {kApplyId, {"把所有学到的键码写入设备", "Write every learned key code into the device"}},
+      {kLoadId, {"从电脑上的遥控文件 (.remo) 载入键码并写入设备", "Load the key codes from a remote file (.remo) on this PC into the device"}},
+      {kSaveId, {"把设备的键码保存为电脑上的遥控文件 (.remo)", "Save the device's key codes to a remote file (.remo) on this PC"}},
+      {kCloseId, {"关闭遥控学习窗口", "Close the remote-control window"}},
+  };
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyControlTips(this, ctx_.Language(), kTips);
   howTo_->setText(ctx_.T(kHowTo));
   closeButton_->setText(ctx_.T(kClose));
   RefreshFromImage();

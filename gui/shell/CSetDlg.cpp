@@ -19,6 +19,7 @@
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
+#include "shell/ControlTips.h"
 #include "shell/DialogTexts.h"
 #include "shell/ModeCommands.h"
 #include "shell/Prompts.h"
@@ -57,6 +58,30 @@ template <class B>
 B* Button(const char* text, int id, QWidget* parent) {
   return WithId(new B(QString::fromUtf8(text), parent), id);
 }
+
+constexpr ControlTip kTips[] = {
+    {1005, {"开机时话筒的音量", "The microphone volume the device starts with"}},
+    {1002, {"开机时音乐的音量", "The music volume the device starts with"}},
+    {1006, {"话筒音量的上限（主界面的话筒滑块也不能超过它）", "The highest microphone volume (the main window's slider stops there too)"}},
+    {1131, {"音乐音量的上限（主界面的音乐滑块也不能超过它）", "The highest music volume (the main window's slider stops there too)"}},
+    {1039, {"开机时使用指定的话筒音量；不勾选则保持关机前的音量", "Start with this microphone volume; unticked, the device keeps the last one"}},
+    {1040, {"开机时使用指定的音乐音量；不勾选则保持关机前的音量", "Start with this music volume; unticked, the device keeps the last one"}},
+    {1190, {"主音量和输入源在关机后保留", "The master volumes and the input source are kept over a power cycle"}},
+    {1191, {"每个模式保存各自的主音量和输入源", "Each mode keeps its own master volumes and input source"}},
+    {1046, {"锁定机器面板上的按键", "Lock the keys on the device's front panel"}},
+    {1047, {"锁定音量，面板和遥控器都不能改变", "Lock the volumes against the panel and the remote control"}},
+    {1048, {"锁定模式，面板和遥控器都不能切换", "Lock the mode against the panel and the remote control"}},
+    {1238, {"机器开机时进入的模式（Auto：关机前的模式）", "The mode the device starts in (Auto: the mode it was in)"}},
+    {1134, {"机器开机时进入的模式（Auto：关机前的模式）", "The mode the device starts in (Auto: the mode it was in)"}},
+    {1049, {"HDMI 输出口静音", "Silence the HDMI output"}},
+    {1192, {"DTS/AC3 的环绕声道送到侧环绕 SL/SR", "DTS/AC3 surround channels go to the side surrounds SL/SR"}},
+    {1195, {"DTS/AC3 的环绕声道送到后环绕 SBL/SBR", "DTS/AC3 surround channels go to the back surrounds SBL/SBR"}},
+    {1199, {"DTS/AC3 的环绕声道同时送到侧环绕和后环绕", "DTS/AC3 surround channels go to both the side and the back surrounds"}},
+    {CSetDlg::kRevertId, {"放弃尚未应用的修改，显示设备的设置", "Drop the changes not yet applied and show the device's settings"}},
+    {CSetDlg::kApplyId, {"把这些设置写入设备", "Write these settings into the device"}},
+    {CSetDlg::kCancelId, {"关闭窗口，放弃尚未应用的修改", "Close, dropping the changes not yet applied"}},
+};
+constexpr TextPair kFactoryModeTip{"把模式M%1恢复为出厂参数（会先询问）", "Restore mode M%1 to its factory settings (asks first)"};
 
 }  // namespace
 
@@ -325,6 +350,8 @@ void CSetDlg::MarkCurrentMode() {
 
 void CSetDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplyControlTips(this, ctx_.Language(), kTips);
+  for (int mode = 0; mode < 4; ++mode) FactoryModeButton(mode)->setToolTip(ctx_.T(kFactoryModeTip).arg(mode + 1));
   // The "Invalid" of a start volume that is off follows the language.
   const MachineSettings edit = ctx_.Model().Read([](const DeviceState& s) { return s.machineEdit; });
   for (VolumeChannel c : kChannels)

@@ -42,7 +42,8 @@ bool TakesCaptionTip(QWidget* w) {
 }  // namespace
 
 void ApplyControlTips(QWidget* page, int language, std::span<const ControlTip> tips) {
-  const QList<QWidget*> widgets = page->findChildren<QWidget*>();
+  QList<QWidget*> widgets;
+  ForEachOwnControl(page, [&](QWidget* w) { widgets << w; });
   for (QWidget* w : widgets) {
     const QVariant id = w->property(kCtrlIdProperty);
     if (!id.isValid()) continue;

@@ -1,7 +1,8 @@
 #pragma once
 // Tips that say what a page's controls do. A page lists them by control identifier; a slider,
 // box or check box without an identifier of its own takes the tip of the caption that names it
-// (the label at the start of its grid row, or at the head of its grid column).
+// (the label at the start of its grid row, or at the head of its grid column). A nested page
+// (with a dialog number of its own) tips its own controls.
 #include <QWidget>
 #include <span>
 

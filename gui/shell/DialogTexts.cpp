@@ -8,18 +8,6 @@
 namespace nr::gui {
 namespace {
 
-// Visits the widgets that belong to this dialog: children, and their children, but not the
-// insides of a nested page, which has its own dialog number and texts.
-template <class F>
-void ForEachOwnControl(QWidget* parent, F&& f) {
-  for (QObject* o : parent->children()) {
-    auto* w = qobject_cast<QWidget*>(o);
-    if (!w || w->isWindow()) continue;
-    f(w);
-    if (!w->property(kDialogNumberProperty).isValid()) ForEachOwnControl(w, f);
-  }
-}
-
 void SetControlText(QWidget* w, const QString& text) {
   if (auto* b = qobject_cast<QAbstractButton*>(w))
     b->setText(text);

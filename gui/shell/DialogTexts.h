@@ -18,6 +18,18 @@ W* WithId(W* widget, int id) {
   return widget;
 }
 
+// The widgets that belong to a dialog: children, and their children, but not the insides of a
+// nested page, which has its own dialog number (its texts and tips are its own).
+template <class F>
+void ForEachOwnControl(QWidget* parent, F&& f) {
+  for (QObject* o : parent->children()) {
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w || w->isWindow()) continue;
+    f(w);
+    if (!w->property(kDialogNumberProperty).isValid()) ForEachOwnControl(w, f);
+  }
+}
+
 // Finds the direct-or-nested control with this identifier that belongs to dialog, or nullptr.
 QWidget* FindControl(QWidget* dialog, int id);
 

@@ -19,6 +19,7 @@
 #include "shell/CSyncDlg.h"
 #include "shell/CWaitDlg.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "shell/Prompts.h"
 #include "smarthome/CDialogZwaveRemoter.h"
 #include "smarthome/CDlgZwaveList.h"
@@ -166,6 +167,7 @@ QToolButton* CDialogHomeTheater::SceneButton(int id, bool on) {
 
 void CDialogHomeTheater::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
+  ApplySmartHomeTips(this, kDialogNumber, ctx_.Language());
   plugList_->Relabel();
   scenes_->Relabel();
   keys_->Relabel();

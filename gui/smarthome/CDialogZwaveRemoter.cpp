@@ -16,6 +16,7 @@
 #include "shell/CGQ2270v13View.h"
 #include "shell/CSyncDlg.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "shell/Prompts.h"
 #include "smarthome/SmartHomeContext.h"
 
@@ -171,6 +172,7 @@ CDialogZwaveRemoter::CDialogZwaveRemoter(SmartHomeContext& sc, QWidget* parent) 
 
 void CDialogZwaveRemoter::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, sc_.App().Table());
+  ApplySmartHomeTips(this, kDialogNumber, sc_.App().Language());
   const int shown = std::max(scene_->currentIndex(), 0);
   {
     const QSignalBlocker block(scene_);

@@ -10,6 +10,7 @@
 
 #include "shell/CGQ2270v13View.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "shell/Prompts.h"
 #include "smarthome/SmartHomeContext.h"
 #include "smarthome/ZWaveFrames.h"
@@ -23,8 +24,6 @@ constexpr TextPair kAdd{"添加", "Add"};
 constexpr TextPair kModify{"修改", "Modify"};
 constexpr int kTypeCaptionId = 1005;
 constexpr int kNameCaptionId = 1007;
-constexpr int kOkId = 1;
-constexpr int kCancelId = 2;
 
 }  // namespace
 
@@ -73,6 +72,7 @@ CDlgZwaveEdit::CDlgZwaveEdit(SmartHomeContext& sc, int node, QWidget* parent)
 
 void CDlgZwaveEdit::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, sc_.App().Table());
+  ApplySmartHomeTips(this, kDialogNumber, sc_.App().Language());
   const int index = type_->currentIndex();
   const QSignalBlocker block(type_);
   type_->clear();

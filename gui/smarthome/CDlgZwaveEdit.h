@@ -19,6 +19,8 @@ class CDlgZwaveEdit : public QDialog {
   static constexpr int kDialogNumber = 480;
   static constexpr int kTypeId = 1134;
   static constexpr int kNameId = 1038;
+  static constexpr int kOkId = 1;
+  static constexpr int kCancelId = 2;
   static constexpr int kNameLimit = 12;
 
   // node 0: add mode; otherwise edit mode for that plug.

@@ -11,6 +11,7 @@
 
 #include "shell/CGQ2270v13View.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "smarthome/SmartHomeContext.h"
 #include "smarthome/SmartHomeIcons.h"
 #include "smarthome/ZWaveFrames.h"
@@ -120,6 +121,7 @@ CDlgZwaveLight::CDlgZwaveLight(SmartHomeContext& sc, int node, QWidget* parent)
 
 void CDlgZwaveLight::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, sc_.App().Table());
+  ApplySmartHomeTips(this, kDialogNumber, sc_.App().Language());
   setWindowTitle(sc_.T(kCaption) + sc_.PlugName(node_));
   ShowLevel(slider_->value());
 }

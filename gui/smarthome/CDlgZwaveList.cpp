@@ -9,6 +9,7 @@
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "smarthome/CDlgZwaveEdit.h"
 #include "smarthome/CDlgZwaveLight.h"
 #include "smarthome/CDlgZwaveSwitch.h"
@@ -72,7 +73,10 @@ CDlgZwaveList::CDlgZwaveList(SmartHomeContext& sc, QWidget* parent) : QWidget(pa
   Refresh();
 }
 
-void CDlgZwaveList::Relabel() { ApplyDialogTexts(this, kDialogNumber, sc_.App().Table()); }
+void CDlgZwaveList::Relabel() {
+  ApplyDialogTexts(this, kDialogNumber, sc_.App().Table());
+  ApplySmartHomeTips(this, kDialogNumber, sc_.App().Language());
+}
 
 void CDlgZwaveList::Refresh() {
   list_->clear();

@@ -6,6 +6,7 @@
 
 #include "shell/CGQ2270v13View.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "smarthome/SmartHomeContext.h"
 #include "smarthome/SmartHomeIcons.h"
 #include "smarthome/ZWaveFrames.h"
@@ -49,6 +50,7 @@ CDlgZwaveSwitch::CDlgZwaveSwitch(SmartHomeContext& sc, int node, QWidget* parent
 
 void CDlgZwaveSwitch::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, sc_.App().Table());
+  ApplySmartHomeTips(this, kDialogNumber, sc_.App().Language());
   setWindowTitle(sc_.T(kCaption) + sc_.PlugName(node_));
 }
 

@@ -13,6 +13,7 @@
 #include "shell/CGQ2270v13View.h"
 #include "shell/CWaitDlg.h"
 #include "shell/DialogTexts.h"
+#include "smarthome/SmartHomeTips.h"
 #include "shell/Prompts.h"
 #include "smarthome/SmartHomeContext.h"
 #include "smarthome/ZWaveFrames.h"
@@ -94,6 +95,7 @@ CRemoteLearnDlg::CRemoteLearnDlg(SmartHomeContext& sc, QWidget* parent) : QWidge
 
 void CRemoteLearnDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, sc_.App().Table());
+  ApplySmartHomeTips(this, kDialogNumber, sc_.App().Language());
   refreshPending_ = true;
   RefreshKeyList();
 }

@@ -12,19 +12,34 @@
 #include <QToolTip>
 
 #include "controls/SliderValueTips.h"
+#include "eq/CAdvEQDlg.h"
 #include "eq/CEqPanel.h"
+#include "gui/ScriptedPrompts.h"
 #include "gui/shell/DialogFixture.h"
 #include "inputs/CDialogEfx.h"
 #include "inputs/CDialogMusic.h"
+#include "inputs/CDialogMusicInput.h"
+#include "inputs/CDialogMusicInputSet.h"
+#include "inputs/CloudnessDlg.h"
 #include "outputs/CCompDlg.h"
 #include "outputs/CDelayDlg.h"
 #include "outputs/CDialogOutput.h"
 #include "outputs/CDialogRec.h"
 #include "outputs/CSSVCDlg.h"
 #include "shell/CMFCMyRibbonStatusBar.h"
+#include "shell/CGQ2270v13View.h"
 #include "shell/CMainFrame.h"
+#include "shell/CRemoteDlg.h"
+#include "shell/CRemoteStudyDlg.h"
+#include "shell/CSetDlg.h"
+#include "shell/NrTuneApp.h"
 #include "shell/Prompts.h"
 #include "shell/RibbonBar.h"
+#include "smarthome/CDialogHomeTheater.h"
+#include "smarthome/CDlgZwaveEdit.h"
+#include "smarthome/CDlgZwaveLight.h"
+#include "smarthome/CDlgZwaveSwitch.h"
+#include "smarthome/SmartHomeContext.h"
 
 namespace nr::gui::test {
 namespace {
@@ -101,6 +116,57 @@ TEST_F(HelpTest, EveryOutputPageControlSaysWhatItDoes) {
           << page->metaObject()->className() << ": " << ControlsWithoutTip(page.get()).join(", ").toStdString();
     }
   }
+}
+
+// Every control of a window, in both languages, and its tips follow a change of language.
+void ExpectEveryControlTipped(AppContext& ctx, QWidget* window, const std::function<void()>& relabel) {
+  for (int language : {0, 1}) {
+    ctx.SetLanguage(language);
+    relabel();
+    window->show();
+    const QStringList missing = ControlsWithoutTip(window);
+    EXPECT_TRUE(missing.isEmpty()) << window->metaObject()->className() << " in " << language << ": "
+                                   << missing.join(", ").toStdString();
+  }
+}
+
+TEST_F(HelpTest, EveryToolDialogControlSaysWhatItDoes) {
+  ScriptedPrompts prompts;
+  std::vector<std::unique_ptr<QWidget>> dialogs;
+  auto add = [&](auto* dialog) {
+    dialogs.emplace_back(dialog);
+    ExpectEveryControlTipped(ctx_, dialog, [dialog] { dialog->Relabel(); });
+  };
+  add(new CRemoteDlg(ctx_, ctx_.Session(), prompts));
+  add(new CSetDlg(ctx_, ctx_.Session(), nullptr, prompts));
+  add(new CDialogMusicInput(ctx_, ctx_.Session(), 530));
+  add(new CDialogMusicInput(ctx_, ctx_.Session(), 541));
+  ctx_.Model().Update([](DeviceState& s) { s.capability.bytes = {0x55, 0x0F, 0x09, 0x01, 0x00, 0x00}; });
+  add(new CDialogMusicInputSet(ctx_, ctx_.Session()));
+  add(new CloudnessDlg(ctx_, ctx_.Session()));
+  add(new CAdvEQDlg(ctx_, ctx_.Session()));
+}
+
+TEST(SmartPlugHelp, EveryControlOfTheSmartPlugWindowsSaysWhatItDoes) {
+  QTemporaryDir dir;
+  ScriptedPrompts prompts;
+  AppOptions options;
+  options.settingsFile = dir.filePath("settings.ini");
+  options.prompts = &prompts;
+  NrTuneApp app(options);
+  ASSERT_TRUE(app.Start());
+  AppContext& ctx = app.Context();
+  auto* page = new CDialogHomeTheater(ctx, app.View(), dir.filePath("Plug"), &app.Frame());
+  for (int tab : {CDialogHomeTheater::kPlugList, CDialogHomeTheater::kScenes, CDialogHomeTheater::kKeys}) {
+    page->ShowTab(tab);
+    ExpectEveryControlTipped(ctx, page, [page] { page->Relabel(); });
+  }
+  SmartHomeContext& sc = page->Context();
+  auto check = [&](auto* dialog) { ExpectEveryControlTipped(ctx, dialog, [dialog] { dialog->Relabel(); }); };
+  check(new CDlgZwaveEdit(sc, 0, page));
+  check(new CDlgZwaveSwitch(sc, 2, page));
+  check(new CDlgZwaveLight(sc, 3, page));
+  delete page;
 }
 
 TEST(SliderTips, ADraggedSliderShowsItsValueInItsUnit) {
