@@ -316,7 +316,8 @@ void CSetDlg::ShowMax(VolumeChannel c, int value) {
 }
 
 void CSetDlg::RefreshFromImage() {
-  const MachineSettings s = ctx_.Model().Read([](const DeviceState& st) { return st.machine; });
+  // The edit copy: what Apply sends. A refresh (after a read, an undo) never hides an edit.
+  const MachineSettings s = ctx_.Model().Read([](const DeviceState& st) { return st.machineEdit; });
   const MachineSettingsView v = DecodeMachineSettings(s);
   ShowMax(VolumeChannel::kMic, v.micMax);
   ShowMax(VolumeChannel::kMusic, v.musicMax);

@@ -77,6 +77,8 @@ TEST_F(MachineSettingsDialogTest, SwitchesAndRadiosSetTheirBytesAndApplySendsThe
   dialog.PanelLock()->click();
   emit dialog.PowerOnMode()->activated(2);
   EXPECT_TRUE(sink_.Payloads().empty());
+  dialog.RefreshFromImage();  // as after a read or an undo: what Apply will send stays shown
+  EXPECT_TRUE(dialog.PanelLock()->isChecked());
 
   dialog.ApplyButton()->click();
   EXPECT_EQ(HexPayloads(sink_), std::vector<std::string>{"91 01 01 01 3C 00 63 50 01 00 00 00 02 11 00"});
