@@ -94,7 +94,11 @@ TEST_F(OfflinePreset, EditsGoNowhereAndSaveChangesOnlyTheEditedRecords) {
   Click(rid::kInMusicMute);
   EXPECT_TRUE(frame.isWindowModified());
   EXPECT_TRUE(emulator_->Core().Log().empty()) << "no device was ever reached";
-  nr::test::SaveScreenshot(&frame, "offline_preset_modified");
+  nr::test::SaveScreenshot(&frame, "offline_preset_modified_zh");
+  app_->Context().SetLanguage(1);
+  WaitUntil([] { return false; }, 300);
+  EXPECT_TRUE(frame.StatusBar()->LinkPane()->text().contains("Offline: room.mode (not saved)"));
+  nr::test::SaveScreenshot(&frame, "offline_preset_modified_en");
 
   QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
   WaitUntil([] { return false; }, 300);
