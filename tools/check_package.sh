@@ -56,6 +56,7 @@ if [ $has_gui = 1 ]; then
   if command -v appstreamcli >/dev/null; then appstreamcli validate --no-net --pedantic "$metainfo" >/dev/null || fail "metainfo"; fi
   grep -q "^Depends:.*libqt6widgets6" <<<"$control" || fail "Depends lacks Qt"
 fi
+grep -q "^ ;" <<<"$control" && fail "the description's lines are joined with semicolons"
 grep -q "^Depends:.*libc6" <<<"$control" || fail "Depends was not computed from the shared libraries"
 grep -q "^Depends:.*libhidapi-hidraw0" <<<"$control" || fail "Depends lacks hidapi"
 echo "package check: $(basename "$deb") is complete"
