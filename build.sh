@@ -7,6 +7,7 @@
 #   ./build.sh tsan    only the ThreadSanitizer part
 #   ./build.sh bench   release build, then every benchmark
 #   ./build.sh run     release build, then the application against the built-in emulator
+#   ./build.sh package release build, then the Debian package in build/package/ (checked)
 # Every subcommand installs what is missing first, so on a fresh machine one command is enough.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -17,7 +18,8 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 PACKAGES=(build-essential cmake ninja-build pkg-config clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libhidapi-dev libasio-dev libpugixml-dev
   nlohmann-json3-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk fonts-wqy-microhei libfontconfig1 xvfb xauth qt6-translations-l10n)
+  fonts-noto-cjk fonts-wqy-microhei libfontconfig1 xvfb xauth qt6-translations-l10n
+  python3 appstream desktop-file-utils)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -94,6 +96,15 @@ run_app() {
   exec "$TOP/build/bin/nrtune" --demo "$@"
 }
 
+make_package() {
+  build_release
+  (cd "$TOP/build" && cpack -G DEB)
+  local deb
+  deb=$(ls -t "$TOP"/build/package/*.deb | head -n 1)
+  "$TOP/tools/check_package.sh" "$TOP/build" "$deb"
+  echo "$deb"
+}
+
 cmd=${1:-build}
 shift || true
 case "$cmd" in
@@ -105,5 +116,6 @@ case "$cmd" in
   run)   deps; run_app "$@" ;;
   fuzz)  deps; run_fuzzers ;;
   tsan)  deps; run_tsan ;;
-  *) echo "usage: $0 {deps|build|test|bench|run|fuzz|tsan}" >&2; exit 2 ;;
+  package) deps; make_package ;;
+  *) echo "usage: $0 {deps|build|test|bench|run|fuzz|tsan|package}" >&2; exit 2 ;;
 esac

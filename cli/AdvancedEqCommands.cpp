@@ -1,5 +1,6 @@
 // nrctl adv-eq: the advanced EQ of the outputs, its bypass switch and its reset.
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <sstream>
 
 #include "DeviceLink.h"
+#include "WriteTarget.h"
 #include "ToolCommands.h"
 #include "outputs/AdvancedEq.h"
 
@@ -58,7 +60,8 @@ int RunAdvancedEq(const CommandContext& ctx, std::span<const std::string> words)
   std::optional<bool> bypass;
   if (const auto it = args.options.find("--bypass"); it != args.options.end()) bypass = ParseOnOff(it->second, "--bypass");
 
-  DeviceLink link(ctx, "adv-eq");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "adv-eq");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   if (args.Has("--linked")) {
     const DeviceState s = link.Model().Snapshot();
@@ -93,8 +96,10 @@ void RegisterAdvancedEqCommands(CommandTable& table) {
       "  --linked         also the channels the output page links with CH by speaker position\n"
       "                   (front, side and back pairs; SUB and CEN never link)\n"
       "Bands are edited with 'nrctl eq' on sets 16..23 (set 16 + channel - 1).\n"
-      "Exit status: 0 done, 1 link failure, 2 usage.\n",
+      "Exit status: 0 done, 1 link failure, 2 usage, 3 file refused.\n" +
+          FileTargetNote(),
       RunAdvancedEq,
+      true,
   });
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <ostream>
 
 namespace nr::cli {
 namespace {
@@ -38,6 +39,27 @@ std::vector<const Command*> CommandTable::Sorted() const {
   for (const Command& c : commands_) list.push_back(&c);
   std::sort(list.begin(), list.end(), [](const Command* a, const Command* b) { return a->name < b->name; });
   return list;
+}
+
+int RunCommand(const Command& command, const CommandContext& ctx, std::span<const std::string> args) {
+  int status = kExitFailure;
+  try {
+    status = command.run(ctx, args);
+  } catch (const UsageError& e) {
+    ctx.err << "nrctl " << command.name << ": " << e.what() << "\n"
+            << "usage: nrctl " << command.name << " " << command.synopsis << "\n";
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    ctx.err << "nrctl " << command.name << ": " << e.what() << "\n";
+    return kExitFailure;
+  }
+  // A full disk or a closed pipe must not pass for success.
+  ctx.out.flush();
+  if (!ctx.out) {
+    ctx.err << "nrctl " << command.name << ": cannot write the output\n";
+    return status == kExitOk ? kExitFailure : status;
+  }
+  return status;
 }
 
 std::string UsageText(const Command& command) {

@@ -24,12 +24,19 @@ inline constexpr int kExitRefused = 3;  // an input file was refused (wrong size
 
 inline constexpr uint16_t kDefaultNetPort = 30303;
 
+struct NetHost {
+  std::string host;
+  uint16_t port = kDefaultNetPort;
+};
+
 // Options given before the command name. Offline commands ignore them.
 struct GlobalOptions {
   enum class Transport { kDefault, kNet, kUsb };
   Transport transport = Transport::kDefault;
-  std::string host;                // with kNet
+  std::string host;                // with kNet: the device this run talks to
   uint16_t port = kDefaultNetPort;  // with kNet
+  std::vector<NetHost> hosts;       // with kNet: every host --net names (commands run on each)
+  std::string file;                 // --file: a mode file takes the device's place
   bool trace = false;
 };
 
@@ -38,6 +45,7 @@ struct CommandContext {
   const GlobalOptions& options;
   std::ostream& out;
   std::ostream& err;
+  std::istream& in;            // what batch commands read
   TraceSink* trace = nullptr;  // a stderr sink with --trace, otherwise none
 };
 
@@ -57,6 +65,9 @@ struct Command {
   std::string synopsis;  // the arguments after the name, e.g. "FILE [--json]"
   std::string details;   // further lines of `nrctl NAME --help`; may be empty
   CommandHandler run;
+  bool editsFiles = false;  // takes --file F.mode in place of a device
+  bool manyHosts = false;   // runs on every host of a --net list at once
+  bool readsInput = false;  // reads standard input (given to each host whole)
 };
 
 class CommandTable {
@@ -70,6 +81,11 @@ class CommandTable {
  private:
   std::vector<Command> commands_;
 };
+
+// Runs a command as main does: a UsageError is printed with the command's usage (kExitUsage),
+// any other exception as a failure; a failure to write the output fails a command that
+// succeeded.
+int RunCommand(const Command& command, const CommandContext& ctx, std::span<const std::string> args);
 
 // Full usage text of a command: "usage: nrctl NAME SYNOPSIS", then its details.
 std::string UsageText(const Command& command);

@@ -7,6 +7,7 @@
 #include "DeviceLink.h"
 #include "DeviceReport.h"
 #include "DeviceWrites.h"
+#include "ManyHosts.h"
 #include "StopSignals.h"
 #include "ToolCommands.h"
 #include "link/Commands.h"
@@ -52,7 +53,9 @@ int RunInfo(const CommandContext& ctx, std::span<const std::string> words) {
 int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
   const CommandArgs args = ParseCommandArgs(words, {});
   ExpectPositionals(args, 1, 1);
-  const std::string& path = args.positional[0];
+  if (ctx.options.hosts.size() > 1 && args.positional[0].find("%h") == std::string::npos)
+    throw UsageError("with several hosts, FILE must hold %h (one file per host: OUT-%h.mode)");
+  const std::string path = ExpandHostPattern(args.positional[0], ctx.options);
   DeviceLink link(ctx, "pull");
   // The file is written only once the whole command has succeeded.
   if (const int status = link.Open(true)) return status;
@@ -92,13 +95,13 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
 
 // set, block, eq and mode: parse everything first, so a usage error never touches the device.
 int RunWrite(const CommandContext& ctx, std::string_view name, const WriteRequest& request) {
-  DeviceLink link(ctx, name);
-  if (const int status = link.Open()) return status;
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, name);
+  if (const int status = target->Open()) return status;
   std::string message;
-  const int status = ExecuteWrite(link, request, message);
+  const int status = ExecuteWrite(*target, request, message);
   if (status == kExitFailure) return status;
-  const int closed = link.Finish();
-  if (status == kExitUsage) return link.Report(kExitUsage, message);
+  const int closed = target->Finish();
+  if (status == kExitUsage) return target->Report(kExitUsage, message);
   return closed;
 }
 
@@ -117,11 +120,12 @@ int RunMode(const CommandContext& ctx, std::span<const std::string> words) {
 
 int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
   ExpectNoArguments(words);
-  DeviceLink link(ctx, "batch");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "batch");
+  WriteTarget& link = *target;
   if (const int status = link.Open()) return status;
   bool allGood = true;
   int lineNumber = 0;
-  for (std::string line; std::getline(std::cin, line);) {
+  for (std::string line; std::getline(ctx.in, line);) {
     ++lineNumber;
     WriteRequest request;
     std::string message;
@@ -147,7 +151,7 @@ int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
       return kExitFailure;
     }
   }
-  if (std::cin.bad()) {
+  if (ctx.in.bad()) {
     link.Finish();
     return link.Fail("cannot read standard input");
   }
@@ -270,9 +274,12 @@ void RegisterDeviceCommands(CommandTable& table) {
       "read the whole device into a mode file",
       "FILE",
       "Reads every parameter and writes FILE as a mode file (header, image, record EQ). The file is\n"
-      "replaced in one step: a failed write (status 3) leaves an earlier file as it was.\n" +
+      "replaced in one step: a failed write (status 3) leaves an earlier file as it was. With several\n"
+      "hosts (--net A,B) FILE must hold %h, which becomes each host (followed by -PORT when the\n"
+      "port is not the default): nrctl --net 10.0.0.5,10.0.0.6 pull OUT-%h.mode\n" +
           kConnectionNote,
       RunPull,
+      false, true,
   });
   table.Add(Command{
       "push",
@@ -284,6 +291,7 @@ void RegisterDeviceCommands(CommandTable& table) {
       "  --store N  afterwards make mode slot N (1..4) current and store the parameters there\n" +
           kConnectionNote,
       RunPush,
+      false, true,
   });
   table.Add(Command{
       "set",
@@ -293,8 +301,9 @@ void RegisterDeviceCommands(CommandTable& table) {
       "ten-thousandths parameters, a number for float and millisecond parameters. A pair the\n"
       "parameter table does not know, or a record of several words (use block), exits with status 2.\n"
       "Example: nrctl set 1 0x0E 51\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunSet,
+      true, true,
   });
   table.Add(Command{
       "block",
@@ -303,8 +312,9 @@ void RegisterDeviceCommands(CommandTable& table) {
       "Each WORD is up to 8 hexadecimal digits (0x optional), sent big-endian; at most 13 words. A\n"
       "block longer than its record exits with status 2; a pair without a record goes to the DSP\n"
       "only.\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunBlock,
+      true, true,
   });
   table.Add(Command{
       "eq",
@@ -316,8 +326,9 @@ void RegisterDeviceCommands(CommandTable& table) {
       "  FREQ  whole hertz, 1..65535\n"
       "  GAIN  dB, at least -15 (a negative gain needs no escaping)\n"
       "  Q     0.001 .. 65.535\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunEq,
+      true, true,
   });
   table.Add(Command{
       "mode",
@@ -328,6 +339,7 @@ void RegisterDeviceCommands(CommandTable& table) {
       "no write after a mode line reaches the device before it.\n" +
           kConnectionNote,
       RunMode,
+      false, true,
   });
   table.Add(Command{
       "batch",
@@ -337,9 +349,11 @@ void RegisterDeviceCommands(CommandTable& table) {
       "blank lines are skipped. Lines are carried out as they are read, as fast as the device takes\n"
       "them. A bad line is reported on stderr as \"line N: reason\" and skipped; the rest still runs.\n"
       "Exit status 0 when every line was good, 2 when any was bad (after all lines were processed),\n"
-      "1 when the link failed (processing stops there).\n" +
-          kConnectionNote,
+      "1 when the link failed (processing stops there). On a mode file (--file) mode lines are\n"
+      "bad lines: a file holds one preset, not the device's slots.\n" +
+          kConnectionNote + FileTargetNote(),
       RunBatch,
+      true, true, true,
   });
   table.Add(Command{
       "status",

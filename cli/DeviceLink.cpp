@@ -71,8 +71,6 @@ int DeviceLink::Report(int status, std::string_view message) {
   return status;
 }
 
-int DeviceLink::Fail(std::string_view message) { return Report(kExitFailure, message); }
-
 bool DeviceLink::Alive() {
   return connection_ && GetLink().IsConnected() && !GetLink().State().readThreadEnd;
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "CommandTable.h"
+#include "WriteTarget.h"
 #include "link/Connection.h"
 #include "link/HidBackend.h"
 #include "link/LinkEvents.h"
@@ -22,7 +23,7 @@
 
 namespace nr::cli {
 
-class DeviceLink : private LinkEvents {
+class DeviceLink : public WriteTarget, private LinkEvents {
  public:
   DeviceLink(const CommandContext& ctx, std::string_view command);
   ~DeviceLink() override;
@@ -33,11 +34,12 @@ class DeviceLink : private LinkEvents {
   // whole bulk read takes the place of the bare identification, and an error the device reported
   // meanwhile fails the command before anything is printed or written. kExitOk, or kExitFailure
   // with the reason printed.
-  int Open(bool readAll = false);
+  int Open(bool readAll = false) override;
 
   Connection& Conn() { return *connection_; }
-  DeviceSession& Session() { return connection_->Session(); }
-  DeviceModel& Model() { return connection_->Model(); }
+  DeviceSession& Session() override { return connection_->Session(); }
+  DeviceModel& Model() override { return connection_->Model(); }
+  DeviceLink* Device() override { return this; }
   Link& GetLink() { return connection_->GetLink(); }
 
   // Writes the model's image to the device (70 chunks, the end mark and the record EQ), then
@@ -57,20 +59,18 @@ class DeviceLink : private LinkEvents {
 
   // Waits while the send queue holds at least limit packets, so a long script never runs far
   // ahead of the device. False when the link failed meanwhile.
-  bool WaitForQueueBelow(size_t limit);
+  bool WaitForQueueBelow(size_t limit) override;
 
   // Waits until every write has been answered (or has waited out the answer time-out), then
   // says goodbye (0x8A) and closes. kExitOk, or kExitFailure naming the first write the device
   // never answered, or when the link was lost or the device reported an error.
-  int Finish();
+  int Finish() override;
 
   // True while the link is open and able to carry packets.
   bool Alive();
 
-  // Prints "nrctl COMMAND: message" and returns kExitFailure.
-  int Fail(std::string_view message);
-  // The same line with another status.
-  int Report(int status, std::string_view message);
+  // Prints "nrctl COMMAND: message" and returns status.
+  int Report(int status, std::string_view message) override;
 
   // Waits for the key code of a remote-control learn the device reports, until the time-out
   // (none: no limit), until stop() says so, or until the link is lost. The code, or nullopt.

@@ -253,8 +253,8 @@ bool ParseBatchLine(std::string_view line, WriteRequest& request) {
   return true;
 }
 
-int ExecuteWrite(DeviceLink& link, const WriteRequest& r, std::string& message) {
-  DeviceSession& session = link.Session();
+int ExecuteWrite(WriteTarget& target, const WriteRequest& r, std::string& message) {
+  DeviceSession& session = target.Session();
   switch (r.kind) {
     case WriteRequest::Kind::kSet:
       if (r.floatValue)
@@ -275,6 +275,12 @@ int ExecuteWrite(DeviceLink& link, const WriteRequest& r, std::string& message) 
       break;
   }
 
+  DeviceLink* device = target.Device();
+  if (!device) {
+    message = "mode switches need a device (a mode file holds one preset, not the device's slots)";
+    return kExitUsage;
+  }
+  DeviceLink& link = *device;
   if (!Drain(link)) return kExitFailure;
   if (r.action == ModeAction::kStore) {
     link.Model().Update([&](DeviceState& s) {

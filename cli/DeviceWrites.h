@@ -50,9 +50,10 @@ WriteRequest ParseMode(std::span<const std::string> args);
 // is a comment. False for a line with nothing to do; throws UsageError for a bad line.
 bool ParseBatchLine(std::string_view line, WriteRequest& request);
 
-// Sends one request over an open link. kExitOk; kExitUsage with message set when the session
-// refused it; kExitFailure when the link failed (already reported by the link).
-int ExecuteWrite(DeviceLink& link, const WriteRequest& request, std::string& message);
+// Carries out one request on an open target. kExitOk; kExitUsage with message set when the
+// session refused it, or for a mode switch on a file; kExitFailure when the link failed
+// (already reported by the link).
+int ExecuteWrite(WriteTarget& target, const WriteRequest& request, std::string& message);
 
 // A sent payload in words, for saying which write the device never answered: "the write to
 // module 1, index 0x0E", "store mode M2".

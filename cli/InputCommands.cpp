@@ -1,6 +1,7 @@
 // nrctl source and nrctl features: the music source with its input levels, and the exciter,
 // max-bass, automatic SUB and automatic music level features.
 #include <algorithm>
+#include <memory>
 #include <cctype>
 #include <cstdio>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <ostream>
 
 #include "DeviceLink.h"
+#include "WriteTarget.h"
 #include "ToolCommands.h"
 #include "inputs/Features.h"
 #include "inputs/InputSources.h"
@@ -83,7 +85,8 @@ void WriteSources(std::ostream& out, const DeviceState& s, bool json) {
 
 int RunSource(const CommandContext& ctx, std::span<const std::string> words) {
   const SourceRequest request = ParseSource(words);
-  DeviceLink link(ctx, "source");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "source");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   const std::vector<SourceRow> offered = OfferedSources(link.Model().Snapshot());
   std::string reason;
@@ -235,7 +238,8 @@ int RunFeatures(const CommandContext& ctx, std::span<const std::string> words) {
   const OptionList args = ParseOptionList(words, kFeatureOptions);
   if (!args.positional.empty()) throw UsageError("unexpected argument '" + args.positional[0] + "'");
   const std::vector<FeatureChange> changes = ParseFeatures(args);
-  DeviceLink link(ctx, "features");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "features");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   for (const FeatureChange& change : changes) change(link.Session());
   if (const int status = link.Finish()) return status;
@@ -255,8 +259,10 @@ void RegisterInputCommands(CommandTable& table) {
       "  K             select this source: its number (0..13) or its caption (\"HDMI1\", \"AUX\")\n"
       "  --level K V   set the input level of source K to V percent (0..100); may be repeated\n"
       "A source the device does not offer exits with status 2 and changes nothing.\n"
-      "Exit status: 0 done, 1 link failure, 2 usage.\n",
+      "Exit status: 0 done, 1 link failure, 2 usage, 3 file refused.\n" +
+          FileTargetNote(),
       RunSource,
+      true,
   });
   table.Add(Command{
       "features",
@@ -276,8 +282,10 @@ void RegisterInputCommands(CommandTable& table) {
       "  --auto-sub-level V          SUB level while someone sings, 0..100 %\n"
       "  --auto-level-threshold DB   -60..0;  --auto-level-ratio R  1.0..30.0\n"
       "  --auto-level-attack MS      1..100;  --auto-level-release MS  1..1000\n"
-      "Exit status: 0 done, 1 link failure, 2 usage.\n",
+      "Exit status: 0 done, 1 link failure, 2 usage, 3 file refused.\n" +
+          FileTargetNote(),
       RunFeatures,
+      true,
   });
 }
 

@@ -45,6 +45,8 @@ uint32_t ImageWord(const DeviceState& s, const ParamRow& row, int word) {
   return GetBE32(&s.image[static_cast<size_t>(row.WordOffset() + 4 * word)]);
 }
 
+}  // namespace
+
 std::string ModuleTitle(int module) {
   switch (module) {
     case 1: return "microphones";
@@ -59,7 +61,7 @@ std::string ModuleTitle(int module) {
   return "module " + std::to_string(module);
 }
 
-std::string SetTitle(int set) {
+std::string EqSetTitle(int set) {
   static constexpr std::string_view kFirst[] = {
       "microphone channel A EQ", "microphone channel B EQ", "channel A echo EQ", "channel B echo EQ",
       "channel A reverb EQ",     "channel B reverb EQ",     "music EQ",
@@ -69,6 +71,8 @@ std::string SetTitle(int set) {
   if (set == kRecordEqSet) return "record EQ";
   return "output " + std::to_string(set - 15) + " advanced EQ";
 }
+
+namespace {
 
 // Slots a set keeps beyond the bands its page edits.
 std::string_view ExtraSlotTitle(int set, int band) {
@@ -80,13 +84,19 @@ std::string_view ExtraSlotKey(int set, int band) {
   return set == 6 && band == 10 ? "max_bass_lowpass" : (ExtraSlotTitle(set, band).empty() ? "" : "delay_split");
 }
 
+}  // namespace
+
 // Bands a set owns: those its page edits, and the slots it keeps beyond them.
 int OwnedBands(int set) {
   const EqSetLayout layout = EqSetInfo(set);
   return set == kRecordEqSet ? layout.bands : std::max(layout.bands, layout.slotCount);
 }
 
+namespace {
+
 constexpr const char* kSendKeys[kSendCount] = {"direct", "reverb", "echo", "music"};
+
+}  // namespace
 
 std::string ValueText(ValueType type, ParamValue value) {
   switch (type) {
@@ -100,12 +110,16 @@ std::string ValueText(ValueType type, ParamValue value) {
   return std::to_string(value.AsInt());
 }
 
+namespace {
+
 Json DynamicsJson(const DynamicsSettings& d) {
   return Json{{"threshold", FloatJson(d.threshold)},
               {"ratio", FloatJson(d.ratio)},
               {"attack", FloatJson(d.attackMs)},
               {"release", FloatJson(d.releaseMs)}};
 }
+
+}  // namespace
 
 std::string DynamicsText(const DynamicsSettings& d) {
   return "threshold " + ShortestFloat(d.threshold) + ", ratio " + ShortestFloat(d.ratio) + ", attack " +
@@ -116,8 +130,6 @@ std::string BandText(const EqBand& b) {
   return "type " + std::to_string(b.type) + ", " + std::to_string(b.freq) + " Hz, gain " + ShortestFloat(b.gainDb) +
          " dB, Q " + ShortestFloat(b.q);
 }
-
-}  // namespace
 
 std::string ShortestFloat(float value) {
   char text[32];
@@ -239,7 +251,7 @@ void WriteModeFileSummary(std::ostream& out, const InspectedModeFile& file) {
   out << "\nEQ sets\n";
   for (int set = 0; set < kEqSetCount; ++set) {
     const EqSetLayout layout = EqSetInfo(set);
-    out << "  Set " << set << ": " << SetTitle(set) << " (module " << layout.module << ", first index "
+    out << "  Set " << set << ": " << EqSetTitle(set) << " (module " << layout.module << ", first index "
         << Hex8(layout.firstIndex) << ", " << layout.bands << " bands)\n";
     for (int band = 0; band < OwnedBands(set); ++band) {
       out << "    band " << band << ": " << BandText(s.Band(set, band));

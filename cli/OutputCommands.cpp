@@ -1,6 +1,7 @@
 #include "OutputCommands.h"
 
 #include <algorithm>
+#include <memory>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "DeviceLink.h"
+#include "WriteTarget.h"
 #include "inputs/SoundField.h"
 #include "outputs/Compressor.h"
 #include "outputs/Delay.h"
@@ -125,7 +127,8 @@ void WriteOutputSummary(std::ostream& out, const DeviceState& s, int c) {
 
 int RunOutput(const CommandContext& ctx, std::span<const std::string> words) {
   const OutputRequest r = ParseOutput(words);
-  DeviceLink link(ctx, "output");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "output");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   DeviceSession& session = link.Session();
   const LinkOptions none = LinkOptions::Unlinked();  // the channels named, and only those
@@ -211,7 +214,8 @@ void WriteCompressorLine(std::ostream& out, const DeviceState& s, int unit) {
 
 int RunComp(const CommandContext& ctx, std::span<const std::string> words) {
   const CompRequest r = ParseComp(words);
-  DeviceLink link(ctx, "comp");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "comp");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   DeviceSession& session = link.Session();
   DynamicsSettings d = link.Model().Read([&](const DeviceState& s) { return CompressorSettings(s, r.unit); });
@@ -268,7 +272,8 @@ DelayRequest ParseDelay(std::span<const std::string> words) {
 
 int RunDelay(const CommandContext& ctx, std::span<const std::string> words) {
   const DelayRequest r = ParseDelay(words);
-  DeviceLink link(ctx, "delay");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "delay");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   DeviceSession& session = link.Session();
   if (r.on) SetDelayOn(session, r.channel, *r.on);
@@ -352,7 +357,8 @@ void WriteRoom(std::ostream& out, const DeviceState& s) {
 
 int RunRoom(const CommandContext& ctx, std::span<const std::string> words) {
   const RoomRequest r = ParseRoom(words);
-  DeviceLink link(ctx, "room");
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "room");
+  WriteTarget& link = *target;
   if (const int status = link.Open(true)) return status;
   DeviceSession& session = link.Session();
   if (r.reset) ResetSoundField(session);
@@ -384,8 +390,9 @@ void RegisterOutputCommands(CommandTable& table) {
       "  --eq-reset    flattens the channel EQ; a channel at SUB gets the 100 Hz low-pass instead\n"
       "The position is applied first, so --position SUB --eq-reset resets with the SUB table.\n"
       "Prints one line per change; without options, one summary line per channel.\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunOutput,
+      true,
   });
   table.Add(Command{
       "comp",
@@ -396,8 +403,9 @@ void RegisterOutputCommands(CommandTable& table) {
       "  --attack      1 .. 100 ms       --release   1 .. 1000 ms\n"
       "  --on, --off   the compressor switch\n"
       "Settings not given keep the compressor's current ones. Prints the compressor afterwards.\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunComp,
+      true,
   });
   table.Add(Command{
       "delay",
@@ -409,8 +417,9 @@ void RegisterOutputCommands(CommandTable& table) {
       "  --mode       split delays only above the split frequency, channel the whole channel\n"
       "  --split-hz   split frequency 500, 600, ..., 3000 Hz (kept in whole-channel mode)\n"
       "Prints the channel's delay afterwards.\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunDelay,
+      true,
   });
   table.Add(Command{
       "room",
@@ -424,8 +433,9 @@ void RegisterOutputCommands(CommandTable& table) {
       "Positions outside the room are moved to its edge. Every move sets the level of the output\n"
       "carrying that loudspeaker (+3 dB at the listener, 3 dB less per metre). Prints the room and,\n"
       "per output channel, the level it now carries.\n" +
-          kConnectionNote,
+          kConnectionNote + FileTargetNote(),
       RunRoom,
+      true,
   });
 }
 

@@ -423,7 +423,7 @@ int RunSceneSave(const CommandContext& ctx, const CommandArgs& args) {
   const int scene = SceneArg(args);
   SceneList list;
   int lineNumber = 0;
-  for (std::string line; std::getline(std::cin, line);) {
+  for (std::string line; std::getline(ctx.in, line);) {
     ++lineNumber;
     std::string error;
     const std::optional<SceneStep> step = ParseStepLine(line, error);

@@ -12,6 +12,9 @@ namespace nr::cli {
 void RegisterMachineCommands(CommandTable& table);
 void RegisterInputCommands(CommandTable& table);
 void RegisterAdvancedEqCommands(CommandTable& table);
+void RegisterEqListCommands(CommandTable& table);
+void RegisterDiffCommand(CommandTable& table);
+void RegisterScanCommand(CommandTable& table);
 
 // `remote learn N ...`, reached through the remote command; and its help paragraph.
 int RunRemoteLearn(const CommandContext& ctx, std::span<const std::string> words);

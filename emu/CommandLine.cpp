@@ -107,7 +107,7 @@ std::string Usage() {
          "  --bind ADDR          address to listen on (default 127.0.0.1)\n"
          "  --port N             TCP port (default 30303; 0 = any free port)\n"
          "  --model NAME         module name the device reports (default NR490)\n"
-         "  --version N          communication version it reports (default 24)\n"
+         "  --protocol-version N communication version it reports (default 24; also --version N)\n"
          "  --capability HEX     input-source capability record it reports with its version: marker\n"
          "                       (55), source masks A, B, C, D; e.g. \"55 0F 00 01 00\" (default none)\n"
          "  --remote-key-ms N    a remote key is learned N milliseconds after 60 n (default 700);\n"
@@ -137,6 +137,7 @@ std::string Usage() {
          "                       starts (default 1500)\n"
          "  --zwave-no-ack NODE  this plug never acknowledges a command\n"
          "  --zwave-remove NODE  the plug pressed while removing (default: one of no network)\n"
+         "  --version            print the program's version and exit\n"
          "  --help               show this text\n";
 }
 
@@ -193,7 +194,9 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto n = integer(0, 65535);
       if (!n) return std::nullopt;
       o.port = static_cast<uint16_t>(*n);
-    } else if (name == "--version") {
+    } else if (name == "--version" && !inlineValue && (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)) {
+      cl.showVersion = true;  // without a number: the program's own version
+    } else if (name == "--version" || name == "--protocol-version") {
       const auto n = integer(0, 255);
       if (!n) return std::nullopt;
       o.version = static_cast<int>(*n);

@@ -12,6 +12,7 @@ struct CommandLine {
   EmulatorOptions options;
   bool trace = false;
   bool help = false;
+  bool showVersion = false;  // --version without a number
 };
 
 // args without the program name; both "--port 0" and "--port=0" are accepted. nullopt and a

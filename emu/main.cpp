@@ -10,6 +10,7 @@
 #include "emu/CommandLine.h"
 #include "emu/Emulator.h"
 #include "link/Trace.h"
+#include "nr_version.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
   }
   if (cl->help) {
     std::cout << nr::emu::Usage();
+    return 0;
+  }
+  if (cl->showVersion) {
+    std::cout << "nremu " << nr::kProgramVersion << "\n";
     return 0;
   }
 

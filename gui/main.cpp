@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "inputs/InputPages.h"
 #include "outputs/OutputPages.h"
@@ -13,15 +15,14 @@
 #include "shell/SingleInstance.h"
 #include "shell/ToolDialogs.h"
 #include "smarthome/SmartHomePages.h"
+#include "nr_version.h"
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("nrtune");
-  QApplication::setOrganizationName(nr::gui::AppSettings::kSettingsKey);
+namespace {
 
-  QCommandLineParser parser;
+void DescribeOptions(QCommandLineParser& parser) {
   parser.setApplicationDescription("Tuning and control of karaoke and home-theatre DSP processors.");
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addOption({"demo", "Connect to an emulated device started inside the program."});
   parser.addOption({"offline", "Edit the preset file without a device: nothing connects at start; Save writes the file."});
   parser.addOption({"trace", "Print the link traces on standard error."});
@@ -29,7 +30,31 @@ int main(int argc, char** argv) {
   parser.addOption({"screenshots", "Render the windows in both languages into this folder and exit.", "folder"});
   parser.addPositionalArgument("file", "A preset (.mode) file to load into the device (or, with --offline, to edit).",
                                "[file]");
-  parser.process(app);
+}
+
+// --help and --version answer on a terminal without any display.
+bool OnlyAsksForText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    for (const char* word : {"--help", "-h", "-?", "--help-all", "--version", "-v"})
+      if (std::strcmp(argv[i], word) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::unique_ptr<QCoreApplication> app;
+  if (OnlyAsksForText(argc, argv))
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  else
+    app = std::make_unique<QApplication>(argc, argv);
+  QCoreApplication::setApplicationName("nrtune");
+  QCoreApplication::setApplicationVersion(nr::kProgramVersion);
+  QCoreApplication::setOrganizationName(nr::gui::AppSettings::kSettingsKey);
+
+  QCommandLineParser parser;
+  DescribeOptions(parser);
+  parser.process(*app);
 
   nr::gui::AppOptions options;
   options.demo = parser.isSet("demo") || parser.isSet("screenshots");
@@ -68,5 +93,5 @@ int main(int argc, char** argv) {
     frame.activateWindow();
   });
   nrtune.Show();
-  return app.exec();
+  return QCoreApplication::exec();
 }

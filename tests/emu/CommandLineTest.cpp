@@ -83,5 +83,14 @@ TEST(CommandLine, RejectsUsageErrors) {
   EXPECT_NE(Usage().find("--no-answer"), std::string::npos);
 }
 
+TEST(CommandLine, VersionAloneAsksForTheProgramsVersionAndWithANumberSetsTheProtocol) {
+  EXPECT_TRUE(Parse({"--version"})->showVersion);
+  EXPECT_TRUE(Parse({"--version", "--port", "0"})->showVersion);
+  const auto cl = Parse({"--port", "0", "--version", "23"});
+  EXPECT_FALSE(cl->showVersion);
+  EXPECT_EQ(cl->options.version, 23);
+  EXPECT_EQ(Parse({"--protocol-version", "22"})->options.version, 22);
+}
+
 }  // namespace
 }  // namespace nr::emu

@@ -1,0 +1,360 @@
+#include "eq/FilterList.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "eq/BandWrites.h"
+#include "eq/Biquad.h"
+#include "link/EqLayout.h"
+
+namespace nr {
+namespace {
+
+constexpr int kChannelSetFirst = 7;
+constexpr int kChannelSetLast = 14;
+constexpr int kChannelParametricBands = 9;  // band 9 is the crossover, 10..12 its partners
+
+constexpr float kDefaultFilterQ = 0.707f;   // LP, HP, LS and HS lines carry no Q
+constexpr float kDefaultNotchQ = 30.0f;
+constexpr float kResetQ = 1.41f;
+constexpr double kMinQ = 0.1;
+constexpr double kMaxPeakingQ = 30.0;
+constexpr double kMaxFilterQ = 2.0;         // the band editor's limit for the other types
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+std::vector<std::string_view> SplitBlanks(std::string_view line) {
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    const size_t start = i;
+    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+// A number as these files write it: "63.0", "-4,5" (decimal comma), "1.000,5" or "1,000.5"
+// (the last separator is the decimal one). nullopt for anything else.
+std::optional<double> ParseListNumber(std::string_view word) {
+  if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+  const size_t dot = word.rfind('.'), comma = word.rfind(',');
+  std::string text;
+  const bool commaIsDecimal = comma != std::string_view::npos && (dot == std::string_view::npos || comma > dot);
+  for (size_t i = 0; i < word.size(); ++i) {
+    const char c = word[i];
+    if (c == ',') {
+      if (commaIsDecimal && i == comma) text += '.';
+      continue;  // a grouping comma
+    }
+    if (c == '.' && commaIsDecimal) continue;  // a grouping dot
+    text += c;
+  }
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::string Fixed(double value, int decimals) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+struct TypeInfo {
+  std::string_view name;  // lower case
+  int type;
+  bool gain;              // the line carries a gain
+  bool q;                 // the line may carry a Q
+  float defaultQ;         // when it carries none (0: Q required)
+};
+
+constexpr TypeInfo kTypes[] = {
+    {"pk", kPeaking, true, true, 0.0f},          {"peq", kPeaking, true, true, 0.0f},
+    {"lp", kLowPass, false, false, kDefaultFilterQ}, {"lpq", kLowPass, false, true, kDefaultFilterQ},
+    {"hp", kHighPass, false, false, kDefaultFilterQ}, {"hpq", kHighPass, false, true, kDefaultFilterQ},
+    {"ls", kLowShelf, true, false, kDefaultFilterQ}, {"lsc", kLowShelf, true, true, kDefaultFilterQ},
+    {"hs", kHighShelf, true, false, kDefaultFilterQ}, {"hsc", kHighShelf, true, true, kDefaultFilterQ},
+    {"no", kPeaking, false, true, kDefaultNotchQ}, {"ap", kAllPass, false, true, kDefaultFilterQ},
+};
+constexpr std::string_view kTypeNames = "PK, LP, HP, LPQ, HPQ, LS, HS, LSC, HSC, NO, AP";
+
+const TypeInfo* FindType(std::string_view word) {
+  const std::string lower = Lower(word);
+  for (const TypeInfo& t : kTypes)
+    if (t.name == lower) return &t;
+  return nullptr;
+}
+
+// "Filter", an optional number and a colon; rest is what follows the colon. Lines such as
+// "Filter Settings file" are headers.
+bool IsFilterLine(std::string_view line, std::string_view& rest) {
+  const std::string lower = Lower(line.substr(0, 6));
+  if (lower != "filter") return false;
+  size_t i = 6;
+  while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+  while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]))) ++i;
+  while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+  if (i >= line.size() || line[i] != ':') return false;
+  rest = line.substr(i + 1);
+  return true;
+}
+
+struct LineReader {
+  int number;
+  FilterListImport& result;
+
+  void Error(const std::string& message) { result.errors.push_back({number, "line " + std::to_string(number) + ": " + message}); }
+  void Note(const std::string& message) { result.notes.push_back({number, "line " + std::to_string(number) + ": " + message}); }
+};
+
+// The keyword-value pairs after the type: Fc F [Hz|kHz], Gain G [dB], Q Q, BW Oct B.
+struct FilterValues {
+  std::optional<double> fc, gain, q, bwOctaves;
+};
+
+bool ReadValues(std::span<const std::string_view> words, FilterValues& v, LineReader& reader) {
+  size_t i = 0;
+  auto number = [&](std::string_view what) -> std::optional<double> {
+    if (i + 1 >= words.size()) {
+      reader.Error(std::string(what) + " has no value");
+      return std::nullopt;
+    }
+    const std::optional<double> value = ParseListNumber(words[++i]);
+    if (!value) reader.Error(std::string(what) + " is not a number: '" + std::string(words[i]) + "'");
+    return value;
+  };
+  auto skipUnit = [&](std::initializer_list<std::string_view> units) {
+    if (i + 1 < words.size()) {
+      const std::string next = Lower(words[i + 1]);
+      for (std::string_view u : units)
+        if (next == u) {
+          ++i;
+          return next;
+        }
+    }
+    return std::string();
+  };
+  for (; i < words.size(); ++i) {
+    const std::string key = Lower(words[i]);
+    if (key == "fc") {
+      if (!(v.fc = number("Fc"))) return false;
+      if (skipUnit({"hz", "khz"}) == "khz") *v.fc *= 1000.0;
+      continue;
+    }
+    if (key == "gain") {
+      if (!(v.gain = number("Gain"))) return false;
+      skipUnit({"db"});
+      continue;
+    }
+    if (key == "q") {
+      if (!(v.q = number("Q"))) return false;
+      continue;
+    }
+    if (key == "bw") {
+      if (i + 1 < words.size() && Lower(words[i + 1]) == "oct") ++i;
+      if (!(v.bwOctaves = number("BW"))) return false;
+      continue;
+    }
+    reader.Error("unexpected '" + std::string(words[i]) + "' (a filter line holds Fc, Gain and Q)");
+    return false;
+  }
+  return true;
+}
+
+// Q of a peaking filter given its bandwidth in octaves.
+double QFromOctaves(double n) {
+  const double p = std::pow(2.0, n);
+  return std::sqrt(p) / (p - 1.0);
+}
+
+// One filter line after "Filter N:". Adds its band, or a note or an error.
+void ReadFilter(std::string_view rest, LineReader& reader) {
+  const std::vector<std::string_view> words = SplitBlanks(rest);
+  if (words.empty()) return reader.Error("the filter line is empty after the colon");
+  const std::string state = Lower(words[0]);
+  if (state != "on" && state != "off")
+    return reader.Error("expected ON or OFF after the colon, not '" + std::string(words[0]) + "'");
+  if (words.size() < 2 || Lower(words[1]) == "none") {
+    reader.Note("an unused filter slot, skipped");
+    return;
+  }
+  if (state == "off") {
+    reader.Note("filter switched off, skipped");
+    return;
+  }
+  const TypeInfo* type = FindType(words[1]);
+  if (!type) {
+    return reader.Error("filter type '" + std::string(words[1]) + "' has no counterpart in the device (types: " +
+                        std::string(kTypeNames) + ")");
+  }
+  size_t first = 2;
+  // A shelf may name its slope: "LS 12dB". The device's shelves are second order.
+  if ((type->type == kLowShelf || type->type == kHighShelf) && first < words.size()) {
+    const std::string slope = Lower(words[first]);
+    if (slope.size() > 2 && slope.ends_with("db")) {
+      if (slope != "12db") return reader.Error("a " + slope.substr(0, slope.size() - 2) + " dB shelf has no counterpart in the device (its shelves fall 12 dB per octave)");
+      ++first;
+    }
+  }
+  FilterValues v;
+  if (!ReadValues(std::span(words).subspan(first), v, reader)) return;
+
+  if (!v.fc) return reader.Error("the filter has no frequency (Fc)");
+  const long freq = std::lround(*v.fc);
+  if (freq < kFilterListMinFreq || freq > kFilterListMaxFreq)
+    return reader.Error("frequency " + Fixed(*v.fc, 1) + " Hz is outside " + std::to_string(kFilterListMinFreq) + " .. " +
+                        std::to_string(kFilterListMaxFreq) + " Hz");
+
+  double gain = 0.0;
+  if (type->gain) {
+    if (!v.gain) return reader.Error("the " + std::string(words[1]) + " filter has no gain");
+    gain = *v.gain;
+    if (gain < kFilterListMinGainDb || gain > kFilterListMaxGainDb)
+      return reader.Error("gain " + Fixed(gain, 1) + " dB is outside -15 .. +15 dB");
+  }
+
+  double q = type->defaultQ;
+  if (v.bwOctaves) {
+    if (!(*v.bwOctaves > 0.0)) return reader.Error("bandwidth " + Fixed(*v.bwOctaves, 2) + " octaves is not above 0");
+    q = QFromOctaves(*v.bwOctaves);
+  }
+  if (v.q) q = *v.q;
+  if (q == 0.0) return reader.Error("the " + std::string(words[1]) + " filter has no Q");
+  const double maxQ = type->type == kPeaking ? kMaxPeakingQ : kMaxFilterQ;
+  if (q < kMinQ || q > maxQ)
+    return reader.Error("Q " + Fixed(q, 3) + " is outside " + Fixed(kMinQ, 1) + " .. " + Fixed(maxQ, 0));
+
+  if (type->name == "no") {
+    // The device has no notch: the deepest peaking cut at the same frequency and Q comes closest.
+    gain = kFilterListMinGainDb;
+    reader.Note("notch at " + std::to_string(freq) + " Hz becomes a -15 dB peaking band (the device has no notch)");
+  }
+  reader.result.bands.push_back(EqBand{static_cast<float>(gain), static_cast<int>(freq), static_cast<float>(q), type->type});
+}
+
+std::string TypeWord(const EqBand& b, bool& withGain, bool& withQ) {
+  const bool defaultQ = std::fabs(b.q - kDefaultFilterQ) < 0.0005f;
+  withGain = false;
+  withQ = true;
+  switch (b.type) {
+    case kPeaking:
+      withGain = true;
+      return "PK";
+    case kLowShelf:
+    case kHighShelf:
+      withGain = true;
+      withQ = !defaultQ;
+      return std::string(b.type == kLowShelf ? "LS" : "HS") + (withQ ? "C" : "");
+    default:
+      break;
+  }
+  if (b.type >= kLowPass && b.type <= 21) {
+    withQ = !defaultQ;
+    return std::string(b.type % 2 == 0 ? "LP" : "HP") + (withQ ? "Q" : "");
+  }
+  return "AP";
+}
+
+}  // namespace
+
+int FilterListBands(int set) {
+  if (set >= kChannelSetFirst && set <= kChannelSetLast) return kChannelParametricBands;
+  return EqSetInfo(set).bands;
+}
+
+FilterListImport ParseFilterList(std::string_view text, int set) {
+  FilterListImport result;
+  if (set < 0 || set >= kEqSetCount) {
+    result.errors.push_back({0, "there is no EQ set " + std::to_string(set) + " (sets 0 .. 23)"});
+    return result;
+  }
+  const int capacity = FilterListBands(set);
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+  int number = 0;
+  int firstExcessLine = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    ++number;
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.front()))) line.remove_prefix(1);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.remove_suffix(1);
+    LineReader reader{number, result};
+    std::string_view rest;
+    if (Lower(line.substr(0, 7)) == "preamp:") {
+      const std::vector<std::string_view> words = SplitBlanks(line.substr(7));
+      const std::optional<double> db = words.empty() ? std::nullopt : ParseListNumber(words[0]);
+      if (!db) {
+        reader.Error("the preamp is not a number");
+        continue;
+      }
+      result.preampDb = *db;
+      reader.Note("preamp " + Fixed(*db, 1) + " dB is not applied (an EQ set has no preamp)");
+      continue;
+    }
+    if (!IsFilterLine(line, rest)) continue;  // headers, notes, blank lines
+    const size_t before = result.bands.size();
+    ReadFilter(rest, reader);
+    if (result.bands.size() > before && static_cast<int>(result.bands.size()) == capacity + 1) firstExcessLine = number;
+  }
+  if (firstExcessLine != 0) {
+    result.errors.push_back({firstExcessLine, "line " + std::to_string(firstExcessLine) + ": the list holds " +
+                                                  std::to_string(result.bands.size()) + " filters; set " +
+                                                  std::to_string(set) + " has " + std::to_string(capacity) + " bands"});
+    std::sort(result.errors.begin(), result.errors.end(),
+              [](const FilterListLine& a, const FilterListLine& b) { return a.line < b.line; });
+  }
+  if (!result.errors.empty()) result.bands.clear();
+  return result;
+}
+
+std::string FormatFilterList(std::span<const EqBand> bands, std::string_view title) {
+  std::string text = "Filter Settings file\n\nNotes: ";
+  text += title;
+  text += "\n\nEqualiser: Generic\n";
+  int number = 0;
+  for (const EqBand& b : bands) {
+    bool withGain = false, withQ = false;
+    const std::string type = TypeWord(b, withGain, withQ);
+    char line[160];
+    int n = std::snprintf(line, sizeof line, "Filter %2d: ON  %-8s Fc %6.1f Hz", ++number, type.c_str(),
+                          static_cast<double>(b.freq));
+    if (withGain) n += std::snprintf(line + n, sizeof line - static_cast<size_t>(n), "  Gain %5.1f dB", static_cast<double>(b.gainDb));
+    if (withQ) std::snprintf(line + n, sizeof line - static_cast<size_t>(n), "  Q %6.3f", static_cast<double>(b.q));
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+std::vector<EqBand> SetBandsForFilterList(const DeviceState& state, int set) {
+  std::vector<EqBand> bands;
+  for (int b = 0; b < FilterListBands(set); ++b) bands.push_back(state.Band(set, b));
+  return bands;
+}
+
+void ApplyFilterList(DeviceSession& session, int set, std::span<const EqBand> bands) {
+  const int count = FilterListBands(set);
+  for (int b = 0; b < count; ++b) {
+    if (static_cast<size_t>(b) < bands.size()) {
+      const EqBand& band = bands[static_cast<size_t>(b)];
+      SetEqBand(session, set, b, band.type, band.freq, band.gainDb, band.q);
+    } else {
+      SetEqBand(session, set, b, kPeaking, ResetFrequency(set, b), 0.0f, kResetQ);
+    }
+  }
+}
+
+}  // namespace nr

@@ -1,0 +1,62 @@
+#pragma once
+// Filter lists as room-measurement programs write them: one text line per filter,
+//   Filter  1: ON  PK       Fc   63.0 Hz  Gain  -4.5 dB  Q  2.500
+// read into the bands of one EQ set, and a set written back in the same form so a corrected set
+// can return to the measurement program. One file describes one set (one channel measured).
+//
+// Reading accepts what such files look like in the wild: "Filter:" without a number, a
+// "Preamp: -6 dB" line (reported, never applied: an EQ set has no preamp), decimal commas,
+// header, note and blank lines, "None" slots and filters switched OFF (both skipped and
+// reported). Every problem names its line; a list with any error yields no bands at all, so the
+// caller writes nothing.
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "eq/EqBandCodec.h"
+#include "link/DeviceSession.h"
+
+namespace nr {
+
+// The limits an imported band must keep: those of the band editor.
+inline constexpr float kFilterListMinGainDb = -15.0f;
+inline constexpr float kFilterListMaxGainDb = 15.0f;
+inline constexpr int kFilterListMinFreq = 20;
+inline constexpr int kFilterListMaxFreq = 20000;
+
+struct FilterListLine {
+  int line = 0;          // 1-based line of the text
+  std::string message;   // "line 4: ..." is how callers show it
+};
+
+struct FilterListImport {
+  std::vector<EqBand> bands;             // in band order from band 0; empty whenever errors is not
+  std::vector<FilterListLine> errors;    // why the list cannot be imported
+  std::vector<FilterListLine> notes;     // lines read but not applied: preamp, OFF, None, notch
+  std::optional<double> preampDb;        // the list's preamp line, not applied
+  bool ok() const { return errors.empty(); }
+};
+
+// The bands of a set that a list fills: the bands its page edits; on an output channel set the
+// nine parametric bands (the crossover band and its partner sections stay as they are).
+int FilterListBands(int set);
+
+// Reads a filter list for `set` (0..23). Filters fill bands 0, 1, ... in the order listed.
+FilterListImport ParseFilterList(std::string_view text, int set);
+
+// Writes the list text for these bands (band 0 first). title goes into the notes line.
+// Types 1..5 and the all-pass have names of their own; a crossover section (6..21) is written
+// as the low- or high-pass with its Q.
+std::string FormatFilterList(std::span<const EqBand> bands, std::string_view title = {});
+
+// The bands a list of `set` holds, as the set has them now.
+std::vector<EqBand> SetBandsForFilterList(const DeviceState& state, int set);
+
+// Writes an imported list into a set through the band writes: bands[i] into band i, and every
+// further band of FilterListBands(set) flattened as a reset does, so the set is exactly what
+// the measurement program modelled. bands must come from ParseFilterList for the same set.
+void ApplyFilterList(DeviceSession& session, int set, std::span<const EqBand> bands);
+
+}  // namespace nr

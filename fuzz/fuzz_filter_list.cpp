@@ -1,0 +1,39 @@
+// Filter lists come from other programs and from hand editing: any text must give either bands
+// that keep the band editor's limits or errors and no band at all, and the bands read must
+// survive being written out and read again.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "eq/FilterList.h"
+#include "link/EqLayout.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace nr;
+  if (size == 0) return 0;
+  const int set = data[0] % kEqSetCount;
+  const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+  const FilterListImport read = ParseFilterList(text, set);
+  if (!read.ok()) {
+    Check(read.bands.empty());
+    for (const FilterListLine& e : read.errors) Check(!e.message.empty());
+    return 0;
+  }
+  Check(static_cast<int>(read.bands.size()) <= FilterListBands(set));
+  for (const EqBand& b : read.bands) {
+    Check(b.freq >= kFilterListMinFreq && b.freq <= kFilterListMaxFreq);
+    Check(b.gainDb >= kFilterListMinGainDb && b.gainDb <= kFilterListMaxGainDb);
+    Check(b.q >= 0.09f && b.q <= 30.01f);
+  }
+  const FilterListImport again = ParseFilterList(FormatFilterList(read.bands), set);
+  Check(again.ok() && again.bands.size() == read.bands.size());
+  return 0;
+}
