@@ -23,6 +23,7 @@
 #include "controls/SliderValueTips.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
+#include "eq/FilterListFiles.h"
 #include "eq/CopiedEqSet.h"
 #include "eq/EqSetTable.h"
 #include "eq/Slopes.h"
@@ -104,12 +105,13 @@ BandEditor::BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& cop
   connect(&panel_, &CEqPanel::BandChanged, this, &BandEditor::OnBandChanged);
   connect(&panel_, &CEqPanel::BandPicked, this, &BandEditor::ShowBand);
   connect(&panel_, &CEqPanel::SelectionCleared, this, &BandEditor::ShowList);
-  connect(&panel_, &CEqPanel::CopyPasteRequest, this, &BandEditor::HandleCopyPaste);
+  connect(&panel_, &CEqPanel::SetMenuRequest, this, &BandEditor::HandleSetMenu);
   FillRows();
 }
 
 BandEditor::BandEditor(CEqPanel& panel, AppContext& context, QWidget* parent)
     : BandEditor(panel, context.Session(), CopiedEqSet::Application(), context.Language(), parent) {
+  SetPrompts(&context.UserPrompts());
   connect(&context, &AppContext::languageChanged, this, [this, &context] {
     SetLanguage(context.Language());
     panel_.SetLanguage(context.Language());
@@ -458,11 +460,23 @@ void BandEditor::OnItemChanged(QTableWidgetItem* item) {
   if (band == current_) FillGroup(band);
 }
 
-void BandEditor::HandleCopyPaste(int operation, int set) {
-  if (operation == CEqPanel::kCopy)
-    copied_.Set(set);
-  else if (operation == CEqPanel::kPaste && !copied_.Empty())
-    GQ_CopyEQ(session_, copied_.Get(), set);
+void BandEditor::HandleSetMenu(int operation, int set) {
+  switch (operation) {
+    case CEqPanel::kCopy:
+      copied_.Set(set);
+      break;
+    case CEqPanel::kPaste:
+      if (!copied_.Empty()) GQ_CopyEQ(session_, copied_.Get(), set);
+      break;
+    case CEqPanel::kImport:
+      if (prompts_) ImportFilterList(window(), *prompts_, session_, set, language_);
+      break;
+    case CEqPanel::kExport:
+      if (prompts_) ExportFilterList(window(), *prompts_, session_.Model(), set, language_);
+      break;
+    default:
+      break;
+  }
   Reload();
 }
 

@@ -29,6 +29,7 @@ namespace nr::gui {
 class AppContext;
 class CEqPanel;
 class CopiedEqSet;
+class Prompts;
 
 class BandEditor : public QWidget {
   Q_OBJECT
@@ -63,8 +64,10 @@ class BandEditor : public QWidget {
   // The default write, to any set: pages that mirror a band to linked channels call it per set.
   static void WritePanelBand(DeviceSession& session, int set, const CEqPanel& panel, int band);
 
-  // What the panel's copy/paste menu asks for: remember the set, or paste the remembered one.
-  void HandleCopyPaste(int operation, int set);
+  // What the panel's set menu asks for: remember the set, paste the remembered one, or import or
+  // export a filter list (with the prompts given; without, those two do nothing).
+  void HandleSetMenu(int operation, int set);
+  void SetPrompts(Prompts* prompts) { prompts_ = prompts; }
 
   void SetLanguage(int language);
   int Language() const { return language_; }
@@ -121,6 +124,7 @@ class BandEditor : public QWidget {
   int language_ = 0;
   int current_ = -1;
   WriteBandHook writeHook_;
+  Prompts* prompts_ = nullptr;
   QWidget* wheelPage_ = nullptr;
 
   QStackedLayout* stack_ = nullptr;

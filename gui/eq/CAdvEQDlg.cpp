@@ -60,6 +60,7 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
   panel_->setMinimumSize(720, 320);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });
   editor_->InstallWheelRouting(this);

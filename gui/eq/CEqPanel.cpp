@@ -55,6 +55,8 @@ constexpr FrequencyLabel kFrequencyLabels[] = {{20, "20Hz"},   {50, "50Hz"},   {
 
 constexpr TextPair kCopyText{"复制均衡", "Copy EQ"};
 constexpr TextPair kPasteText{"粘贴均衡", "Paste EQ"};
+constexpr TextPair kImportText{"导入滤波器…", "Import filters..."};
+constexpr TextPair kExportText{"导出滤波器…", "Export filters..."};
 constexpr TextPair kTypeMenu[5] = {
     {"参量(PEQ)", "PEQ"}, {"低通(LP)", "LP"}, {"高通(HP)", "HP"}, {"低架(LS)", "LS"}, {"高架(HS)", "HS"}};
 constexpr TextPair kStatusLine{"EQ号=%d    频率=%.0fHz    Q值=%.2f     增益=",
@@ -536,7 +538,7 @@ void CEqPanel::mouseReleaseEvent(QMouseEvent* event) {
     rightDrag_ = false;
     const QPoint global = event->globalPosition().toPoint();
     if (!InUse(selected_)) {
-      ShowCopyPasteMenu(global);
+      ShowSetMenu(global);
     } else {
       emit BandChanged(selected_);
       if (!moved_) ShowTypeMenu(global);
@@ -549,14 +551,16 @@ int CEqPanel::ExecMenu(QMenu& menu, const QPoint& globalPos) {
   return chosen ? chosen->data().toInt() : 0;
 }
 
-void CEqPanel::ShowCopyPasteMenu(const QPoint& globalPos) {
+void CEqPanel::ShowSetMenu(const QPoint& globalPos) {
   QMenu menu(this);
   menu.addAction(kCopyText.Get(language_))->setData(int(kMenuCopy));
   menu.addAction(kPasteText.Get(language_))->setData(int(kMenuPaste));
+  menu.addSeparator();
+  menu.addAction(kImportText.Get(language_))->setData(int(kMenuImport));
+  menu.addAction(kExportText.Get(language_))->setData(int(kMenuExport));
   const int set = set_;
   const int command = ExecMenu(menu, globalPos);
-  if (command == kMenuCopy) emit CopyPasteRequest(kCopy, set);
-  if (command == kMenuPaste) emit CopyPasteRequest(kPaste, set);
+  if (command >= kMenuCopy && command <= kMenuExport) emit SetMenuRequest(command - kMenuCopy, set);
 }
 
 void CEqPanel::ShowTypeMenu(const QPoint& globalPos) {

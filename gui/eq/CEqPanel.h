@@ -53,8 +53,11 @@ class CEqPanel : public QWidget {
     kMenuPeq = 2025,  // .. 2029: PEQ, LP, HP, LS, HS (menu type = command - 2024)
     kMenuCopy = 3025,
     kMenuPaste = 3026,
+    kMenuImport = 3027,
+    kMenuExport = 3028,
   };
-  enum CopyPasteOperation { kCopy = 0, kPaste = 1 };
+  // What the menu over the plot (no band under the pointer) asks for the whole set.
+  enum SetOperation { kCopy = 0, kPaste = 1, kImport = 2, kExport = 3 };
 
   // A panel without a model lays sets out with their default bands only.
   explicit CEqPanel(QWidget* parent = nullptr);
@@ -121,7 +124,7 @@ class CEqPanel : public QWidget {
  signals:
   void BandChanged(int band);
   void SelectionCleared();
-  void CopyPasteRequest(int operation, int set);
+  void SetMenuRequest(int operation, int set);
   void BandPicked(int band);
 
  protected:
@@ -152,7 +155,7 @@ class CEqPanel : public QWidget {
   void RecomputeAll();
   int HitTest(QPointF plotPos, float reach, bool skipOff) const;
   void FinishEdit(int band, bool immediate);
-  void ShowCopyPasteMenu(const QPoint& globalPos);
+  void ShowSetMenu(const QPoint& globalPos);
   void ShowTypeMenu(const QPoint& globalPos);
 
   void RenderBackground();

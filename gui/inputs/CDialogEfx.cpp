@@ -220,6 +220,7 @@ void CDialogEfx::Build() {
   panel_->setMinimumSize(360, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   eq->addWidget(editor_);
   eq->addWidget(panel_, 1);

@@ -168,6 +168,7 @@ void CDialogMusic::Build() {
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   eq->addWidget(panel_, 1);
   editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   eq->addWidget(editor_);
   root->addLayout(eq, 1);

@@ -100,6 +100,7 @@ void CDialogOutput::Build() {
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   eq->addWidget(panel_, 1);
   editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });
   eq->addWidget(editor_);

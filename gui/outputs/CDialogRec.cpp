@@ -97,6 +97,7 @@ void CDialogRec::Build() {
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   body->addWidget(panel_, 1);
   editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   body->addWidget(editor_);
   root->addLayout(body, 1);

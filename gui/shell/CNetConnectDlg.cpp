@@ -35,6 +35,18 @@ constexpr TextPair kConnectTip{"连接到上面的网络地址", "Connect to the
 constexpr TextPair kUsbTip{"连接插在USB口上的设备", "Connect the processor plugged into a USB port"};
 constexpr TextPair kDemoTip{"连接内置的模拟设备，无需硬件即可试用全部功能",
                             "Connect the built-in emulated processor: try everything without hardware"};
+constexpr TextPair kScan{"扫描", "Scan"};
+constexpr TextPair kStopScan{"停止", "Stop"};
+constexpr TextPair kScanTip{"在本机所连的网段中查找设备（端口取自地址栏，默认 30303），找到后填入地址",
+                            "Look for devices on this PC's own networks (on the port in the address line, 30303 "
+                            "unless typed) and fill in the address of one found"};
+constexpr TextPair kScanning{"正在扫描 %1：%2 / %3 个地址……", "Scanning %1: %2 of %3 addresses..."};
+constexpr TextPair kNoNetwork{"本机没有可扫描的网络（只有回环接口）。", "This PC has no network to scan (loopback only)."};
+constexpr TextPair kFoundNone{"在 %1 上没有找到设备。", "No device answered on %1."};
+constexpr TextPair kStopped{"扫描已停止。", "The scan was stopped."};
+constexpr TextPair kFound{"找到：%1", "Found: %1"};
+constexpr TextPair kFoundDevice{"%1（%2，协议 %3）", "%1 (%2, protocol %3)"};
+constexpr TextPair kFoundBusy{"%1（正在为其他电脑服务）", "%1 (serving another PC)"};
 constexpr TextPair kDisconnectTip{"断开当前的连接；USB设备要重新插入或在这里再次连接",
                                   "Close the present link; a USB device then waits until it is plugged in "
                                   "again or connected here"};
@@ -91,7 +103,9 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   usb_ = new QPushButton(this);
   demo_ = new QPushButton(this);
   disconnect_ = new QPushButton(this);
-  for (QPushButton* b : {cancel_, usb_, demo_, disconnect_}) b->setAutoDefault(false);
+  scan_ = new QPushButton(this);
+  for (QPushButton* b : {cancel_, usb_, demo_, disconnect_, scan_}) b->setAutoDefault(false);
+  connect(scan_, &QPushButton::clicked, this, &CNetConnectDlg::ToggleScan);
   connect(connect_, &QPushButton::clicked, this, [this] { TryConnect(); });
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   connect(usb_, &QPushButton::clicked, this, [this] { TryUsb(); });
@@ -110,7 +124,8 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   addressRows->setVerticalSpacing(4);
   addressRows->addWidget(addressLabel_, 0, 0);
   addressRows->addWidget(address_, 0, 1);
-  addressRows->addWidget(hint_, 1, 1);
+  addressRows->addWidget(scan_, 0, 2);
+  addressRows->addWidget(hint_, 1, 1, 1, 2);
   addressRows->setColumnStretch(1, 1);
   auto* rule = new QFrame(this);
   rule->setFrameShape(QFrame::HLine);
@@ -134,6 +149,11 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   LoadTarget();
   ApplyTexts();
   connect(&ctx_, &AppContext::languageChanged, this, &CNetConnectDlg::ApplyTexts);
+}
+
+CNetConnectDlg::~CNetConnectDlg() {
+  StopScan();
+  if (scanner_.joinable()) scanner_.join();
 }
 
 void CNetConnectDlg::LoadTarget() {
@@ -224,6 +244,8 @@ void CNetConnectDlg::ApplyTexts() {
   usb_->setToolTip(Tr(ctx_, kUsbTip));
   demo_->setToolTip(Tr(ctx_, kDemoTip));
   disconnect_->setToolTip(Tr(ctx_, kDisconnectTip));
+  scan_->setText(Tr(ctx_, Scanning() ? kStopScan : kScan));
+  scan_->setToolTip(Tr(ctx_, kScanTip));
   ShowStatus();
 }
 
@@ -234,7 +256,109 @@ void CNetConnectDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
+void CNetConnectDlg::hideEvent(QHideEvent* event) {
+  StopScan();  // what it found so far still comes in
+  QDialog::hideEvent(event);
+}
+
+// ---- scanning ------------------------------------------------------------------------------------
+
+void CNetConnectDlg::ToggleScan() {
+  if (Scanning()) {
+    StopScan();
+    return;
+  }
+  complaint_ = Complaint::kScan;
+  const std::vector<Ipv4Subnet> subnets = scanSubnets ? scanSubnets() : std::vector<Ipv4Subnet>{};
+  if (subnets.empty()) {
+    scanReport_ = ScanReport{};
+    ShowStatus();
+    return;
+  }
+  ScanOptions options = scanOptions;
+  options.port = static_cast<uint16_t>(Port());
+  options.stop = [this] { return stopScan_.load(); };
+  stopScan_ = false;
+  scanReport_ = ScanReport{};
+  scanReport_.phase = ScanReport::kRunning;
+  scanReport_.port = options.port;
+  scan_->setText(Tr(ctx_, kStopScan));
+  ShowStatus();
+  scanner_ = std::thread([this, subnets, options]() mutable {
+    std::vector<ScanHit> hits;
+    QStringList names;
+    for (const Ipv4Subnet& subnet : subnets) {
+      if (stopScan_) break;
+      const QString name = QString::fromStdString(FormatSubnet(subnet));
+      names << name;
+      options.progress = [this, name](int done, int total) {
+        QMetaObject::invokeMethod(this, [this, name, done, total] { ScanProgress(name, done, total); }, Qt::QueuedConnection);
+      };
+      std::vector<ScanHit> found = ScanSubnet(subnet, options);
+      hits.insert(hits.end(), found.begin(), found.end());
+    }
+    const bool stopped = stopScan_;
+    // The dialog joins this thread before it goes, so it is there to take the result.
+    QMetaObject::invokeMethod(this, [this, hits, names, stopped] { ScanDone(hits, names, stopped); }, Qt::QueuedConnection);
+  });
+}
+
+void CNetConnectDlg::StopScan() { stopScan_ = true; }
+
+void CNetConnectDlg::ScanProgress(const QString& subnet, int done, int total) {
+  if (scanReport_.phase != ScanReport::kRunning) return;
+  scanReport_.subnet = subnet;
+  scanReport_.done = done;
+  scanReport_.total = total;
+  if (complaint_ == Complaint::kScan) ShowStatus();
+}
+
+void CNetConnectDlg::ScanDone(const std::vector<ScanHit>& hits, const QStringList& subnets, bool stopped) {
+  if (scanner_.joinable()) scanner_.join();
+  scan_->setText(Tr(ctx_, kScan));
+  scanReport_.phase = ScanReport::kDone;
+  scanReport_.subnets = subnets;
+  scanReport_.stopped = stopped;
+  scanReport_.devices.clear();
+  std::optional<QString> first;
+  for (const ScanHit& hit : hits) {
+    if (!hit.identified && !hit.busy) continue;  // something else answered on that port
+    scanReport_.devices.push_back(hit);
+    const QString address = QString::fromStdString(FormatNetTarget(NetTarget{hit.address, scanReport_.port}, true));
+    if (address_->findText(address) < 0) address_->insertItem(0, address);
+    if (!first && hit.identified) first = address;
+  }
+  if (first) SetAddressText(*first);
+  complaint_ = Complaint::kScan;
+  ShowStatus();
+  emit scanFinished();
+}
+
+QString CNetConnectDlg::ScanText() const {
+  const ScanReport& r = scanReport_;
+  switch (r.phase) {
+    case ScanReport::kNoNetwork:
+      return Tr(ctx_, kNoNetwork);
+    case ScanReport::kRunning:
+      return r.total > 0 ? Tr(ctx_, kScanning).arg(r.subnet).arg(r.done).arg(r.total) : QString();
+    case ScanReport::kDone:
+      break;
+  }
+  QStringList found;
+  for (const ScanHit& hit : r.devices) {
+    const QString address = QString::fromStdString(FormatNetTarget(NetTarget{hit.address, r.port}, true));
+    found << (hit.busy ? Tr(ctx_, kFoundBusy).arg(address)
+                       : Tr(ctx_, kFoundDevice).arg(address, QString::fromStdString(hit.module)).arg(hit.protocolVersion));
+  }
+  if (!found.isEmpty()) return Tr(ctx_, kFound).arg(found.join(QStringLiteral("; ")));
+  return r.stopped ? Tr(ctx_, kStopped) : Tr(ctx_, kFoundNone).arg(r.subnets.join(QStringLiteral(", ")));
+}
+
 void CNetConnectDlg::ShowStatus() {
+  // A scan's news are no complaint.
+  QPalette pal = status_->palette();
+  pal.setColor(QPalette::WindowText, complaint_ == Complaint::kScan ? QColor(20, 70, 140) : QColor(255, 0, 0));
+  status_->setPalette(pal);
   switch (complaint_) {
     case Complaint::kNone:
       status_->clear();
@@ -250,6 +374,9 @@ void CNetConnectDlg::ShowStatus() {
       break;
     case Complaint::kNoDemo:
       status_->setText(Tr(ctx_, kNoDemo));
+      break;
+    case Complaint::kScan:
+      status_->setText(ScanText());
       break;
   }
 }

@@ -3,14 +3,19 @@
 // IPv6 address or a host name, with an optional ":port"), checked as it is typed and offered
 // again from the recent addresses; "Connect" opens the network link to it (closing a USB link
 // first). The same dialog connects the USB device, starts the built-in demo device, and
-// disconnects. Created once and kept; closing hides it.
+// disconnects, and "Scan" looks for devices on the PC's own subnets and fills the address with
+// what it finds. Created once and kept; closing hides it (and stops a scan).
 #include <QDialog>
 #include <QString>
 #include <QValidator>
+#include <atomic>
 #include <functional>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "link/NetAddress.h"
+#include "link/NetScan.h"
 
 class QComboBox;
 class QLabel;
@@ -41,11 +46,15 @@ class CNetConnectDlg : public QDialog {
   static constexpr int kDefaultPort = kDefaultDevicePort;
 
   explicit CNetConnectDlg(AppContext& ctx, QWidget* parent = nullptr);
+  ~CNetConnectDlg() override;
 
   // Other ways to connect, offered by the main view: each returns true when a link is open.
   std::function<bool()> connectUsb;
   std::function<bool()> connectDemo;
   std::function<void()> disconnect;
+  // The subnets a scan tries: the PC's own by default (tests give a loopback one).
+  std::function<std::vector<Ipv4Subnet>()> scanSubnets = LocalSubnets;
+  ScanOptions scanOptions;  // the port is the one in the address line (30303 unless typed)
 
   // Fills the address line from the stored target and the recent list.
   void LoadTarget();
@@ -53,6 +62,10 @@ class CNetConnectDlg : public QDialog {
   bool TryConnect();
   bool TryUsb();
   bool TryDemo();
+  // Starts a scan on a worker thread, or stops the one running. The address line gets the first
+  // device found; every device found joins the address list.
+  void ToggleScan();
+  bool Scanning() const { return scanner_.joinable(); }
   // Re-labels from the current language.
   void ApplyTexts();
 
@@ -68,13 +81,17 @@ class CNetConnectDlg : public QDialog {
   QPushButton* UsbButton() const { return usb_; }
   QPushButton* DemoButton() const { return demo_; }
   QPushButton* DisconnectButton() const { return disconnect_; }
+  QPushButton* ScanButton() const { return scan_; }
 
  signals:
   // The network link is open and the target stored; the main view starts reading the device.
   void connected();
+  // A scan has ended (found, stopped or nothing there).
+  void scanFinished();
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void OnAddressEdited();
@@ -90,12 +107,32 @@ class CNetConnectDlg : public QDialog {
   QPushButton* usb_ = nullptr;
   QPushButton* demo_ = nullptr;
   QPushButton* disconnect_ = nullptr;
-  // What the status line says: a connect error code, or one of the fixed complaints.
-  enum class Complaint { kNone, kError, kBadAddress, kNoUsb, kNoDemo };
+  QPushButton* scan_ = nullptr;
+  // What the status line says: a connect error code, one of the fixed complaints, or how a scan
+  // goes (scanReport_).
+  enum class Complaint { kNone, kError, kBadAddress, kNoUsb, kNoDemo, kScan };
   // Connects another way than by address (USB, the demo device); says so when nothing answers.
   bool TryOtherWay(const std::function<bool()>& connectTo, Complaint failure);
+  void ScanProgress(const QString& subnet, int done, int total);
+  void ScanDone(const std::vector<ScanHit>& hits, const QStringList& subnets, bool stopped);
+  void StopScan();
+  QString ScanText() const;
+
   Complaint complaint_ = Complaint::kNone;
   int lastError_ = 0;
+  // How the last scan goes or went, said in the language of the moment.
+  struct ScanReport {
+    enum Phase { kNoNetwork, kRunning, kDone } phase = kNoNetwork;
+    QString subnet;  // running: the subnet being tried
+    int done = 0, total = 0;
+    std::vector<ScanHit> devices;  // done: what answered as a device
+    uint16_t port = kDefaultDevicePort;
+    QStringList subnets;  // done: what was tried
+    bool stopped = false;
+  };
+  ScanReport scanReport_;
+  std::atomic<bool> stopScan_{false};
+  std::thread scanner_;  // joined before the dialog goes
 };
 
 }  // namespace nr::gui

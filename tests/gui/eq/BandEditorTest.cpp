@@ -196,7 +196,7 @@ TEST_F(EditorTest, CopyThenPasteMovesOnlyWhatTheDestinationOwns) {
 
   Load(7);
   panel_->answers = {CEqPanel::kMenuCopy};
-  QSignalSpy request(panel_, &CEqPanel::CopyPasteRequest);
+  QSignalSpy request(panel_, &CEqPanel::SetMenuRequest);
   const QPoint empty(500, 60);
   QTest::mousePress(panel_, Qt::RightButton, {}, empty);
   Move(empty + QPoint(30, 30), Qt::RightButton);  // moved or not, an empty area gives the copy menu
@@ -205,7 +205,7 @@ TEST_F(EditorTest, CopyThenPasteMovesOnlyWhatTheDestinationOwns) {
   EXPECT_EQ(request[0][0].toInt(), CEqPanel::kCopy);
   EXPECT_EQ(request[0][1].toInt(), 7);
   EXPECT_EQ(copied_.Get(), 7);
-  EXPECT_EQ(panel_->menus.back(), QStringList({"Copy EQ", "Paste EQ"}));
+  EXPECT_EQ(panel_->menus.back(), QStringList({"Copy EQ", "Paste EQ", "", "Import filters...", "Export filters..."}));
   EXPECT_TRUE(sink_.Payloads().empty());
 
   Load(2);

@@ -30,9 +30,15 @@ class ScriptedPanel : public CEqPanel {
   using CEqPanel::CEqPanel;
   std::deque<int> answers;         // command to choose for each menu shown (0: dismissed)
   std::vector<QStringList> menus;  // the entries of every menu shown
+  QString picture;                 // the next menu is shown and saved under this name
 
  protected:
-  int ExecMenu(QMenu& menu, const QPoint&) override {
+  int ExecMenu(QMenu& menu, const QPoint& at) override {
+    if (!picture.isEmpty()) {
+      menu.popup(at);
+      if (QTest::qWaitForWindowExposed(&menu)) nr::test::SaveScreenshot(&menu, std::exchange(picture, QString()));
+      menu.hide();
+    }
     QStringList entries;
     for (const QAction* action : menu.actions()) entries << action->text();
     menus.push_back(entries);

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <cerrno>
 
+#include "emu/Emulator.h"
 #include "gui/shell/DialogFixture.h"
 #include "shell/CNetConnectDlg.h"
 #include "shell/DialogTexts.h"
@@ -210,6 +211,44 @@ TEST_F(DialogNetConnect, TextsComeFromTheLanguageTable) {
 
   qobject_cast<QPushButton*>(FindControl(&dlg, CNetConnectDlg::kCancelId))->click();
   EXPECT_FALSE(dlg.isVisible()) << "cancel hides; the dialog is kept for the next time";
+}
+
+TEST_F(DialogNetConnect, ScanFindsTheDeviceOnTheSubnetAndFillsInItsAddress) {
+  emu::EmulatorOptions options;
+  options.port = 0;
+  emu::Emulator device(options);
+  ASSERT_TRUE(device.Start());
+  CNetConnectDlg dlg(ctx_);
+  dlg.show();
+  dlg.scanSubnets = [] { return std::vector<Ipv4Subnet>{}; };
+  dlg.ScanButton()->click();
+  EXPECT_FALSE(dlg.Scanning());
+  EXPECT_EQ(dlg.StatusText(), QString::fromUtf8("本机没有可扫描的网络（只有回环接口）。"));
+
+  // The port to look on is the one in the address line; the subnet here is the loopback /30.
+  dlg.SetAddressText(QStringLiteral("10.1.2.3:%1").arg(device.Port()));
+  dlg.scanSubnets = [] {
+    std::string error;
+    return std::vector<Ipv4Subnet>{*ParseSubnet("127.0.0.0/30", error)};
+  };
+  dlg.scanOptions.connectTimeout = std::chrono::milliseconds(300);
+  QSignalSpy finished(&dlg, &CNetConnectDlg::scanFinished);
+  dlg.ScanButton()->click();
+  EXPECT_TRUE(dlg.Scanning());
+  EXPECT_EQ(dlg.ScanButton()->text(), QString::fromUtf8("停止"));
+  ASSERT_TRUE(finished.wait(10000));
+  const QString found = QStringLiteral("127.0.0.1:%1").arg(device.Port());
+  EXPECT_EQ(dlg.AddressBox()->currentText(), found);
+  EXPECT_EQ(dlg.AddressBox()->itemText(0), found) << "offered in the list as well";
+  EXPECT_TRUE(dlg.StatusText().contains(found)) << dlg.StatusText().toStdString();
+  EXPECT_FALSE(dlg.StatusText().contains("127.0.0.2")) << "nothing else answers there";
+  EXPECT_EQ(dlg.ScanButton()->text(), QString::fromUtf8("扫描"));
+  SaveShot(&dlg, "netconnect_scan_zh");
+  ctx_.SetLanguage(1);
+  EXPECT_TRUE(dlg.StatusText().startsWith("Found: " + found)) << dlg.StatusText().toStdString();
+  SaveShot(&dlg, "netconnect_scan_en");
+  EXPECT_TRUE(dlg.TryConnect()) << "the address found connects";
+  device.Stop();
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+#include "eq/FilterListFiles.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <QStringList>
+#include <QStringDecoder>
+
+#include "eq/EqSetTable.h"
+#include "eq/FilterList.h"
+#include "shell/AtomicFile.h"
+#include "shell/Prompts.h"
+#include "shell/TextPair.h"
+
+namespace nr::gui {
+namespace {
+
+const QString kFilter = QStringLiteral("Filter lists (*.txt)");
+constexpr size_t kLongestList = 256 * 1024;  // far beyond any list of a set's filters with notes
+constexpr int kLinesShown = 12;              // of errors or notes; the rest are counted
+
+constexpr TextPair kImportTitle{"导入滤波器", "Import filters"};
+constexpr TextPair kExportTitle{"导出滤波器", "Export filters"};
+constexpr TextPair kRefused{"这个滤波器列表不能导入“%1”，均衡没有改变：", "This filter list cannot go into %1; the EQ is unchanged:"};
+constexpr TextPair kNotApplied{"已把 %1 个滤波器导入“%2”。以下几行没有应用：", "%1 filters went into %2. These lines were not applied:"};
+constexpr TextPair kMoreLines{"……还有 %1 行", "... and %1 more lines"};
+constexpr TextPair kUnreadable{"无法读取文件：\n%1", "Can't read the file:\n%1"};
+constexpr TextPair kUnwritable{"无法写入文件：\n%1", "Can't write the file:\n%1"};
+
+std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+
+QString Lines(const std::vector<FilterListLine>& lines, int language) {
+  QStringList shown;
+  for (size_t i = 0; i < lines.size() && static_cast<int>(i) < kLinesShown; ++i)
+    shown << QString::fromStdString(lines[i].message);
+  if (static_cast<int>(lines.size()) > kLinesShown) shown << kMoreLines.Get(language).arg(lines.size() - kLinesShown);
+  return shown.join('\n');
+}
+
+}  // namespace
+
+std::string FilterListText(const QByteArray& bytes) {
+  const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+  if (!utf16) return bytes.toStdString();
+  QStringDecoder decode(QStringDecoder::Utf16);  // follows the byte-order mark
+  return QString(decode(bytes)).toStdString();
+}
+
+bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session, int set, int language) {
+  const QString path = prompts.OpenFile(parent, kFilter);
+  if (path.isEmpty()) return false;
+  std::vector<uint8_t> bytes;
+  if (const FileError error = ReadFileLimited(ToPath(path), kLongestList, bytes)) {
+    prompts.Warn(parent, kImportTitle.Get(language), kUnreadable.Get(language).arg(QString::fromStdString(error.message)));
+    return false;
+  }
+  const QByteArray raw(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  const FilterListImport list = ParseFilterList(FilterListText(raw), set);
+  const QString setName = EqSetTable::Name(set, language);
+  if (!list.ok()) {
+    prompts.Warn(parent, kImportTitle.Get(language), kRefused.Get(language).arg(setName) + '\n' + Lines(list.errors, language));
+    return false;
+  }
+  ApplyFilterList(session, set, list.bands);
+  if (!list.notes.empty())
+    prompts.Inform(parent, kImportTitle.Get(language),
+                   kNotApplied.Get(language).arg(list.bands.size()).arg(setName) + '\n' + Lines(list.notes, language));
+  return true;
+}
+
+bool ExportFilterList(QWidget* parent, Prompts& prompts, const DeviceModel& model, int set, int language) {
+  const QString setName = EqSetTable::Name(set, language);
+  const QString path = prompts.SaveFile(parent, kFilter, setName, QStringLiteral("txt"));
+  if (path.isEmpty()) return false;
+  const std::vector<EqBand> bands = model.Read([&](const DeviceState& s) { return SetBandsForFilterList(s, set); });
+  const std::string text = FormatFilterList(bands, setName.toStdString());
+  const std::span<const uint8_t> out(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  if (const FileError error = WriteFileAtomically(ToPath(path), out)) {
+    prompts.Warn(parent, kExportTitle.Get(language), kUnwritable.Get(language).arg(QString::fromStdString(error.message)));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace nr::gui
