@@ -19,7 +19,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -29,6 +28,7 @@
 #include "link/DeviceModel.h"
 #include "link/ParamTable.h"
 #include "shell/ModeFile.h"
+#include "support/ScratchDir.h"
 
 extern char** environ;
 
@@ -224,14 +224,9 @@ class DeviceCommands : public testing::Test {
     nrctl_ = path;
     nremu_ = nrctl_.parent_path() / "nremu";
     ASSERT_TRUE(fs::exists(nremu_)) << "build the nremu target: " << nremu_;
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("nr_device_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
-    fs::create_directories(dir_);
   }
   void TearDown() override {
     emu_.reset();
-    std::error_code ec;
-    if (!dir_.empty()) fs::remove_all(dir_, ec);
   }
 
   EmulatorProcess& StartEmulator(const std::vector<std::string>& options = {}) {
@@ -273,7 +268,7 @@ class DeviceCommands : public testing::Test {
 
   fs::path nrctl_;
   fs::path nremu_;
-  fs::path dir_;
+  test::ScratchDir dir_{"nr_device"};
   std::unique_ptr<EmulatorProcess> emu_;
 };
 

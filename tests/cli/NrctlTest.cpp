@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <regex>
 #include <sstream>
 
@@ -22,6 +21,7 @@
 #include "shell/ModeFile.h"
 #include "ProgramRun.h"
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 
 namespace nr {
 namespace {
@@ -46,13 +46,6 @@ class Nrctl : public testing::Test {
     const char* path = std::getenv("NRCTL");
     if (!path || !*path) GTEST_SKIP() << "NRCTL is not set";
     nrctl_ = path;
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("nr_cli_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    if (!dir_.empty()) fs::remove_all(dir_, ec);
   }
 
   Result Run(const std::vector<std::string>& args) {
@@ -81,7 +74,7 @@ class Nrctl : public testing::Test {
   }
 
   std::string nrctl_;
-  fs::path dir_;
+  test::ScratchDir dir_{"nr_cli"};
 };
 
 // The two lines of `design`, checked for format and parsed.

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "ProgramRun.h"
 #include "emu/Emulator.h"
 #include "smarthome/KeyFile.h"
 #include "smarthome/SmartHomeMemory.h"
+#include "support/ScratchDir.h"
 
 namespace nr {
 namespace {
@@ -29,14 +29,9 @@ class SmartHomeCommands : public testing::Test {
     const char* path = std::getenv("NRCTL");
     if (!path || !*path) GTEST_SKIP() << "NRCTL is not set";
     nrctl_ = path;
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("nr_plug_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
-    fs::create_directories(dir_);
   }
   void TearDown() override {
     if (emulator_) emulator_->Stop();
-    std::error_code ec;
-    if (!dir_.empty()) fs::remove_all(dir_, ec);
   }
 
   void StartDevice(const std::function<void(emu::ZWaveOptions&)>& adjust = {}) {
@@ -66,7 +61,7 @@ class SmartHomeCommands : public testing::Test {
   }
 
   std::string nrctl_;
-  fs::path dir_;
+  test::ScratchDir dir_{"nr_plug"};
   std::unique_ptr<emu::Emulator> emulator_;
 };
 

@@ -1,6 +1,7 @@
 // Whole-file writes and bounded reads: permissions that survive a replace, temporaries an
 // interrupted write left behind, and paths that are not regular files.
 #include "shell/AtomicFile.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <random>
 #include <set>
 
 namespace nr {
@@ -22,15 +22,6 @@ using Bytes = std::vector<uint8_t>;
 
 class AtomicFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("nr_atomic_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
   fs::path Put(const std::string& name, const Bytes& bytes) {
     const fs::path p = dir_ / name;
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
@@ -47,7 +38,7 @@ class AtomicFileTest : public testing::Test {
     return st.st_mode & 07777;
   }
 
-  fs::path dir_;
+  test::ScratchDir dir_{"nr_atomic"};
 };
 
 TEST_F(AtomicFileTest, ReplacingKeepsTheTargetsPermissions) {

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <set>
 
 #include "link/Bytes.h"
@@ -17,6 +16,7 @@
 #include "link/PacketSink.h"
 #include "shell/InputSourceClamp.h"
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 
 namespace nr {
 namespace {
@@ -57,16 +57,6 @@ void PutImageWord(Bytes& file, int module, int index, uint32_t word, int wordNo 
 
 class ModeFileOnDisk : public testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("nr_modefile_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(dir_, ec);
-  }
 
   fs::path Put(const std::string& name, const Bytes& bytes) {
     const fs::path p = dir_ / name;
@@ -88,7 +78,7 @@ class ModeFileOnDisk : public testing::Test {
     return names;
   }
 
-  fs::path dir_;
+  test::ScratchDir dir_{"nr_modefile"};
 };
 
 TEST(ModeFileBytes, DefaultStateHasTheExactLayout) {

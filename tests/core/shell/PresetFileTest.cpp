@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "eq/BandWrites.h"
 #include "eq/Biquad.h"
 #include "link/Bytes.h"
 #include "link/DeviceSession.h"
 #include "link/PacketSink.h"
+#include "support/ScratchDir.h"
 
 namespace nr {
 namespace {
@@ -23,12 +23,6 @@ using Bytes = std::vector<uint8_t>;
 
 class PresetFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("nr_preset_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // A file some other device saved: its own header, a changed band and record, odd bytes in the
   // area after the sound field that a device never reports.
@@ -65,7 +59,7 @@ class PresetFileTest : public testing::Test {
     return at;
   }
 
-  fs::path dir_;
+  test::ScratchDir dir_{"nr_preset"};
   DeviceModel model_;
   NullSink sink_;
   DeviceSession session_{model_, sink_};

@@ -6,6 +6,7 @@
 
 #include "shell/RemoteTable.h"
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 
 namespace nr {
 namespace {
@@ -17,21 +18,17 @@ using test::Hex;
 class RemoteTableOps : public ::testing::Test {
  protected:
   RemoteTableOps() {
-    dir = fs::temp_directory_path() / ("nr_remote_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                       "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
     model.Update([](DeviceState& s) {
       for (size_t i = 0; i < s.remote.size(); ++i) s.remote[i] = static_cast<uint8_t>(0xA0 + i);
     });
   }
-  ~RemoteTableOps() override { fs::remove_all(dir); }
 
   void WriteFile(const fs::path& p, const Bytes& bytes) {
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
   }
   RemoteCodes Table() { return model.Read([](const DeviceState& s) { return s.remote; }); }
 
-  fs::path dir;
+  test::ScratchDir dir{"nr_remote"};
   DeviceModel model;
   test::RecordingSink sink;
   DeviceSession session{model, sink};

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "smarthome/KeyFile.h"
+#include "support/ScratchDir.h"
 
 namespace nr {
 namespace {
@@ -26,18 +26,8 @@ void WriteText(const fs::path& path, const std::string& text) {
 
 class KeyFileTest : public ::testing::Test {
  protected:
-  KeyFileTest() {
-    std::random_device rd;
-    root_ = fs::temp_directory_path() / ("nr_keys_" + std::to_string(rd()));
-    files_ = KeyFiles(root_ / "490" / "Plug");
-  }
-  ~KeyFileTest() override {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-
-  fs::path root_;
-  KeyFiles files_{""};
+  test::ScratchDir root_{"nr_keys"};
+  KeyFiles files_{root_ / "490" / "Plug"};
 };
 
 TEST_F(KeyFileTest, NewPlugGetsTheDefaultFileExactly) {
