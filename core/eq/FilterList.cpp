@@ -339,6 +339,12 @@ std::string FormatFilterList(std::span<const EqBand> bands, std::string_view tit
   return text;
 }
 
+// A peaking band without gain shapes nothing, wherever it sits: flattening it again would only
+// move it and make a file differ where nothing audible changed.
+namespace {
+bool IsFlat(const EqBand& band) { return band.type == kPeaking && std::fabs(band.gainDb) < 0.05f; }
+}  // namespace
+
 std::vector<EqBand> SetBandsForFilterList(const DeviceState& state, int set) {
   std::vector<EqBand> bands;
   for (int b = 0; b < FilterListBands(set); ++b) bands.push_back(state.Band(set, b));
@@ -347,11 +353,12 @@ std::vector<EqBand> SetBandsForFilterList(const DeviceState& state, int set) {
 
 void ApplyFilterList(DeviceSession& session, int set, std::span<const EqBand> bands) {
   const int count = FilterListBands(set);
+  const DeviceState before = session.Model().Snapshot();
   for (int b = 0; b < count; ++b) {
     if (static_cast<size_t>(b) < bands.size()) {
       const EqBand& band = bands[static_cast<size_t>(b)];
       SetEqBand(session, set, b, band.type, band.freq, band.gainDb, band.q);
-    } else {
+    } else if (!IsFlat(before.Band(set, b))) {
       SetEqBand(session, set, b, kPeaking, ResetFrequency(set, b), 0.0f, kResetQ);
     }
   }

@@ -55,8 +55,9 @@ std::string FormatFilterList(std::span<const EqBand> bands, std::string_view tit
 std::vector<EqBand> SetBandsForFilterList(const DeviceState& state, int set);
 
 // Writes an imported list into a set through the band writes: bands[i] into band i, and every
-// further band of FilterListBands(set) flattened as a reset does, so the set is exactly what
-// the measurement program modelled. bands must come from ParseFilterList for the same set.
+// further band of FilterListBands(set) that shapes the sound flattened as a reset does (a
+// peaking band at 0 dB is left where it is), so the set is exactly what the measurement program
+// modelled. bands must come from ParseFilterList for the same set.
 void ApplyFilterList(DeviceSession& session, int set, std::span<const EqBand> bands);
 
 }  // namespace nr

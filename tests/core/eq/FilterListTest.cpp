@@ -174,7 +174,9 @@ TEST(FilterList, ApplyWritesTheListedBandsFlattensTheRestAndKeepsTheCrossover) {
   DeviceSession session(model, sink);
   constexpr int kSet = 8;  // output 2
   const EqBand crossover = model.Read([](const DeviceState& s) { return s.Band(kSet, 9); });
-  SetEqBand(session, kSet, 5, kPeaking, 1234, 6.0f, 3.0f);  // an earlier edit the list replaces
+  SetEqBand(session, kSet, 5, kPeaking, 1234, 6.0f, 3.0f);  // earlier edits the list replaces
+  SetEqBand(session, kSet, 6, kHighPass, 80, 0.0f, 0.707f);
+  SetEqBand(session, kSet, 7, kPeaking, 777, 0.0f, 5.0f);    // flat already: left where it is
   sink.Clear();
 
   const FilterListImport read = ParseFilterList("Filter 1: ON PK Fc 63 Hz Gain -4.5 dB Q 2.5\n"
@@ -187,10 +189,13 @@ TEST(FilterList, ApplyWritesTheListedBandsFlattensTheRestAndKeepsTheCrossover) {
   ExpectBand(s.Band(kSet, 0), kPeaking, 63, -4.5f, 2.5f);
   ExpectBand(s.Band(kSet, 1), kHighShelf, 8000, -2.0f, 0.707f);
   ExpectBand(s.Band(kSet, 5), kPeaking, ResetFrequency(kSet, 5), 0.0f, 1.41f);
+  ExpectBand(s.Band(kSet, 6), kPeaking, ResetFrequency(kSet, 6), 0.0f, 1.41f);
+  ExpectBand(s.Band(kSet, 7), kPeaking, 777, 0.0f, 5.0f);
   EXPECT_EQ(EncodeEqBand(s.Band(kSet, 9)), EncodeEqBand(crossover));
-  // Two payloads per band (coefficients, record), nine bands, none to the crossover's section.
+  // Two payloads per band (coefficients, record) for the two listed and the two that shaped the
+  // sound; none for the flat ones nor the crossover's section.
   const std::vector<test::Bytes> sent = sink.Payloads();
-  ASSERT_EQ(sent.size(), 18u);
+  ASSERT_EQ(sent.size(), 8u);
   const EqSetLayout layout = EqSetInfo(kSet);
   for (const test::Bytes& p : sent) {
     if (p[0] == 0x09) {
