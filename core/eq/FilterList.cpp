@@ -210,10 +210,12 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
   if (!ReadValues(std::span(words).subspan(first), v, reader)) return;
 
   if (!v.fc) return reader.Error("the filter has no frequency (Fc)");
-  const long freq = std::lround(*v.fc);
-  if (freq < kFilterListMinFreq || freq > kFilterListMaxFreq)
+  // Checked before rounding: a frequency far beyond any long (or made infinite by "kHz") has no
+  // defined rounding.
+  if (!(*v.fc >= kFilterListMinFreq - 0.5 && *v.fc < kFilterListMaxFreq + 0.5))
     return reader.Error("frequency " + Fixed(*v.fc, 1) + " Hz is outside " + std::to_string(kFilterListMinFreq) + " .. " +
                         std::to_string(kFilterListMaxFreq) + " Hz");
+  const long freq = std::lround(*v.fc);
 
   double gain = 0.0;
   if (type->gain) {
@@ -227,11 +229,13 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
   if (v.bwOctaves) {
     if (!(*v.bwOctaves > 0.0)) return reader.Error("bandwidth " + Fixed(*v.bwOctaves, 2) + " octaves is not above 0");
     q = QFromOctaves(*v.bwOctaves);
+    // 2^n overflows for a huge bandwidth and underflows towards 1 for a tiny one.
+    if (!std::isfinite(q)) return reader.Error("bandwidth " + Fixed(*v.bwOctaves, 2) + " octaves gives no usable Q");
   }
   if (v.q) q = *v.q;
   if (q == 0.0) return reader.Error("the " + std::string(words[1]) + " filter has no Q");
   const double maxQ = type->type == kPeaking ? kMaxPeakingQ : kMaxFilterQ;
-  if (q < kMinQ || q > maxQ)
+  if (!(q >= kMinQ && q <= maxQ))  // written so that a NaN is refused too
     return reader.Error("Q " + Fixed(q, 3) + " is outside " + Fixed(kMinQ, 1) + " .. " + Fixed(maxQ, 0));
 
   if (type->name == "no") {

@@ -154,6 +154,21 @@ TEST(FilterList, EveryBadLineIsNamedAndNoBandIsKept) {
   EXPECT_EQ(read.errors[8].message, "line 9: the PK filter has no Q");
 }
 
+// Numbers that are finite as written but not once converted: 2^bandwidth overflows (Q would be
+// NaN and slip past every range check), and kHz takes a frequency past what rounding can hold.
+TEST(FilterList, OverflowingBandwidthOrFrequencyIsRefused) {
+  const FilterListImport read = ParseFilterList(
+      "Filter 1: ON PK Fc 100 Hz Gain -3 dB BW Oct 5000\n"
+      "Filter 2: ON PK Fc 1e306 kHz Gain -3 dB Q 1\n"
+      "Filter 3: ON PK Fc 1e30 Hz Gain -3 dB Q 1\n",
+      0);
+  ASSERT_EQ(read.errors.size(), 3u);
+  EXPECT_EQ(read.errors[0].message, "line 1: bandwidth 5000.00 octaves gives no usable Q");
+  EXPECT_EQ(read.errors[1].message, "line 2: frequency inf Hz is outside 20 .. 20000 Hz");
+  EXPECT_EQ(read.errors[2].line, 3);
+  EXPECT_TRUE(read.bands.empty());
+}
+
 TEST(FilterList, MoreFiltersThanTheSetHoldsIsRefused) {
   std::string text;
   for (int i = 1; i <= 7; ++i) text += "Filter " + std::to_string(i) + ": ON PK Fc " + std::to_string(100 * i) + " Hz Gain -1 dB Q 1\n";
