@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -128,9 +129,16 @@ FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uin
     return FileError{0, path.string() + " holds " + std::to_string(size) + " bytes, more than " + std::to_string(maxBytes),
                      FileProblem::kTooLong, size};
   }
-  out.resize(maxBytes + 1);  // one more, to notice a file that grew since fstat
+  // Room for the size fstat gave and one byte more, to notice a file that grew since (or one,
+  // like those in /proc, whose size says nothing); the room grows up to the limit only when used.
+  const size_t limit = maxBytes + 1;
+  out.resize(static_cast<size_t>(size) + 1);
   size_t n = 0;
-  while (n < out.size()) {
+  for (;;) {
+    if (n == out.size()) {
+      if (n == limit) break;
+      out.resize(std::min(limit, 2 * n));
+    }
     const ssize_t got = ::read(fd.get(), out.data() + n, out.size() - n);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return SystemFailure(errno, "Cannot read", path);

@@ -107,5 +107,22 @@ TEST_F(AtomicFileTest, ReadsUpToTheLimitAndNamesTheSizeBeyond) {
   EXPECT_EQ(missing.code, ENOENT);
 }
 
+// A generous limit costs nothing for a small file; a file whose size says nothing (as in /proc)
+// is still read whole, and one that outgrows the limit while read is refused.
+TEST_F(AtomicFileTest, ReadTakesTheRoomTheFileNeedsNotTheLimit) {
+  Bytes out;
+  EXPECT_FALSE(ReadFileLimited(Put("small", Bytes(30, 7)), 64 << 20, out));
+  EXPECT_EQ(out, Bytes(30, 7));
+  EXPECT_LT(out.capacity(), 4096u);
+
+  ASSERT_FALSE(ReadFileLimited("/proc/self/status", 1 << 20, out));
+  const std::string status(out.begin(), out.end());
+  EXPECT_EQ(status.rfind("Name:", 0), 0u);
+  EXPECT_NE(status.find("\nPid:"), std::string::npos);
+  EXPECT_EQ(status.back(), '\n');
+  EXPECT_EQ(ReadFileLimited("/proc/self/status", 16, out).problem, FileProblem::kTooLong);
+  EXPECT_TRUE(out.empty());
+}
+
 }  // namespace
 }  // namespace nr
