@@ -113,6 +113,10 @@ FileError WriteFileAtomically(const fs::path& target, std::span<const uint8_t> b
     ::unlink(tmp.c_str());
     return SystemFailure(err, "Cannot write", target);
   }
+  // The rename lives in the folder: flushed too, a file just saved is still there after a power
+  // cut (a folder that cannot be opened or flushed leaves the write as done as it can be).
+  const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
   return {};
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Whole files in one step. Writing: the bytes go to a hidden temporary file in the same folder,
-// which is flushed and renamed over the target, so readers see either the old contents or the
-// new, never a half; the target keeps its permissions. Reading: only regular files are opened
-// (a FIFO or a device would block or never end), and only up to a size the caller names.
+// which is flushed and renamed over the target (the folder flushed after), so readers see either
+// the old contents or the new, never a half; the target keeps its permissions. Reading: only
+// regular files are opened (a FIFO or a device would block or never end), and only up to a size
+// the caller names.
 #include <cstdint>
 #include <filesystem>
 #include <span>
