@@ -270,9 +270,11 @@ void Synchronizer::ApplyRead(const ParamImage& read) {
   const HoldRule rule = std::exchange(holdRule_, HoldRule::kNone);
   model_.Update([&](DeviceState& s) {
     s.deviceModified = false;
+    // While the user has yet to decide on a held read, a newer one takes its place: applying it
+    // would replace the very values the user is being asked about.
     const bool hold = rule == HoldRule::kDiffers ? ScreenImage(s) != read
                                                  : rule == HoldRule::kReplacesEdits && ReadReplacesEdits(s, read);
-    if (hold) {
+    if (hold || heldRead_) {
       heldRead_ = read;
       return;
     }

@@ -73,6 +73,7 @@ class Synchronizer {
   void HoldReadIfItDiffers();
   // The next read is applied as it comes (the user asked for the device's values).
   void CancelReadHold();
+  // A read that ends while another is held takes its place, held in turn.
   bool HasHeldRead() const;
   void ApplyHeldRead();
   void DropHeldRead();

@@ -93,6 +93,31 @@ TEST_F(NetworkLink, AReadThatWouldReplaceUnkeptEditsIsHeldUntilTheFrontEndDecide
   EXPECT_EQ(conn->Model().Read([](const DeviceState& st) { return st.image; }), emulator->Core().Image());
 }
 
+// The user has yet to decide on a held read when the device sends a newer one (a mode notice):
+// the newer one becomes the held one, and the screen's edits stay until the user decides.
+TEST_F(NetworkLink, AReadWhileOneIsHeldIsHeldInItsPlace) {
+  Start();
+  conn->Model().Update([](DeviceState& s) { s.eqTable[3] ^= 0x40; });
+  const ParamImage screen = conn->Model().Read([](const DeviceState& s) { return ScreenImage(s); });
+  conn->Sync().HoldReadIfItReplacesEdits();
+  conn->Sync().StartBulkRead();
+  ASSERT_TRUE(WaitFinished());
+  ASSERT_TRUE(conn->Sync().HasHeldRead());
+
+  const uint8_t changed[] = {0x55};  // set on the device's own panel meanwhile
+  emulator->Core().Handle(BuildWriteImage(2000, changed).bytes());
+  conn->Sync().StartBulkRead();
+  ASSERT_TRUE(WaitFinished(2));
+  ASSERT_TRUE(events.finished[1].ok());
+  EXPECT_TRUE(conn->Sync().HasHeldRead());
+  EXPECT_EQ(conn->Model().Read([](const DeviceState& s) { return ScreenImage(s); }), screen) << "edits replaced unasked";
+
+  conn->Sync().ApplyHeldRead();
+  const ParamImage applied = conn->Model().Read([](const DeviceState& s) { return s.image; });
+  EXPECT_EQ(applied[2000], 0x55) << "the older read was applied";
+  EXPECT_EQ(applied, emulator->Core().Image());
+}
+
 TEST_F(NetworkLink, BulkWriteSendsTheImageThenEnds) {
   Start();
   conn->Model().Update([](DeviceState& s) {
