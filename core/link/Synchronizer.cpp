@@ -228,7 +228,9 @@ TransferResult Synchronizer::BulkWrite() {
   if (done) {
     model_.Update([&](DeviceState& s) {
       s.deviceModified = false;
-      s.keptImage = state.image;  // the device has it now
+      // The device has what the screen showed, measured as a read measures it (the screen's
+      // own EQ-table bytes past those a read refreshes), so nothing of it counts as unkept.
+      s.keptImage = ScreenImage(state);
     });
     run.result.step = TransferStep::kDone;
   }

@@ -148,6 +148,23 @@ TEST_F(NetworkLink, BulkWriteSendsTheImageThenEnds) {
   }
 }
 
+// A preset loaded from a file and written whole: the device holds what the screen shows, so
+// nothing counts as unkept, even the few EQ-table bytes past those a read refreshes (the file's
+// go to the device, the screen keeps its own).
+TEST_F(NetworkLink, AWrittenPresetLeavesNoUnkeptEdits) {
+  Start();
+  conn->Model().Update([](DeviceState& s) {
+    s.image[kEqTableRefreshEnd + 2] = 7;
+    s.image[2000] ^= 0x11;
+    ApplyImage(s);
+  });
+  conn->Sync().StartBulkWrite();
+  ASSERT_TRUE(WaitFinished());
+  ASSERT_TRUE(events.finished[0].ok());
+  EXPECT_EQ(emulator->Core().Image(), conn->Model().Snapshot().image);
+  EXPECT_FALSE(HasUnkeptEdits(conn->Model().Snapshot()));
+}
+
 TEST_F(NetworkLink, AnotherProtocolVersionStopsBeforeTheImageAndDisconnects) {
   emu::EmulatorOptions options = EphemeralOptions();
   options.version = 23;
