@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "link/Commands.h"
+#include "link/FrameCodec.h"
+
 namespace nr {
-namespace {
-
-constexpr uint8_t kDeviceChannel = 0x81;
-constexpr uint8_t kFirstModeCommand = 0x03;  // select, store, load, restore a mode slot
-constexpr uint8_t kLastModeCommand = 0x06;
-
-}  // namespace
 
 SendQueue::Key SendQueue::KeyOf(std::span<const uint8_t> p) {
   Key key{};
@@ -18,7 +14,8 @@ SendQueue::Key SendQueue::KeyOf(std::span<const uint8_t> p) {
 }
 
 bool SendQueue::IsBarrier(std::span<const uint8_t> p) {
-  return p.size() >= 2 && p[0] == kDeviceChannel && p[1] >= kFirstModeCommand && p[1] <= kLastModeCommand;
+  // Select, store, load or restore a mode slot.
+  return p.size() >= 2 && p[0] == kNetPrefixDevice && p[1] >= cmd::kSelectMode && p[1] <= cmd::kFactoryMode;
 }
 
 bool SendQueue::Enqueue(std::span<const uint8_t> p) {
