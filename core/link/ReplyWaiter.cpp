@@ -58,9 +58,8 @@ ReplyWaiter::Verdict ReplyWaiter::Judge(std::span<const uint8_t> p) const {
   if (p.size() < 2) return Verdict::kLetPass;  // no code: nothing to judge
   const uint8_t code = p[1];
   if (expected_.code == kAnyCode) {
-    if (code == cmd::kLoadMode || code == cmd::kFactoryMode || code == cmd::kLearnRemote ||
-        code == cmd::kEqTableUpdate || code == cmd::kZWaveFrame || code == cmd::kZWaveMemRead)
-      return Verdict::kLetPass;
+    // 09 and 0E also come unasked, but they are what a parameter write or a poll is answered with.
+    if (SentUnasked(code) && code != cmd::kWriteDsp && code != cmd::kQueryStatus) return Verdict::kLetPass;
     return p.size() >= expected_.minSize ? Verdict::kRight : Verdict::kWrong;
   }
   if (code != expected_.code) {
