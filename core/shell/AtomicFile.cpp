@@ -73,6 +73,15 @@ void RemoveStaleTemporaries(const fs::path& target) {
   }
 }
 
+// The file a link points to, so that saving through a link updates that file and keeps the
+// link; a dangling link is replaced like any missing file.
+fs::path WrittenThrough(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(path, ec)) return path;
+  fs::path real = fs::canonical(path, ec);
+  return ec ? path : real;
+}
+
 }  // namespace
 
 bool IsTemporaryFor(const fs::path& target, const std::string& fileName) {
@@ -80,7 +89,8 @@ bool IsTemporaryFor(const fs::path& target, const std::string& fileName) {
   return fileName.size() == prefix.size() + kTemporaryRandom && fileName.compare(0, prefix.size(), prefix) == 0;
 }
 
-FileError WriteFileAtomically(const fs::path& target, std::span<const uint8_t> bytes) {
+FileError WriteFileAtomically(const fs::path& requested, std::span<const uint8_t> bytes) {
+  const fs::path target = WrittenThrough(requested);
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) return NotRegular(target);

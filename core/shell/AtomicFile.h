@@ -28,7 +28,8 @@ struct FileError {
 };
 
 // Replaces target with bytes. An existing target must be a regular file; its permission bits
-// carry over. Temporaries that an interrupted earlier write left beside the target are removed.
+// carry over. A symbolic link is written through: the file it points to is replaced, the link
+// stays. Temporaries that an interrupted earlier write left beside the target are removed.
 FileError WriteFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes);
 
 // Reads a whole regular file of at most maxBytes. Anything that is not a regular file is refused

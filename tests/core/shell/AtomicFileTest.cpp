@@ -55,6 +55,24 @@ TEST_F(AtomicFileTest, ReplacingKeepsTheTargetsPermissions) {
   EXPECT_EQ(Listing(), (std::set<std::string>{"new.mode", "preset.mode"}));
 }
 
+// A preset kept elsewhere and linked into the folder: saving updates the file the link points
+// to, and the link stays a link (it was replaced by a copy the other place never saw).
+TEST_F(AtomicFileTest, WritingThroughALinkReplacesTheFileItPointsTo) {
+  const test::ScratchDir shared{"nr_atomic_shared"};
+  const fs::path real = shared.path() / "room1.mode";
+  std::ofstream(real, std::ios::binary) << "old";
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  const fs::path link = dir_ / "current.mode";
+  fs::create_symlink(real, link);
+  ASSERT_FALSE(WriteFileAtomically(link, Bytes{'n', 'e', 'w'}));
+  EXPECT_TRUE(fs::is_symlink(link));
+  Bytes read;
+  ASSERT_FALSE(ReadFileLimited(real, 16, read));
+  EXPECT_EQ(read, (Bytes{'n', 'e', 'w'}));
+  EXPECT_EQ(Mode(real), 0640u);
+  EXPECT_EQ(Listing(), (std::set<std::string>{"current.mode"}));
+}
+
 TEST_F(AtomicFileTest, NextWriteRemovesOnlyTemporariesNobodyHolds) {
   const fs::path target = Put("room.mode", {1});
   const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
