@@ -1,5 +1,6 @@
 #include "SmartHomeCommands.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -93,17 +94,25 @@ int RequirePlug(DeviceLink& link, int node) {
   return link.Fail("there is no plug " + std::to_string(node) + " in the network");
 }
 
-// Reads reports until `handle` says it is done (true) or the time is up (false).
-bool AwaitReports(SmartHome& smart, uint64_t& cursor, std::chrono::milliseconds timeout,
-                  const std::function<bool(const PlugReport&)>& handle) {
+enum class Awaited { kDone, kTimedOut, kLinkLost };
+
+// Reads reports until `handle` says it is done, the time is up, or the link is lost: a device
+// that vanishes while the user is asked to press a button ends the wait at once, not after it.
+Awaited AwaitReports(DeviceLink& link, uint64_t& cursor, std::chrono::milliseconds timeout,
+                     const std::function<bool(const PlugReport&)>& handle) {
+  constexpr auto kLinkCheck = 100ms;  // how soon a lost link is noticed
+  SmartHome& smart = link.Conn().Smart();
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
+    if (!link.Alive()) return Awaited::kLinkLost;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left <= 0ms) return false;
-    const std::optional<PlugReport> report = smart.NextReport(cursor, left);
-    if (report && handle(*report)) return true;
+    if (left <= 0ms) return Awaited::kTimedOut;
+    const std::optional<PlugReport> report = smart.NextReport(cursor, std::min<std::chrono::milliseconds>(left, kLinkCheck));
+    if (report && handle(*report)) return Awaited::kDone;
   }
 }
+
+int LostWhileWaiting(DeviceLink& link) { return link.Fail("lost the connection while waiting for the plug"); }
 
 // ---- plug ----
 
@@ -134,13 +143,14 @@ int RunPlugSet(const CommandContext& ctx, int node, int value, const std::string
   uint64_t cursor = smart.ReportCursor();
   smart.SetPlug(node, value);
   int callbackStatus = -1;
-  const bool answered = AwaitReports(smart, cursor, kConfirmTimeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, kConfirmTimeout, [&](const PlugReport& r) {
     if (r.function != zwave::kSendData || r.Node() != zwave::kCallbackSet) return false;
     callbackStatus = r.Low();
     return true;
   });
+  if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
   const int closed = link.Finish();
-  if (!answered) return link.Fail("the controller did not confirm the command in time");
+  if (awaited != Awaited::kDone) return link.Fail("the controller did not confirm the command in time");
   if (callbackStatus != 0) return link.Fail("plug " + std::to_string(node) + " did not acknowledge (set timeout)");
   ctx.out << "plug " << node << " (" << PlugName(smart, node) << "): " << what << "\n";
   return closed;
@@ -165,7 +175,7 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
   int running = zwave::kRemoveNode;
   int added = 0;
   std::string failure;
-  const bool ended = AwaitReports(smart, cursor, timeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function == zwave::kRemoveNode) {
       if (r.Low() == zwave::kRemoveDone) {
         if (r.Node() >= kFirstPlugNode) keys.Remove(r.Node());
@@ -189,7 +199,8 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
     }
     return false;
   });
-  if (!ended) {
+  if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
+  if (awaited == Awaited::kTimedOut) {
     smart.Abort(running);
     failure = "no plug was pressed in time; adding stopped";
   }
@@ -212,12 +223,14 @@ int RunPlugRemove(const CommandContext& ctx, const CommandArgs& args) {
   ctx.err << "Press and hold the button of the plug to remove for 3 seconds...\n";
   int removed = -1;
   bool failed = false;
-  const bool ended = AwaitReports(smart, cursor, timeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function != zwave::kRemoveNode) return false;
     if (r.Low() == zwave::kAddRemoveFailed) failed = true;
     if (r.Low() == zwave::kRemoveDone) removed = r.Node();
     return failed || removed >= 0;
   });
+  if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
+  const bool ended = awaited == Awaited::kDone;
   if (!ended) smart.Abort(zwave::kRemoveNode);
   if (removed >= 0) {
     smart.ContinueAfterRemoval(false);
@@ -277,7 +290,7 @@ int RunKeyOperation(const CommandContext& ctx, const KeyFiles& keys, int node, i
   uint64_t cursor = smart.ReportCursor();
   smart.SetPlug(node, (learn ? kLearnKeyBase : kSendKeyBase) + slot);
   std::string failure;
-  const bool ended = AwaitReports(smart, cursor, timeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function == zwave::kSendData && r.Low() != 0) {
       failure = "the plug did not acknowledge (set timeout)";
       return true;
@@ -296,7 +309,11 @@ int RunKeyOperation(const CommandContext& ctx, const KeyFiles& keys, int node, i
       default: return false;
     }
   });
-  if (!ended) {
+  if (awaited == Awaited::kLinkLost) {
+    if (learn) keys.SetStatus(node, slot, 0);
+    return LostWhileWaiting(link);
+  }
+  if (awaited == Awaited::kTimedOut) {
     smart.Abort(zwave::kSendData);
     failure = learn ? "no key was learned in time; learning stopped" : "the plug did not report in time";
   }

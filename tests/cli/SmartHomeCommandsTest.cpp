@@ -34,12 +34,12 @@ class SmartHomeCommands : public testing::Test {
     if (emulator_) emulator_->Stop();
   }
 
-  void StartDevice(const std::function<void(emu::ZWaveOptions&)>& adjust = {}) {
+  void StartDevice(const std::function<void(emu::EmulatorOptions&)>& adjust = {}) {
     emu::EmulatorOptions options;
     options.port = 0;
     options.zwave.pressAfter = 50ms;
     options.zwave.keyAfter = 50ms;
-    if (adjust) adjust(options.zwave);
+    if (adjust) adjust(options);
     emulator_ = std::make_unique<emu::Emulator>(options);
     ASSERT_TRUE(emulator_->Start());
   }
@@ -87,14 +87,27 @@ TEST_F(SmartHomeCommands, ListSwitchAndDim) {
 }
 
 TEST_F(SmartHomeCommands, UnacknowledgedSetFails) {
-  StartDevice([](emu::ZWaveOptions& z) { z.noAckNode = 2; });
+  StartDevice([](emu::EmulatorOptions& o) { o.zwave.noAckNode = 2; });
   const Result r = Run({"plug", "on", "2"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("did not acknowledge"), std::string::npos);
 }
 
+// A device that goes away while the user is asked to press a button ends the wait at once and
+// says so, instead of waiting out the time-out and blaming the user.
+TEST_F(SmartHomeCommands, AWaitEndsWhenTheDeviceGoesAway) {
+  StartDevice([](emu::EmulatorOptions& o) {
+    o.zwave.pressAfter = 1h;
+    o.dropAfter = 2s;
+  });
+  const Result r = Run({"plug", "add", "switch", "Lamp", "--timeout", "60", "--keys", Keys().string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("lost the connection while waiting for the plug"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("in time"), std::string::npos) << r.err;
+}
+
 TEST_F(SmartHomeCommands, AddRenameAndRemove) {
-  StartDevice([](emu::ZWaveOptions& z) { z.removeNode = 5; });
+  StartDevice([](emu::EmulatorOptions& o) { o.zwave.removeNode = 5; });
   const Result added = Run({"plug", "add", "dimmer", "Reading light X", "--keys", Keys().string()});
   ASSERT_EQ(added.status, 0) << added.err;
   EXPECT_EQ(added.out, "added plug 5: dimmer Reading lig\n");
