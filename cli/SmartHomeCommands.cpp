@@ -10,6 +10,7 @@
 
 #include "DeviceLink.h"
 #include "DeviceWrites.h"
+#include "TerminalText.h"
 #include "smarthome/KeyFile.h"
 #include "smarthome/Scenes.h"
 #include "smarthome/SmartHome.h"
@@ -46,7 +47,8 @@ std::string TypeName(int type) {
   }
 }
 
-std::string PlugName(const SmartHome& smart, int node) { return Utf16ToUtf8(smart.Record(node).name); }
+// Names come from the device's plug records and the key files: they reach the terminal escaped.
+std::string PlugName(const SmartHome& smart, int node) { return TerminalSafe(Utf16ToUtf8(smart.Record(node).name)); }
 
 int ParseNode(std::string_view text) { return static_cast<int>(ParseIntegerArg(text, "NODE", kFirstPlugNode, kMaxNode)); }
 
@@ -130,7 +132,7 @@ int RunPlugList(const CommandContext& ctx, std::span<const std::string> words) {
     ctx.out << list.dump(2) << "\n";
   } else {
     for (const PlugInfo& p : plugs)
-      ctx.out << p.node << "\t" << TypeName(p.record.type) << "\t" << Utf16ToUtf8(p.record.name) << "\n";
+      ctx.out << p.node << "\t" << TypeName(p.record.type) << "\t" << TerminalSafe(Utf16ToUtf8(p.record.name)) << "\n";
   }
   return link.Finish();
 }
@@ -274,7 +276,7 @@ int ListKeys(const CommandContext& ctx, const KeyFiles& keys, int node) {
     return kExitRefused;
   }
   for (size_t i = 0; i < slots->size(); ++i)
-    ctx.out << i + 1 << "\t" << (*slots)[i].name << "\t" << ((*slots)[i].Learned() ? "learned" : "not learned") << "\n";
+    ctx.out << i + 1 << "\t" << TerminalSafe((*slots)[i].name) << "\t" << ((*slots)[i].Learned() ? "learned" : "not learned") << "\n";
   return kExitOk;
 }
 
@@ -320,7 +322,7 @@ int RunKeyOperation(const CommandContext& ctx, const KeyFiles& keys, int node, i
   if (learn) keys.SetStatus(node, slot, failure.empty() ? 1 : 0);
   const int closed = link.Finish();
   if (!failure.empty()) return link.Fail(failure);
-  ctx.out << (learn ? "learned key " : "sent key ") << slot + 1 << " (" << keys.Name(node, slot) << ") of plug " << node
+  ctx.out << (learn ? "learned key " : "sent key ") << slot + 1 << " (" << TerminalSafe(keys.Name(node, slot)) << ") of plug " << node
           << "\n";
   return closed;
 }
@@ -381,7 +383,7 @@ int RunPlug(const CommandContext& ctx, std::span<const std::string> words) {
 // ---- scene ----
 
 std::string StepLine(const SmartHome& smart, const KeyFiles& keys, SceneStep step) {
-  const KeyNameLookup keyName = [&](int node, int slot) { return keys.Name(node, slot); };
+  const KeyNameLookup keyName = [&](int node, int slot) { return TerminalSafe(keys.Name(node, slot)); };
   if (step.node == kHdmiStep) return "hdmi";
   if (step.node == kDelayStep) return "delay " + std::to_string(step.value);
   std::string line = std::to_string(step.node) + " " + std::to_string(step.value) + "\t# ";

@@ -86,6 +86,13 @@ TEST_F(SmartHomeCommands, ListSwitchAndDim) {
   EXPECT_EQ(Run({"plug", "jump"}).status, 2);
 }
 
+// A plug's name is the device's text: control characters in it reach the terminal escaped.
+TEST_F(SmartHomeCommands, PlugNamesReachTheTerminalEscaped) {
+  StartDevice([](emu::EmulatorOptions& o) { o.zwave.plugs = {{2, emu::PlugKind::kSwitch, "Lamp\x1b]0;x\a"}}; });
+  EXPECT_EQ(Run({"plug", "list"}).out, "2\tswitch\tLamp\\x1B]0;x\\x07\n");
+  EXPECT_EQ(Run({"plug", "on", "2"}).out, "plug 2 (Lamp\\x1B]0;x\\x07): on\n");
+}
+
 TEST_F(SmartHomeCommands, UnacknowledgedSetFails) {
   StartDevice([](emu::EmulatorOptions& o) { o.zwave.noAckNode = 2; });
   const Result r = Run({"plug", "on", "2"});
