@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 #include "DeviceLink.h"
@@ -21,7 +22,8 @@ namespace nr::cli {
 namespace {
 
 // Every command here reads the device once, applies its changes through the same operations as
-// the output pages, and prints what it changed. Arguments are checked before connecting.
+// the output pages, and prints what it changed once every write has been answered (a command
+// that fails prints nothing on stdout). Arguments are checked before connecting.
 
 const std::string kConnectionNote =
     "\n"
@@ -132,38 +134,41 @@ int RunOutput(const CommandContext& ctx, std::span<const std::string> words) {
   if (const int status = link.Open(true)) return status;
   DeviceSession& session = link.Session();
   const LinkOptions none = LinkOptions::Unlinked();  // the channels named, and only those
+  std::ostringstream out;
   for (int c : r.channels) {
     const std::string name = OutputName(c);
     if (r.position) {
       SetSpeakerPosition(session, c, *r.position);
-      ctx.out << name << ": position " << PositionName(*r.position) << "\n";
+      out << name << ": position " << PositionName(*r.position) << "\n";
     }
     for (int send = 0; send < kSendCount; ++send) {
       if (const auto v = r.sends[static_cast<size_t>(send)]) {
         SetOutputSend(session, c, none, send, *v);
-        ctx.out << name << ": " << kSendNames[send] << " send " << *v << " %\n";
+        out << name << ": " << kSendNames[send] << " send " << *v << " %\n";
       }
     }
     if (r.mute) {
       SetOutputMute(session, c, *r.mute);
-      ctx.out << name << ": mute " << (*r.mute ? "on" : "off") << "\n";
+      out << name << ": mute " << (*r.mute ? "on" : "off") << "\n";
     }
     if (r.inverted) {
       SetOutputPhase(session, c, *r.inverted);
-      ctx.out << name << ": phase " << (*r.inverted ? "inverted" : "normal") << "\n";
+      out << name << ": phase " << (*r.inverted ? "inverted" : "normal") << "\n";
     }
     if (r.eqBypass) {
       SetOutputEqBypass(session, c, none, *r.eqBypass);
-      ctx.out << name << ": EQ bypass " << (*r.eqBypass ? "on" : "off") << "\n";
+      out << name << ": EQ bypass " << (*r.eqBypass ? "on" : "off") << "\n";
     }
     if (r.eqReset) {
       ResetOutputEq(session, c, none);
       const bool sub = link.Model().Read([&](const DeviceState& s) { return SpeakerPositionOf(s, c) == kPosSub; });
-      ctx.out << name << ": EQ reset " << (sub ? "(SUB: 24 dB/octave low-pass at 100 Hz)" : "(flat)") << "\n";
+      out << name << ": EQ reset " << (sub ? "(SUB: 24 dB/octave low-pass at 100 Hz)" : "(flat)") << "\n";
     }
-    if (!r.Changes()) WriteOutputSummary(ctx.out, link.Model().Snapshot(), c);
+    if (!r.Changes()) WriteOutputSummary(out, link.Model().Snapshot(), c);
   }
-  return link.Finish();
+  if (const int status = link.Finish()) return status;
+  ctx.out << out.str();
+  return kExitOk;
 }
 
 // ---- comp -----------------------------------------------------------------------------------
@@ -229,8 +234,9 @@ int RunComp(const CommandContext& ctx, std::span<const std::string> words) {
   }
   if (changed) WriteCompressor(session, r.unit, d);
   if (r.on) SetCompressorOn(session, r.unit, *r.on);
+  if (const int status = link.Finish()) return status;
   WriteCompressorLine(ctx.out, link.Model().Snapshot(), r.unit);
-  return link.Finish();
+  return kExitOk;
 }
 
 // ---- delay ----------------------------------------------------------------------------------
@@ -280,6 +286,7 @@ int RunDelay(const CommandContext& ctx, std::span<const std::string> words) {
   if (r.channelDelay) SetDelaySplitMode(session, r.channel, *r.channelDelay);
   if (r.splitIndex) SetDelaySplitFrequency(session, r.channel, *r.splitIndex);
   if (r.tenths) SetDelayTenths(session, r.channel, *r.tenths);
+  if (const int status = link.Finish()) return status;
   const DeviceState s = link.Model().Snapshot();
   const int split = SplitFrequency(DelaySplitIndex(s, r.channel));
   ctx.out << OutputName(r.channel) << " delay: " << Format("%.1f", DelayTenths(DelayMs(s, r.channel)) / 10.0) << " ms, "
@@ -287,7 +294,7 @@ int RunDelay(const CommandContext& ctx, std::span<const std::string> words) {
           << (ChannelDelayMode(s, r.channel) ? "whole channel (split frequency " + std::to_string(split) + " Hz kept)"
                                              : "above " + std::to_string(split) + " Hz")
           << "\n";
-  return link.Finish();
+  return kExitOk;
 }
 
 // ---- room -----------------------------------------------------------------------------------
@@ -370,8 +377,9 @@ int RunRoom(const CommandContext& ctx, std::span<const std::string> words) {
                                    : link.Model().Read([&](const DeviceState& s) { return SpeakerPositionOf(s, *r.locate); });
     Locate(session, code);
   }
+  if (const int status = link.Finish()) return status;
   WriteRoom(ctx.out, link.Model().Snapshot());
-  return link.Finish();
+  return kExitOk;
 }
 
 }  // namespace

@@ -488,6 +488,13 @@ TEST_F(DeviceCommands, AWriteTheDeviceNeverAnswersFailsTheCommandAndSaysWhich) {
   EXPECT_NE(r.err.find("nrctl set: the device did not answer the write to module 1, index 0x0E"), std::string::npos)
       << r.err;
   EXPECT_TRUE(emu.WaitForGoodbyes(1));
+
+  // Nothing is printed as done that the device never confirmed.
+  const Result output = RunOnDevice({"output", "1", "--mute", "on"});
+  EXPECT_EQ(output.status, 1);
+  EXPECT_EQ(output.out, "");
+  EXPECT_NE(output.err.find("nrctl output: the device did not answer the write to module 5"), std::string::npos)
+      << output.err;
 }
 
 TEST_F(DeviceCommands, ALinkLostDuringTheReadSaysWhatWasBeingDone) {
