@@ -24,8 +24,6 @@ constexpr float kMinGainDb = -15.0f;
 constexpr float kMinQ = 0.001f;
 constexpr float kMaxQ = 65.535f;
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 std::string Hex2(int value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));

@@ -32,8 +32,6 @@ const std::string kConnectionNote =
 
 constexpr const char* kSendNames[kSendCount] = {"direct", "reverb", "echo", "music"};
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 std::string Format(const char* format, double value) {
   char text[32];
   std::snprintf(text, sizeof text, format, value);
@@ -42,32 +40,7 @@ std::string Format(const char* format, double value) {
 
 std::string OutputName(int channel) { return "output " + std::to_string(channel + 1); }
 
-bool ParseOnOff(std::string_view text, std::string_view what) {
-  if (text == "on") return true;
-  if (text == "off") return false;
-  throw UsageError(std::string(what) + " is on or off, not " + Quoted(text));
-}
-
-std::optional<std::string> Option(const CommandArgs& args, std::string_view name) {
-  const auto it = args.options.find(name);
-  if (it == args.options.end()) return std::nullopt;
-  return it->second;
-}
-
 int ParseChannel(std::string_view text) { return static_cast<int>(ParseIntegerArg(text, "CH", 1, kOutputCount)) - 1; }
-
-// "1,2,5": channels in the order given, each once.
-ChannelList ParseChannels(std::string_view text) {
-  ChannelList channels;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t comma = std::min(text.find(',', start), text.size());
-    const int channel = ParseChannel(text.substr(start, comma - start));
-    if (std::find(channels.begin(), channels.end(), channel) == channels.end()) channels.push_back(channel);
-    start = comma + 1;
-  }
-  return channels;
-}
 
 // Exactly one of two flags, or neither.
 std::optional<bool> EitherFlag(const CommandArgs& args, std::string_view yes, std::string_view no) {
@@ -102,20 +75,20 @@ OutputRequest ParseOutput(std::span<const std::string> words) {
   const CommandArgs args = ParseCommandArgs(words, kOptions);
   ExpectPositionals(args, 1, 1);
   OutputRequest r;
-  r.channels = ParseChannels(args.positional[0]);
-  if (const auto p = Option(args, "--position")) {
+  r.channels = ParseChannelList(args.positional[0], "CH");
+  if (const std::string* p = args.Value("--position")) {
     r.position = PositionFromName(*p);
     if (*r.position < 0) throw UsageError("--position is one of L, R, SL, SR, SUB, CEN, SBL, SBR, not " + Quoted(*p));
   }
   for (int send = 0; send < kSendCount; ++send)
-    if (const auto v = Option(args, std::string("--") + kSendNames[send]))
+    if (const std::string* v = args.Value(std::string("--") + kSendNames[send]))
       r.sends[static_cast<size_t>(send)] = static_cast<int>(ParseIntegerArg(*v, std::string("--") + kSendNames[send] + " (percent)", 0, 100));
-  if (const auto v = Option(args, "--mute")) r.mute = ParseOnOff(*v, "--mute");
-  if (const auto v = Option(args, "--phase")) {
+  if (const std::string* v = args.Value("--mute")) r.mute = ParseOnOff(*v, "--mute");
+  if (const std::string* v = args.Value("--phase")) {
     if (*v != "normal" && *v != "inverted") throw UsageError("--phase is normal or inverted, not " + Quoted(*v));
     r.inverted = *v == "inverted";
   }
-  if (const auto v = Option(args, "--eq-bypass")) r.eqBypass = ParseOnOff(*v, "--eq-bypass");
+  if (const std::string* v = args.Value("--eq-bypass")) r.eqBypass = ParseOnOff(*v, "--eq-bypass");
   r.eqReset = args.Has("--eq-reset");
   return r;
 }
@@ -197,7 +170,7 @@ CompRequest ParseComp(std::span<const std::string> words) {
                                                         {"--release", "--release (ms)", 1, 1000}};
   for (int i = 0; i < kCompressorSliders; ++i) {
     const Field& f = kFields[i];
-    if (const auto v = Option(args, f.option)) {
+    if (const std::string* v = args.Value(f.option)) {
       const double value = ParseFiniteArg(*v, f.what);
       if (value < f.min || value > f.max)
         throw UsageError(std::string(f.what) + " must be between " + Format("%g", f.min) + " and " + Format("%g", f.max) +
@@ -256,7 +229,7 @@ DelayRequest ParseDelay(std::span<const std::string> words) {
   ExpectPositionals(args, 1, 1);
   DelayRequest r;
   r.channel = ParseChannel(args.positional[0]);
-  if (const auto v = Option(args, "--ms")) {
+  if (const std::string* v = args.Value("--ms")) {
     const double ms = ParseFiniteArg(*v, "--ms");
     const long tenths = std::lround(ms * 10.0);
     if (tenths < kDelayMinTenths || tenths > kDelayMaxTenths)
@@ -264,11 +237,11 @@ DelayRequest ParseDelay(std::span<const std::string> words) {
     r.tenths = static_cast<int>(tenths);
   }
   r.on = EitherFlag(args, "--on", "--off");
-  if (const auto v = Option(args, "--mode")) {
+  if (const std::string* v = args.Value("--mode")) {
     if (*v != "split" && *v != "channel") throw UsageError("--mode is split or channel, not " + Quoted(*v));
     r.channelDelay = *v == "channel";
   }
-  if (const auto v = Option(args, "--split-hz")) {
+  if (const std::string* v = args.Value("--split-hz")) {
     const int index = SplitIndexOf(static_cast<int>(ParseIntegerArg(*v, "--split-hz", 0, 100000)));
     if (index < 0) throw UsageError("--split-hz is one of 500, 600, ..., 3000, not " + Quoted(*v));
     r.splitIndex = index;
@@ -307,41 +280,32 @@ struct RoomRequest {
   std::optional<int> locate;  // output channel 0..7, or -1 for none
 };
 
-// --size and --speaker take several values and --speaker may repeat, so the words are read here.
 RoomRequest ParseRoom(std::span<const std::string> words) {
-  RoomRequest r;
-  size_t i = 0;
-  auto take = [&](std::string_view option, size_t count) {
-    if (words.size() - i - 1 < count) throw UsageError(std::string(option) + " needs " + std::to_string(count) + " values");
-    std::vector<std::string> values(words.begin() + static_cast<long>(i) + 1, words.begin() + static_cast<long>(i + 1 + count));
-    i += count;
-    return values;
-  };
-  auto metres = [](const std::string& text, std::string_view what) {
+  static constexpr ValuesOptionSpec kOptions[] = {{"--reset", 0, false},    {"--size", 2, false},
+                                                  {"--listener", 2, false}, {"--speaker", 3, true},
+                                                  {"--locate", 1, false}};
+  const OptionList args = ParseOptionList(words, kOptions);
+  if (!args.positional.empty()) throw UsageError("unexpected argument " + Quoted(args.positional[0]));
+  const auto metres = [](const std::string& text, std::string_view what) {
     const double v = ParseFiniteArg(text, what);
     if (std::fabs(v) > 100.0) throw UsageError(std::string(what) + " is far outside any room: " + Quoted(text));
     return static_cast<float>(v);
   };
-  for (; i < words.size(); ++i) {
-    const std::string& w = words[i];
-    if (w == "--reset") {
+  RoomRequest r;
+  for (const OptionUse& use : args.uses) {
+    const std::vector<std::string>& v = use.values;
+    if (use.name == "--reset") {
       r.reset = true;
-    } else if (w == "--size") {
-      const auto v = take(w, 2);
+    } else if (use.name == "--size") {
       r.size = {static_cast<int>(ParseIntegerArg(v[0], "--size W (m)", 0, 1000)),
                 static_cast<int>(ParseIntegerArg(v[1], "--size L (m)", 0, 1000))};
-    } else if (w == "--listener") {
-      const auto v = take(w, 2);
+    } else if (use.name == "--listener") {
       r.listener = {metres(v[0], "--listener X"), metres(v[1], "--listener Y")};
-    } else if (w == "--speaker") {
-      const auto v = take(w, 3);
+    } else if (use.name == "--speaker") {
       const int n = static_cast<int>(ParseIntegerArg(v[0], "--speaker N", 1, kSpeakerCount)) - 1;
       r.speakers.push_back({n, {metres(v[1], "--speaker X"), metres(v[2], "--speaker Y")}});
-    } else if (w == "--locate") {
-      const auto v = take(w, 1);
+    } else if (use.name == "--locate") {
       r.locate = v[0] == "none" ? -1 : ParseChannel(v[0]);
-    } else {
-      throw UsageError("unexpected argument " + Quoted(w));
     }
   }
   return r;

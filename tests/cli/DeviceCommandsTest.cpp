@@ -648,6 +648,8 @@ TEST_F(DeviceCommands, OutputCommandsRefuseBadArgumentsBeforeConnecting) {
   const std::vector<std::vector<std::string>> cases = {
       {"output", "9", "--mute", "on"},
       {"output", "1,x"},
+      {"output", "1,"},
+      {"adv-eq", "1,"},
       {"output", "1", "--position", "TOP"},
       {"output", "1", "--direct", "101"},
       {"output", "1", "--phase", "up"},
@@ -661,6 +663,7 @@ TEST_F(DeviceCommands, OutputCommandsRefuseBadArgumentsBeforeConnecting) {
       {"room", "--speaker", "9", "0", "0"},
       {"room", "--locate", "all"},
       {"room", "extra"},
+      {"room", "--size", "3", "4", "--size", "5", "6"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args[0] + " " + args[1]);
