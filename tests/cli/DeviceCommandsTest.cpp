@@ -489,6 +489,17 @@ TEST_F(DeviceCommands, AWriteTheDeviceNeverAnswersFailsTheCommandAndSaysWhich) {
       << r.err;
   EXPECT_TRUE(emu.WaitForGoodbyes(1));
 
+  // A batch stops at the first write left unanswered: the rest would each wait out the time-out.
+  std::string script;
+  for (int set = 0; set < 7; ++set)
+    for (int band = 0; band < 10; ++band) script += "eq " + std::to_string(set) + " " + std::to_string(band) + " 1 1000 0 1\n";
+  const Result batch = RunOnDevice({"batch"}, script);
+  EXPECT_EQ(batch.status, 1);
+  EXPECT_NE(batch.err.find("nrctl batch: the device did not answer the write to module"), std::string::npos) << batch.err;
+  EXPECT_NE(batch.err.find("nrctl batch: stopped at line "), std::string::npos) << batch.err;
+  EXPECT_TRUE(emu.WaitForGoodbyes(2));
+  EXPECT_LT(CountCode(emu.ReceivedCodes(), 0x09), 70u);
+
   // Nothing is printed as done that the device never confirmed.
   const Result output = RunOnDevice({"output", "1", "--mute", "on"});
   EXPECT_EQ(output.status, 1);
