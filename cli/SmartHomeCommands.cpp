@@ -209,7 +209,8 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
   if (added) smart.WritePlugRecord(added, record);
   const int closed = link.Finish();
   if (!failure.empty()) return link.Fail(failure);
-  ctx.out << "added plug " << added << ": " << kind << " " << Utf16ToUtf8(record.name) << "\n";
+  // The plug's record is written last: the plug counts as added once the device has taken it.
+  if (closed == kExitOk) ctx.out << "added plug " << added << ": " << kind << " " << Utf16ToUtf8(record.name) << "\n";
   return closed;
 }
 
@@ -433,7 +434,7 @@ int RunSceneRun(const CommandContext& ctx, const CommandArgs& args) {
   const int closed = link.Finish();
   if (unanswered + refused > 0)
     return link.Fail(std::to_string(unanswered + refused) + " step(s) were not acknowledged by their plug");
-  ctx.out << "scene " << scene << " (" << SceneNameOf(scene).en << ") done\n";
+  if (closed == kExitOk) ctx.out << "scene " << scene << " (" << SceneNameOf(scene).en << ") done\n";
   return closed;
 }
 

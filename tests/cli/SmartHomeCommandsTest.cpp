@@ -121,6 +121,16 @@ TEST_F(SmartHomeCommands, AWaitEndsWhenTheDeviceGoesAway) {
   EXPECT_EQ(r.err.find("in time"), std::string::npos) << r.err;
 }
 
+// A scene the device dropped out of is not reported done.
+TEST_F(SmartHomeCommands, ASceneCutShortIsNotDone) {
+  StartDevice([](emu::EmulatorOptions& o) { o.dropAfter = 1500ms; });
+  ASSERT_EQ(Run({"scene", "save", "1"}, "2 on\ndelay 2\n3 50\n").status, 0);
+  const Result r = Run({"scene", "run", "1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("lost the connection"), std::string::npos) << r.err;
+}
+
 TEST_F(SmartHomeCommands, AddRenameAndRemove) {
   StartDevice([](emu::EmulatorOptions& o) { o.zwave.removeNode = 5; });
   const Result added = Run({"plug", "add", "dimmer", "Reading light X", "--keys", Keys().string()});
