@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "DeviceLink.h"
 #include "WriteTarget.h"
@@ -20,17 +19,6 @@ using Json = nlohmann::ordered_json;
 std::string TypeName(int type) {
   static constexpr const char* kNames[] = {"off", "PEQ", "LP", "HP", "LS", "HS"};
   return type >= 0 && type <= 5 ? kNames[type] : "type " + std::to_string(type);
-}
-
-// "1,3,4": output channels 1..8, returned 0-based in channel order without repeats.
-ChannelList ParseChannels(const std::string& text) {
-  ChannelList channels;
-  std::stringstream in(text);
-  for (std::string item; std::getline(in, item, ',');)
-    channels.push_back(static_cast<int>(ParseIntegerArg(item, "the channel", 1, kOutputCount)) - 1);
-  std::sort(channels.begin(), channels.end());
-  channels.erase(std::unique(channels.begin(), channels.end()), channels.end());
-  return channels;
 }
 
 void WriteAdvancedEq(std::ostream& out, const DeviceState& s, const ChannelList& channels, bool json) {
@@ -56,9 +44,10 @@ int RunAdvancedEq(const CommandContext& ctx, std::span<const std::string> words)
   static constexpr OptionSpec kOptions[] = {{"--bypass", true}, {"--reset", false}, {"--linked", false}, {"--json", false}};
   const CommandArgs args = ParseCommandArgs(words, kOptions);
   ExpectPositionals(args, 1, 1);
-  ChannelList channels = ParseChannels(args.positional[0]);
+  ChannelList channels = ParseChannelList(args.positional[0], "the channel");
+  std::sort(channels.begin(), channels.end());  // printed and changed in channel order
   std::optional<bool> bypass;
-  if (const auto it = args.options.find("--bypass"); it != args.options.end()) bypass = ParseOnOff(it->second, "--bypass");
+  if (const std::string* v = args.Value("--bypass")) bypass = ParseOnOff(*v, "--bypass");
 
   const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "adv-eq");
   WriteTarget& link = *target;

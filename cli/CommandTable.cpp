@@ -5,6 +5,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "link/DeviceState.h"
+
 namespace nr::cli {
 namespace {
 
@@ -19,9 +21,9 @@ bool LooksLikeOption(std::string_view word) {
   return !ReadsAsNumber(word);
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 }  // namespace
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 void CommandTable::Add(Command command) {
   if (command.name.empty() || !command.run) throw std::logic_error("nrctl: a command needs a name and a handler");
@@ -115,6 +117,18 @@ double ParseFiniteArg(std::string_view text, std::string_view what) {
     throw UsageError(std::string(what) + " must be a finite number, not " + Quoted(text));
   }
   return value;
+}
+
+std::vector<int> ParseChannelList(std::string_view text, std::string_view what) {
+  std::vector<int> channels;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    const int channel = static_cast<int>(ParseIntegerArg(text.substr(start, comma - start), what, 1, kOutputCount)) - 1;
+    if (std::find(channels.begin(), channels.end(), channel) == channels.end()) channels.push_back(channel);
+    start = comma + 1;
+  }
+  return channels;
 }
 
 bool AsksForHelp(std::span<const std::string> args) {

@@ -104,6 +104,11 @@ struct CommandArgs {
   std::map<std::string, std::string, std::less<>> options;  // flags map to ""
 
   bool Has(std::string_view name) const { return options.find(name) != options.end(); }
+  // The value of an option given, or nullptr.
+  const std::string* Value(std::string_view name) const {
+    const auto it = options.find(name);
+    return it == options.end() ? nullptr : &it->second;
+  }
 };
 
 CommandArgs ParseCommandArgs(std::span<const std::string> args, std::span<const OptionSpec> accepted);
@@ -114,6 +119,13 @@ void ExpectPositionals(const CommandArgs& args, size_t min, size_t max);
 // Whole-word numbers; what names the argument in the message of the UsageError they throw.
 long long ParseIntegerArg(std::string_view text, std::string_view what, long long min, long long max);
 double ParseFiniteArg(std::string_view text, std::string_view what);
+
+// "1,3,2": output channels 1..8, returned 0-based in the order given, each once. what names the
+// argument in the UsageError.
+std::vector<int> ParseChannelList(std::string_view text, std::string_view what);
+
+// A word as messages quote it: 'word'.
+std::string Quoted(std::string_view text);
 
 // True for "--help" or "-h" among the words before "--".
 bool AsksForHelp(std::span<const std::string> args);

@@ -147,7 +147,7 @@ int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
       continue;
     }
     if (!link.WaitForQueueBelow(kBatchWindow)) {
-      link.Fail("lost the connection at line " + std::to_string(lineNumber));
+      ctx.err << "nrctl batch: stopped at line " << lineNumber << "\n";
       return kExitFailure;
     }
   }
@@ -349,8 +349,8 @@ void RegisterDeviceCommands(CommandTable& table) {
       "blank lines are skipped. Lines are carried out as they are read, as fast as the device takes\n"
       "them. A bad line is reported on stderr as \"line N: reason\" and skipped; the rest still runs.\n"
       "Exit status 0 when every line was good, 2 when any was bad (after all lines were processed),\n"
-      "1 when the link failed (processing stops there). On a mode file (--file) mode lines are\n"
-      "bad lines: a file holds one preset, not the device's slots.\n" +
+      "1 when the link failed or the device left a write unanswered (processing stops there). On a\n"
+      "mode file (--file) mode lines are bad lines: a file holds one preset, not the device's slots.\n" +
           kConnectionNote + FileTargetNote(),
       RunBatch,
       true, true, true,

@@ -53,6 +53,12 @@ bool ResolveHost(const std::string& host, std::vector<std::string>& addresses, s
   return !addresses.empty();
 }
 
+std::string UnansweredMessage(const std::vector<Payload>& unanswered) {
+  std::string message = "the device did not answer " + DescribeWrite(unanswered.front().bytes());
+  if (unanswered.size() > 1) message += " (and " + std::to_string(unanswered.size() - 1) + " more)";
+  return message;
+}
+
 }  // namespace
 
 DeviceLink::DeviceLink(const CommandContext& ctx, std::string_view command) : ctx_(ctx), command_(command) {}
@@ -219,11 +225,16 @@ ReplyWaiter::Outcome DeviceLink::QueryAndWait(const Payload& query, uint8_t answ
 
 bool DeviceLink::WaitForQueueBelow(size_t limit) {
   // The writer sends one packet per answer, or one per answer time-out from a silent device.
-  while (GetLink().QueuedPackets() >= limit) {
-    if (!Alive()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (GetLink().QueuedPackets() >= limit && Alive()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!Alive()) {
+    Fail("lost the connection");
+    return false;
   }
-  return Alive();
+  const std::vector<Payload> unanswered = GetLink().TakeUnanswered();
+  if (unanswered.empty()) return true;
+  GetLink().Close(true);
+  Fail(UnansweredMessage(unanswered));
+  return false;
 }
 
 int DeviceLink::Finish() {
@@ -239,11 +250,7 @@ int DeviceLink::Finish() {
   }
   const std::vector<Payload> unanswered = link.TakeUnanswered();
   link.Close(true);  // the goodbye follows the last answer
-  if (!unanswered.empty()) {
-    std::string message = "the device did not answer " + DescribeWrite(unanswered.front().bytes());
-    if (unanswered.size() > 1) message += " (and " + std::to_string(unanswered.size() - 1) + " more)";
-    return Fail(message);
-  }
+  if (!unanswered.empty()) return Fail(UnansweredMessage(unanswered));
   if (const std::string error = DeviceError(); !error.empty()) return Fail("the device reported an error: " + error);
   return kExitOk;
 }

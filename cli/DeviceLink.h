@@ -58,7 +58,9 @@ class DeviceLink : public WriteTarget, private LinkEvents {
   ReplyWaiter::Outcome QueryAndWait(const Payload& query, uint8_t answerCode, size_t minSize);
 
   // Waits while the send queue holds at least limit packets, so a long script never runs far
-  // ahead of the device. False when the link failed meanwhile.
+  // ahead of the device. False, with the reason printed, when the link failed meanwhile or the
+  // device left a write unanswered; the link is then closed, as the rest of a script would only
+  // wait out each write's answer time-out.
   bool WaitForQueueBelow(size_t limit) override;
 
   // Waits until every write has been answered (or has waited out the answer time-out), then

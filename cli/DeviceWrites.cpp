@@ -10,6 +10,7 @@
 #include "link/Commands.h"
 #include "link/EqLayout.h"
 #include "link/ParamTable.h"
+#include "smarthome/ZWaveFrames.h"
 
 namespace nr::cli {
 namespace {
@@ -23,8 +24,6 @@ constexpr int kModeSlots = 4;
 constexpr float kMinGainDb = -15.0f;
 constexpr float kMinQ = 0.001f;
 constexpr float kMaxQ = 65.535f;
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 std::string Hex2(int value) {
   char text[8];
@@ -123,6 +122,9 @@ std::string DescribeWrite(std::span<const uint8_t> p) {
       return "the remote-control table";
     case cmd::kWriteMachineSettings:
       return "the machine settings";
+    case cmd::kZWaveFrame:  // over USB
+    case zwave::kSof:       // over the network, where the frame travels bare
+      return "a frame to the smart-home controller";
     default:
       break;
   }

@@ -44,8 +44,10 @@ int RunEqImport(const CommandContext& ctx, std::span<const std::string> words) {
     return kExitRefused;
   }
 
+  // The device is read whole: the set's further bands are made flat where they are not flat
+  // already, which only the device's own bands can tell.
   const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "eq-import");
-  if (const int status = target->Open()) return status;
+  if (const int status = target->Open(true)) return status;
   ApplyFilterList(target->Session(), set, list.bands);
   if (const int status = target->Finish()) return status;
   ctx.out << SetName(set) << ": " << list.bands.size() << " of " << FilterListBands(set) << " bands from the list"

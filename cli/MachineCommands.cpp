@@ -46,27 +46,23 @@ MachineRequest ParseMachine(std::span<const std::string> words) {
   };
   const CommandArgs args = ParseCommandArgs(words, kOptions);
   ExpectPositionals(args, 0, 0);
-  const auto value = [&](std::string_view name) -> const std::string* {
-    const auto it = args.options.find(name);
-    return it == args.options.end() ? nullptr : &it->second;
-  };
   MachineRequest r;
   for (int c = 0; c < 2; ++c) {
     const std::string channel = kChannelNames[c];
-    if (const std::string* v = value("--" + channel + "-start"))
+    if (const std::string* v = args.Value("--" + channel + "-start"))
       r.start[c] = *v == "off" ? 0 : static_cast<int>(ParseIntegerArg(*v, "--" + channel + "-start", 1, machine::kVolumeMax));
-    if (const std::string* v = value("--" + channel + "-max"))
+    if (const std::string* v = args.Value("--" + channel + "-max"))
       r.max[c] = static_cast<int>(ParseIntegerArg(*v, "--" + channel + "-max", 0, machine::kVolumeMax));
   }
-  if (const std::string* v = value("--panel-lock")) r.panelLock = ParseOnOff(*v, "--panel-lock");
-  if (const std::string* v = value("--volume-lock")) r.volumeLock = ParseOnOff(*v, "--volume-lock");
-  if (const std::string* v = value("--mode-lock")) r.modeLock = ParseOnOff(*v, "--mode-lock");
-  if (const std::string* v = value("--hdmi-mute")) r.hdmiMute = ParseOnOff(*v, "--hdmi-mute");
-  if (const std::string* v = value("--save-by")) {
+  if (const std::string* v = args.Value("--panel-lock")) r.panelLock = ParseOnOff(*v, "--panel-lock");
+  if (const std::string* v = args.Value("--volume-lock")) r.volumeLock = ParseOnOff(*v, "--volume-lock");
+  if (const std::string* v = args.Value("--mode-lock")) r.modeLock = ParseOnOff(*v, "--mode-lock");
+  if (const std::string* v = args.Value("--hdmi-mute")) r.hdmiMute = ParseOnOff(*v, "--hdmi-mute");
+  if (const std::string* v = args.Value("--save-by")) {
     if (*v != "power" && *v != "mode") throw UsageError("--save-by is power or mode, not '" + *v + "'");
     r.saveByMode = *v == "mode";
   }
-  if (const std::string* v = value("--power-on")) {
+  if (const std::string* v = args.Value("--power-on")) {
     if (*v == "auto") {
       r.powerOnMode = 0;
     } else if (v->size() == 2 && ((*v)[0] == 'M' || (*v)[0] == 'm') && (*v)[1] >= '1' && (*v)[1] <= '4') {
@@ -75,7 +71,7 @@ MachineRequest ParseMachine(std::span<const std::string> words) {
       throw UsageError("--power-on is auto or M1..M4, not '" + *v + "'");
     }
   }
-  if (const std::string* v = value("--route")) {
+  if (const std::string* v = args.Value("--route")) {
     if (*v == "sl-sr") r.route = SurroundRoute::kSide;
     else if (*v == "sbl-sbr") r.route = SurroundRoute::kBack;
     else if (*v == "both") r.route = SurroundRoute::kBoth;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 #include "DeviceLink.h"
@@ -21,7 +22,8 @@ namespace nr::cli {
 namespace {
 
 // Every command here reads the device once, applies its changes through the same operations as
-// the output pages, and prints what it changed. Arguments are checked before connecting.
+// the output pages, and prints what it changed once every write has been answered (a command
+// that fails prints nothing on stdout). Arguments are checked before connecting.
 
 const std::string kConnectionNote =
     "\n"
@@ -29,8 +31,6 @@ const std::string kConnectionNote =
     "has been answered. Exit status: 0 done, 1 link failure, 2 usage (nothing is sent).\n";
 
 constexpr const char* kSendNames[kSendCount] = {"direct", "reverb", "echo", "music"};
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 std::string Format(const char* format, double value) {
   char text[32];
@@ -40,32 +40,7 @@ std::string Format(const char* format, double value) {
 
 std::string OutputName(int channel) { return "output " + std::to_string(channel + 1); }
 
-bool ParseOnOff(std::string_view text, std::string_view what) {
-  if (text == "on") return true;
-  if (text == "off") return false;
-  throw UsageError(std::string(what) + " is on or off, not " + Quoted(text));
-}
-
-std::optional<std::string> Option(const CommandArgs& args, std::string_view name) {
-  const auto it = args.options.find(name);
-  if (it == args.options.end()) return std::nullopt;
-  return it->second;
-}
-
 int ParseChannel(std::string_view text) { return static_cast<int>(ParseIntegerArg(text, "CH", 1, kOutputCount)) - 1; }
-
-// "1,2,5": channels in the order given, each once.
-ChannelList ParseChannels(std::string_view text) {
-  ChannelList channels;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t comma = std::min(text.find(',', start), text.size());
-    const int channel = ParseChannel(text.substr(start, comma - start));
-    if (std::find(channels.begin(), channels.end(), channel) == channels.end()) channels.push_back(channel);
-    start = comma + 1;
-  }
-  return channels;
-}
 
 // Exactly one of two flags, or neither.
 std::optional<bool> EitherFlag(const CommandArgs& args, std::string_view yes, std::string_view no) {
@@ -100,20 +75,20 @@ OutputRequest ParseOutput(std::span<const std::string> words) {
   const CommandArgs args = ParseCommandArgs(words, kOptions);
   ExpectPositionals(args, 1, 1);
   OutputRequest r;
-  r.channels = ParseChannels(args.positional[0]);
-  if (const auto p = Option(args, "--position")) {
+  r.channels = ParseChannelList(args.positional[0], "CH");
+  if (const std::string* p = args.Value("--position")) {
     r.position = PositionFromName(*p);
     if (*r.position < 0) throw UsageError("--position is one of L, R, SL, SR, SUB, CEN, SBL, SBR, not " + Quoted(*p));
   }
   for (int send = 0; send < kSendCount; ++send)
-    if (const auto v = Option(args, std::string("--") + kSendNames[send]))
+    if (const std::string* v = args.Value(std::string("--") + kSendNames[send]))
       r.sends[static_cast<size_t>(send)] = static_cast<int>(ParseIntegerArg(*v, std::string("--") + kSendNames[send] + " (percent)", 0, 100));
-  if (const auto v = Option(args, "--mute")) r.mute = ParseOnOff(*v, "--mute");
-  if (const auto v = Option(args, "--phase")) {
+  if (const std::string* v = args.Value("--mute")) r.mute = ParseOnOff(*v, "--mute");
+  if (const std::string* v = args.Value("--phase")) {
     if (*v != "normal" && *v != "inverted") throw UsageError("--phase is normal or inverted, not " + Quoted(*v));
     r.inverted = *v == "inverted";
   }
-  if (const auto v = Option(args, "--eq-bypass")) r.eqBypass = ParseOnOff(*v, "--eq-bypass");
+  if (const std::string* v = args.Value("--eq-bypass")) r.eqBypass = ParseOnOff(*v, "--eq-bypass");
   r.eqReset = args.Has("--eq-reset");
   return r;
 }
@@ -132,38 +107,41 @@ int RunOutput(const CommandContext& ctx, std::span<const std::string> words) {
   if (const int status = link.Open(true)) return status;
   DeviceSession& session = link.Session();
   const LinkOptions none = LinkOptions::Unlinked();  // the channels named, and only those
+  std::ostringstream out;
   for (int c : r.channels) {
     const std::string name = OutputName(c);
     if (r.position) {
       SetSpeakerPosition(session, c, *r.position);
-      ctx.out << name << ": position " << PositionName(*r.position) << "\n";
+      out << name << ": position " << PositionName(*r.position) << "\n";
     }
     for (int send = 0; send < kSendCount; ++send) {
       if (const auto v = r.sends[static_cast<size_t>(send)]) {
         SetOutputSend(session, c, none, send, *v);
-        ctx.out << name << ": " << kSendNames[send] << " send " << *v << " %\n";
+        out << name << ": " << kSendNames[send] << " send " << *v << " %\n";
       }
     }
     if (r.mute) {
       SetOutputMute(session, c, *r.mute);
-      ctx.out << name << ": mute " << (*r.mute ? "on" : "off") << "\n";
+      out << name << ": mute " << (*r.mute ? "on" : "off") << "\n";
     }
     if (r.inverted) {
       SetOutputPhase(session, c, *r.inverted);
-      ctx.out << name << ": phase " << (*r.inverted ? "inverted" : "normal") << "\n";
+      out << name << ": phase " << (*r.inverted ? "inverted" : "normal") << "\n";
     }
     if (r.eqBypass) {
       SetOutputEqBypass(session, c, none, *r.eqBypass);
-      ctx.out << name << ": EQ bypass " << (*r.eqBypass ? "on" : "off") << "\n";
+      out << name << ": EQ bypass " << (*r.eqBypass ? "on" : "off") << "\n";
     }
     if (r.eqReset) {
       ResetOutputEq(session, c, none);
       const bool sub = link.Model().Read([&](const DeviceState& s) { return SpeakerPositionOf(s, c) == kPosSub; });
-      ctx.out << name << ": EQ reset " << (sub ? "(SUB: 24 dB/octave low-pass at 100 Hz)" : "(flat)") << "\n";
+      out << name << ": EQ reset " << (sub ? "(SUB: 24 dB/octave low-pass at 100 Hz)" : "(flat)") << "\n";
     }
-    if (!r.Changes()) WriteOutputSummary(ctx.out, link.Model().Snapshot(), c);
+    if (!r.Changes()) WriteOutputSummary(out, link.Model().Snapshot(), c);
   }
-  return link.Finish();
+  if (const int status = link.Finish()) return status;
+  ctx.out << out.str();
+  return kExitOk;
 }
 
 // ---- comp -----------------------------------------------------------------------------------
@@ -192,7 +170,7 @@ CompRequest ParseComp(std::span<const std::string> words) {
                                                         {"--release", "--release (ms)", 1, 1000}};
   for (int i = 0; i < kCompressorSliders; ++i) {
     const Field& f = kFields[i];
-    if (const auto v = Option(args, f.option)) {
+    if (const std::string* v = args.Value(f.option)) {
       const double value = ParseFiniteArg(*v, f.what);
       if (value < f.min || value > f.max)
         throw UsageError(std::string(f.what) + " must be between " + Format("%g", f.min) + " and " + Format("%g", f.max) +
@@ -229,8 +207,9 @@ int RunComp(const CommandContext& ctx, std::span<const std::string> words) {
   }
   if (changed) WriteCompressor(session, r.unit, d);
   if (r.on) SetCompressorOn(session, r.unit, *r.on);
+  if (const int status = link.Finish()) return status;
   WriteCompressorLine(ctx.out, link.Model().Snapshot(), r.unit);
-  return link.Finish();
+  return kExitOk;
 }
 
 // ---- delay ----------------------------------------------------------------------------------
@@ -250,7 +229,7 @@ DelayRequest ParseDelay(std::span<const std::string> words) {
   ExpectPositionals(args, 1, 1);
   DelayRequest r;
   r.channel = ParseChannel(args.positional[0]);
-  if (const auto v = Option(args, "--ms")) {
+  if (const std::string* v = args.Value("--ms")) {
     const double ms = ParseFiniteArg(*v, "--ms");
     const long tenths = std::lround(ms * 10.0);
     if (tenths < kDelayMinTenths || tenths > kDelayMaxTenths)
@@ -258,11 +237,11 @@ DelayRequest ParseDelay(std::span<const std::string> words) {
     r.tenths = static_cast<int>(tenths);
   }
   r.on = EitherFlag(args, "--on", "--off");
-  if (const auto v = Option(args, "--mode")) {
+  if (const std::string* v = args.Value("--mode")) {
     if (*v != "split" && *v != "channel") throw UsageError("--mode is split or channel, not " + Quoted(*v));
     r.channelDelay = *v == "channel";
   }
-  if (const auto v = Option(args, "--split-hz")) {
+  if (const std::string* v = args.Value("--split-hz")) {
     const int index = SplitIndexOf(static_cast<int>(ParseIntegerArg(*v, "--split-hz", 0, 100000)));
     if (index < 0) throw UsageError("--split-hz is one of 500, 600, ..., 3000, not " + Quoted(*v));
     r.splitIndex = index;
@@ -280,6 +259,7 @@ int RunDelay(const CommandContext& ctx, std::span<const std::string> words) {
   if (r.channelDelay) SetDelaySplitMode(session, r.channel, *r.channelDelay);
   if (r.splitIndex) SetDelaySplitFrequency(session, r.channel, *r.splitIndex);
   if (r.tenths) SetDelayTenths(session, r.channel, *r.tenths);
+  if (const int status = link.Finish()) return status;
   const DeviceState s = link.Model().Snapshot();
   const int split = SplitFrequency(DelaySplitIndex(s, r.channel));
   ctx.out << OutputName(r.channel) << " delay: " << Format("%.1f", DelayTenths(DelayMs(s, r.channel)) / 10.0) << " ms, "
@@ -287,7 +267,7 @@ int RunDelay(const CommandContext& ctx, std::span<const std::string> words) {
           << (ChannelDelayMode(s, r.channel) ? "whole channel (split frequency " + std::to_string(split) + " Hz kept)"
                                              : "above " + std::to_string(split) + " Hz")
           << "\n";
-  return link.Finish();
+  return kExitOk;
 }
 
 // ---- room -----------------------------------------------------------------------------------
@@ -300,41 +280,32 @@ struct RoomRequest {
   std::optional<int> locate;  // output channel 0..7, or -1 for none
 };
 
-// --size and --speaker take several values and --speaker may repeat, so the words are read here.
 RoomRequest ParseRoom(std::span<const std::string> words) {
-  RoomRequest r;
-  size_t i = 0;
-  auto take = [&](std::string_view option, size_t count) {
-    if (words.size() - i - 1 < count) throw UsageError(std::string(option) + " needs " + std::to_string(count) + " values");
-    std::vector<std::string> values(words.begin() + static_cast<long>(i) + 1, words.begin() + static_cast<long>(i + 1 + count));
-    i += count;
-    return values;
-  };
-  auto metres = [](const std::string& text, std::string_view what) {
+  static constexpr ValuesOptionSpec kOptions[] = {{"--reset", 0, false},    {"--size", 2, false},
+                                                  {"--listener", 2, false}, {"--speaker", 3, true},
+                                                  {"--locate", 1, false}};
+  const OptionList args = ParseOptionList(words, kOptions);
+  if (!args.positional.empty()) throw UsageError("unexpected argument " + Quoted(args.positional[0]));
+  const auto metres = [](const std::string& text, std::string_view what) {
     const double v = ParseFiniteArg(text, what);
     if (std::fabs(v) > 100.0) throw UsageError(std::string(what) + " is far outside any room: " + Quoted(text));
     return static_cast<float>(v);
   };
-  for (; i < words.size(); ++i) {
-    const std::string& w = words[i];
-    if (w == "--reset") {
+  RoomRequest r;
+  for (const OptionUse& use : args.uses) {
+    const std::vector<std::string>& v = use.values;
+    if (use.name == "--reset") {
       r.reset = true;
-    } else if (w == "--size") {
-      const auto v = take(w, 2);
+    } else if (use.name == "--size") {
       r.size = {static_cast<int>(ParseIntegerArg(v[0], "--size W (m)", 0, 1000)),
                 static_cast<int>(ParseIntegerArg(v[1], "--size L (m)", 0, 1000))};
-    } else if (w == "--listener") {
-      const auto v = take(w, 2);
+    } else if (use.name == "--listener") {
       r.listener = {metres(v[0], "--listener X"), metres(v[1], "--listener Y")};
-    } else if (w == "--speaker") {
-      const auto v = take(w, 3);
+    } else if (use.name == "--speaker") {
       const int n = static_cast<int>(ParseIntegerArg(v[0], "--speaker N", 1, kSpeakerCount)) - 1;
       r.speakers.push_back({n, {metres(v[1], "--speaker X"), metres(v[2], "--speaker Y")}});
-    } else if (w == "--locate") {
-      const auto v = take(w, 1);
+    } else if (use.name == "--locate") {
       r.locate = v[0] == "none" ? -1 : ParseChannel(v[0]);
-    } else {
-      throw UsageError("unexpected argument " + Quoted(w));
     }
   }
   return r;
@@ -370,8 +341,9 @@ int RunRoom(const CommandContext& ctx, std::span<const std::string> words) {
                                    : link.Model().Read([&](const DeviceState& s) { return SpeakerPositionOf(s, *r.locate); });
     Locate(session, code);
   }
+  if (const int status = link.Finish()) return status;
   WriteRoom(ctx.out, link.Model().Snapshot());
-  return link.Finish();
+  return kExitOk;
 }
 
 }  // namespace

@@ -17,10 +17,9 @@ int RunScan(const CommandContext& ctx, std::span<const std::string> words) {
   const std::optional<Ipv4Subnet> subnet = ParseSubnet(args.positional[0], error);
   if (!subnet) throw UsageError(error);
   ScanOptions options;
-  if (const auto it = args.options.find("--port"); it != args.options.end())
-    options.port = static_cast<uint16_t>(ParseIntegerArg(it->second, "--port", 1, 65535));
-  if (const auto it = args.options.find("--timeout-ms"); it != args.options.end())
-    options.connectTimeout = std::chrono::milliseconds(ParseIntegerArg(it->second, "--timeout-ms", 10, 10000));
+  if (const std::string* v = args.Value("--port")) options.port = static_cast<uint16_t>(ParseIntegerArg(*v, "--port", 1, 65535));
+  if (const std::string* v = args.Value("--timeout-ms"))
+    options.connectTimeout = std::chrono::milliseconds(ParseIntegerArg(*v, "--timeout-ms", 10, 10000));
 
   int devices = 0;
   for (const ScanHit& hit : ScanSubnet(*subnet, options)) {

@@ -1,5 +1,6 @@
 #include "SmartHomeCommands.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -9,6 +10,7 @@
 
 #include "DeviceLink.h"
 #include "DeviceWrites.h"
+#include "TerminalText.h"
 #include "smarthome/KeyFile.h"
 #include "smarthome/Scenes.h"
 #include "smarthome/SmartHome.h"
@@ -45,7 +47,8 @@ std::string TypeName(int type) {
   }
 }
 
-std::string PlugName(const SmartHome& smart, int node) { return Utf16ToUtf8(smart.Record(node).name); }
+// Names come from the device's plug records and the key files: they reach the terminal escaped.
+std::string PlugName(const SmartHome& smart, int node) { return TerminalSafe(Utf16ToUtf8(smart.Record(node).name)); }
 
 int ParseNode(std::string_view text) { return static_cast<int>(ParseIntegerArg(text, "NODE", kFirstPlugNode, kMaxNode)); }
 
@@ -93,17 +96,25 @@ int RequirePlug(DeviceLink& link, int node) {
   return link.Fail("there is no plug " + std::to_string(node) + " in the network");
 }
 
-// Reads reports until `handle` says it is done (true) or the time is up (false).
-bool AwaitReports(SmartHome& smart, uint64_t& cursor, std::chrono::milliseconds timeout,
-                  const std::function<bool(const PlugReport&)>& handle) {
+enum class Awaited { kDone, kTimedOut, kLinkLost };
+
+// Reads reports until `handle` says it is done, the time is up, or the link is lost: a device
+// that vanishes while the user is asked to press a button ends the wait at once, not after it.
+Awaited AwaitReports(DeviceLink& link, uint64_t& cursor, std::chrono::milliseconds timeout,
+                     const std::function<bool(const PlugReport&)>& handle) {
+  constexpr auto kLinkCheck = 100ms;  // how soon a lost link is noticed
+  SmartHome& smart = link.Conn().Smart();
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
+    if (!link.Alive()) return Awaited::kLinkLost;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left <= 0ms) return false;
-    const std::optional<PlugReport> report = smart.NextReport(cursor, left);
-    if (report && handle(*report)) return true;
+    if (left <= 0ms) return Awaited::kTimedOut;
+    const std::optional<PlugReport> report = smart.NextReport(cursor, std::min<std::chrono::milliseconds>(left, kLinkCheck));
+    if (report && handle(*report)) return Awaited::kDone;
   }
 }
+
+int LostWhileWaiting(DeviceLink& link) { return link.Fail("lost the connection while waiting for the plug"); }
 
 // ---- plug ----
 
@@ -121,7 +132,7 @@ int RunPlugList(const CommandContext& ctx, std::span<const std::string> words) {
     ctx.out << list.dump(2) << "\n";
   } else {
     for (const PlugInfo& p : plugs)
-      ctx.out << p.node << "\t" << TypeName(p.record.type) << "\t" << Utf16ToUtf8(p.record.name) << "\n";
+      ctx.out << p.node << "\t" << TypeName(p.record.type) << "\t" << TerminalSafe(Utf16ToUtf8(p.record.name)) << "\n";
   }
   return link.Finish();
 }
@@ -134,13 +145,14 @@ int RunPlugSet(const CommandContext& ctx, int node, int value, const std::string
   uint64_t cursor = smart.ReportCursor();
   smart.SetPlug(node, value);
   int callbackStatus = -1;
-  const bool answered = AwaitReports(smart, cursor, kConfirmTimeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, kConfirmTimeout, [&](const PlugReport& r) {
     if (r.function != zwave::kSendData || r.Node() != zwave::kCallbackSet) return false;
     callbackStatus = r.Low();
     return true;
   });
+  if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
   const int closed = link.Finish();
-  if (!answered) return link.Fail("the controller did not confirm the command in time");
+  if (awaited != Awaited::kDone) return link.Fail("the controller did not confirm the command in time");
   if (callbackStatus != 0) return link.Fail("plug " + std::to_string(node) + " did not acknowledge (set timeout)");
   ctx.out << "plug " << node << " (" << PlugName(smart, node) << "): " << what << "\n";
   return closed;
@@ -165,7 +177,7 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
   int running = zwave::kRemoveNode;
   int added = 0;
   std::string failure;
-  const bool ended = AwaitReports(smart, cursor, timeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function == zwave::kRemoveNode) {
       if (r.Low() == zwave::kRemoveDone) {
         if (r.Node() >= kFirstPlugNode) keys.Remove(r.Node());
@@ -189,14 +201,16 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
     }
     return false;
   });
-  if (!ended) {
+  if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
+  if (awaited == Awaited::kTimedOut) {
     smart.Abort(running);
     failure = "no plug was pressed in time; adding stopped";
   }
   if (added) smart.WritePlugRecord(added, record);
   const int closed = link.Finish();
   if (!failure.empty()) return link.Fail(failure);
-  ctx.out << "added plug " << added << ": " << kind << " " << Utf16ToUtf8(record.name) << "\n";
+  // The plug's record is written last: the plug counts as added once the device has taken it.
+  if (closed == kExitOk) ctx.out << "added plug " << added << ": " << kind << " " << Utf16ToUtf8(record.name) << "\n";
   return closed;
 }
 
@@ -212,12 +226,14 @@ int RunPlugRemove(const CommandContext& ctx, const CommandArgs& args) {
   ctx.err << "Press and hold the button of the plug to remove for 3 seconds...\n";
   int removed = -1;
   bool failed = false;
-  const bool ended = AwaitReports(smart, cursor, timeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function != zwave::kRemoveNode) return false;
     if (r.Low() == zwave::kAddRemoveFailed) failed = true;
     if (r.Low() == zwave::kRemoveDone) removed = r.Node();
     return failed || removed >= 0;
   });
+  if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
+  const bool ended = awaited == Awaited::kDone;
   if (!ended) smart.Abort(zwave::kRemoveNode);
   if (removed >= 0) {
     smart.ContinueAfterRemoval(false);
@@ -261,7 +277,7 @@ int ListKeys(const CommandContext& ctx, const KeyFiles& keys, int node) {
     return kExitRefused;
   }
   for (size_t i = 0; i < slots->size(); ++i)
-    ctx.out << i + 1 << "\t" << (*slots)[i].name << "\t" << ((*slots)[i].Learned() ? "learned" : "not learned") << "\n";
+    ctx.out << i + 1 << "\t" << TerminalSafe((*slots)[i].name) << "\t" << ((*slots)[i].Learned() ? "learned" : "not learned") << "\n";
   return kExitOk;
 }
 
@@ -277,7 +293,7 @@ int RunKeyOperation(const CommandContext& ctx, const KeyFiles& keys, int node, i
   uint64_t cursor = smart.ReportCursor();
   smart.SetPlug(node, (learn ? kLearnKeyBase : kSendKeyBase) + slot);
   std::string failure;
-  const bool ended = AwaitReports(smart, cursor, timeout, [&](const PlugReport& r) {
+  const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function == zwave::kSendData && r.Low() != 0) {
       failure = "the plug did not acknowledge (set timeout)";
       return true;
@@ -296,14 +312,18 @@ int RunKeyOperation(const CommandContext& ctx, const KeyFiles& keys, int node, i
       default: return false;
     }
   });
-  if (!ended) {
+  if (awaited == Awaited::kLinkLost) {
+    if (learn) keys.SetStatus(node, slot, 0);
+    return LostWhileWaiting(link);
+  }
+  if (awaited == Awaited::kTimedOut) {
     smart.Abort(zwave::kSendData);
     failure = learn ? "no key was learned in time; learning stopped" : "the plug did not report in time";
   }
   if (learn) keys.SetStatus(node, slot, failure.empty() ? 1 : 0);
   const int closed = link.Finish();
   if (!failure.empty()) return link.Fail(failure);
-  ctx.out << (learn ? "learned key " : "sent key ") << slot + 1 << " (" << keys.Name(node, slot) << ") of plug " << node
+  ctx.out << (learn ? "learned key " : "sent key ") << slot + 1 << " (" << TerminalSafe(keys.Name(node, slot)) << ") of plug " << node
           << "\n";
   return closed;
 }
@@ -364,7 +384,7 @@ int RunPlug(const CommandContext& ctx, std::span<const std::string> words) {
 // ---- scene ----
 
 std::string StepLine(const SmartHome& smart, const KeyFiles& keys, SceneStep step) {
-  const KeyNameLookup keyName = [&](int node, int slot) { return keys.Name(node, slot); };
+  const KeyNameLookup keyName = [&](int node, int slot) { return TerminalSafe(keys.Name(node, slot)); };
   if (step.node == kHdmiStep) return "hdmi";
   if (step.node == kDelayStep) return "delay " + std::to_string(step.value);
   std::string line = std::to_string(step.node) + " " + std::to_string(step.value) + "\t# ";
@@ -414,7 +434,7 @@ int RunSceneRun(const CommandContext& ctx, const CommandArgs& args) {
   const int closed = link.Finish();
   if (unanswered + refused > 0)
     return link.Fail(std::to_string(unanswered + refused) + " step(s) were not acknowledged by their plug");
-  ctx.out << "scene " << scene << " (" << SceneNameOf(scene).en << ") done\n";
+  if (closed == kExitOk) ctx.out << "scene " << scene << " (" << SceneNameOf(scene).en << ") done\n";
   return closed;
 }
 

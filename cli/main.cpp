@@ -75,13 +75,19 @@ NetHost ParseNetTarget(std::string_view text) {
   return target;
 }
 
-// "HOST[:PORT],HOST[:PORT]...": one device or several (an IPv6 address holds no comma).
+// "HOST[:PORT],HOST[:PORT]...": one device or several (an IPv6 address holds no comma). A device
+// named twice would turn one of its two runs away (it serves one client at a time), and both
+// would write the same file: that is refused.
 void ParseNetTargets(std::string_view text, GlobalOptions& options) {
   options.transport = GlobalOptions::Transport::kNet;
   size_t start = 0;
   for (;;) {
     const size_t comma = text.find(',', start);
-    options.hosts.push_back(ParseNetTarget(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
+    const NetHost target = ParseNetTarget(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    for (const NetHost& earlier : options.hosts)
+      if (earlier.host == target.host && earlier.port == target.port)
+        throw UsageError("--net names " + target.host + ":" + std::to_string(target.port) + " twice");
+    options.hosts.push_back(target);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }

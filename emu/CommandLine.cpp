@@ -205,10 +205,8 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       if (!v) return std::nullopt;
       if (!ParseHexBytes(*v, o.capability)) return bad(*v);
     } else if (name == "--remote-key-ms") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 600000);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 600000);
+      if (!n) return std::nullopt;
       o.learnDelay = Millis(*n);
     } else if (name == "--latency-ms") {
       const auto n = integer(0, 600000);
@@ -260,16 +258,12 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       }
       o.zwave.plugs = std::move(*plugs);
     } else if (name == "--zwave-press-ms") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 0, 600000);
-      if (!n) return bad(*v);
+      const auto n = integer(0, 600000);
+      if (!n) return std::nullopt;
       o.zwave.pressAfter = Millis(*n);
     } else if (name == "--zwave-no-ack" || name == "--zwave-remove") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = ParseInteger(*v, 2, 232);
-      if (!n) return bad(*v);
+      const auto n = integer(2, 232);
+      if (!n) return std::nullopt;
       (name == "--zwave-no-ack" ? o.zwave.noAckNode : o.zwave.removeNode) = static_cast<int>(*n);
     } else {
       error = "unknown option " + name;

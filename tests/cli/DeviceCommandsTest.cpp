@@ -488,6 +488,24 @@ TEST_F(DeviceCommands, AWriteTheDeviceNeverAnswersFailsTheCommandAndSaysWhich) {
   EXPECT_NE(r.err.find("nrctl set: the device did not answer the write to module 1, index 0x0E"), std::string::npos)
       << r.err;
   EXPECT_TRUE(emu.WaitForGoodbyes(1));
+
+  // A batch stops at the first write left unanswered: the rest would each wait out the time-out.
+  std::string script;
+  for (int set = 0; set < 7; ++set)
+    for (int band = 0; band < 10; ++band) script += "eq " + std::to_string(set) + " " + std::to_string(band) + " 1 1000 0 1\n";
+  const Result batch = RunOnDevice({"batch"}, script);
+  EXPECT_EQ(batch.status, 1);
+  EXPECT_NE(batch.err.find("nrctl batch: the device did not answer the write to module"), std::string::npos) << batch.err;
+  EXPECT_NE(batch.err.find("nrctl batch: stopped at line "), std::string::npos) << batch.err;
+  EXPECT_TRUE(emu.WaitForGoodbyes(2));
+  EXPECT_LT(CountCode(emu.ReceivedCodes(), 0x09), 70u);
+
+  // Nothing is printed as done that the device never confirmed.
+  const Result output = RunOnDevice({"output", "1", "--mute", "on"});
+  EXPECT_EQ(output.status, 1);
+  EXPECT_EQ(output.out, "");
+  EXPECT_NE(output.err.find("nrctl output: the device did not answer the write to module 5"), std::string::npos)
+      << output.err;
 }
 
 TEST_F(DeviceCommands, ALinkLostDuringTheReadSaysWhatWasBeingDone) {
@@ -641,6 +659,8 @@ TEST_F(DeviceCommands, OutputCommandsRefuseBadArgumentsBeforeConnecting) {
   const std::vector<std::vector<std::string>> cases = {
       {"output", "9", "--mute", "on"},
       {"output", "1,x"},
+      {"output", "1,"},
+      {"adv-eq", "1,"},
       {"output", "1", "--position", "TOP"},
       {"output", "1", "--direct", "101"},
       {"output", "1", "--phase", "up"},
@@ -654,6 +674,7 @@ TEST_F(DeviceCommands, OutputCommandsRefuseBadArgumentsBeforeConnecting) {
       {"room", "--speaker", "9", "0", "0"},
       {"room", "--locate", "all"},
       {"room", "extra"},
+      {"room", "--size", "3", "4", "--size", "5", "6"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args[0] + " " + args[1]);

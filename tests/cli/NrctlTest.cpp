@@ -168,6 +168,7 @@ TEST_F(Nrctl, UsageErrorsExitWithStatus2) {
       {"--net", "host:99999", "design", "1", "1000", "0", "1"},
       {"--net", "host:", "design", "1", "1000", "0", "1"},
       {"--usb", "--net", "host", "design", "1", "1000", "0", "1"},
+      {"--net", "h1,h2,h1:30303", "pull", "o-%h.mode"},
       {"design"},
       {"design", "1", "1000", "0"},
       {"design", "1", "1000", "0", "1", "7"},

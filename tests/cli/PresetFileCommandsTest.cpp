@@ -223,6 +223,13 @@ TEST_F(PresetFiles, TheDeviceComparesWithAFileAndTakesAnImportedList) {
   const Result exported = RunOnDevice({"eq-export", "16"});
   EXPECT_EQ(exported.status, 0);
   EXPECT_NE(exported.out.find("Filter  2: ON  HS       Fc 8000.0 Hz  Gain  -2.0 dB\n"), std::string::npos) << exported.out;
+
+  // A shorter list makes the device's further bands flat: the shelf the first list set goes.
+  std::ofstream(list) << "Filter  1: ON  PK       Fc   63.0 Hz  Gain  -4.5 dB  Q  2.500\n";
+  ASSERT_EQ(RunOnDevice({"eq-import", "16", list.string()}).status, 0);
+  const Result again = RunOnDevice({"eq-export", "16"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.out.find("HS       Fc 8000.0 Hz"), std::string::npos) << again.out;
 }
 
 }  // namespace

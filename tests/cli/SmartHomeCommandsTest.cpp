@@ -34,12 +34,12 @@ class SmartHomeCommands : public testing::Test {
     if (emulator_) emulator_->Stop();
   }
 
-  void StartDevice(const std::function<void(emu::ZWaveOptions&)>& adjust = {}) {
+  void StartDevice(const std::function<void(emu::EmulatorOptions&)>& adjust = {}) {
     emu::EmulatorOptions options;
     options.port = 0;
     options.zwave.pressAfter = 50ms;
     options.zwave.keyAfter = 50ms;
-    if (adjust) adjust(options.zwave);
+    if (adjust) adjust(options);
     emulator_ = std::make_unique<emu::Emulator>(options);
     ASSERT_TRUE(emulator_->Start());
   }
@@ -86,15 +86,53 @@ TEST_F(SmartHomeCommands, ListSwitchAndDim) {
   EXPECT_EQ(Run({"plug", "jump"}).status, 2);
 }
 
+TEST_F(SmartHomeCommands, ASilentControllerIsNamedAsSuch) {
+  StartDevice([](emu::EmulatorOptions& o) { o.noAnswer.set(0x12); });
+  const Result r = Run({"plug", "list"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("did not answer a frame to the smart-home controller"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the smart-home controller did not answer"), std::string::npos) << r.err;
+}
+
+// A plug's name is the device's text: control characters in it reach the terminal escaped.
+TEST_F(SmartHomeCommands, PlugNamesReachTheTerminalEscaped) {
+  StartDevice([](emu::EmulatorOptions& o) { o.zwave.plugs = {{2, emu::PlugKind::kSwitch, "Lamp\x1b]0;x\a"}}; });
+  EXPECT_EQ(Run({"plug", "list"}).out, "2\tswitch\tLamp\\x1B]0;x\\x07\n");
+  EXPECT_EQ(Run({"plug", "on", "2"}).out, "plug 2 (Lamp\\x1B]0;x\\x07): on\n");
+}
+
 TEST_F(SmartHomeCommands, UnacknowledgedSetFails) {
-  StartDevice([](emu::ZWaveOptions& z) { z.noAckNode = 2; });
+  StartDevice([](emu::EmulatorOptions& o) { o.zwave.noAckNode = 2; });
   const Result r = Run({"plug", "on", "2"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("did not acknowledge"), std::string::npos);
 }
 
+// A device that goes away while the user is asked to press a button ends the wait at once and
+// says so, instead of waiting out the time-out and blaming the user.
+TEST_F(SmartHomeCommands, AWaitEndsWhenTheDeviceGoesAway) {
+  StartDevice([](emu::EmulatorOptions& o) {
+    o.zwave.pressAfter = 1h;
+    o.dropAfter = 2s;
+  });
+  const Result r = Run({"plug", "add", "switch", "Lamp", "--timeout", "60", "--keys", Keys().string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("lost the connection while waiting for the plug"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("in time"), std::string::npos) << r.err;
+}
+
+// A scene the device dropped out of is not reported done.
+TEST_F(SmartHomeCommands, ASceneCutShortIsNotDone) {
+  StartDevice([](emu::EmulatorOptions& o) { o.dropAfter = 1500ms; });
+  ASSERT_EQ(Run({"scene", "save", "1"}, "2 on\ndelay 2\n3 50\n").status, 0);
+  const Result r = Run({"scene", "run", "1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("lost the connection"), std::string::npos) << r.err;
+}
+
 TEST_F(SmartHomeCommands, AddRenameAndRemove) {
-  StartDevice([](emu::ZWaveOptions& z) { z.removeNode = 5; });
+  StartDevice([](emu::EmulatorOptions& o) { o.zwave.removeNode = 5; });
   const Result added = Run({"plug", "add", "dimmer", "Reading light X", "--keys", Keys().string()});
   ASSERT_EQ(added.status, 0) << added.err;
   EXPECT_EQ(added.out, "added plug 5: dimmer Reading lig\n");
