@@ -454,6 +454,16 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   app->Frame().resize(1100, 760);
   nr::test::SaveScreenshot(&app->Frame(), "frame_zh_link_lost");
 
+  // A click while the device is still away says so, and the notice stays for another try.
+  const QString lost = app->View().LinkNotice()->Text();
+  app->View().LinkNotice()->ReconnectButton()->click();
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_TRUE(app->View().LinkNotice()->isVisible());
+  EXPECT_NE(app->View().LinkNotice()->Text(), lost);
+  EXPECT_TRUE(app->View().LinkNotice()->Text().contains(QString::fromUtf8("没有应答")));
+  app->View().OnCommand(kLanguage);
+  EXPECT_TRUE(app->View().LinkNotice()->Text().startsWith("Reconnecting failed")) << "the failure follows the language";
+
   // The device comes back on the same port: one click connects again.
   emu::EmulatorOptions again;
   again.port = emulator->Port();
