@@ -291,6 +291,26 @@ TEST_F(ViewTest, ADeviceRefusedForItsVersionIsNotReconnectedUntilPluggedInAgain)
   VisibleMessageBox()->close();
 }
 
+TEST_F(ViewTest, APulledUsbDeviceIsSaidAndReconnectWithoutItSaysItIsMissing) {
+  LaunchUsb({}, true);
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  emulator->Hid().Unplug();
+  app->View().PollUsbDevice();
+  ASSERT_FALSE(app->Context().Connected());
+  ASSERT_TRUE(app->View().LinkNotice()->isVisible());
+  const QString pulled = app->View().LinkNotice()->Text();
+
+  EXPECT_FALSE(app->View().Reconnect());
+  EXPECT_TRUE(app->View().LinkNotice()->isVisible());
+  EXPECT_NE(app->View().LinkNotice()->Text(), pulled);
+  EXPECT_TRUE(app->View().LinkNotice()->Text().contains("USB"));
+
+  emulator->Hid().Plug();
+  EXPECT_TRUE(app->View().Reconnect());
+  EXPECT_FALSE(app->View().LinkNotice()->isVisible());
+  ASSERT_TRUE(WaitUntil([&] { return !app->Conn().Sync().Busy(); }));
+}
+
 TEST_F(ViewTest, SaveFileWithoutADeviceKeepsTheEditsMadeMeanwhile) {
   LaunchUsb({}, false);
   app->View().OnSliderMoved(kInMusicSlider, 40);  // no link: the edit stays on the PC
