@@ -411,20 +411,29 @@ void CGQ2270v13View::ArmReadHold() {
     ctx_.Conn().Sync().HoldReadIfItReplacesEdits();
 }
 
-void CGQ2270v13View::Reconnect() {
+bool CGQ2270v13View::Reconnect() {
   Link& link = ctx_.GetLink();
-  if (link.IsConnected()) return;
+  if (link.IsConnected()) return true;
+  bool connected = false;
+  TextPair failed{"没有找到USB设备，请检查连接线后再点“重新连接”。",
+                  "The USB device was not found. Check the cable, then reconnect again."};
   if (!link.IsNetwork()) {
-    ConnectUsb();
-    return;
+    connected = ConnectUsb();
+  } else if (NetTarget{link.NetAddress(), link.NetPort()} == ctx_.DemoTarget()) {
+    connected = ConnectDemo();
+    failed = {"演示设备无法启动。", "The demo device could not start."};
+  } else {
+    ctx_.SetHostBusyMark(false);
+    connected = link.NetConnect() == 1;
+    if (connected) Connected(5000);
+    UpdateStatusBar();
+    failed = {"重新连接失败：设备没有应答。请确认设备已开机并在网络上，再点“重新连接”。",
+              "Reconnecting failed: the device did not answer. Check that it is on and on the network, then "
+              "reconnect again."};
   }
-  if (NetTarget{link.NetAddress(), link.NetPort()} == ctx_.DemoTarget()) {
-    ConnectDemo();
-    return;
-  }
-  ctx_.SetHostBusyMark(false);
-  if (link.NetConnect() == 1) Connected(5000);
-  UpdateStatusBar();
+  // A click that seems to do nothing leaves the user guessing: the notice says what happened.
+  if (!connected) notice_->ShowNotice(failed, ctx_.Language());
+  return connected;
 }
 
 void CGQ2270v13View::Connected(int balloonMs) {

@@ -67,7 +67,9 @@ class CGQ2270v13View : public QWidget, public PageHost {
   // the USB device in again).
   void Disconnect();
   // Connects again the way the last link was made (USB, the network target, the demo device).
-  void Reconnect();
+  // When nothing answers, the link notice says so (it stays up for another try). True when a
+  // link is open.
+  bool Reconnect();
   // The bar over the page that says the link has dropped.
   LinkNoticeBar* LinkNotice() const { return notice_; }
   void RefreshControls();

@@ -22,6 +22,7 @@ constexpr int kPaneMargin = 6;
 CMyMFCRibbonStatusBarPane::CMyMFCRibbonStatusBarPane(int id, const QString& text, int widthInChars, QWidget* parent)
     : QLabel(text, parent), color_(255, 0, 0), widthInChars_(widthInChars) {
   WithId(this, id);
+  setTextFormat(Qt::PlainText);  // the link pane names the preset file being edited, whatever its name holds
   setContentsMargins(kPaneMargin, 0, kPaneMargin, 0);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   SetTextColor(color_);

@@ -255,6 +255,10 @@ void CRemoteDlg::KeyLearned(int code) {
 }
 
 void CRemoteDlg::Apply() {
+  if (!ctx_.Connected()) {  // the link dropped while the window was open: nothing would be saved
+    ShowInfoTip(ctx_, ctx_.T(kConnectFirst), 1100);
+    return;
+  }
   SendRemoteTable(session_);
   ShowInfoTip(ctx_, ctx_.T(kApplied), 1100);
 }

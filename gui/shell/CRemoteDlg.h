@@ -60,6 +60,7 @@ class CRemoteDlg : public QDialog, public ToolDialog {
   void Learn(int function);
   // A learned key reported by the device, for the open key-learning window.
   void KeyLearned(int code);
+  // The learned table to the device; without a link it says to connect first.
   void Apply();
   void LoadFile();
   void SaveFile();

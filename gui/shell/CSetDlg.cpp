@@ -30,6 +30,7 @@ namespace {
 
 constexpr TextPair kInvalid{"无效", "Invalid"};
 constexpr TextPair kApplied{"机器设置已生效!", "Setting valid"};
+constexpr TextPair kConnectFirst{"请先连接设备!", "Please connect device!"};
 constexpr TextPair kFactoryQuestion{"确定将模式M%1恢复为出厂参数吗?\n该模式当前的参数将丢失。",
                                     "Restore mode M%1 to its factory settings?\nIts present parameters will be lost."};
 
@@ -380,6 +381,12 @@ void CSetDlg::OnMaxMoved(VolumeChannel c, int position) {
 void CSetDlg::OnEnable(VolumeChannel c, bool on) { ShowStart(c, EnableStartVolume(session_, c, on)); }
 
 void CSetDlg::OnApply() {
+  // Without a device the settings would reach nothing and no file keeps them: they stay edits,
+  // shown, for an Apply once a device is connected.
+  if (!ctx_.Connected()) {
+    ShowInfoTip(ctx_, ctx_.T(kConnectFirst), 1100);
+    return;
+  }
   ApplyMachineSettings(session_);
   ShowInfoTip(ctx_, ctx_.T(kApplied), 1100);
 }

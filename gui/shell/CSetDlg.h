@@ -1,9 +1,9 @@
 #pragma once
 // The machine-settings window (F7): start-up volumes, volume limits, locks, volume save mode,
 // power-on mode, HDMI muting and the DTS/AC3 surround route, all edited in the model's edit copy
-// of the record and sent on Apply, plus the factory restore of the four device modes. Dragging a
-// start volume moves the live volume at once so the user hears it. The close box drops unapplied
-// edits; the window is destroyed when it closes.
+// of the record and sent on Apply (with a device connected; without one they stay edits), plus the
+// factory restore of the four device modes. Dragging a start volume moves the live volume at once
+// so the user hears it. The close box drops unapplied edits; the window is destroyed when it closes.
 #include <QDialog>
 #include <array>
 

@@ -251,5 +251,40 @@ TEST_F(DialogNetConnect, ScanFindsTheDeviceOnTheSubnetAndFillsInItsAddress) {
   device.Stop();
 }
 
+// The scan runs on a thread of the dialog's: closing the dialog stops it, and a dialog destroyed
+// mid-scan waits for it, so nothing calls back into a window that is gone.
+TEST_F(DialogNetConnect, ClosingOrDestroyingTheDialogEndsAScanCleanly) {
+  QTcpServer silent;  // accepts, never answers an identification
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  const auto configure = [&](CNetConnectDlg& dlg) {
+    dlg.SetAddressText(QStringLiteral("10.1.2.3:%1").arg(silent.serverPort()));
+    dlg.scanSubnets = [] {
+      std::string error;
+      return std::vector<Ipv4Subnet>{*ParseSubnet("127.0.0.0/30", error)};
+    };
+    dlg.scanOptions.answerTimeout = std::chrono::milliseconds(300);
+  };
+
+  CNetConnectDlg dlg(ctx_);
+  configure(dlg);
+  dlg.show();
+  QSignalSpy finished(&dlg, &CNetConnectDlg::scanFinished);
+  dlg.ScanButton()->click();
+  ASSERT_TRUE(dlg.Scanning());
+  dlg.hide();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_FALSE(dlg.Scanning());
+  ctx_.SetLanguage(1);
+  EXPECT_EQ(dlg.StatusText(), "The scan was stopped.");
+  EXPECT_EQ(dlg.ScanButton()->text(), "Scan");
+
+  auto* doomed = new CNetConnectDlg(ctx_);
+  configure(*doomed);
+  doomed->ScanButton()->click();
+  ASSERT_TRUE(doomed->Scanning());
+  delete doomed;  // joins the scan; its progress and result must not reach the deleted window
+  WaitFor([] { return false; }, 400);
+}
+
 }  // namespace
 }  // namespace nr::gui::test

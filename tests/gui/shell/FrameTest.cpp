@@ -358,6 +358,9 @@ TEST_F(FrameTest, StatusBarPanesColoursAndButtons) {
   EXPECT_EQ(bar.LinkPane()->text(), QString::fromUtf8("USB：已连接"));
   EXPECT_EQ(bar.LinkPane()->TextColor(), QColor(0, 150, 0));
   EXPECT_EQ(bar.LinkPane()->palette().color(QPalette::WindowText), QColor(0, 150, 0));
+  // A preset file may be named anything, markup included: it is shown as it is named.
+  bar.SetLinkText(QStringLiteral("Offline: <b>x</b><img src=y>.mode"), QColor(40, 90, 170));
+  EXPECT_EQ(bar.LinkPane()->textFormat(), Qt::PlainText);
 
   QSignalSpy bypass(&bar, &CMFCMyRibbonStatusBar::bypassToggled);
   QSignalSpy reset(&bar, &CMFCMyRibbonStatusBar::resetEqClicked);

@@ -80,6 +80,15 @@ TEST_F(MachineSettingsDialogTest, SwitchesAndRadiosSetTheirBytesAndApplySendsThe
   dialog.RefreshFromImage();  // as after a read or an undo: what Apply will send stays shown
   EXPECT_TRUE(dialog.PanelLock()->isChecked());
 
+  // Without a device nothing can take them: Apply says so, and the edits stay for later.
+  const MachineSettings edited = Edit();
+  dialog.ApplyButton()->click();
+  EXPECT_TRUE(sink_.Payloads().empty());
+  EXPECT_EQ(CInfoDlg::Of(ctx_).Text(), QString::fromUtf8("请先连接设备!"));
+  EXPECT_EQ(Edit(), edited);
+  EXPECT_NE(Current(), edited) << "not applied: the device copy is as it was";
+
+  ConnectToPeer();
   dialog.ApplyButton()->click();
   EXPECT_EQ(HexPayloads(sink_), std::vector<std::string>{"91 01 01 01 3C 00 63 50 01 00 00 00 02 11 00"});
   EXPECT_EQ(Current(), Edit());
@@ -96,6 +105,7 @@ TEST_F(MachineSettingsDialogTest, TheCloseBoxDropsTheEditsAndAStartVolumeSwitche
   dialog.close();
   EXPECT_EQ(Edit(), Current());
 
+  ConnectToPeer();
   CSetDlg& again = Open();
   again.StartEnable(VolumeChannel::kMic)->click();
   again.ApplyButton()->click();
@@ -114,6 +124,7 @@ TEST_F(MachineSettingsDialogTest, TheCloseBoxDropsTheEditsAndAStartVolumeSwitche
 
 TEST_F(MachineSettingsDialogTest, EditsLeftByAnEarlierWindowAreNotSentUnseen) {
   ctx_.Model().Update([](DeviceState& s) { SetPowerOnMode(s.machineEdit, 4); });  // left over, never shown
+  ConnectToPeer();
   CSetDlg& dialog = Open();
   EXPECT_EQ(dialog.PowerOnMode()->currentIndex(), 0);
   dialog.ApplyButton()->click();

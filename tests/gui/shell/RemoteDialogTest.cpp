@@ -72,6 +72,10 @@ TEST_F(RemoteDialogTest, LearningAKeyShowsTheReportedCodeAndClosesItself) {
   EXPECT_EQ(HexPayloads(sink_), std::vector<std::string>{"60 13"});  // a finished learn is not stopped
   EXPECT_EQ(sink_.AnswerWaitsReleased(), 0);
 
+  dialog.Apply();  // no device: the table is kept, not reported saved
+  EXPECT_EQ(sink_.Payloads().size(), 1u);
+  EXPECT_EQ(Tip(), QString::fromUtf8("请先连接机器再进行此操作!"));
+  ConnectToPeer();
   dialog.Apply();
   ASSERT_EQ(sink_.Payloads().size(), 2u);
   Bytes table{0x63};

@@ -291,6 +291,26 @@ TEST_F(ViewTest, ADeviceRefusedForItsVersionIsNotReconnectedUntilPluggedInAgain)
   VisibleMessageBox()->close();
 }
 
+TEST_F(ViewTest, APulledUsbDeviceIsSaidAndReconnectWithoutItSaysItIsMissing) {
+  LaunchUsb({}, true);
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  emulator->Hid().Unplug();
+  app->View().PollUsbDevice();
+  ASSERT_FALSE(app->Context().Connected());
+  ASSERT_TRUE(app->View().LinkNotice()->isVisible());
+  const QString pulled = app->View().LinkNotice()->Text();
+
+  EXPECT_FALSE(app->View().Reconnect());
+  EXPECT_TRUE(app->View().LinkNotice()->isVisible());
+  EXPECT_NE(app->View().LinkNotice()->Text(), pulled);
+  EXPECT_TRUE(app->View().LinkNotice()->Text().contains("USB"));
+
+  emulator->Hid().Plug();
+  EXPECT_TRUE(app->View().Reconnect());
+  EXPECT_FALSE(app->View().LinkNotice()->isVisible());
+  ASSERT_TRUE(WaitUntil([&] { return !app->Conn().Sync().Busy(); }));
+}
+
 TEST_F(ViewTest, SaveFileWithoutADeviceKeepsTheEditsMadeMeanwhile) {
   LaunchUsb({}, false);
   app->View().OnSliderMoved(kInMusicSlider, 40);  // no link: the edit stays on the PC
@@ -453,6 +473,18 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
       << "the page moves down: nothing of it is hidden";
   app->Frame().resize(1100, 760);
   nr::test::SaveScreenshot(&app->Frame(), "frame_zh_link_lost");
+
+  // A click while the device is still away says so, and the notice stays for another try.
+  const QString lost = app->View().LinkNotice()->Text();
+  app->View().LinkNotice()->ReconnectButton()->click();
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_TRUE(app->View().LinkNotice()->isVisible());
+  EXPECT_NE(app->View().LinkNotice()->Text(), lost);
+  EXPECT_TRUE(app->View().LinkNotice()->Text().contains(QString::fromUtf8("没有应答")));
+  app->View().OnCommand(kLanguage);
+  EXPECT_TRUE(app->View().LinkNotice()->Text().startsWith("Reconnecting failed")) << "the failure follows the language";
+  QTest::qWait(50);  // the ribbon lays out its relabelled panels
+  nr::test::SaveScreenshot(&app->Frame(), "frame_en_reconnect_failed");
 
   // The device comes back on the same port: one click connects again.
   emu::EmulatorOptions again;
