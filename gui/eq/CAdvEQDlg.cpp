@@ -12,6 +12,7 @@
 #include "eq/CopiedEqSet.h"
 #include "inputs/InputPages.h"
 #include "outputs/AdvancedEq.h"
+#include "outputs/OutputPages.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/DialogTexts.h"
@@ -74,10 +75,7 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
 }
 
 ChannelList CAdvEQDlg::Linked() const {
-  const QByteArray stored = ctx_.Settings().QtOption();
-  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(stored.constData()),
-                                       static_cast<size_t>(stored.size()));
-  return LinkedChannels(ctx_.Model(), channel_, LinkOptions::FromBytes(bytes));
+  return LinkedChannels(ctx_.Model(), channel_, StoredLinkOptions(ctx_.Settings()));
 }
 
 void CAdvEQDlg::RefreshFromImage() {
@@ -108,7 +106,7 @@ void CAdvEQDlg::Relabel() {
 void CAdvEQDlg::SelectChannel(int channel) {
   if (!ValidChannel(channel)) return;
   channel_ = channel;
-  Relabel();
+  RefreshFromImage();
 }
 
 void CAdvEQDlg::WriteBand(int band) {
