@@ -246,6 +246,8 @@ void CloudnessDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
   ApplyControlTips(this, ctx_.Language(), kTips);
   exciterEq_->SetLanguage(ctx_.Language());
+  exciterEq_->setToolTip(ctx_.T({"激励均衡的曲线：L、M、H三段随左边的滑块变化",
+                                 "The exciter EQ's curve: its L, M and H bands follow the sliders beside it"}));
 }
 
 // ---- edits -------------------------------------------------------------------------------------
