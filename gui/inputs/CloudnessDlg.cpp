@@ -232,8 +232,12 @@ void CloudnessDlg::ShowExciterDisplays(const FeatureSettings& f) {
   harmonics_->SetOn(f.exciterOn);
 }
 
+FeatureSettings CloudnessDlg::StoredFeatures() const {
+  return ctx_.Model().Read([](const DeviceState& s) { return ReadFeatures(s); });
+}
+
 void CloudnessDlg::RefreshFromImage() {
-  const FeatureSettings f = ReadFeatures(ctx_.Model().Snapshot());
+  const FeatureSettings f = StoredFeatures();
   checks_[kExciter]->setChecked(f.exciterOn);
   checks_[kExciterEq]->setChecked(f.exciterEqOn);
   checks_[kAutoSub]->setChecked(f.autoSubOn);
@@ -298,7 +302,7 @@ void CloudnessDlg::OnSlider(Slider s, int value) {
       return;
   }
   sliders_[s].value->setText(QString::asprintf(Spec(s).format, value));
-  if (s <= kHarmonicMix) ShowExciterDisplays(ReadFeatures(ctx_.Model().Snapshot()));
+  if (s <= kHarmonicMix) ShowExciterDisplays(StoredFeatures());
 }
 
 void CloudnessDlg::OnCheck(Check c, bool on) {
@@ -318,7 +322,7 @@ void CloudnessDlg::OnCheck(Check c, bool on) {
     case kChecks:
       return;
   }
-  if (c == kExciter || c == kExciterEq) ShowExciterDisplays(ReadFeatures(ctx_.Model().Snapshot()));
+  if (c == kExciter || c == kExciterEq) ShowExciterDisplays(StoredFeatures());
 }
 
 }  // namespace nr::gui
