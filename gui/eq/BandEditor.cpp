@@ -461,15 +461,16 @@ void BandEditor::OnItemChanged(QTableWidgetItem* item) {
 }
 
 void BandEditor::HandleSetMenu(int operation, int set) {
+  bool replaced = false;
   switch (operation) {
     case CEqPanel::kCopy:
       copied_.Set(set);
       break;
     case CEqPanel::kPaste:
-      if (!copied_.Empty()) GQ_CopyEQ(session_, copied_.Get(), set);
+      replaced = !copied_.Empty() && GQ_CopyEQ(session_, copied_.Get(), set) == 1;
       break;
     case CEqPanel::kImport:
-      if (prompts_) ImportFilterList(window(), *prompts_, session_, set, language_);
+      replaced = prompts_ && ImportFilterList(window(), *prompts_, session_, set, language_);
       break;
     case CEqPanel::kExport:
       if (prompts_) ExportFilterList(window(), *prompts_, session_.Model(), set, language_);
@@ -477,6 +478,7 @@ void BandEditor::HandleSetMenu(int operation, int set) {
     default:
       break;
   }
+  if (replaced && setReplacedHook_) setReplacedHook_(set);
   Reload();
 }
 

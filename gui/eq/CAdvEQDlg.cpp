@@ -64,6 +64,11 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });
+  editor_->SetSetReplacedHook([this](int set) {
+    // A whole set pasted or imported reaches the linked channels as a band edit does.
+    for (int c : Linked())
+      if (AdvancedEqSet(c) != set) GQ_CopyEQ(session_, set, AdvancedEqSet(c));
+  });
   editor_->InstallWheelRouting(this);
   body->addWidget(editor_);
   body->addWidget(panel_, 1);

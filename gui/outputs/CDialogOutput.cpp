@@ -103,6 +103,7 @@ void CDialogOutput::Build() {
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });
+  editor_->SetSetReplacedHook([this](int set) { CopySetToLinked(set); });
   eq->addWidget(editor_);
   root->addLayout(eq, 1);
 
@@ -315,6 +316,11 @@ void CDialogOutput::WriteBand(int band) {
   for (int k = 0; k < b.partnerCount && k < 3; ++k)
     if (b.partners[static_cast<size_t>(k)] >= 0) add(b.partners[static_cast<size_t>(k)]);
   WriteLinkedBands(session_, channel_, Links(), writes);
+}
+
+void CDialogOutput::CopySetToLinked(int set) {
+  for (int c : LinkedChannels(ctx_.Model(), channel_, Links()))
+    if (OutputEqSet(c) != set) GQ_CopyEQ(session_, set, OutputEqSet(c));
 }
 
 // ---- status bar EQ buttons ---------------------------------------------------------------------
