@@ -490,6 +490,10 @@ void BandEditor::SetLanguage(int language) {
   for (int row = 0; row < list_->rowCount(); ++row) UpdateRow(row);
 }
 
+bool BandEditor::HoldsWheelTarget(const QWidget* widget) const {
+  return widget && (widget == &panel_ || std::find(sliders_.begin(), sliders_.end(), widget) != sliders_.end());
+}
+
 void BandEditor::InstallWheelRouting(QWidget* page) {
   if (wheelPage_) wheelPage_->removeEventFilter(this);
   wheelPage_ = page;
@@ -499,8 +503,7 @@ void BandEditor::InstallWheelRouting(QWidget* page) {
 bool BandEditor::eventFilter(QObject* watched, QEvent* event) {
   if (watched == wheelPage_ && event->type() == QEvent::Wheel) {
     QWidget* focus = QApplication::focusWidget();
-    const bool ours = focus == &panel_ || std::find(sliders_.begin(), sliders_.end(), focus) != sliders_.end();
-    if (ours) {
+    if (HoldsWheelTarget(focus)) {
       QApplication::sendEvent(focus, event);
       return true;
     }

@@ -88,6 +88,10 @@ class BandEditor : public QWidget {
   static int SliderPositionToFrequency(int position);  // whole hertz
   static int FrequencyToSliderPosition(double frequency);
 
+  // The panel or one of the gain, frequency and Q sliders: what a page's wheel routing sends a
+  // wheel turn to when it has the focus.
+  bool HoldsWheelTarget(const QWidget* widget) const;
+
   // The controls, for pages that arrange them and for tests.
   QTableWidget* List() const { return list_; }
   // Text colour of the band list (pages colour it by the set they edit).

@@ -225,10 +225,10 @@ void CDialogOutput::FillPositionLists() {
 }
 
 bool CDialogOutput::RoutedWheelTarget(QWidget* focus) const {
-  if (focus == panel_ || compressor_->HoldsSlider(focus) || focus == split_.slider || focus == delay_.slider) return true;
+  if (compressor_->HoldsSlider(focus) || focus == split_.slider || focus == delay_.slider) return true;
   for (const SliderRow& row : sends_)
     if (focus == row.slider) return true;
-  return focus == editor_->GainSlider() || focus == editor_->FrequencySlider() || focus == editor_->QSliderControl();
+  return editor_->HoldsWheelTarget(focus);
 }
 
 QComboBox* CDialogOutput::PositionList(int channel) const { return rows_.at(static_cast<size_t>(channel)).position; }
