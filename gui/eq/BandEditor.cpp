@@ -461,15 +461,16 @@ void BandEditor::OnItemChanged(QTableWidgetItem* item) {
 }
 
 void BandEditor::HandleSetMenu(int operation, int set) {
+  bool replaced = false;
   switch (operation) {
     case CEqPanel::kCopy:
       copied_.Set(set);
       break;
     case CEqPanel::kPaste:
-      if (!copied_.Empty()) GQ_CopyEQ(session_, copied_.Get(), set);
+      replaced = !copied_.Empty() && GQ_CopyEQ(session_, copied_.Get(), set) == 1;
       break;
     case CEqPanel::kImport:
-      if (prompts_) ImportFilterList(window(), *prompts_, session_, set, language_);
+      replaced = prompts_ && ImportFilterList(window(), *prompts_, session_, set, language_);
       break;
     case CEqPanel::kExport:
       if (prompts_) ExportFilterList(window(), *prompts_, session_.Model(), set, language_);
@@ -477,6 +478,7 @@ void BandEditor::HandleSetMenu(int operation, int set) {
     default:
       break;
   }
+  if (replaced && setReplacedHook_) setReplacedHook_(set);
   Reload();
 }
 
@@ -488,6 +490,10 @@ void BandEditor::SetLanguage(int language) {
   for (int row = 0; row < list_->rowCount(); ++row) UpdateRow(row);
 }
 
+bool BandEditor::HoldsWheelTarget(const QWidget* widget) const {
+  return widget && (widget == &panel_ || std::find(sliders_.begin(), sliders_.end(), widget) != sliders_.end());
+}
+
 void BandEditor::InstallWheelRouting(QWidget* page) {
   if (wheelPage_) wheelPage_->removeEventFilter(this);
   wheelPage_ = page;
@@ -497,8 +503,7 @@ void BandEditor::InstallWheelRouting(QWidget* page) {
 bool BandEditor::eventFilter(QObject* watched, QEvent* event) {
   if (watched == wheelPage_ && event->type() == QEvent::Wheel) {
     QWidget* focus = QApplication::focusWidget();
-    const bool ours = focus == &panel_ || std::find(sliders_.begin(), sliders_.end(), focus) != sliders_.end();
-    if (ours) {
+    if (HoldsWheelTarget(focus)) {
       QApplication::sendEvent(focus, event);
       return true;
     }

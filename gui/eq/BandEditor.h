@@ -37,6 +37,9 @@ class BandEditor : public QWidget {
  public:
   // Replaces the default write of a changed band (the output page writes every linked channel).
   using WriteBandHook = std::function<void(int band)>;
+  // Told after the set menu replaced a whole set (a paste or a filter-list import), so a page that
+  // links sets can bring the linked ones along.
+  using SetReplacedHook = std::function<void(int set)>;
 
   BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& copied, int language, QWidget* parent = nullptr);
   // Uses the application's session, copied set and language.
@@ -59,6 +62,7 @@ class BandEditor : public QWidget {
   void ApplyBoxes();
 
   void SetWriteBandHook(WriteBandHook hook) { writeHook_ = std::move(hook); }
+  void SetSetReplacedHook(SetReplacedHook hook) { setReplacedHook_ = std::move(hook); }
   // Writes the band (and a crossover band's partners) through the hook, or to the panel's set.
   void WriteBand(int band);
   // The default write, to any set: pages that mirror a band to linked channels call it per set.
@@ -83,6 +87,10 @@ class BandEditor : public QWidget {
   static constexpr int kFrequencySteps = 10000;
   static int SliderPositionToFrequency(int position);  // whole hertz
   static int FrequencyToSliderPosition(double frequency);
+
+  // The panel or one of the gain, frequency and Q sliders: what a page's wheel routing sends a
+  // wheel turn to when it has the focus.
+  bool HoldsWheelTarget(const QWidget* widget) const;
 
   // The controls, for pages that arrange them and for tests.
   QTableWidget* List() const { return list_; }
@@ -124,6 +132,7 @@ class BandEditor : public QWidget {
   int language_ = 0;
   int current_ = -1;
   WriteBandHook writeHook_;
+  SetReplacedHook setReplacedHook_;
   Prompts* prompts_ = nullptr;
   QWidget* wheelPage_ = nullptr;
 

@@ -12,6 +12,7 @@
 #include "eq/CopiedEqSet.h"
 #include "inputs/InputPages.h"
 #include "outputs/AdvancedEq.h"
+#include "outputs/OutputPages.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/DialogTexts.h"
@@ -63,6 +64,11 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });
+  editor_->SetSetReplacedHook([this](int set) {
+    // A whole set pasted or imported reaches the linked channels as a band edit does.
+    for (int c : Linked())
+      if (AdvancedEqSet(c) != set) GQ_CopyEQ(session_, set, AdvancedEqSet(c));
+  });
   editor_->InstallWheelRouting(this);
   body->addWidget(editor_);
   body->addWidget(panel_, 1);
@@ -74,10 +80,7 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
 }
 
 ChannelList CAdvEQDlg::Linked() const {
-  const QByteArray stored = ctx_.Settings().QtOption();
-  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(stored.constData()),
-                                       static_cast<size_t>(stored.size()));
-  return LinkedChannels(ctx_.Model(), channel_, LinkOptions::FromBytes(bytes));
+  return LinkedChannels(ctx_.Model(), channel_, StoredLinkOptions(ctx_.Settings()));
 }
 
 void CAdvEQDlg::RefreshFromImage() {
@@ -108,7 +111,7 @@ void CAdvEQDlg::Relabel() {
 void CAdvEQDlg::SelectChannel(int channel) {
   if (!ValidChannel(channel)) return;
   channel_ = channel;
-  Relabel();
+  RefreshFromImage();
 }
 
 void CAdvEQDlg::WriteBand(int band) {

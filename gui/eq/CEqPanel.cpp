@@ -162,12 +162,21 @@ CEqPanel::CEqPanel(const DeviceModel* model, int language, QWidget* parent)
 
 void CEqPanel::SetHelpTip() {
   static constexpr TextPair kHelp{
-      "左键拖动频段：频率与增益；右键左右拖动：Q值；右键点击频段：类型；右键点击空白处：复制与粘贴；"
+      "左键拖动频段：频率与增益；右键左右拖动：Q值；右键点击频段：类型；右键点击空白处：复制、粘贴、导入或导出滤波器；"
       "滚轮或方向键：细调选中的频段",
       "Drag a band with the left button: frequency and gain; drag it sideways with the right button: Q; "
-      "right-click a band: its type; right-click elsewhere: copy and paste; wheel or arrow keys: fine steps "
-      "for the selected band"};
-  setToolTip(kHelp.Get(language_));
+      "right-click a band: its type; right-click elsewhere: copy, paste, import or export filters; wheel or "
+      "arrow keys: fine steps for the selected band"};
+  // A locked panel is a display: the mouse edits nothing there, so its owner says what it shows.
+  if (!locked_) setToolTip(kHelp.Get(language_));
+}
+
+void CEqPanel::SetLocked(bool locked) {
+  locked_ = locked;
+  if (locked)
+    setToolTip(QString());
+  else
+    SetHelpTip();
 }
 
 CEqPanel::CEqPanel(AppContext& context, QWidget* parent) : CEqPanel(&context.Model(), context.Language(), parent) {

@@ -87,7 +87,8 @@ class CEqPanel : public QWidget {
   void SetSelectedBand(int band);
   int HoveredBand() const { return hovered_; }
   bool Locked() const { return locked_; }
-  void SetLocked(bool locked) { locked_ = locked; }
+  // A locked panel ignores the mouse and drops its help tip (its owner may set a tip of its own).
+  void SetLocked(bool locked);
   bool Bypass() const { return bypass_; }
   void SetBypass(bool bypass);
   int Language() const { return language_; }

@@ -234,9 +234,7 @@ void CDialogEfx::Build() {
   connect(back, &QPushButton::clicked, this, &CDialogEfx::GoBack);
 
   wheel_ = new FocusWheelRouter(this, [this](QWidget* focus) {
-    if (focus == panel_ || focus == editor_->GainSlider() || focus == editor_->FrequencySlider() ||
-        focus == editor_->QSliderControl())
-      return true;
+    if (editor_->HoldsWheelTarget(focus)) return true;
     return std::any_of(rows_.begin(), rows_.end(), [focus](const Row& r) { return r.slider == focus; });
   });
   wheel_->Install();

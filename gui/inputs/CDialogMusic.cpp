@@ -334,10 +334,10 @@ QWidget* CDialogMusic::BuildFbcColumn() {
 }
 
 bool CDialogMusic::RoutedWheelTarget(QWidget* focus) const {
-  if (focus == fbcSlider_ || focus == panel_) return true;
+  if (focus == fbcSlider_) return true;
   for (const MicRow& row : rows_)
     if (focus == row.gate || focus == row.volume) return true;
-  return focus == editor_->GainSlider() || focus == editor_->FrequencySlider() || focus == editor_->QSliderControl();
+  return editor_->HoldsWheelTarget(focus);
 }
 
 // ---- accessors ---------------------------------------------------------------------------------

@@ -33,7 +33,7 @@ void CDialogMusicInputSet::ApplyCapabilityLayout() {
   QRect running(kFirstRow, rows_[0].widget->sizeHint());
   for (int k = 0; k < kSourceCount; ++k) {
     Row& row = rows_[static_cast<size_t>(k)];
-    row.radio->setText(QString::fromStdString(captions[static_cast<size_t>(k)]));
+    SetCaption(k, QString::fromStdString(captions[static_cast<size_t>(k)]));
     const bool shown = present[static_cast<size_t>(k)];
     if (k > 0 && shown) running.translate(0, kRowPitch);
     if (k == 0 || shown) row.widget->setGeometry(running.x(), running.y(), width() - 2 * kFirstRow.x(), running.height());

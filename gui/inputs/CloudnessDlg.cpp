@@ -232,8 +232,12 @@ void CloudnessDlg::ShowExciterDisplays(const FeatureSettings& f) {
   harmonics_->SetOn(f.exciterOn);
 }
 
+FeatureSettings CloudnessDlg::StoredFeatures() const {
+  return ctx_.Model().Read([](const DeviceState& s) { return ReadFeatures(s); });
+}
+
 void CloudnessDlg::RefreshFromImage() {
-  const FeatureSettings f = ReadFeatures(ctx_.Model().Snapshot());
+  const FeatureSettings f = StoredFeatures();
   checks_[kExciter]->setChecked(f.exciterOn);
   checks_[kExciterEq]->setChecked(f.exciterEqOn);
   checks_[kAutoSub]->setChecked(f.autoSubOn);
@@ -246,6 +250,8 @@ void CloudnessDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
   ApplyControlTips(this, ctx_.Language(), kTips);
   exciterEq_->SetLanguage(ctx_.Language());
+  exciterEq_->setToolTip(ctx_.T({"激励均衡的曲线：L、M、H三段随左边的滑块变化",
+                                 "The exciter EQ's curve: its L, M and H bands follow the sliders beside it"}));
 }
 
 // ---- edits -------------------------------------------------------------------------------------
@@ -296,7 +302,7 @@ void CloudnessDlg::OnSlider(Slider s, int value) {
       return;
   }
   sliders_[s].value->setText(QString::asprintf(Spec(s).format, value));
-  if (s <= kHarmonicMix) ShowExciterDisplays(ReadFeatures(ctx_.Model().Snapshot()));
+  if (s <= kHarmonicMix) ShowExciterDisplays(StoredFeatures());
 }
 
 void CloudnessDlg::OnCheck(Check c, bool on) {
@@ -316,7 +322,7 @@ void CloudnessDlg::OnCheck(Check c, bool on) {
     case kChecks:
       return;
   }
-  if (c == kExciter || c == kExciterEq) ShowExciterDisplays(ReadFeatures(ctx_.Model().Snapshot()));
+  if (c == kExciter || c == kExciterEq) ShowExciterDisplays(StoredFeatures());
 }
 
 }  // namespace nr::gui

@@ -56,6 +56,7 @@ class CloudnessDlg : public QDialog, public ToolDialog {
   void OnCheck(Check c, bool on);
   void ShowSlider(Slider s, int value);
   void ShowExciterDisplays(const FeatureSettings& f);
+  FeatureSettings StoredFeatures() const;  // read under the model's lock, no copy of the state
 
   AppContext& ctx_;
   DeviceSession& session_;

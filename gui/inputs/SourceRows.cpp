@@ -71,16 +71,20 @@ std::vector<int> SourceRowsDialog::ShownSources() const {
 void SourceRowsDialog::SetRowShown(int source, bool shown) { rows_[static_cast<size_t>(source)].widget->setVisible(shown); }
 
 void SourceRowsDialog::SetCaption(int source, const QString& caption) {
-  rows_[static_cast<size_t>(source)].radio->setText(caption);
-  TipRows();
+  Row& row = rows_[static_cast<size_t>(source)];
+  if (row.radio->text() == caption) return;  // a refresh that changes nothing does no work
+  row.radio->setText(caption);
+  TipRow(row);
 }
 
 void SourceRowsDialog::TipRows() {
-  for (Row& row : rows_) {
-    const QString source = row.radio->text();
-    row.radio->setToolTip(ctx_.T({"播放来自 %1 的音乐", "Play the music from %1"}).arg(source));
-    row.slider->setToolTip(ctx_.T({"%1 的输入电平", "The input level of %1"}).arg(source));
-  }
+  for (Row& row : rows_) TipRow(row);
+}
+
+void SourceRowsDialog::TipRow(Row& row) {
+  const QString source = row.radio->text();
+  row.radio->setToolTip(ctx_.T({"播放来自 %1 的音乐", "Play the music from %1"}).arg(source));
+  row.slider->setToolTip(ctx_.T({"%1 的输入电平", "The input level of %1"}).arg(source));
 }
 
 void SourceRowsDialog::RefreshFromImage() {

@@ -44,6 +44,7 @@ class SourceRowsDialog : public QDialog, public ToolDialog {
   };
 
   void SetRowShown(int source, bool shown);
+  // Names a row's source (its tips follow).
   void SetCaption(int source, const QString& caption);
   // Tips of every row in the present language, naming the row's source.
   void TipRows();
@@ -53,6 +54,7 @@ class SourceRowsDialog : public QDialog, public ToolDialog {
 
  private:
   void OnLevel(int source, int level);
+  void TipRow(Row& row);
 
   DeviceSession& session_;
   QButtonGroup* radios_ = nullptr;

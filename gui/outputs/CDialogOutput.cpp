@@ -103,6 +103,7 @@ void CDialogOutput::Build() {
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });
+  editor_->SetSetReplacedHook([this](int set) { CopySetToLinked(set); });
   eq->addWidget(editor_);
   root->addLayout(eq, 1);
 
@@ -224,10 +225,10 @@ void CDialogOutput::FillPositionLists() {
 }
 
 bool CDialogOutput::RoutedWheelTarget(QWidget* focus) const {
-  if (focus == panel_ || compressor_->HoldsSlider(focus) || focus == split_.slider || focus == delay_.slider) return true;
+  if (compressor_->HoldsSlider(focus) || focus == split_.slider || focus == delay_.slider) return true;
   for (const SliderRow& row : sends_)
     if (focus == row.slider) return true;
-  return focus == editor_->GainSlider() || focus == editor_->FrequencySlider() || focus == editor_->QSliderControl();
+  return editor_->HoldsWheelTarget(focus);
 }
 
 QComboBox* CDialogOutput::PositionList(int channel) const { return rows_.at(static_cast<size_t>(channel)).position; }
@@ -315,6 +316,11 @@ void CDialogOutput::WriteBand(int band) {
   for (int k = 0; k < b.partnerCount && k < 3; ++k)
     if (b.partners[static_cast<size_t>(k)] >= 0) add(b.partners[static_cast<size_t>(k)]);
   WriteLinkedBands(session_, channel_, Links(), writes);
+}
+
+void CDialogOutput::CopySetToLinked(int set) {
+  for (int c : LinkedChannels(ctx_.Model(), channel_, Links()))
+    if (OutputEqSet(c) != set) GQ_CopyEQ(session_, set, OutputEqSet(c));
 }
 
 // ---- status bar EQ buttons ---------------------------------------------------------------------

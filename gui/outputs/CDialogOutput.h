@@ -103,6 +103,8 @@ class CDialogOutput : public Page {
   void OnSplit(int index);
   void OnDelay(int tenths);
   void WriteBand(int band);
+  // A whole set pasted or imported reaches the linked channels as a band edit does.
+  void CopySetToLinked(int set);
   void EnableDelayControls(bool on, bool channelDelay);
 
   void RefreshTitle(const DeviceState& s);

@@ -107,10 +107,10 @@ void CDialogRec::Build() {
 }
 
 bool CDialogRec::RoutedWheelTarget(QWidget* focus) const {
-  if (focus == panel_ || compressor_->HoldsSlider(focus)) return true;
+  if (compressor_->HoldsSlider(focus)) return true;
   for (const SliderRow& row : levels_)
     if (focus == row.slider) return true;
-  return focus == editor_->GainSlider() || focus == editor_->FrequencySlider() || focus == editor_->QSliderControl();
+  return editor_->HoldsWheelTarget(focus);
 }
 
 void CDialogRec::OnLevel(int level, int value) {

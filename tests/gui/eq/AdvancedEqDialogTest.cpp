@@ -5,10 +5,13 @@
 #include <QSlider>
 
 #include "eq/BandEditor.h"
+#include "eq/BandWrites.h"
 #include "eq/CAdvEQDlg.h"
 #include "eq/CEqPanel.h"
+#include "eq/CopiedEqSet.h"
 #include "gui/inputs/InputPageFixture.h"
 #include "link/EqLayout.h"
+#include "outputs/AdvancedEq.h"
 #include "shell/CInfoDlg.h"
 
 namespace nr::gui::test {
@@ -107,6 +110,20 @@ TEST_F(AdvancedEqDialogTest, SubAndCentreChannelsNeverLinkAndTheChannelIsKept) {
   d.Relabel();
   EXPECT_EQ(d.Channel(), 1);
   EXPECT_EQ(d.Panel()->EqSet(), 17);
+}
+
+TEST_F(AdvancedEqDialogTest, APastedSetReachesTheLinkedChannels) {
+  SetEqBand(session_, AdvancedEqSet(4), 3, kPeaking, 700, 5.0f, 2.0f);  // the SUB's set, copied
+  CAdvEQDlg& d = Open();
+  ASSERT_EQ(d.Linked(), (ChannelList{0, 1}));
+  CopiedEqSet::Application().Set(AdvancedEqSet(4));
+  d.Editor()->HandleSetMenu(CEqPanel::kPaste, AdvancedEqSet(0));
+  CopiedEqSet::Application().Clear();
+  const DeviceState s = ctx_.Model().Snapshot();
+  EXPECT_EQ(s.Band(AdvancedEqSet(0), 3).freq, 700);
+  EXPECT_EQ(s.Band(AdvancedEqSet(1), 3).freq, 700) << "the linked channel follows the pasted set";
+  EXPECT_NEAR(s.Band(AdvancedEqSet(1), 3).gainDb, 5.0f, 0.05f);
+  EXPECT_EQ(s.Band(AdvancedEqSet(2), 3).freq, 500);
 }
 
 }  // namespace

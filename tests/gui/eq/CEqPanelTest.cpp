@@ -145,6 +145,17 @@ TEST_F(PanelTest, LockedPanelIgnoresTheButtonsButStillHovers) {
   EXPECT_TRUE(panel_->menus.empty());
 }
 
+TEST_F(PanelTest, OnlyAnEditablePanelExplainsTheMouse) {
+  Load(0);
+  EXPECT_TRUE(panel_->toolTip().contains("export"));
+  panel_->SetLocked(true);  // a display: telling how to drag its bands would mislead
+  EXPECT_TRUE(panel_->toolTip().isEmpty());
+  panel_->SetLanguage(0);
+  EXPECT_TRUE(panel_->toolTip().isEmpty());
+  panel_->SetLocked(false);
+  EXPECT_TRUE(panel_->toolTip().contains(QString::fromUtf8("导出")));
+}
+
 TEST_F(PanelTest, WheelStepsTheGainOfGainBandsOnly) {
   Load(0);
   QTest::mouseClick(panel_, Qt::LeftButton, {}, panel_->MarkerPoint(4));

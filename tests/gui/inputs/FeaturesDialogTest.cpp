@@ -62,6 +62,9 @@ TEST_F(FeaturesDialogTest, ExciterSwitchesAndBandsDriveThePictures) {
   EXPECT_EQ(d.ExciterEq()->Band(2).gain, 9.0f);
   EXPECT_EQ(d.ExciterEq()->Band(0).type, 4);
   EXPECT_TRUE(d.ExciterEq()->Locked());
+  const QString tip = d.ExciterEq()->toolTip();  // what the display shows, not how to drag bands
+  EXPECT_FALSE(tip.isEmpty());
+  EXPECT_FALSE(tip.contains("Drag") || tip.contains(QString::fromUtf8("拖动"))) << tip.toStdString();
   EXPECT_EQ(d.SliderValue(Dlg::kMidFrequency)->text(), "2500Hz");
   SaveShot(&d, "features_dialog");
 }

@@ -50,6 +50,18 @@ TEST_F(InputSourceDialogTest, AHiddenFirstRowStillSetsTheOrigin) {
   EXPECT_EQ(dialog.Radio(11)->text(), "AUX");  // a Bluetooth mark on 11 loses to the AUX rule
 }
 
+TEST_F(InputSourceDialogTest, ACapabilityArrivingLaterRenamesTheRowsAndTheirTips) {
+  CDialogMusicInputSet dialog(ctx_, session_);
+  const QString before = dialog.Radio(1)->text();
+  SetCapability({0x55, 0x0F, 0x00, 0x01, 0x00});
+  dialog.RefreshFromImage();
+  ASSERT_NE(before, "HDMI1");
+  EXPECT_EQ(dialog.Radio(1)->text(), "HDMI1");
+  EXPECT_TRUE(dialog.Radio(1)->toolTip().contains("HDMI1")) << dialog.Radio(1)->toolTip().toStdString();
+  EXPECT_TRUE(dialog.LevelSlider(1)->toolTip().contains("HDMI1"));
+  EXPECT_FALSE(dialog.Radio(1)->toolTip().contains(before));
+}
+
 TEST_F(InputSourceDialogTest, TheAndroidRadioSendsItsSourceNumberInEachFixedForm) {
   CDialogMusicInput nr35(ctx_, session_, 527);
   EXPECT_EQ(nr35.ShownSources(), (std::vector<int>{0, 1, 2, 3}));
@@ -65,6 +77,7 @@ TEST_F(InputSourceDialogTest, TheAndroidRadioSendsItsSourceNumberInEachFixedForm
   nr35.RefreshFromImage();
   EXPECT_EQ(nr35.ShownSources(), (std::vector<int>{0, 1, 2, 3, 5}));
   EXPECT_EQ(nr35.Radio(5)->text(), "SPDIF1");
+  EXPECT_TRUE(nr35.Radio(5)->toolTip().contains("SPDIF1"));
 }
 
 TEST_F(InputSourceDialogTest, LevelsAndTheSelectionComeFromTheImageAndGoToTheDevice) {

@@ -2,6 +2,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
@@ -178,6 +180,32 @@ TEST_F(OutputChannelPage, StatusBarBypassAndResetActOnLinkedChannels) {
   ASSERT_EQ(offsets.size(), 13u);
   EXPECT_EQ(offsets.front(), EqBandOffset(11, 0));
   EXPECT_EQ(ctx_.Model().Snapshot().Band(11, 9).type, 18);
+}
+
+TEST_F(OutputChannelPage, AnImportedFilterListReachesTheLinkedChannelOnly) {
+  CDialogOutput* page = Open<CDialogOutput>(0);  // front left, linked with front right
+  QTemporaryDir dir;
+  const QString path = dir.filePath("room.txt");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("Filter 1: ON PK Fc 63 Hz Gain -4.5 dB Q 2.5\n");
+  file.close();
+  prompts_.nextFile = path;
+  page->Editor()->HandleSetMenu(CEqPanel::kImport, OutputEqSet(0));
+  const DeviceState s = ctx_.Model().Snapshot();
+  EXPECT_EQ(s.Band(OutputEqSet(0), 0).freq, 63);
+  EXPECT_EQ(s.Band(OutputEqSet(1), 0).freq, 63) << "the linked channel follows the whole set";
+  EXPECT_NEAR(s.Band(OutputEqSet(1), 0).gainDb, -4.5f, 0.05f);
+  EXPECT_NE(s.Band(OutputEqSet(2), 0).freq, 63) << "an unlinked channel keeps its set";
+
+  // Without the link the import stays on the shown channel.
+  SetLinks(LinkOptions{false, true, true});
+  file.open(QIODevice::WriteOnly);
+  file.write("Filter 1: ON PK Fc 90 Hz Gain 2 dB Q 1\n");
+  file.close();
+  page->Editor()->HandleSetMenu(CEqPanel::kImport, OutputEqSet(0));
+  EXPECT_EQ(ctx_.Model().Snapshot().Band(OutputEqSet(0), 0).freq, 90);
+  EXPECT_EQ(ctx_.Model().Snapshot().Band(OutputEqSet(1), 0).freq, 63);
 }
 
 TEST_F(OutputChannelPage, HeaderOpensTheOtherPagesAndLabelsItself) {
