@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <vector>
 
 #include "eq/BandWrites.h"
@@ -41,14 +40,6 @@ TEST(BandLimits, RefusalsNameTheLimitThatIsCrossed) {
   for (const Case& c : cases) EXPECT_EQ(BandOutOfRange(c.type, c.freq, c.gain, c.q), c.says) << c.says;
 }
 
-TEST(BandLimits, WholeHertzIsTheNearest) {
-  EXPECT_EQ(WholeHertz(629.6), 630);
-  EXPECT_EQ(WholeHertz(629.4), 629);
-  EXPECT_EQ(WholeHertz(629.5), 630);
-  EXPECT_EQ(WholeHertz(20000.0f), 20000);
-  EXPECT_EQ(WholeHertz(1e300), std::numeric_limits<int>::max());
-}
-
 TEST(BandLimits, EveryWholeFrequencyIsKeptAndSentAsItself) {
   // The band record, the screen's image (what a bulk write sends) and the record sent with the
   // band: for every frequency a band can hold, on an advanced EQ band as on any other.
@@ -60,7 +51,7 @@ TEST(BandLimits, EveryWholeFrequencyIsKeptAndSentAsItself) {
   std::vector<int> lost;
   for (int f = kBandFreqMinHz; f <= kBandFreqMaxHz; ++f) {
     sink.Clear();
-    SetEqBand(session, kSet, kBand, kPeaking, WholeHertz(f + 0.3), 3.0f, 1.41f);
+    SetEqBand(session, kSet, kBand, kPeaking, WholeHertz(f + (f % 2 ? 0.4 : -0.4)), 3.0f, 1.41f);
     const DeviceState s = model.Snapshot();
     const ParamImage screen = ScreenImage(s);
     const std::vector<test::Bytes> sent = sink.Payloads();
