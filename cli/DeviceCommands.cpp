@@ -300,6 +300,10 @@ void RegisterDeviceCommands(CommandTable& table) {
       "MODULE and INDEX in decimal or 0x hexadecimal. VALUE is a whole number for percent, byte and\n"
       "ten-thousandths parameters, a number for float and millisecond parameters. A pair the\n"
       "parameter table does not know, or a record of several words (use block), exits with status 2.\n"
+      "So does a value outside what the application's control for the parameter offers (a percent\n"
+      "0..100, a live volume 0..99, a switch 0..1, a delay 1.4..100 ms, ...): the message names the\n"
+      "range and nothing is written. The echo's right-channel percentages (module 2, indices 0x0B,\n"
+      "0x0C, 0x1C, 0x1D) are sent as the echo page sends them, with their sample words.\n"
       "Example: nrctl set 1 0x0E 51\n" +
           kConnectionNote + FileTargetNote(),
       RunSet,
@@ -323,9 +327,11 @@ void RegisterDeviceCommands(CommandTable& table) {
       "  SET   EQ set 0..23\n"
       "  BAND  0 .. the set's band slots - 1\n"
       "  TYPE  filter type 0..21 (1 peaking, 2 low-pass, 3 high-pass, 4 low shelf, 5 high shelf)\n"
-      "  FREQ  whole hertz, 1..65535\n"
-      "  GAIN  dB, at least -15 (a negative gain needs no escaping)\n"
-      "  Q     0.001 .. 65.535\n" +
+      "  FREQ  whole hertz, 20..20000\n"
+      "  GAIN  dB, -15..15 (a negative gain needs no escaping)\n"
+      "  Q     0.1..30 for a peaking band, 0.1..2 for every other type\n"
+      "These are the EQ editor's limits: a band outside them exits with status 2 and nothing is\n"
+      "written, to the device or to the file.\n" +
           kConnectionNote + FileTargetNote(),
       RunEq,
       true, true,

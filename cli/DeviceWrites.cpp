@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <thread>
 
+#include "eq/BandLimits.h"
 #include "eq/BandWrites.h"
+#include "inputs/EffectEncoders.h"
 #include "link/Commands.h"
 #include "link/EqLayout.h"
+#include "link/ParamRanges.h"
 #include "link/ParamTable.h"
 #include "smarthome/ZWaveFrames.h"
 
@@ -17,13 +20,7 @@ namespace {
 
 constexpr long long kMaxByte = 255;
 constexpr long long kMaxFilterType = 21;
-constexpr long long kMaxFreq = 65535;
 constexpr int kModeSlots = 4;
-// The band record keeps gain + 15 dB in tenths and Q in thousandths, both unsigned 16-bit: a
-// band outside this could be sent to the DSP but not stored, and the two would disagree.
-constexpr float kMinGainDb = -15.0f;
-constexpr float kMinQ = 0.001f;
-constexpr float kMaxQ = 65.535f;
 
 std::string Hex2(int value) {
   char text[8];
@@ -158,24 +155,18 @@ WriteRequest ParseSet(std::span<const std::string> args) {
     throw UsageError("the parameter with " + PairName(r.module, r.index) + " has no single value; write it with block");
 
   const std::string& text = parsed.positional[2];
-  switch (row.type) {
-    case ValueType::kFloat:
-      r.floatValue = true;
-      r.realValue = ParseFloatValue(text, "VALUE");
-      break;
-    case ValueType::kMillis:
-      r.floatValue = true;
-      r.realValue = ParseFloatValue(text, "VALUE (milliseconds)");
-      if (r.realValue < 0.0f) throw UsageError("VALUE (milliseconds) must not be negative, not " + Quoted(text));
-      break;
-    case ValueType::kByte:
-      // Only the low byte reaches the device: anything larger would arrive as another value.
-      r.intValue = static_cast<int>(ParseNumberArg(text, "VALUE", 0, kMaxByte));
-      break;
-    default:
-      r.intValue = static_cast<int>(ParseNumberArg(text, "VALUE (a whole number)", INT32_MIN, INT32_MAX));
-      break;
+  double value = 0;
+  if (HoldsFloat(row.type)) {
+    value = ParseFiniteArg(text, "VALUE");
+    r.floatValue = true;
+    r.realValue = static_cast<float>(value);
+  } else {
+    r.intValue = static_cast<int>(ParseNumberArg(text, "VALUE (a whole number)", INT32_MIN, INT32_MAX));
+    value = r.intValue;
   }
+  // What the controls of the parameter's page offer, checked before the float narrows the value.
+  if (const std::string refused = ParamOutOfRange(r.module, r.index, value); !refused.empty())
+    throw UsageError("VALUE " + refused + " for " + PairName(r.module, r.index));
   return r;
 }
 
@@ -209,13 +200,11 @@ WriteRequest ParseEq(std::span<const std::string> args) {
   const int bands = r.set == kRecordEqSet ? kRecordEqBands : layout.slotCount;
   r.band = static_cast<int>(ParseNumberArg(parsed.positional[1], "BAND (of set " + std::to_string(r.set) + ")", 0, bands - 1));
   r.type = static_cast<int>(ParseNumberArg(parsed.positional[2], "TYPE", 0, kMaxFilterType));
-  r.freq = static_cast<int>(ParseNumberArg(parsed.positional[3], "FREQ (Hz)", 1, kMaxFreq));
+  r.freq = static_cast<int>(ParseNumberArg(parsed.positional[3], "FREQ (whole hertz)", INT32_MIN, INT32_MAX));
   r.gain = ParseFloatValue(parsed.positional[4], "GAIN (dB)");
-  if (r.gain < kMinGainDb)
-    throw UsageError("GAIN (dB) must be at least -15 (the band record holds no less), not " + Quoted(parsed.positional[4]));
   r.q = ParseFloatValue(parsed.positional[5], "Q");
-  if (!(r.q >= kMinQ && r.q <= kMaxQ))
-    throw UsageError("Q must be between 0.001 and 65.535, not " + Quoted(parsed.positional[5]));
+  // The band editor's limits: a band outside them is not written anywhere.
+  if (const std::string refused = BandOutOfRange(r.type, r.freq, r.gain, r.q); !refused.empty()) throw UsageError(refused);
   return r;
 }
 
@@ -259,6 +248,7 @@ int ExecuteWrite(WriteTarget& target, const WriteRequest& r, std::string& messag
   DeviceSession& session = target.Session();
   switch (r.kind) {
     case WriteRequest::Kind::kSet:
+      if (SetEchoRightPercent(session, r.module, r.index, r.intValue)) return kExitOk;
       if (r.floatValue)
         session.SetParam(r.module, r.index, r.realValue);
       else

@@ -162,19 +162,20 @@ CompRequest ParseComp(std::span<const std::string> words) {
   struct Field {
     const char* option;
     const char* what;
-    double min, max;
+    double scale;  // slider positions per unit: the ratio's slider steps in tenths
   };
-  static constexpr Field kFields[kCompressorSliders] = {{"--threshold", "--threshold (dB)", -60, 0},
-                                                        {"--ratio", "--ratio", 1, 30},
-                                                        {"--attack", "--attack (ms)", 1, 100},
-                                                        {"--release", "--release (ms)", 1, 1000}};
+  static constexpr Field kFields[kCompressorSliders] = {
+      {"--threshold", "--threshold (dB)", 1}, {"--ratio", "--ratio", 10}, {"--attack", "--attack (ms)", 1}, {"--release", "--release (ms)", 1}};
   for (int i = 0; i < kCompressorSliders; ++i) {
     const Field& f = kFields[i];
     if (const std::string* v = args.Value(f.option)) {
       const double value = ParseFiniteArg(*v, f.what);
-      if (value < f.min || value > f.max)
-        throw UsageError(std::string(f.what) + " must be between " + Format("%g", f.min) + " and " + Format("%g", f.max) +
+      const SliderRange range = CompressorSliderRange(static_cast<CompressorSlider>(i));
+      const double min = range.min / f.scale, max = range.max / f.scale;
+      if (value < min || value > max)
+        throw UsageError(std::string(f.what) + " must be between " + Format("%g", min) + " and " + Format("%g", max) +
                          ", not " + Quoted(*v));
+      // WriteCompressor puts it on the sliders' grid: sent, kept and printed rounded once.
       r.values[static_cast<size_t>(i)] = static_cast<float>(value);
     }
   }
@@ -297,8 +298,9 @@ RoomRequest ParseRoom(std::span<const std::string> words) {
     if (use.name == "--reset") {
       r.reset = true;
     } else if (use.name == "--size") {
-      r.size = {static_cast<int>(ParseIntegerArg(v[0], "--size W (m)", 0, 1000)),
-                static_cast<int>(ParseIntegerArg(v[1], "--size L (m)", 0, 1000))};
+      // The room the sound-field page offers; a size outside it is refused, not quietly clamped.
+      r.size = {static_cast<int>(ParseIntegerArg(v[0], "--size W (m)", kRoomMinSize, kRoomMaxSize)),
+                static_cast<int>(ParseIntegerArg(v[1], "--size L (m)", kRoomMinSize, kRoomMaxSize))};
     } else if (use.name == "--listener") {
       r.listener = {metres(v[0], "--listener X"), metres(v[1], "--listener Y")};
     } else if (use.name == "--speaker") {
@@ -374,6 +376,8 @@ void RegisterOutputCommands(CommandTable& table) {
       "  --threshold   -60 .. 0 dB       --ratio     1 .. 30 (ratio to 1)\n"
       "  --attack      1 .. 100 ms       --release   1 .. 1000 ms\n"
       "  --on, --off   the compressor switch\n"
+      "Values take the sliders' grid, rounded half away from zero: whole dB, tenths of the ratio,\n"
+      "whole milliseconds (--threshold -20.5 is sent as -21 dB).\n"
       "Settings not given keep the compressor's current ones. Prints the compressor afterwards.\n" +
           kConnectionNote + FileTargetNote(),
       RunComp,
@@ -397,7 +401,7 @@ void RegisterOutputCommands(CommandTable& table) {
       "room",
       "place the listener and loudspeakers of the sound field",
       "[--size W L] [--listener X Y] [--speaker N X Y]... [--locate CH|none] [--reset]",
-      "  --size W L       room width and length in whole metres, 1 .. 10\n"
+      "  --size W L       room width and length in whole metres, 1 .. 10 (else status 2)\n"
       "  --listener X Y   listener position in metres from the room's centre (X right, Y front)\n"
       "  --speaker N X Y  loudspeaker N (1 L, 2 CEN, 3 R, 4 SBL, 5 SUB, 6 SBR, 7 SL, 8 SR); repeatable\n"
       "  --locate CH|none make the device identify the loudspeaker of output CH, or stop\n"

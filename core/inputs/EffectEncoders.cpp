@@ -82,4 +82,15 @@ void SetEchoRightDelay(DeviceSession& session, int channel, int percent) {
   WriteWord(session, 2, channel == 0 ? 0x0F : 0x20, EchoRightDelaySamples(EchoTimeMs(session, channel), percent));
 }
 
+bool SetEchoRightPercent(DeviceSession& session, int module, int index, int percent) {
+  if (module != 2) return false;
+  switch (index) {
+    case 0x0B: SetEchoRightPredelay(session, 0, percent); return true;
+    case 0x1C: SetEchoRightPredelay(session, 1, percent); return true;
+    case 0x0C: SetEchoRightDelay(session, 0, percent); return true;
+    case 0x1D: SetEchoRightDelay(session, 1, percent); return true;
+    default: return false;
+  }
+}
+
 }  // namespace nr

@@ -17,6 +17,11 @@ void SetFbcShift(DeviceSession& session, int channel, int level);
 void SetEchoRightPredelay(DeviceSession& session, int channel, int percent);
 void SetEchoRightDelay(DeviceSession& session, int channel, int percent);
 
+// The right-channel percentages are stored as a raw signed byte (not the float their value type
+// would make) and each comes with a sample word: a write of (2, 0x0B), (2, 0x0C), (2, 0x1C) or
+// (2, 0x1D) goes through the encoder above. False, and nothing sent, for any other pair.
+bool SetEchoRightPercent(DeviceSession& session, int module, int index, int percent);
+
 // Sample words as the encoders compute them, for the pages' labels and the tests.
 uint32_t FbcDelaySamples(int level);
 uint32_t EchoRightPredelaySamples(int echoTimeMs, int percent);

@@ -10,9 +10,12 @@ namespace {
 
 constexpr SliderRange kRanges[kCompressorSliders] = {{-60, 0}, {10, 300}, {1, 100}, {1, 1000}};
 
-float RoundTo(float value, double unit) {
+// Half away from zero on a grid of `steps` per unit. Scaling up rather than dividing by 0.1
+// keeps a ratio of 4.25 at the half step it is, so it goes up to 4.3 like every other half.
+float RoundTo(float value, double steps) {
   if (!std::isfinite(value)) return value;
-  return static_cast<float>(std::round(static_cast<double>(value) / unit) * unit);
+  const double rounded = std::round(static_cast<double>(value) * steps) / steps;
+  return rounded == 0.0 ? 0.0f : static_cast<float>(rounded);  // never -0: it would print as "-0"
 }
 
 // The switch parameter of a unit: (module 5..12, 0x1C) or (13, 0x05).
@@ -26,7 +29,7 @@ bool ValidUnit(int unit) { return unit >= 0 && unit < kDynamicsUnits; }
 SliderRange CompressorSliderRange(CompressorSlider slider) { return kRanges[static_cast<int>(slider)]; }
 
 DynamicsSettings RoundedCompressor(const DynamicsSettings& d) {
-  return {RoundTo(d.threshold, 1.0), RoundTo(d.ratio, 0.1), RoundTo(d.attackMs, 1.0), RoundTo(d.releaseMs, 1.0)};
+  return {RoundTo(d.threshold, 1.0), RoundTo(d.ratio, 10.0), RoundTo(d.attackMs, 1.0), RoundTo(d.releaseMs, 1.0)};
 }
 
 DynamicsSettings ClampedCompressor(const DynamicsSettings& d) {
@@ -89,7 +92,8 @@ const char* CompressorLabelFormat(CompressorSlider slider) {
 }
 
 void WriteCompressor(DeviceSession& session, int unit, const DynamicsSettings& d) {
-  if (ValidUnit(unit)) session.WriteDynamics(unit, ClampedCompressor(d));
+  // Rounded once, here: what the block carries is what the sliders and labels then show.
+  if (ValidUnit(unit)) session.WriteDynamics(unit, ClampedCompressor(RoundedCompressor(d)));
 }
 
 void SetCompressorOn(DeviceSession& session, int unit, bool on) {

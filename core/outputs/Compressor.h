@@ -43,7 +43,8 @@ DynamicsSettings WithCompressorSlider(DynamicsSettings d, CompressorSlider slide
 const char* CompressorLabelFormat(CompressorSlider slider);
 float CompressorValue(const DynamicsSettings& d, CompressorSlider slider);
 
-// Writes the unit's block (the settings limited to the slider ranges) and keeps the settings.
+// Writes the unit's block and keeps the settings, each first rounded to its slider's grid and
+// limited to its range: a threshold of -20.5 dB is sent, kept and shown as -21 dB.
 void WriteCompressor(DeviceSession& session, int unit, const DynamicsSettings& d);
 // The unit's switch: 0 on, 1 off (the factory state).
 void SetCompressorOn(DeviceSession& session, int unit, bool on);

@@ -35,9 +35,11 @@ bool DelayOn(const DeviceState& s, int channel) { return s.IntValue(OutputModule
 float DelayMs(const DeviceState& s, int channel) { return s.FloatValue(OutputModule(channel), outidx::kDelay); }
 
 int DelayTenths(float ms) {
+  // Rounded, not truncated: 2.6f is 2.5999999 ms, and a delay read back from the device is its
+  // sample count (2.6 ms is 125 samples, 2.604 ms), within 0.011 ms of the tenth it was set to.
   const double tenths = static_cast<double>(ms) * 10.0;
   if (std::isnan(tenths)) return kDelayMinTenths;
-  return static_cast<int>(std::clamp(std::trunc(tenths), double{kDelayMinTenths}, double{kDelayMaxTenths}));
+  return static_cast<int>(std::clamp(std::round(tenths), double{kDelayMinTenths}, double{kDelayMaxTenths}));
 }
 
 void SetDelaySplitFrequency(DeviceSession& session, int channel, int index) {

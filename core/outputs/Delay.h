@@ -24,7 +24,8 @@ int DelaySplitIndex(const DeviceState& s, int channel);
 bool ChannelDelayMode(const DeviceState& s, int channel);  // true: whole channel, false: split
 bool DelayOn(const DeviceState& s, int channel);
 float DelayMs(const DeviceState& s, int channel);
-// Tenths of a millisecond as the sliders hold them: trunc(ms x 10) within 14 .. 1000.
+// Tenths of a millisecond as the sliders and labels show them: the nearest tenth within 14 .. 1000,
+// so a delay shows as the tenth it was set to, from the model or read back from the device.
 int DelayTenths(float ms);
 
 // Bands 13 and 14 at split index 0..25 (outside: nothing is sent), typed for the channel's mode.

@@ -102,11 +102,19 @@ int MoveMaxVolume(DeviceSession& session, VolumeChannel channel, int maximum) {
   const bool pulled = session.Model().Update([&](DeviceState& s) {
     At(s.machineEdit, MaxVolumeByte(channel)) = Byte(max);
     start = At(s.machineEdit, StartVolumeByte(channel));
-    return start > max;
+    if (start <= max) return false;
+    // The start volume's slider comes down to the new maximum, a move like any other of it: the
+    // byte takes the position (0 included, which is "no start volume") and the live volume
+    // follows, so it never stays above the maximum that also limits it.
+    start = max;
+    At(s.machineEdit, StartVolumeByte(channel)) = Byte(start);
+    return true;
   });
-  if (!pulled) return start;
-  MoveStartVolume(session, channel, max);
-  return session.Model().Read([&](const DeviceState& s) { return int{At(s.machineEdit, StartVolumeByte(channel))}; });
+  if (pulled) {
+    const LiveVolume live = LiveVolumeParam(channel);
+    session.SetParam(live.module, live.index, max);
+  }
+  return start;
 }
 
 void ApplyMachineSettings(DeviceSession& session) {

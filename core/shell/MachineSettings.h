@@ -76,7 +76,8 @@ void MoveStartVolume(DeviceSession& session, VolumeChannel channel, int volume);
 // Returns the start volume now in the edit copy.
 int EnableStartVolume(DeviceSession& session, VolumeChannel channel, bool on);
 // Maximum moved to `maximum` (0..99). A start volume above it comes down with it, live volume
-// included; a start volume that is off stays off. Returns the start volume now in the edit copy.
+// included, also to 0 (the start volume is then off and the live volume 0); a start volume that
+// is off stays off. Returns the start volume now in the edit copy.
 int MoveMaxVolume(DeviceSession& session, VolumeChannel channel, int maximum);
 
 // Any other edit of the edit copy (a rule above applied to it).

@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "controls/SliderValueTips.h"
+#include "eq/BandLimits.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
 #include "eq/FilterListFiles.h"
@@ -45,12 +46,13 @@ constexpr TextPair kSliderCaptions[3] = {{"增益", "Gain"}, {"频率", "Freq"},
 constexpr TextPair kSlopeCaption{"类型", "Type"};
 constexpr int kColumnWidths[kColumnCount] = {30, 60, 60, 60, 50};
 
-constexpr int kGainRange = 150;  // tenths of a dB
-constexpr int kMinFrequency = 20;
-constexpr int kMaxFrequency = 20000;
-constexpr int kMinQ = 10;  // hundredths
-constexpr int kMaxPeakingQ = 3000;
-constexpr int kMaxFilterQ = 200;
+// Slider positions: the band limits in tenths of a dB and hundredths of Q.
+constexpr int kGainRange = static_cast<int>(kBandGainMaxDb * 10);
+constexpr int kMinFrequency = kBandFreqMinHz;
+constexpr int kMaxFrequency = kBandFreqMaxHz;
+constexpr int kMinQ = static_cast<int>(kBandQMin * 100 + 0.5f);
+constexpr int kMaxPeakingQ = static_cast<int>(kPeakingQMax * 100);
+constexpr int kMaxFilterQ = static_cast<int>(kFilterQMax * 100);
 
 const QColor kListText(0, 200, 255);
 const QColor kListBackground(20, 20, 20);
@@ -359,12 +361,12 @@ void BandEditor::FillGroup(int band) {
 
 void BandEditor::WritePanelBand(DeviceSession& session, int set, const CEqPanel& panel, int band) {
   const EqPanelBand& b = panel.Band(band);
-  SetEqBand(session, set, band, b.type, static_cast<int>(b.frequency), b.gain, b.q);
+  SetEqBand(session, set, band, b.type, WholeHertz(b.frequency), b.gain, b.q);
   for (int k = 0; k < b.partnerCount && k < 3; ++k) {
     const int partner = b.partners[static_cast<size_t>(k)];
     if (partner < 0 || partner >= panel.BandCount()) continue;
     const EqPanelBand& p = panel.Band(partner);
-    SetEqBand(session, set, partner, p.type, static_cast<int>(p.frequency), p.gain, p.q);
+    SetEqBand(session, set, partner, p.type, WholeHertz(p.frequency), p.gain, p.q);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "eq/BandEditor.h"
+#include "eq/BandLimits.h"
 #include "eq/CEqPanel.h"
 #include "eq/CopiedEqSet.h"
 #include "inputs/InputPages.h"
@@ -116,7 +117,7 @@ void CAdvEQDlg::SelectChannel(int channel) {
 
 void CAdvEQDlg::WriteBand(int band) {
   const EqPanelBand& b = panel_->Band(band);
-  WriteAdvancedEqBand(session_, Linked(), BandWrite{band, b.type, static_cast<int>(b.frequency), b.gain, b.q});
+  WriteAdvancedEqBand(session_, Linked(), BandWrite{band, b.type, WholeHertz(b.frequency), b.gain, b.q});
 }
 
 void CAdvEQDlg::OnBypass(bool on) {

@@ -15,6 +15,7 @@
 #include <limits>
 #include <vector>
 
+#include "eq/BandLimits.h"
 #include "eq/EqSetTable.h"
 #include "eq/Slopes.h"
 #include "link/DeviceModel.h"
@@ -28,9 +29,9 @@ constexpr int kPlotLeft = 36;
 constexpr int kPlotTop = 18;
 constexpr int kPlotRightMargin = 6;
 constexpr int kPlotBottomMargin = 20;
-constexpr float kMinQ = 0.1f;
-constexpr float kMaxPeakingQ = 30.0f;
-constexpr float kMaxFilterQ = 2.0f;
+constexpr float kMinQ = kBandQMin;
+constexpr float kMaxPeakingQ = kPeakingQMax;
+constexpr float kMaxFilterQ = kFilterQMax;
 
 const QColor kBackground(20, 20, 20);
 const QColor kGridLine(64, 64, 64);
@@ -322,7 +323,7 @@ void CEqPanel::SetBandQ(int band, float q) {
 void CEqPanel::SetBandFrequency(int band, float frequency) {
   if (!InUse(band) || !std::isfinite(frequency)) return;
   EqPanelBand& b = At(band);
-  b.frequency = std::clamp(frequency, b.freqMin, b.freqMax);
+  b.frequency = std::clamp(static_cast<float>(WholeHertz(frequency)), b.freqMin, b.freqMax);
   RecomputeCurve(band);
   update();
 }
@@ -510,7 +511,9 @@ void CEqPanel::mouseMoveEvent(QMouseEvent* event) {
       double gain = 0.0;
       if (HasGain(b.type)) gain = RoundHalfAway((15.0 - ((pos.y() - grabOffset_.y()) / height) * 30.0) * 10.0) / 10.0;
       b.gain = std::clamp(static_cast<float>(gain), b.gainMin, b.gainMax);
-      b.frequency = std::clamp(static_cast<float>(frequency), b.freqMin, b.freqMax);
+      // Whole hertz, as the band is stored: a marker at 629.6 Hz would read "630Hz" but be kept
+      // (and come back after a reload) as 629 Hz.
+      b.frequency = std::clamp(static_cast<float>(WholeHertz(frequency)), b.freqMin, b.freqMax);
     } else {
       const bool filterQ = b.type >= kLowPass && b.type <= kHighShelf;
       const double dx = pos.x() - lastX_;

@@ -11,6 +11,7 @@
 #include <span>
 #include <memory>
 
+#include "eq/BandLimits.h"
 #include "eq/Biquad.h"
 #include "eq/EqBandCodec.h"
 
@@ -32,8 +33,8 @@ struct EqPanelBand {
   float gain = 0;
   float q = 1.41f;
   ResponseCurve curve{};
-  float freqMin = 20, freqMax = 20000;
-  float gainMin = -15, gainMax = 15;
+  float freqMin = kBandFreqMinHz, freqMax = kBandFreqMaxHz;  // whole hertz
+  float gainMin = kBandGainMinDb, gainMax = kBandGainMaxDb;
   int partnerCount = 0;  // 3 for the crossover band of a channel set
   bool visible = true;   // false for partner sections: no marker, no hit, no label
   std::array<int, 3> partners{-1, -1, -1};
@@ -46,7 +47,7 @@ class CEqPanel : public QWidget {
   static constexpr int kMaxBands = 40;
   static constexpr double kMinFreq = 18.0;
   static constexpr double kMaxFreq = 23000.0;
-  static constexpr float kMaxGain = 15.0f;
+  static constexpr float kMaxGain = kBandGainMaxDb;
 
   // Menu commands of the two context menus.
   enum MenuCommand {

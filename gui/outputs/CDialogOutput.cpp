@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "eq/BandEditor.h"
+#include "eq/BandLimits.h"
 #include "eq/CEqPanel.h"
 #include "eq/CopiedEqSet.h"
 #include "inputs/InputPages.h"
@@ -309,7 +310,7 @@ void CDialogOutput::WriteBand(int band) {
   std::vector<BandWrite> writes;
   auto add = [&](int b) {
     const EqPanelBand& p = panel_->Band(b);
-    writes.push_back({b, p.type, static_cast<int>(p.frequency), p.gain, p.q});
+    writes.push_back({b, p.type, WholeHertz(p.frequency), p.gain, p.q});
   };
   add(band);
   const EqPanelBand& b = panel_->Band(band);

@@ -151,13 +151,13 @@ TEST_F(DeviceCommands, PushWritesTheFileAndStoresItInTheSlot) {
 TEST_F(DeviceCommands, SetSendsOneWordConvertedByTheParameterType) {
   EmulatorProcess& emu = StartEmulator();
   ASSERT_EQ(RunOnDevice({"set", "1", "0x0E", "51"}).status, 0);
-  ASSERT_EQ(RunOnDevice({"set", "14", "0", "0.25"}).status, 0);       // a float parameter
+  ASSERT_EQ(RunOnDevice({"set", "14", "1", "2.5"}).status, 0);        // a float parameter (dB)
   ASSERT_EQ(RunOnDevice({"set", "0x01", "0x27", "10"}).status, 0);    // milliseconds: 480 samples
   ASSERT_TRUE(emu.WaitForGoodbyes(3));
   const std::vector<Bytes> received = emu.Received();
   const float percent = static_cast<float>(static_cast<double>(51 / 100.0f) + 1e-7);
   EXPECT_TRUE(Contains(received, Concat({0x09, 0x00, 0x01, 0x0E, 0x01}, WordBytes(FloatBits(percent)))));
-  EXPECT_TRUE(Contains(received, Concat({0x09, 0x00, 0x0E, 0x00, 0x01}, WordBytes(0x3E800000))));
+  EXPECT_TRUE(Contains(received, Concat({0x09, 0x00, 0x0E, 0x01, 0x01}, WordBytes(0x40200000))));
   EXPECT_TRUE(Contains(received, Concat({0x09, 0x00, 0x01, 0x27, 0x01}, WordBytes(480))));
 }
 
@@ -634,7 +634,7 @@ TEST_F(DeviceCommands, DelaySetsTimeSwitchModeAndSplit) {
 
 TEST_F(DeviceCommands, RoomPlacesTheListenerAndPrintsTheLevels) {
   EmulatorProcess& emu = StartEmulator();
-  const Result r = RunOnDevice({"room", "--size", "5", "12", "--listener", "0.5", "-9", "--speaker", "1", "-1", "1",
+  const Result r = RunOnDevice({"room", "--size", "5", "10", "--listener", "0.5", "-9", "--speaker", "1", "-1", "1",
                                 "--speaker", "5", "0", "-2", "--locate", "3"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("room: 5 m x 10 m\n"), std::string::npos) << r.out;
@@ -652,6 +652,105 @@ TEST_F(DeviceCommands, RoomPlacesTheListenerAndPrintsTheLevels) {
   // A later read gets the room back from the device.
   const Result again = RunOnDevice({"room"});
   EXPECT_EQ(again.out, reset.out);
+}
+
+TEST_F(DeviceCommands, ValuesOutsideTheControlsRangesAreRefusedAndNothingIsWritten) {
+  EmulatorProcess& emu = StartEmulator();
+  const Bytes original = DefaultModeFile();
+  const fs::path file = dir_ / "preset.mode";
+  WriteBytes(file, original);
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {{"eq", "7", "0", "1", "1000", "600", "1"}, "gain 600 dB is outside -15..15 dB"},
+      {{"eq", "7", "0", "1", "1000", "-16", "1"}, "gain -16 dB is outside -15..15 dB"},
+      {{"eq", "16", "2", "1", "30000", "0", "1"}, "frequency 30000 Hz is outside 20..20000 Hz"},
+      {{"eq", "0", "0", "1", "10", "0", "1"}, "frequency 10 Hz is outside 20..20000 Hz"},
+      {{"eq", "0", "0", "1", "1000", "0", "31"}, "Q 31 is outside 0.1..30 (a peaking band)"},
+      {{"eq", "0", "0", "4", "1000", "3", "5"}, "Q 5 is outside 0.1..2 (for type 4)"},
+      {{"set", "5", "0x14", "101"}, "VALUE 101 % is outside 0..100 % for module 5, index 0x14"},
+      {{"set", "5", "0x14", "-1"}, "VALUE -1 % is outside 0..100 %"},
+      {{"set", "1", "0x0E", "100"}, "VALUE 100 is outside 0..99"},
+      {{"set", "5", "0x12", "1e30"}, "VALUE 1e+30 ms is outside 1.4..100 ms"},
+      {{"set", "5", "0x12", "0.5"}, "VALUE 0.5 ms is outside 1.4..100 ms"},
+      {{"set", "14", "0", "20"}, "VALUE 20 Hz is outside 70..450 Hz"},
+      {{"set", "5", "0x26", "2"}, "VALUE 2 is outside 0..1"},
+      {{"room", "--size", "0", "4"}, "between 1 and 10"},
+      {{"room", "--size", "4", "11"}, "between 1 and 10"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1] + " " + c.args[2]);
+    const Result r = RunOnDevice(c.args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    std::vector<std::string> onFile = c.args;
+    onFile.insert(onFile.end(), {"--file", file.string()});
+    EXPECT_EQ(Run(onFile).status, 2);
+    if (c.args[0] == "room") continue;
+    std::string script;
+    for (const std::string& word : c.args) script += word + " ";
+    const Result line = RunOnDevice({"batch"}, script + "\n");
+    EXPECT_EQ(line.status, 2) << line.err;
+    EXPECT_NE(line.err.find(c.says), std::string::npos) << line.err;
+  }
+  EXPECT_EQ(ReadBytes(file), original);
+  // The batches connected and said goodbye; not one of them wrote anything.
+  for (uint8_t code : emu.ReceivedCodes()) EXPECT_TRUE(code != 0x09 && code != 0x85) << int{code};
+
+  // Within the limits the same commands write.
+  EXPECT_EQ(RunOnDevice({"eq", "7", "0", "1", "1000", "15", "30"}).status, 0);
+  EXPECT_EQ(RunOnDevice({"set", "5", "0x12", "1.4"}).status, 0);
+  EXPECT_EQ(RunOnDevice({"room", "--size", "1", "10"}).status, 0);
+}
+
+TEST_F(DeviceCommands, EchoRightChannelPercentagesGoThroughTheirEncoder) {
+  EmulatorProcess& emu = StartEmulator();
+  // The record holds a signed byte and comes with a sample word: -50 % of the 242 ms echo time.
+  ASSERT_EQ(RunOnDevice({"set", "2", "0x0C", "-50"}).status, 0);
+  ASSERT_EQ(RunOnDevice({"set", "2", "0x1C", "25"}).status, 0);
+  ASSERT_TRUE(emu.WaitForGoodbyes(2));
+  const std::vector<Bytes> received = emu.Received();
+  EXPECT_EQ(LastWords(received, 2, 0x0C), WordBytes(0xCE));
+  EXPECT_EQ(LastWords(received, 2, 0x0F), WordBytes(5808));      // 121 ms
+  EXPECT_EQ(LastWords(received, 2, 0x1C), WordBytes(25));
+  EXPECT_EQ(LastWords(received, 2, 0x1B), WordBytes(2904));      // 60.5 ms
+}
+
+TEST_F(DeviceCommands, DelaysAndCompressorsPrintWhatWasSent) {
+  EmulatorProcess& emu = StartEmulator();
+  struct Case {
+    const char* ms;
+    uint32_t samples;
+    const char* shows;
+  };
+  const Case cases[] = {{"2.6", 125, "2.6 ms"}, {"4.1", 197, "4.1 ms"}, {"1.9", 91, "1.9 ms"}, {"99.94", 4795, "99.9 ms"}};
+  size_t goodbyes = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ms);
+    const Result set = RunOnDevice({"delay", "2", "--ms", c.ms});
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(set.out.substr(0, set.out.find(',')), std::string("output 2 delay: ") + c.shows);
+    // Read back from the device, as its sample count, it shows the same.
+    const Result shown = RunOnDevice({"delay", "2"});
+    EXPECT_EQ(shown.out, set.out);
+    goodbyes += 2;
+    ASSERT_TRUE(emu.WaitForGoodbyes(goodbyes));
+    EXPECT_EQ(LastWords(emu.Received(), 6, 0x12), WordBytes(c.samples));
+  }
+
+  // The sliders' grid: whole dB and ms, tenths of the ratio, rounded once and sent as printed.
+  const Result comp = RunOnDevice({"comp", "3", "--threshold", "-20.5", "--attack", "2.5", "--ratio", "4.25", "--release", "99.4"});
+  ASSERT_EQ(comp.status, 0) << comp.err;
+  EXPECT_EQ(comp.out, "output 3 compressor: threshold -21 dB, ratio 4.3:1, attack 3 ms, release 99 ms, off\n");
+  ASSERT_TRUE(emu.WaitForGoodbyes(goodbyes + 1));
+  const Bytes block = LastWords(emu.Received(), 7, 0x1B);
+  ASSERT_EQ(block.size(), 28u);
+  EXPECT_EQ(BitsFloat(GetBE32(&block[0])), -21.0f);
+  EXPECT_EQ(BitsFloat(GetBE32(&block[8])), static_cast<float>(1.0 - 1.0 / 4.3f));
+  EXPECT_EQ(BitsFloat(GetBE32(&block[20])), static_cast<float>(1.0 - std::exp(-1.0 / (3.0 * 48.0))));
+  EXPECT_EQ(RunOnDevice({"comp", "3"}).out, comp.out);
 }
 
 TEST_F(DeviceCommands, OutputCommandsRefuseBadArgumentsBeforeConnecting) {

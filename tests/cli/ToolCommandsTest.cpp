@@ -56,6 +56,19 @@ TEST_F(ToolCommands, MachineShowsAndAppliesTheRecordWithTheDialogsRules) {
   const Result json = RunOnDevice({"machine", "--json"});
   ASSERT_EQ(json.status, 0) << json.err;
   EXPECT_NE(json.out.find("\"powerOn\": \"M3\""), std::string::npos) << json.out;
+
+  // A maximum of 0 takes the start volume down to 0 (off), and the live volume with it: it must
+  // not stay at 40, above the maximum that limits it.
+  const Result zero = RunOnDevice({"machine", "--mic-max", "0"});
+  ASSERT_EQ(zero.status, 0) << zero.err;
+  EXPECT_NE(zero.out.find("mic start volume: off\n"), std::string::npos) << zero.out;
+  EXPECT_NE(zero.out.find("mic maximum: 0\n"), std::string::npos) << zero.out;
+  ASSERT_TRUE(emu.WaitForGoodbyes(6));
+  Bytes live;
+  for (const Bytes& p : emu.Received())
+    if (p.size() == 9 && p[0] == 0x09 && p[2] == 1 && p[3] == 0x0E) live = p;
+  EXPECT_EQ(live, ParamWrite(1, 0x0E, 0));
+  EXPECT_EQ(WithCode(emu.Received(), 0x91).back(), (Bytes{0x91, 1, 1, 1, 0, 0, 0, 99, 1, 0, 0, 0, 3, 0x11, 0}));
 }
 
 TEST_F(ToolCommands, RemoteLearnPrintsTheCodeAndSendsTheTable) {

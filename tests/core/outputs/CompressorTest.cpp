@@ -89,6 +89,32 @@ TEST_F(Compressors, RecordUnitWritesModule13AndOutputsTheirOwn) {
   EXPECT_EQ(BlockWord(8, 0x1B, 2), 0.0f);
 }
 
+TEST_F(Compressors, OffGridValuesAreRoundedOnceAndSentAsShown) {
+  // Whole dB, tenths of the ratio, whole ms, half away from zero: the block carries exactly the
+  // settings the labels then show.
+  struct Case {
+    DynamicsSettings given, sent;
+  };
+  const Case cases[] = {
+      {{-20.5f, 4.25f, 2.5f, 99.5f}, {-21, 4.3f, 3, 100}},
+      {{-20.4f, 4.24f, 2.4f, 99.4f}, {-20, 4.2f, 2, 99}},
+      {{-0.4f, 1.04f, 1.4f, 1000.4f}, {0, 1.0f, 1, 1000}},
+      {{-59.6f, 29.96f, 99.6f, 0.6f}, {-60, 30.0f, 100, 1}},
+  };
+  for (const Case& c : cases) {
+    sink.Clear();
+    WriteCompressor(session, 4, c.given);
+    const DynamicsBlock block = EncodeDynamics(c.sent);
+    for (int w = 0; w < 7; ++w)  // bit for bit: -0.4 dB is sent as 0 dB, not as -0
+      EXPECT_EQ(FloatBits(BlockWord(9, 0x1B, w)), GetBE32(&block[static_cast<size_t>(4 * w)])) << w;
+    const DynamicsSettings shown = CompressorSettings(State(), 4);
+    EXPECT_EQ(shown.threshold, c.sent.threshold);
+    EXPECT_EQ(shown.ratio, c.sent.ratio);
+    EXPECT_EQ(shown.attackMs, c.sent.attackMs);
+    EXPECT_EQ(shown.releaseMs, c.sent.releaseMs);
+  }
+}
+
 TEST_F(Compressors, LinkedWritesCarryTheCurrentChannelsSettings) {
   WriteCompressor(session, 0, DynamicsSettings{-30, 8.0f, 5, 300});
   sink.Clear();

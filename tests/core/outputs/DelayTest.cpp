@@ -82,6 +82,20 @@ TEST_F(Delays, DelayTimeInTenthsAndItsSwitch) {
   EXPECT_EQ(DelayTenths(250.0f), kDelayMaxTenths);
 }
 
+TEST_F(Delays, EveryTenthShowsAsItWasSet) {
+  // As the model keeps it (the float the slider sent: 2.6f is 2.5999999) and as the device gives
+  // it back (a sample count: 2.6 ms is 125 samples, 2.6042 ms), each tenth shows as itself.
+  std::vector<int> wrong;
+  for (int tenths = kDelayMinTenths; tenths <= kDelayMaxTenths; ++tenths) {
+    SetDelayTenths(session, 1, tenths);
+    const float kept = DelayMs(State(), 1);
+    const uint32_t samples = EncodeParamWord(ValueType::kMillis, ParamValue::Float(kept));
+    const float readBack = DecodeParamWord(ValueType::kMillis, samples).AsFloat();
+    if (DelayTenths(kept) != tenths || DelayTenths(readBack) != tenths) wrong.push_back(tenths);
+  }
+  EXPECT_EQ(wrong, std::vector<int>{});
+}
+
 TEST_F(Delays, ModeRadioActsOnLinkedChannels) {
   SetLinkedDelaySplitMode(session, 6, LinkOptions{}, false);
   EXPECT_EQ(Trail().front(), "11/11");

@@ -95,6 +95,15 @@ TEST_F(MachineSettingsOps, LoweringTheMaximumPullsTheStartVolumeAndTheLiveVolume
   EXPECT_TRUE(Sent().empty());
   // The device copy is untouched until Apply.
   EXPECT_EQ(model.Read([](const DeviceState& s) { return s.machine[5]; }), 99);
+
+  // A maximum of 0 takes the start volume's slider to 0: no start volume, and a live volume of 0,
+  // not one left at 40 above its own limit.
+  sink.Clear();
+  EXPECT_EQ(MoveMaxVolume(session, VolumeChannel::kMic, 0), 0);
+  EXPECT_EQ(Edit()[3], 0);
+  EXPECT_EQ(Edit()[5], 0);
+  EXPECT_EQ(Sent(), std::vector<std::string>{"09 00 01 0E 01 00 00 00 00"});  // (1, 14) = 0
+  EXPECT_EQ(model.Read([](const DeviceState& s) { return s.IntValue(1, 0x0E); }), 0);
 }
 
 TEST_F(MachineSettingsOps, StartVolumesFollowTheLiveVolumeAndStayWithinTheMaximum) {

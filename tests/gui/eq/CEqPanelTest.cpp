@@ -54,18 +54,36 @@ TEST_F(PanelTest, DragWritesTheBandOnEveryMoveAndOnceMoreOnRelease) {
   // Coefficients before each record.
   EXPECT_EQ(sink_.Payloads().front()[0], 0x09);
 
-  // The band follows the pointer: frequency from x, gain from y in 0.1 dB steps, both on the axis.
+  // The band follows the pointer: frequency from x in whole hertz, gain from y in 0.1 dB steps.
   const EqPanelBand& band = panel_->Band(8);
   const QRect plot = panel_->PlotRect();
   const double x = start.x() + 120 - plot.left();
   const double expectedFreq = 18.0 * std::pow(10.0, std::log10(23000.0 / 18.0) * x / plot.width());
-  EXPECT_NEAR(band.frequency, expectedFreq, 0.01);
+  EXPECT_EQ(band.frequency, static_cast<float>(std::round(expectedFreq)));
   EXPECT_GT(band.gain, 3.0f);
   EXPECT_FLOAT_EQ(band.gain * 10, std::round(band.gain * 10));
   EXPECT_EQ(records.back().freq, static_cast<int>(band.frequency));
   EXPECT_NEAR(records.back().gainDb, band.gain, 0.051);
   EXPECT_EQ(Stored(0, 8).freq, static_cast<int>(band.frequency));
   EXPECT_NEAR(panel_->MarkerPoint(8).x(), start.x() + 120, 1);
+}
+
+TEST_F(PanelTest, TheHertzADragShowsAreTheHertzItStores) {
+  // Every pixel of a sideways drag: the list's frequency and the value label are those of the
+  // stored record (a drag that reads "630Hz" must not keep 629 Hz).
+  Load(16);
+  const QPoint start = panel_->MarkerPoint(3);
+  QTest::mousePress(panel_, Qt::LeftButton, {}, start);
+  std::vector<int> differ;
+  for (int dx = 2; dx <= 160; ++dx) {
+    Move(start + QPoint(dx, 0), Qt::LeftButton);
+    const QString listed = editor_->List()->item(3, 3)->text();
+    if (listed != QString("%1Hz").arg(Stored(16, 3).freq) || panel_->Band(3).frequency != float(Stored(16, 3).freq))
+      differ.push_back(dx);
+  }
+  QTest::mouseRelease(panel_, Qt::LeftButton, {}, start + QPoint(160, 0));
+  EXPECT_EQ(differ, std::vector<int>{});
+  EXPECT_GT(Stored(16, 3).freq, 500);
 }
 
 TEST_F(PanelTest, FilterBandsKeepZeroGainWhileShelvesFollowThePointer) {

@@ -150,6 +150,15 @@ TEST_F(OutputChannelPage, CompressorAndDelaySections) {
   EXPECT_EQ(Writes(), (std::vector<ParamWrite>{{5, 0x12, 67}}));
   EXPECT_EQ(page->DelayValue()->text(), "1.4ms");
 
+  // The slider stands where the delay was set: 2.6f ms is 2.5999999, and 1.9 ms read back from the
+  // device is 91 samples, 1.8958 ms.
+  for (const auto& [ms, tenths] : {std::pair{2.6f, 26}, std::pair{4.1f, 41}, std::pair{91 / 48.0f, 19}}) {
+    session_.SetParam(5, 0x12, ms);
+    page->RefreshFromImage();
+    EXPECT_EQ(page->DelaySlider()->value(), tenths) << ms;
+    EXPECT_EQ(page->DelayValue()->text(), QString::asprintf("%.1fms", tenths / 10.0));
+  }
+
   sink_.Clear();
   page->DelaySwitch()->click();
   EXPECT_TRUE(page->SplitModeButton()->isEnabled());
