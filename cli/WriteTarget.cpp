@@ -41,7 +41,9 @@ int FileTarget::Report(int status, std::string_view message) {
 }
 
 int FileTarget::Open(bool /*readAll*/) {
-  if (const FileError error = ReadFileLimited(path_, kModeFileWithTrailerSize, original_)) {
+  // Held from here until the command ends: another nrctl editing the same file waits for this
+  // one's save and then edits the saved file, so no run's change is lost to another's.
+  if (const FileError error = held_.Hold(path_, kModeFileWithTrailerSize, original_)) {
     if (error.problem == FileProblem::kTooLong)
       return Report(kExitRefused, path_.string() + ": the file holds " + std::to_string(error.size) +
                                       " bytes; a mode file holds at most " + std::to_string(kModeFileWithTrailerSize));
@@ -68,11 +70,13 @@ int FileTarget::Finish() {
   const std::vector<uint8_t> edited = model_.Read([](const DeviceState& s) { return SerializeModeFile(s); });
   const std::vector<uint8_t> bytes = PatchModeFile(original_, loaded_, edited);
   if (bytes == original_) return kExitOk;  // nothing changed: the file is not touched at all
-  // Another program may have saved the file meanwhile: its preset must not be lost to ours.
+  // A program that does not take the lock may have saved the file meanwhile: its preset must not
+  // be lost to ours.
   std::vector<uint8_t> now;
   if (ReadFileLimited(path_, kModeFileWithTrailerSize, now) || now != original_)
     return Report(kExitRefused, path_.string() + ": the file changed while it was being edited; it was left as it is");
   if (const FileError error = WriteFileAtomically(path_, bytes)) return Report(kExitRefused, error.message);
+  held_.Release();  // the next editor waiting for the file goes on with the one just saved
   return kExitOk;
 }
 

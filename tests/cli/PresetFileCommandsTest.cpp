@@ -171,6 +171,42 @@ TEST_F(PresetFiles, ARefusedFileOrListExitsWith3AndChangesNothing) {
   EXPECT_NE(ReadBytes(file), good);
 }
 
+// Runs on one file at the same time take turns: each edits what the one before saved, so every
+// change is in the file once all have said done.
+TEST_F(PresetFiles, ParallelEditsOfOneFileAllKeepTheirChange) {
+  const fs::path file = Write("shared.mode", Unusual());
+  struct Edit {
+    int module, index;
+    pid_t pid = -1;
+  };
+  std::vector<Edit> edits;
+  for (int module = 5; module <= 12; ++module)
+    for (int index = 0x14; index <= 0x16; ++index) edits.push_back({module, index});
+  for (size_t i = 0; i < edits.size(); ++i) {
+    Edit& e = edits[i];
+    const std::string tag = std::to_string(i);
+    e.pid = Spawn({nrctl_.string(), "--file", file.string(), "set", std::to_string(e.module), std::to_string(e.index), "37"},
+                  "/dev/null", dir_ / ("set" + tag + ".out"), dir_ / ("set" + tag + ".err"));
+    ASSERT_GT(e.pid, 0);
+  }
+  for (size_t i = 0; i < edits.size(); ++i)
+    EXPECT_EQ(WaitForExit(edits[i].pid, kRunTimeout), 0) << ReadText(dir_ / ("set" + std::to_string(i) + ".err"));
+  const Bytes after = ReadBytes(file);
+  const Bytes percent37 = WordBytes(EncodeParamWord(ValueType::kPercent, ParamValue::Int(37)));
+  std::vector<Range> allowed;
+  for (const Edit& e : edits) {
+    const Range r = ParamBytes(e.module, e.index);
+    allowed.push_back(r);
+    EXPECT_EQ(Bytes(after.begin() + static_cast<long>(r.begin), after.begin() + static_cast<long>(r.end)), percent37)
+        << "module " << e.module << " index " << e.index << " lost its change";
+  }
+  EXPECT_EQ(ChangedOutside(Unusual(), after, allowed), std::vector<size_t>{});
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()),
+            std::count_if(fs::directory_iterator(dir_), fs::directory_iterator(),
+                          [](const fs::directory_entry& e) { return e.path().filename().string().find(".tmp-") == std::string::npos; }))
+      << "no temporary is left behind";
+}
+
 TEST_F(PresetFiles, AnExportedSetImportsBackAndTheDiffNamesTheChangedBand) {
   const fs::path a = Write("a.mode", Unusual());
   const fs::path b = Write("b.mode", Unusual());
