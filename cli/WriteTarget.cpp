@@ -14,7 +14,9 @@ std::string FileTargetNote() {
          "With --file F.mode (before the command, or after its arguments) the change is made to that\n"
          "mode file instead of a device: the file is read and checked, changed with the same\n"
          "operations, and written back in one step; only the records the command changed differ\n"
-         "afterwards. A refused file (unreadable, wrong size or version, changed meanwhile, not\n"
+         "afterwards. The file is locked from reading to writing, so runs on the same file take\n"
+         "turns and each keeps its change. A refused file (unreadable, wrong size or version, a\n"
+         "damaged parameter record, changed meanwhile by a program that ignores the lock, not\n"
          "writable) exits with status 3 and is left as it was.\n";
 }
 

@@ -208,6 +208,10 @@ TEST_F(DeviceCommands, RefusedFilesExitWith3BeforeConnecting) {
   Bytes huge = DefaultModeFile();
   huge.resize(10 * 1024 * 1024);
   WriteBytes(dir_ / "huge.mode", huge);
+  // A record header out of place: its words would go to another parameter.
+  Bytes damaged = DefaultModeFile();
+  damaged[kModeFileHeaderSize + static_cast<size_t>(ParamRows()[1].offset) + 1] ^= 0x40;
+  WriteBytes(dir_ / "damaged.mode", damaged);
   // Nobody ever writes to the FIFO: a reader that opened it would wait forever.
   ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
   struct Case {
@@ -223,6 +227,9 @@ TEST_F(DeviceCommands, RefusedFilesExitWith3BeforeConnecting) {
            {{"remote", "push", (dir_ / "short.remo").string()}, "this one 29"},
            {{"remote", "push", (dir_ / "long.remo").string()}, "this one 31"},
            {{"remote", "push", (dir_ / "pipe").string()}, "not a regular file"},
+           {{"push", (dir_ / "damaged.mode").string()}, "damaged.mode: parameter record 2 of 235 (byte 1902) reads"},
+           {{"inspect", (dir_ / "damaged.mode").string()}, "damaged.mode: parameter record 2 of 235"},
+           {{"diff", (dir_ / "damaged.mode").string(), "device"}, "damaged.mode: parameter record 2 of 235"},
        }) {
     SCOPED_TRACE(c.args.back());
     const Result r = RunOnDevice(c.args);

@@ -138,6 +138,8 @@ TEST_F(PresetFiles, ARefusedFileOrListExitsWith3AndChangesNothing) {
   const Bytes good = Unusual();
   Bytes otherVersion = good;
   otherVersion[0] = 23;
+  Bytes damaged = good;  // the word count of the microphone 2 volume's record
+  damaged[kModeFileHeaderSize + static_cast<size_t>(ParamRows()[1].offset) + 2] = 2;
   const fs::path badList = dir_ / "bad.txt";
   std::ofstream(badList) << "Filter 1: ON PK Fc 100 Hz Gain -20 dB Q 1\nFilter 2: ON BP Fc 100 Hz Q 1\n";
   struct Case {
@@ -150,6 +152,10 @@ TEST_F(PresetFiles, ARefusedFileOrListExitsWith3AndChangesNothing) {
       {otherVersion, {"eq", "7", "3", "1", "250", "-3", "2"}, "command version 23 is not supported"},
       {Bytes(4100, 0), {"features", "--exciter", "on"}, "the file holds 4100 bytes; a mode file holds at most 4007"},
       {good, {"eq-import", "7", badList.string()}, "bad.txt: line 1: gain -20.0 dB is outside -15 .. +15 dB"},
+      {damaged, {"set", "1", "0x0E", "51"},
+       "parameter record 2 of 235 (byte 1902) reads module 1, index 0x05, 2 words where module 1, index 0x05, 1 word "
+       "belongs: the file is damaged"},
+      {damaged, {"eq-export", "7"}, "parameter record 2 of 235"},
   };
   for (const Case& c : cases) {
     const fs::path file = Write("edit.mode", c.file);
