@@ -213,6 +213,70 @@ TEST_F(PresetFiles, ParallelEditsOfOneFileAllKeepTheirChange) {
       << "no temporary is left behind";
 }
 
+// A file that holds no filter is no list: it is refused, not read as "nothing, the rest flat".
+// The same list reads alike in every encoding an editor saves, and a list too long for the set
+// goes in only when asked to leave out its weakest filters.
+TEST_F(PresetFiles, ListsAreReadInAnyEncodingAndRefusedWhenTheyHoldNoFilterOrTooMany) {
+  const Bytes original = Unusual();
+  const auto put = [&](const std::string& name, const std::string& bytes) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+  };
+  std::string random;
+  for (int i = 0; i < 1000; ++i) random += static_cast<char>((i * 131 + 7) % 256);
+  std::string utf16le = "\xFF\xFE", utf16be = "\xFE\xFF", noMark;
+  for (char c : kList) {
+    utf16le += std::string{c, '\0'};
+    utf16be += std::string{'\0', c};
+    noMark += std::string{c, '\0'};
+  }
+  for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+           {"empty.txt", ""},
+           {"header.txt", "Filter Settings file\n\nNotes: left\n\nEqualiser: Generic\n"},
+           {"random.bin", random},
+           {"utf16-without-mark.txt", noMark}}) {
+    SCOPED_TRACE(name);
+    const fs::path file = Write("edit.mode", original);
+    const Result r = Run({"eq-import", "7", put(name, bytes).string(), "--file", file.string()});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find(name + ": no filter lines"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(file), original);
+  }
+
+  Bytes expected;
+  for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+           {"utf8.txt", std::string(kList)},
+           {"utf8-mark.txt", "\xEF\xBB\xBF" + std::string(kList)},
+           {"utf16le.txt", utf16le},
+           {"utf16be.txt", utf16be}}) {
+    SCOPED_TRACE(name);
+    const fs::path file = Write("edit.mode", original);
+    const Result r = Run({"eq-import", "7", put(name, bytes).string(), "--file", file.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "set 7 (output 1 EQ): 2 of 9 bands from the list, the rest flat\n");
+    if (expected.empty()) expected = ReadBytes(file);
+    EXPECT_EQ(ReadBytes(file), expected);
+  }
+  EXPECT_NE(expected, original);
+
+  std::string ten;
+  for (int i = 1; i <= 10; ++i)
+    ten += "Filter " + std::to_string(i) + ": ON PK Fc " + std::to_string(100 * i) + " Hz Gain " + std::to_string(i) + " dB Q 2\n";
+  const fs::path list = put("ten.txt", ten);
+  const fs::path file = Write("edit.mode", original);
+  const Result refused = Run({"eq-import", "7", list.string(), "--file", file.string()});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_NE(refused.err.find("ten.txt: line 10: the list holds 10 filters; set 7 takes at most 9"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--drop-smallest leaves out the 1 filter(s) of least effect"), std::string::npos) << refused.err;
+  EXPECT_EQ(ReadBytes(file), original);
+  const Result fitted = Run({"eq-import", "7", list.string(), "--drop-smallest", "--file", file.string()});
+  ASSERT_EQ(fitted.status, 0) << fitted.err;
+  EXPECT_EQ(fitted.out, "set 7 (output 1 EQ): 9 of 9 bands from the list\nnote: line 1: PK at 100 Hz, 1.0 dB, left out\n");
+  EXPECT_EQ(ChangedOutside(original, ReadBytes(file), {BandBytes(7, 0, 9)}), std::vector<size_t>{});
+}
+
 TEST_F(PresetFiles, AnExportedSetImportsBackAndTheDiffNamesTheChangedBand) {
   const fs::path a = Write("a.mode", Unusual());
   const fs::path b = Write("b.mode", Unusual());
