@@ -7,6 +7,7 @@
 #include "DeviceLink.h"
 #include "DeviceReport.h"
 #include "DeviceWrites.h"
+#include "LineInput.h"
 #include "ManyHosts.h"
 #include "StopSignals.h"
 #include "ToolCommands.h"
@@ -125,8 +126,16 @@ int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
   if (const int status = link.Open()) return status;
   bool allGood = true;
   int lineNumber = 0;
-  for (std::string line; std::getline(ctx.in, line);) {
+  std::string line;
+  for (LineRead read; (read = ReadScriptLine(ctx.in, line)) != LineRead::kEnd;) {
     ++lineNumber;
+    if (read == LineRead::kTooLong) {
+      // No script holds such a line: the input is something else (a binary file, /dev/zero),
+      // and reading on would only fill the memory. What was sent so far is finished.
+      ctx.err << "nrctl batch: " << TooLongLineText(lineNumber) << "; the rest of the input is not read\n";
+      if (const int status = link.Finish()) return status;
+      return kExitUsage;
+    }
     WriteRequest request;
     std::string message;
     int status = kExitOk;
@@ -348,6 +357,7 @@ void RegisterDeviceCommands(CommandTable& table) {
       "One command per line with the syntax of the commands of the same name; '#' starts a comment,\n"
       "blank lines are skipped. Lines are carried out as they are read, as fast as the device takes\n"
       "them. A bad line is reported on stderr as \"line N: reason\" and skipped; the rest still runs.\n"
+      "A line longer than 4096 bytes ends the script there (what was sent before it is kept).\n"
       "Exit status 0 when every line was good, 2 when any was bad (after all lines were processed),\n"
       "1 when the link failed or the device left a write unanswered (processing stops there). On a\n"
       "mode file (--file) mode lines are bad lines: a file holds one preset, not the device's slots.\n" +

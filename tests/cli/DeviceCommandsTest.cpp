@@ -308,6 +308,34 @@ TEST_F(DeviceCommands, BatchReportsBadLinesAndStillSendsTheGoodOnes) {
   EXPECT_EQ(received.back(), Bytes{0x8A});
 }
 
+// Input that is no script (no line ends) is refused at its first long line, without reading on:
+// what came before it is still sent, and the goodbye follows.
+TEST_F(DeviceCommands, BatchRefusesALineLongerThanAnyScriptHolds) {
+  EmulatorProcess& emu = StartEmulator();
+  const Result r = RunOnDevice({"batch"}, "set 1 0x0E 51\n" + std::string(5000, 'x') + "\nset 1 0x10 20\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("nrctl batch: line 2 is longer than 4096 bytes"), std::string::npos) << r.err;
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  const std::vector<Bytes> received = emu.Received();
+  EXPECT_TRUE(std::any_of(received.begin(), received.end(), [](const Bytes& p) { return p.size() > 3 && p[0] == 0x09 && p[3] == 0x0E; }));
+  EXPECT_FALSE(std::any_of(received.begin(), received.end(), [](const Bytes& p) { return p.size() > 3 && p[0] == 0x09 && p[3] == 0x10; }));
+
+  // Endless input: one host, several hosts (whose input is read before any is reached), and a
+  // scene, each refused at once.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--net", emu.Target(), "batch"},
+           {"--net", "127.0.0.1:9,127.0.0.1:10", "batch"},
+           {"--net", emu.Target(), "scene", "save", "1"}}) {
+    SCOPED_TRACE(args.back());
+    std::vector<std::string> argv{nrctl_.string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const pid_t pid = Spawn(argv, "/dev/zero", dir_ / "zero.out", dir_ / "zero.err");
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(WaitForExit(pid, kRunTimeout), 2) << ReadText(dir_ / "zero.err");
+    EXPECT_NE(ReadText(dir_ / "zero.err").find("line 1 is longer than 4096 bytes"), std::string::npos) << ReadText(dir_ / "zero.err");
+  }
+}
+
 TEST_F(DeviceCommands, BatchKeepsWritesOnTheirSideOfAModeStore) {
   // The send queue replaces a waiting write with a later one of the same parameter; a store in
   // between must still see the first value and the slot after it the second. A slow device
