@@ -74,6 +74,9 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
   int slot = -1;
   if (args.Has("--store")) slot = static_cast<int>(ParseNumberArg(args.options.find("--store")->second, "--store", 1, 4)) - 1;
 
+  // Ctrl-C (or SIGTERM) must not leave the device half-written without a word: the write stops
+  // after the request under way, and the command says what the device now holds.
+  const StopSignals stop;
   DeviceLink link(ctx, "push");
   // A file that will be refused must not cost a connection: check it before connecting.
   {
@@ -88,8 +91,12 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
     link.Finish();
     return link.Report(kExitRefused, ModeFileReason(path, read));
   }
+  if (stop.Requested()) {
+    link.Finish();
+    return link.Fail("interrupted before the preset was written; the device is unchanged");
+  }
   link.Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot; });
-  const int status = link.WriteAll();
+  const int status = link.WriteAll([&] { return stop.Requested(); });
   if (status != kExitOk) return status;
   return link.Finish();
 }
@@ -295,7 +302,9 @@ void RegisterDeviceCommands(CommandTable& table) {
       "write a mode file into the device, and store it in a mode slot",
       "FILE [--store N]",
       "Checks FILE (a refused file exits with status 3 before connecting), then writes the whole\n"
-      "image to the device.\n"
+      "image to the device. Ctrl-C (or SIGTERM) stops the write after the request under way and\n"
+      "says what the device now holds (part of the new preset, once any of it went out); the\n"
+      "exit status is then 1, as for a link that fails part way.\n"
       "\n"
       "  --store N  afterwards make mode slot N (1..4) current and store the parameters there\n" +
           kConnectionNote,

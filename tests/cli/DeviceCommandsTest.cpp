@@ -31,6 +31,7 @@
 #include "link/DeviceModel.h"
 #include "link/EqLayout.h"
 #include "link/ParamTable.h"
+#include "link/TransferResult.h"
 #include "shell/ModeFile.h"
 #include "DeviceFixture.h"
 
@@ -493,6 +494,27 @@ TEST_F(DeviceCommands, APushThatFailsPartWaySaysWhatTheDeviceNowHolds) {
   const std::vector<uint8_t> codes = emu.ReceivedCodes();
   EXPECT_EQ(CountCode(codes, 0x31), 30u + 3u);  // 30 chunks taken, then the 31st asked three times
   EXPECT_EQ(CountCode(codes, 0x32) + CountCode(codes, 0x03) + CountCode(codes, 0x04), 0u);
+}
+
+// Ctrl-C during a push stops it after the request under way, says what the device now holds as
+// a failed link does, and still says goodbye.
+TEST_F(DeviceCommands, AnInterruptedPushSaysWhatTheDeviceNowHolds) {
+  EmulatorProcess& emu = StartEmulator({"--latency-ms", "40"});
+  const fs::path path = dir_ / "preset.mode";
+  WriteBytes(path, DefaultModeFile());
+  const fs::path out = dir_ / "push.out", err = dir_ / "push.err";
+  const pid_t pid = Spawn({nrctl_.string(), "--net", emu.Target(), "push", path.string(), "--store", "2"}, "/dev/null", out, err);
+  ASSERT_GT(pid, 0);
+  const bool writing = WaitUntil([&] { return CountCode(emu.ReceivedCodes(), 0x31) >= 3; }, kRunTimeout);
+  ::kill(pid, SIGINT);
+  ASSERT_TRUE(writing) << ReadText(err);
+  EXPECT_EQ(WaitForExit(pid, kRunTimeout), 1) << ReadText(err);
+  EXPECT_NE(ReadText(err).find("nrctl push: interrupted while writing the image (chunk "), std::string::npos) << ReadText(err);
+  EXPECT_NE(ReadText(err).find(std::string("; ") + kPartlyWrittenAdvice), std::string::npos) << ReadText(err);
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  const std::vector<uint8_t> codes = emu.ReceivedCodes();
+  EXPECT_LT(CountCode(codes, 0x31), 70u);
+  EXPECT_EQ(CountCode(codes, 0x32) + CountCode(codes, 0x03) + CountCode(codes, 0x04), 0u) << "nothing was stored";
 }
 
 TEST_F(DeviceCommands, EachWriteWaitsForItsOwnAnswerAndTheGoodbyeForTheLast) {
