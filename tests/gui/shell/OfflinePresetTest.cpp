@@ -14,6 +14,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CSyncDlg.h"
 #include "shell/EditHistory.h"
+#include "shell/ModeCommands.h"
 #include "shell/ModeFile.h"
 #include "shell/NrTuneApp.h"
 #include "shell/RibbonBar.h"
