@@ -7,6 +7,7 @@
 #include "DeviceLink.h"
 #include "DeviceReport.h"
 #include "DeviceWrites.h"
+#include "LineInput.h"
 #include "ManyHosts.h"
 #include "StopSignals.h"
 #include "ToolCommands.h"
@@ -73,6 +74,9 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
   int slot = -1;
   if (args.Has("--store")) slot = static_cast<int>(ParseNumberArg(args.options.find("--store")->second, "--store", 1, 4)) - 1;
 
+  // Ctrl-C (or SIGTERM) must not leave the device half-written without a word: the write stops
+  // after the request under way, and the command says what the device now holds.
+  const StopSignals stop;
   DeviceLink link(ctx, "push");
   // A file that will be refused must not cost a connection: check it before connecting.
   {
@@ -87,8 +91,12 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
     link.Finish();
     return link.Report(kExitRefused, ModeFileReason(path, read));
   }
+  if (stop.Requested()) {
+    link.Finish();
+    return link.Fail("interrupted before the preset was written; the device is unchanged");
+  }
   link.Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot; });
-  const int status = link.WriteAll();
+  const int status = link.WriteAll([&] { return stop.Requested(); });
   if (status != kExitOk) return status;
   return link.Finish();
 }
@@ -125,8 +133,16 @@ int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
   if (const int status = link.Open()) return status;
   bool allGood = true;
   int lineNumber = 0;
-  for (std::string line; std::getline(ctx.in, line);) {
+  std::string line;
+  for (LineRead read; (read = ReadScriptLine(ctx.in, line)) != LineRead::kEnd;) {
     ++lineNumber;
+    if (read == LineRead::kTooLong) {
+      // No script holds such a line: the input is something else (a binary file, /dev/zero),
+      // and reading on would only fill the memory. What was sent so far is finished.
+      ctx.err << "nrctl batch: " << TooLongLineText(lineNumber) << "; the rest of the input is not read\n";
+      if (const int status = link.Finish()) return status;
+      return kExitUsage;
+    }
     WriteRequest request;
     std::string message;
     int status = kExitOk;
@@ -286,7 +302,9 @@ void RegisterDeviceCommands(CommandTable& table) {
       "write a mode file into the device, and store it in a mode slot",
       "FILE [--store N]",
       "Checks FILE (a refused file exits with status 3 before connecting), then writes the whole\n"
-      "image to the device.\n"
+      "image to the device. Ctrl-C (or SIGTERM) stops the write after the request under way and\n"
+      "says what the device now holds (part of the new preset, once any of it went out); the\n"
+      "exit status is then 1, as for a link that fails part way.\n"
       "\n"
       "  --store N  afterwards make mode slot N (1..4) current and store the parameters there\n" +
           kConnectionNote,
@@ -354,6 +372,7 @@ void RegisterDeviceCommands(CommandTable& table) {
       "One command per line with the syntax of the commands of the same name; '#' starts a comment,\n"
       "blank lines are skipped. Lines are carried out as they are read, as fast as the device takes\n"
       "them. A bad line is reported on stderr as \"line N: reason\" and skipped; the rest still runs.\n"
+      "A line longer than 4096 bytes ends the script there (what was sent before it is kept).\n"
       "Exit status 0 when every line was good, 2 when any was bad (after all lines were processed),\n"
       "1 when the link failed or the device left a write unanswered (processing stops there). On a\n"
       "mode file (--file) mode lines are bad lines: a file holds one preset, not the device's slots.\n" +

@@ -166,8 +166,8 @@ std::string DeviceLink::DeviceError() {
   return deviceError_;
 }
 
-int DeviceLink::WriteAll() {
-  const TransferResult result = Conn().Sync().BulkWrite();
+int DeviceLink::WriteAll(const std::function<bool()>& stop) {
+  const TransferResult result = Conn().Sync().BulkWrite(stop);
   if (const int status = CheckTransfer(result)) return status;
   if (const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer(result)) return Fail(*mismatch);
   return kExitOk;

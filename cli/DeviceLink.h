@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,8 +45,9 @@ class DeviceLink : public WriteTarget, private LinkEvents {
 
   // Writes the model's image to the device (70 chunks, the end mark and the record EQ), then
   // completes the transfer (a pending mode slot is stored). kExitOk, or kExitFailure saying where
-  // it stopped and, when part of the image went out, what the device now holds.
-  int WriteAll();
+  // it stopped and, when part of the image went out, what the device now holds. stop, asked
+  // before every request, interrupts the write (it then fails the same way).
+  int WriteAll(const std::function<bool()>& stop = {});
 
   // Counts finished transfers; take it before asking the device for a mode switch, then wait
   // until the transfers it starts have finished (a device may ask more than once). kExitOk or

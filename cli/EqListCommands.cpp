@@ -11,6 +11,7 @@
 #include "eq/FilterList.h"
 #include "link/EqLayout.h"
 #include "shell/AtomicFile.h"
+#include "shell/TextFile.h"
 
 namespace nr::cli {
 namespace {
@@ -22,24 +23,28 @@ int ParseSet(const std::string& text) { return static_cast<int>(ParseIntegerArg(
 std::string SetName(int set) { return "set " + std::to_string(set) + " (" + EqSetTitle(set) + ")"; }
 
 int RunEqImport(const CommandContext& ctx, std::span<const std::string> words) {
-  const CommandArgs args = ParseCommandArgs(words, {});
+  static constexpr OptionSpec kOptions[] = {{"--drop-smallest", false}};
+  const CommandArgs args = ParseCommandArgs(words, kOptions);
   ExpectPositionals(args, 2, 2);
   const int set = ParseSet(args.positional[0]);
   const std::string& path = args.positional[1];
+  const ExcessFilters excess = args.Has("--drop-smallest") ? ExcessFilters::kDropSmallest : ExcessFilters::kRefuse;
 
   // The list is read and checked whole before anything is opened: a bad list changes nothing.
   const auto refuse = [&](const std::string& message) {
     ctx.err << "nrctl eq-import: " << TerminalSafe(message) << "\n";
     return kExitRefused;
   };
-  std::vector<uint8_t> bytes;
-  if (const FileError error = ReadFileLimited(path, kLongestFilterList, bytes)) {
+  std::string text;
+  if (const FileError error = ReadTextFile(path, kLongestFilterList, text)) {
     if (error.problem == FileProblem::kTooLong) return refuse(path + ": " + std::to_string(error.size) + " bytes is no filter list");
     return refuse(error.message);
   }
-  const FilterListImport list = ParseFilterList(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), set);
+  const FilterListImport list = ParseFilterList(text, set, excess);
   if (!list.ok()) {
-    for (const FilterListLine& e : list.errors) ctx.err << "nrctl eq-import: " << TerminalSafe(path + ": " + e.message) << "\n";
+    for (const FilterListLine& e : list.errors) refuse(path + ": " + e.message);
+    if (list.excess > 0 && excess == ExcessFilters::kRefuse)
+      refuse("--drop-smallest leaves out the " + std::to_string(list.excess) + " filter(s) of least effect (smallest gain)");
     ctx.err << "nrctl eq-import: nothing was written\n";
     return kExitRefused;
   }
@@ -52,6 +57,7 @@ int RunEqImport(const CommandContext& ctx, std::span<const std::string> words) {
   if (const int status = target->Finish()) return status;
   ctx.out << SetName(set) << ": " << list.bands.size() << " of " << FilterListBands(set) << " bands from the list"
           << (static_cast<int>(list.bands.size()) < FilterListBands(set) ? ", the rest flat" : "") << "\n";
+  for (const FilterListLine& left : list.dropped) ctx.out << "note: " << TerminalSafe(left.message) << "\n";
   for (const FilterListLine& note : list.notes) ctx.out << "note: " << TerminalSafe(note.message) << "\n";
   return kExitOk;
 }
@@ -81,18 +87,25 @@ void RegisterEqListCommands(CommandTable& table) {
   table.Add(Command{
       "eq-import",
       "write a measurement program's filter list into one EQ set",
-      "SET LIST",
+      "SET LIST [--drop-smallest]",
       "LIST is a filter list as room-measurement programs export it, one filter a line:\n"
       "  Filter  1: ON  PK       Fc   63.0 Hz  Gain  -4.5 dB  Q  2.500\n"
-      "Types PK, LP, HP, LPQ, HPQ, LS, HS, LSC, HSC and AP become the device's band types; NO (notch)\n"
-      "becomes a -15 dB peaking band, the device having no notch. Filters switched OFF, unused\n"
-      "slots, header and note lines are skipped; a Preamp line is reported but not applied;\n"
-      "decimal commas and \"Filter:\" without a number are read. The filters fill bands 0, 1, ...\n"
-      "of SET (0..23) in order and the set's further bands are made flat; on an output channel\n"
-      "set the nine parametric bands are filled and the crossover is kept.\n"
-      "A list with more filters than the set's bands, an unknown type, or a value outside the band\n"
-      "editor's ranges (20 .. 20000 Hz, -15 .. +15 dB, Q 0.1 .. 30, 0.1 .. 2 for the filter\n"
-      "types) is refused with every bad line named (status 3), and nothing is written.\n"
+      "The file may be UTF-8 (with or without a byte-order mark) or UTF-16 with its mark.\n"
+      "Types PK, LP, HP, LPQ/LP Q, HPQ/HP Q, LS, HS, LSC/LS Q, HSC/HS Q, LP1, HP1 (first order)\n"
+      "and AP/All pass become the device's band types; Modal becomes a peaking band (its T60\n"
+      "target is not kept); NO/Notch becomes a -15 dB peaking band, the device having no notch.\n"
+      "Filters switched OFF, unused slots and filter lines without the \"Filter N:\" prefix are\n"
+      "skipped and noted; header and note lines are skipped; a Preamp line is reported but not\n"
+      "applied; decimal commas and \"Filter:\" without a number are read. The filters fill bands\n"
+      "0, 1, ... of SET (0..23) in order and the set's further bands are made flat; on an output\n"
+      "channel set the nine parametric bands are filled and the crossover is kept.\n"
+      "A file without a single filter line, an unknown type, or a value outside the band editor's\n"
+      "ranges (20 .. 20000 Hz, -15 .. +15 dB, Q 0.1 .. 30, 0.1 .. 2 for the filter types) is\n"
+      "refused with every bad line named (status 3), and nothing is written. So is a list with\n"
+      "more filters than the set takes, unless:\n"
+      "\n"
+      "  --drop-smallest  leave out the filters of least effect (smallest gain; low- and high-pass\n"
+      "                   filters are never left out) until the list fits; each is named\n"
       "Exit status: 0 done, 1 link failure, 2 usage, 3 list or file refused.\n" +
           FileTargetNote(),
       RunEqImport,

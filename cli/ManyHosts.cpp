@@ -1,15 +1,18 @@
 #include "ManyHosts.h"
 
 #include <algorithm>
-#include <iterator>
 #include <sstream>
 #include <thread>
 #include <vector>
 
+#include "LineInput.h"
 #include "TerminalText.h"
 
 namespace nr::cli {
 namespace {
+
+// What several hosts are sent is held whole, one copy for all of them.
+constexpr size_t kLongestScript = 64 * 1024 * 1024;
 
 struct HostRun {
   GlobalOptions options;
@@ -47,9 +50,27 @@ std::string ExpandHostPattern(std::string_view pattern, const GlobalOptions& opt
 
 int RunOnEveryHost(const Command& command, const GlobalOptions& options, std::span<const std::string> args,
                    std::ostream& out, std::ostream& err, std::istream& in, TraceSink* trace) {
-  // Standard input is read once and each host gets all of it.
+  // Standard input is read once and each host gets all of it: line by line, so that input that
+  // is no script (no line ends, or no end) is refused before any host is reached.
   std::string input;
-  if (command.readsInput) input.assign(std::istreambuf_iterator<char>(in), {});
+  if (command.readsInput) {
+    std::string line;
+    int lineNumber = 0;
+    for (LineRead read; (read = ReadScriptLine(in, line)) != LineRead::kEnd;) {
+      ++lineNumber;
+      if (read == LineRead::kTooLong) {
+        err << "nrctl " << command.name << ": " << TooLongLineText(lineNumber) << "; nothing was sent\n";
+        return kExitUsage;
+      }
+      if (input.size() + line.size() + 1 > kLongestScript) {
+        err << "nrctl " << command.name << ": standard input holds more than " << kLongestScript / (1024 * 1024)
+            << " MiB of script; nothing was sent\n";
+        return kExitUsage;
+      }
+      input += line;
+      input += '\n';
+    }
+  }
 
   std::vector<HostRun> runs(options.hosts.size());
   for (size_t h = 0; h < runs.size(); ++h) {

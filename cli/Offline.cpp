@@ -109,8 +109,9 @@ void RegisterOfflineCommands(CommandTable& table) {
       "inspect",
       "show what a mode file holds: header, parameters, EQ bands, derived values",
       "FILE [--json]",
-      "Reads FILE with the same checks as loading it into a device (size, command version, record-EQ\n"
-      "trailer) and prints its contents. A refused file exits with status 3.\n"
+      "Reads FILE with the same checks as loading it into a device (size, command version, the\n"
+      "header of every parameter record, record-EQ trailer) and prints its contents. A refused\n"
+      "file exits with status 3, naming the reason (for a damaged file, the first bad record).\n"
       "\n"
       "  --json  print one JSON object instead of the readable summary\n",
       RunInspect,

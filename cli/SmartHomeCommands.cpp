@@ -10,6 +10,7 @@
 
 #include "DeviceLink.h"
 #include "DeviceWrites.h"
+#include "LineInput.h"
 #include "TerminalText.h"
 #include "smarthome/KeyFile.h"
 #include "smarthome/Scenes.h"
@@ -443,8 +444,10 @@ int RunSceneSave(const CommandContext& ctx, const CommandArgs& args) {
   const int scene = SceneArg(args);
   SceneList list;
   int lineNumber = 0;
-  for (std::string line; std::getline(ctx.in, line);) {
+  std::string line;
+  for (LineRead read; (read = ReadScriptLine(ctx.in, line)) != LineRead::kEnd;) {
     ++lineNumber;
+    if (read == LineRead::kTooLong) throw UsageError(TooLongLineText(lineNumber));
     std::string error;
     const std::optional<SceneStep> step = ParseStepLine(line, error);
     if (!error.empty()) throw UsageError("line " + std::to_string(lineNumber) + ": " + error);

@@ -1,6 +1,9 @@
 #pragma once
-// Catches SIGINT and SIGTERM for its lifetime, so a command that waits (monitor, remote learn)
-// can stop cleanly and say goodbye to the device instead of dying mid-session.
+// Catches SIGINT and SIGTERM while at least one StopSignals lives, so a command that waits
+// (monitor, remote learn) or writes the device (push) can stop cleanly, say what it left behind
+// and say goodbye to the device instead of dying mid-session. Several may live at once (one per
+// host of --net A,B): the handlers go in with the first and the previous ones come back with the
+// last.
 #include <csignal>
 
 namespace nr::cli {
@@ -13,10 +16,6 @@ class StopSignals {
   StopSignals& operator=(const StopSignals&) = delete;
 
   bool Requested() const;
-
- private:
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
 };
 
 }  // namespace nr::cli

@@ -14,7 +14,9 @@ std::string FileTargetNote() {
          "With --file F.mode (before the command, or after its arguments) the change is made to that\n"
          "mode file instead of a device: the file is read and checked, changed with the same\n"
          "operations, and written back in one step; only the records the command changed differ\n"
-         "afterwards. A refused file (unreadable, wrong size or version, changed meanwhile, not\n"
+         "afterwards. The file is locked from reading to writing, so runs on the same file take\n"
+         "turns and each keeps its change. A refused file (unreadable, wrong size or version, a\n"
+         "damaged parameter record, changed meanwhile by a program that ignores the lock, not\n"
          "writable) exits with status 3 and is left as it was.\n";
 }
 
@@ -41,7 +43,9 @@ int FileTarget::Report(int status, std::string_view message) {
 }
 
 int FileTarget::Open(bool /*readAll*/) {
-  if (const FileError error = ReadFileLimited(path_, kModeFileWithTrailerSize, original_)) {
+  // Held from here until the command ends: another nrctl editing the same file waits for this
+  // one's save and then edits the saved file, so no run's change is lost to another's.
+  if (const FileError error = held_.Hold(path_, kModeFileWithTrailerSize, original_)) {
     if (error.problem == FileProblem::kTooLong)
       return Report(kExitRefused, path_.string() + ": the file holds " + std::to_string(error.size) +
                                       " bytes; a mode file holds at most " + std::to_string(kModeFileWithTrailerSize));
@@ -68,11 +72,13 @@ int FileTarget::Finish() {
   const std::vector<uint8_t> edited = model_.Read([](const DeviceState& s) { return SerializeModeFile(s); });
   const std::vector<uint8_t> bytes = PatchModeFile(original_, loaded_, edited);
   if (bytes == original_) return kExitOk;  // nothing changed: the file is not touched at all
-  // Another program may have saved the file meanwhile: its preset must not be lost to ours.
+  // A program that does not take the lock may have saved the file meanwhile: its preset must not
+  // be lost to ours.
   std::vector<uint8_t> now;
   if (ReadFileLimited(path_, kModeFileWithTrailerSize, now) || now != original_)
     return Report(kExitRefused, path_.string() + ": the file changed while it was being edited; it was left as it is");
   if (const FileError error = WriteFileAtomically(path_, bytes)) return Report(kExitRefused, error.message);
+  held_.Release();  // the next editor waiting for the file goes on with the one just saved
   return kExitOk;
 }
 

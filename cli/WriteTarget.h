@@ -11,6 +11,7 @@
 
 #include "CommandTable.h"
 #include "link/DeviceSession.h"
+#include "shell/AtomicFile.h"
 
 namespace nr::cli {
 
@@ -41,8 +42,10 @@ class WriteTarget {
 // A mode file as the target of a command's writes. The file is read whole and checked as any
 // mode file is; the model is changed through the same operations as on a device (the packets
 // go nowhere); Finish writes back the bytes that changed, leaving every other byte of the file
-// (header, untouched records, the record-EQ trailer or its absence) exactly as it was. A file
-// that changed on disk meanwhile is not overwritten.
+// (header, untouched records, the record-EQ trailer or its absence) exactly as it was. The file
+// is held (an advisory lock) from Open until the command ends, so runs on the same file take
+// turns; a file that changed on disk meanwhile (a program that ignores the lock) is not
+// overwritten.
 class FileTarget final : public WriteTarget {
  public:
   FileTarget(const CommandContext& ctx, std::string_view command, std::filesystem::path path);
@@ -57,6 +60,7 @@ class FileTarget final : public WriteTarget {
   const CommandContext& ctx_;
   std::string command_;
   std::filesystem::path path_;
+  HeldFile held_;
   std::vector<uint8_t> original_;  // the file as read
   std::vector<uint8_t> loaded_;    // the model's bytes right after loading, before any change
   DeviceModel model_;

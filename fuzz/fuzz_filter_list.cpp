@@ -3,10 +3,13 @@
 // survive being written out and read again.
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "eq/FilterList.h"
 #include "link/EqLayout.h"
+#include "shell/TextFile.h"
 
 namespace {
 
@@ -20,8 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace nr;
   if (size == 0) return 0;
   const int set = data[0] % kEqSetCount;
-  const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-  const FilterListImport read = ParseFilterList(text, set);
+  const ExcessFilters excess = (data[0] & 0x80) != 0 ? ExcessFilters::kDropSmallest : ExcessFilters::kRefuse;
+  // Through the reader every front end uses, so UTF-16 with its mark is decoded first.
+  const std::string text = DecodeText(std::span<const uint8_t>(data + 1, size - 1));
+  const FilterListImport read = ParseFilterList(text, set, excess);
   if (!read.ok()) {
     Check(read.bands.empty());
     for (const FilterListLine& e : read.errors) Check(!e.message.empty());
@@ -33,6 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(b.gainDb >= kFilterListMinGainDb && b.gainDb <= kFilterListMaxGainDb);
     Check(b.q >= 0.09f && b.q <= 30.01f);
   }
+  Check(excess == ExcessFilters::kDropSmallest || read.dropped.empty());
+  // A list of switched-off filters alone imports as nothing (the set made flat); written out
+  // again it holds no filter line, which is refused.
+  if (read.bands.empty()) return 0;
   const FilterListImport again = ParseFilterList(FormatFilterList(read.bands), set);
   Check(again.ok() && again.bands.size() == read.bands.size());
   return 0;

@@ -70,29 +70,68 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
+enum class TypeKind { kPlain, kNotch, kModal };
+
 struct TypeInfo {
-  std::string_view name;  // lower case
+  std::string_view name;  // lower case; two words where the program writes two ("lp q")
   int type;
   bool gain;              // the line carries a gain
-  bool q;                 // the line may carry a Q
-  float defaultQ;         // when it carries none (0: Q required)
+  bool usesQ;             // the section has a Q (first-order sections have none)
+  float defaultQ;         // when the line carries none (0: Q required)
+  TypeKind kind = TypeKind::kPlain;
 };
 
+// The names measurement programs write, older and newer spellings alike.
 constexpr TypeInfo kTypes[] = {
-    {"pk", kPeaking, true, true, 0.0f},          {"peq", kPeaking, true, true, 0.0f},
-    {"lp", kLowPass, false, false, kDefaultFilterQ}, {"lpq", kLowPass, false, true, kDefaultFilterQ},
-    {"hp", kHighPass, false, false, kDefaultFilterQ}, {"hpq", kHighPass, false, true, kDefaultFilterQ},
-    {"ls", kLowShelf, true, false, kDefaultFilterQ}, {"lsc", kLowShelf, true, true, kDefaultFilterQ},
-    {"hs", kHighShelf, true, false, kDefaultFilterQ}, {"hsc", kHighShelf, true, true, kDefaultFilterQ},
-    {"no", kPeaking, false, true, kDefaultNotchQ}, {"ap", kAllPass, false, true, kDefaultFilterQ},
+    {"pk", kPeaking, true, true, 0.0f},
+    {"peq", kPeaking, true, true, 0.0f},
+    {"modal", kPeaking, true, true, 0.0f, TypeKind::kModal},
+    {"lp", kLowPass, false, true, kDefaultFilterQ},
+    {"lpq", kLowPass, false, true, kDefaultFilterQ},
+    {"lp q", kLowPass, false, true, kDefaultFilterQ},
+    {"hp", kHighPass, false, true, kDefaultFilterQ},
+    {"hpq", kHighPass, false, true, kDefaultFilterQ},
+    {"hp q", kHighPass, false, true, kDefaultFilterQ},
+    {"lp1", kFirstOrderLowPass, false, false, kDefaultFilterQ},
+    {"hp1", kFirstOrderHighPass, false, false, kDefaultFilterQ},
+    {"ls", kLowShelf, true, true, kDefaultFilterQ},
+    {"lsc", kLowShelf, true, true, kDefaultFilterQ},
+    {"ls q", kLowShelf, true, true, kDefaultFilterQ},
+    {"hs", kHighShelf, true, true, kDefaultFilterQ},
+    {"hsc", kHighShelf, true, true, kDefaultFilterQ},
+    {"hs q", kHighShelf, true, true, kDefaultFilterQ},
+    {"no", kPeaking, false, true, kDefaultNotchQ, TypeKind::kNotch},
+    {"notch", kPeaking, false, true, kDefaultNotchQ, TypeKind::kNotch},
+    {"notch q", kPeaking, false, true, kDefaultNotchQ, TypeKind::kNotch},
+    {"ap", kAllPass, false, true, kDefaultFilterQ},
+    {"all pass", kAllPass, false, true, kDefaultFilterQ},
 };
-constexpr std::string_view kTypeNames = "PK, LP, HP, LPQ, HPQ, LS, HS, LSC, HSC, NO, AP";
+constexpr std::string_view kTypeNames =
+    "PK, Modal, LP, HP, LPQ, HPQ, LP Q, HP Q, LP1, HP1, LS, HS, LSC, HSC, LS Q, HS Q, NO, Notch, AP, All pass";
 
 const TypeInfo* FindType(std::string_view word) {
   const std::string lower = Lower(word);
   for (const TypeInfo& t : kTypes)
     if (t.name == lower) return &t;
   return nullptr;
+}
+
+// The filter type at the start of words, in one word or two ("LP Q", "All pass"); first is set
+// to the word after it. "LP Q 0.7" is the type LP followed by its Q.
+const TypeInfo* ReadType(std::span<const std::string_view> words, size_t& first, std::string& text) {
+  if (words.size() >= 2) {
+    const bool qThenNumber = Lower(words[1]) == "q" && words.size() >= 3 && ParseListNumber(words[2]).has_value();
+    if (!qThenNumber) {
+      if (const TypeInfo* two = FindType(std::string(words[0]) + " " + std::string(words[1]))) {
+        first = 2;
+        text = std::string(words[0]) + " " + std::string(words[1]);
+        return two;
+      }
+    }
+  }
+  first = 1;
+  text = std::string(words[0]);
+  return FindType(words[0]);
 }
 
 // "Filter", an optional number and a colon; rest is what follows the colon. Lines such as
@@ -112,14 +151,16 @@ bool IsFilterLine(std::string_view line, std::string_view& rest) {
 struct LineReader {
   int number;
   FilterListImport& result;
+  std::vector<int>& bandLines;  // the line of each band in result.bands
 
   void Error(const std::string& message) { result.errors.push_back({number, "line " + std::to_string(number) + ": " + message}); }
   void Note(const std::string& message) { result.notes.push_back({number, "line " + std::to_string(number) + ": " + message}); }
 };
 
-// The keyword-value pairs after the type: Fc F [Hz|kHz], Gain G [dB], Q Q, BW Oct B.
+// The keyword-value pairs after the type: Fc F [Hz|kHz], Gain G [dB], Q Q, BW Oct B, and a
+// modal filter's decay target T60 [target] T [ms|s].
 struct FilterValues {
-  std::optional<double> fc, gain, q, bwOctaves;
+  std::optional<double> fc, gain, q, bwOctaves, t60;
 };
 
 bool ReadValues(std::span<const std::string_view> words, FilterValues& v, LineReader& reader) {
@@ -165,6 +206,12 @@ bool ReadValues(std::span<const std::string_view> words, FilterValues& v, LineRe
       if (!(v.bwOctaves = number("BW"))) return false;
       continue;
     }
+    if (key == "t60") {
+      if (i + 1 < words.size() && Lower(words[i + 1]) == "target") ++i;
+      if (!(v.t60 = number("T60"))) return false;
+      skipUnit({"ms", "s"});
+      continue;
+    }
     reader.Error("unexpected '" + std::string(words[i]) + "' (a filter line holds Fc, Gain and Q)");
     return false;
   }
@@ -192,12 +239,14 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
     reader.Note("filter switched off, skipped");
     return;
   }
-  const TypeInfo* type = FindType(words[1]);
+  size_t first = 0;
+  std::string typeText;
+  const TypeInfo* type = ReadType(std::span(words).subspan(1), first, typeText);
+  ++first;  // counted from the word after ON
   if (!type) {
-    return reader.Error("filter type '" + std::string(words[1]) + "' has no counterpart in the device (types: " +
+    return reader.Error("filter type '" + typeText + "' has no counterpart in the device (types: " +
                         std::string(kTypeNames) + ")");
   }
-  size_t first = 2;
   // A shelf may name its slope: "LS 12dB". The device's shelves are second order.
   if ((type->type == kLowShelf || type->type == kHighShelf) && first < words.size()) {
     const std::string slope = Lower(words[first]);
@@ -219,7 +268,7 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
 
   double gain = 0.0;
   if (type->gain) {
-    if (!v.gain) return reader.Error("the " + std::string(words[1]) + " filter has no gain");
+    if (!v.gain) return reader.Error("the " + typeText + " filter has no gain");
     gain = *v.gain;
     if (gain < kFilterListMinGainDb || gain > kFilterListMaxGainDb)
       return reader.Error("gain " + Fixed(gain, 1) + " dB is outside -15 .. +15 dB");
@@ -233,17 +282,25 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
     if (!std::isfinite(q)) return reader.Error("bandwidth " + Fixed(*v.bwOctaves, 2) + " octaves gives no usable Q");
   }
   if (v.q) q = *v.q;
-  if (q == 0.0) return reader.Error("the " + std::string(words[1]) + " filter has no Q");
+  if (!type->usesQ) q = type->defaultQ;  // a first-order section has no Q to keep
+  if (q == 0.0) return reader.Error("the " + typeText + " filter has no Q");
   const double maxQ = type->type == kPeaking ? kMaxPeakingQ : kMaxFilterQ;
   if (!(q >= kMinQ && q <= maxQ))  // written so that a NaN is refused too
     return reader.Error("Q " + Fixed(q, 3) + " is outside " + Fixed(kMinQ, 1) + " .. " + Fixed(maxQ, 0));
 
-  if (type->name == "no") {
+  if (type->kind == TypeKind::kNotch) {
     // The device has no notch: the deepest peaking cut at the same frequency and Q comes closest.
     gain = kFilterListMinGainDb;
     reader.Note("notch at " + std::to_string(freq) + " Hz becomes a -15 dB peaking band (the device has no notch)");
   }
+  if (type->kind == TypeKind::kModal) {
+    // A modal filter is a peaking filter the program sized for a decay time; the band keeps the
+    // filter, the decay target is only the program's.
+    reader.Note("modal filter at " + std::to_string(freq) + " Hz becomes a peaking band" +
+                (v.t60 ? " (its T60 target is not kept)" : std::string()));
+  }
   reader.result.bands.push_back(EqBand{static_cast<float>(gain), static_cast<int>(freq), static_cast<float>(q), type->type});
+  reader.bandLines.push_back(reader.number);
 }
 
 std::string TypeWord(const EqBand& b, bool& withGain, bool& withQ) {
@@ -259,6 +316,10 @@ std::string TypeWord(const EqBand& b, bool& withGain, bool& withQ) {
       withGain = true;
       withQ = !defaultQ;
       return std::string(b.type == kLowShelf ? "LS" : "HS") + (withQ ? "C" : "");
+    case kFirstOrderLowPass:
+    case kFirstOrderHighPass:
+      withQ = false;  // a first-order section has no Q
+      return b.type == kFirstOrderLowPass ? "LP1" : "HP1";
     default:
       break;
   }
@@ -269,6 +330,65 @@ std::string TypeWord(const EqBand& b, bool& withGain, bool& withQ) {
   return "AP";
 }
 
+// A line that holds a filter but lacks the "Filter N:" prefix: it starts with ON or OFF, or names a
+// frequency (Fc).
+bool LooksLikeFilter(std::string_view line) {
+  const std::vector<std::string_view> words = SplitBlanks(line);
+  if (words.empty()) return false;
+  const std::string head = Lower(words[0]);
+  if (head == "on" || head == "off") return true;
+  return std::any_of(words.begin(), words.end(), [](std::string_view w) { return Lower(w) == "fc"; });
+}
+
+std::string TooManyText(size_t filters, int set) {
+  return "the list holds " + std::to_string(filters) + " filters; set " + std::to_string(set) + " takes at most " +
+         std::to_string(FilterListBands(set));
+}
+
+// What a filter of the list does to the sound, for choosing which to leave out: the size of its
+// gain. Filters without a gain (low- and high-pass, all-pass) shape the response as a whole and
+// are never left out.
+std::optional<float> Effect(const EqBand& band) {
+  if (band.type == kPeaking || band.type == kLowShelf || band.type == kHighShelf) return std::fabs(band.gainDb);
+  return std::nullopt;
+}
+
+// Leaves out the filters of least effect until the list fits the set; the later of two equal
+// ones goes first. Each one left out is named with its line.
+void DropSmallest(FilterListImport& result, std::vector<int>& bandLines, int capacity, int set) {
+  const size_t drop = result.bands.size() - static_cast<size_t>(capacity);
+  std::vector<size_t> candidates;
+  for (size_t i = 0; i < result.bands.size(); ++i)
+    if (Effect(result.bands[i])) candidates.push_back(i);
+  if (candidates.size() < drop) {
+    result.errors.push_back({0, TooManyText(result.bands.size(), set) + ", and only " + std::to_string(candidates.size()) +
+                                    " of them have a gain by which to leave some out"});
+    return;
+  }
+  std::stable_sort(candidates.begin(), candidates.end(), [&](size_t a, size_t b) {
+    const float ea = *Effect(result.bands[a]), eb = *Effect(result.bands[b]);
+    return ea != eb ? ea < eb : a > b;
+  });
+  std::vector<bool> dropped(result.bands.size(), false);
+  for (size_t k = 0; k < drop; ++k) dropped[candidates[k]] = true;
+  std::vector<EqBand> kept;
+  std::vector<int> keptLines;
+  for (size_t i = 0; i < result.bands.size(); ++i) {
+    const EqBand& b = result.bands[i];
+    if (!dropped[i]) {
+      kept.push_back(b);
+      keptLines.push_back(bandLines[i]);
+      continue;
+    }
+    bool withGain = false, withQ = false;
+    const std::string name = TypeWord(b, withGain, withQ);
+    result.dropped.push_back({bandLines[i], "line " + std::to_string(bandLines[i]) + ": " + name + " at " +
+                                                std::to_string(b.freq) + " Hz, " + Fixed(b.gainDb, 1) + " dB, left out"});
+  }
+  result.bands = std::move(kept);
+  bandLines = std::move(keptLines);
+}
+
 }  // namespace
 
 int FilterListBands(int set) {
@@ -276,7 +396,7 @@ int FilterListBands(int set) {
   return EqSetInfo(set).bands;
 }
 
-FilterListImport ParseFilterList(std::string_view text, int set) {
+FilterListImport ParseFilterList(std::string_view text, int set, ExcessFilters excess) {
   FilterListImport result;
   if (set < 0 || set >= kEqSetCount) {
     result.errors.push_back({0, "there is no EQ set " + std::to_string(set) + " (sets 0 .. 23)"});
@@ -284,8 +404,9 @@ FilterListImport ParseFilterList(std::string_view text, int set) {
   }
   const int capacity = FilterListBands(set);
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+  std::vector<int> bandLines;
   int number = 0;
-  int firstExcessLine = 0;
+  bool anyFilterLine = false;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -295,7 +416,7 @@ FilterListImport ParseFilterList(std::string_view text, int set) {
     ++number;
     while (!line.empty() && std::isspace(static_cast<unsigned char>(line.front()))) line.remove_prefix(1);
     while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.remove_suffix(1);
-    LineReader reader{number, result};
+    LineReader reader{number, result, bandLines};
     std::string_view rest;
     if (Lower(line.substr(0, 7)) == "preamp:") {
       const std::vector<std::string_view> words = SplitBlanks(line.substr(7));
@@ -308,17 +429,27 @@ FilterListImport ParseFilterList(std::string_view text, int set) {
       reader.Note("preamp " + Fixed(*db, 1) + " dB is not applied (an EQ set has no preamp)");
       continue;
     }
-    if (!IsFilterLine(line, rest)) continue;  // headers, notes, blank lines
-    const size_t before = result.bands.size();
+    if (!IsFilterLine(line, rest)) {
+      // Headers, notes and blank lines say nothing; a filter that lost its prefix is skipped
+      // like a switched-off one, and said.
+      if (LooksLikeFilter(line)) reader.Note("a filter without the 'Filter N:' prefix, skipped");
+      continue;
+    }
+    anyFilterLine = true;
     ReadFilter(rest, reader);
-    if (result.bands.size() > before && static_cast<int>(result.bands.size()) == capacity + 1) firstExcessLine = number;
   }
-  if (firstExcessLine != 0) {
-    result.errors.push_back({firstExcessLine, "line " + std::to_string(firstExcessLine) + ": the list holds " +
-                                                  std::to_string(result.bands.size()) + " filters; set " +
-                                                  std::to_string(set) + " has " + std::to_string(capacity) + " bands"});
-    std::sort(result.errors.begin(), result.errors.end(),
-              [](const FilterListLine& a, const FilterListLine& b) { return a.line < b.line; });
+  if (!anyFilterLine) {
+    result.errors.push_back({0, "no filter lines (a list holds lines such as 'Filter  1: ON  PK  Fc 63 Hz  Gain -4.5 dB  Q 2.5')"});
+  } else if (static_cast<int>(result.bands.size()) > capacity) {
+    result.excess = static_cast<int>(result.bands.size()) - capacity;
+    if (excess == ExcessFilters::kDropSmallest && result.errors.empty()) {
+      DropSmallest(result, bandLines, capacity, set);
+    } else {
+      const int firstExcessLine = bandLines[static_cast<size_t>(capacity)];
+      result.errors.push_back({firstExcessLine, "line " + std::to_string(firstExcessLine) + ": " + TooManyText(result.bands.size(), set)});
+      std::stable_sort(result.errors.begin(), result.errors.end(),
+                       [](const FilterListLine& a, const FilterListLine& b) { return a.line < b.line; });
+    }
   }
   if (!result.errors.empty()) result.bands.clear();
   return result;

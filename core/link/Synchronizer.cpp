@@ -46,6 +46,7 @@ struct Synchronizer::Run {
   ReplyWaiter waiter;
   TransferResult result;
   int requestsSent = 0;
+  std::function<bool()> stop;  // asked before every request; true ends the transfer
 };
 
 std::string VersionMismatchText(const DeviceInfo& info) {
@@ -117,6 +118,10 @@ void Synchronizer::RunWorker(TransferKind kind) {
 bool Synchronizer::Ask(Run& run, const Payload& request, const ReplyWaiter::Expectation& expected) {
   TransferFailure failure = TransferFailure::kNoAnswer;
   for (int attempt = 0; attempt < kRequestAttempts && failure != TransferFailure::kLinkLost; ++attempt) {
+    if (run.stop && run.stop()) {
+      run.result.failure = TransferFailure::kInterrupted;
+      return false;
+    }
     if (LinkGone()) break;
     run.waiter.Expect(expected);
     if (link_.SendPacket(request.bytes(), false) > 0) ++run.requestsSent;
@@ -214,8 +219,9 @@ TransferResult Synchronizer::Identify() {
   return run.result;
 }
 
-TransferResult Synchronizer::BulkWrite() {
+TransferResult Synchronizer::BulkWrite(const std::function<bool()>& stop) {
   Run run(*this, TransferKind::kWrite);
+  run.stop = stop;
   const DeviceState state = model_.Snapshot();
   bool done = WriteImageFrom(run, state.image);
   if (done) {

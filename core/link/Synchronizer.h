@@ -59,8 +59,9 @@ class Synchronizer {
   // version is not ours).
   TransferResult Identify();
   // The image in 70 chunks, the end mark, then the record EQ's coefficients (the record EQ has
-  // no room in the image, so the device learns the preset's record EQ only this way).
-  TransferResult BulkWrite();
+  // no room in the image, so the device learns the preset's record EQ only this way). stop,
+  // asked before every request, ends the write there (TransferFailure::kInterrupted).
+  TransferResult BulkWrite(const std::function<bool()>& stop = {});
 
   // Reads after a (re)connection may find the screen holding edits that nothing keeps: made while
   // the link was down, or lost by a device that restarted. Armed, the next read that would

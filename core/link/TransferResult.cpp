@@ -37,6 +37,8 @@ std::string DescribeFailure(const TransferResult& r) {
       return "the device answered wrongly while " + DescribeStep(r);
     case TransferFailure::kOtherVersion:
       return "the device speaks another protocol version";
+    case TransferFailure::kInterrupted:
+      return "interrupted while " + DescribeStep(r);
   }
   return {};
 }

@@ -14,6 +14,7 @@ enum class TransferFailure {
   kNoAnswer,      // a request stayed unanswered every time it was asked
   kWrongAnswer,   // the answer came back wrong (other code, offset or length) every time
   kOtherVersion,  // the device speaks another protocol version
+  kInterrupted,   // the caller asked it to stop (Ctrl-C in nrctl)
 };
 
 enum class TransferStep {

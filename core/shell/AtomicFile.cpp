@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 namespace nr {
 namespace {
@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* kTemporaryInfix = ".tmp-";
 constexpr size_t kTemporaryRandom = 6;  // the XXXXXX of mkstemp
-// A temporary younger than this may belong to a write that has not locked it yet.
-constexpr auto kStaleAfter = std::chrono::seconds(2);
+// A writer whose fresh temporary a cleaner took for a leftover makes another; it cannot lose
+// this race more than a few times in a row unless something else empties the folder.
+constexpr int kTemporaryAttempts = 8;
 
 FileError SystemFailure(int code, const std::string& what, const fs::path& path) {
   const int err = code != 0 ? code : EIO;
@@ -40,10 +41,26 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
+  int Take() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
 };
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The open file is still the one the path names (nobody removed or replaced it meanwhile).
+bool PathStillNames(const fs::path& path, int fd) {
+  struct stat byPath {}, byFd {};
+  return ::stat(path.c_str(), &byPath) == 0 && ::fstat(fd, &byFd) == 0 && SameFile(byPath, byFd);
+}
+
+int LockRetryingSignals(int fd, int operation) {
+  int rc = 0;
+  while ((rc = ::flock(fd, operation)) != 0 && errno == EINTR) {
+  }
+  return rc;
+}
 
 bool WriteAll(int fd, std::span<const uint8_t> bytes) {
   size_t done = 0;
@@ -57,7 +74,9 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 }
 
 // Removes temporaries of target that no running write holds: a writer keeps its temporary
-// locked until the rename, so one that can be locked (and is not brand new) was left behind.
+// locked until the rename, so one that can be locked was left behind by a write that died. A
+// writer that has made its temporary but not locked it yet may lose it here; it notices once it
+// holds the lock (MakeLockedTemporary) and makes another.
 void RemoveStaleTemporaries(const fs::path& target) {
   std::error_code ec;
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -67,10 +86,29 @@ void RemoveStaleTemporaries(const fs::path& target) {
     Fd fd(::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    const auto age = std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(st.st_mtime);
-    if (age < kStaleAfter || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+    // Renamed over the target since it was opened: the name is gone, or a new temporary took it.
+    if (!PathStillNames(candidate, fd.get())) continue;
     ::unlink(candidate.c_str());
   }
+}
+
+// A new hidden temporary beside target, locked and still under its name; the descriptor, or -1
+// with errno set.
+int MakeLockedTemporary(const fs::path& target, fs::path& tmp) {
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    std::string pattern = (folder / ("." + target.filename().string() + kTemporaryInfix + "XXXXXX")).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (LockRetryingSignals(fd, LOCK_EX) == 0 && PathStillNames(pattern, fd)) {
+      tmp = pattern;
+      return fd;
+    }
+    ::close(fd);  // a cleaner removed it before the lock was ours
+  }
+  errno = EAGAIN;
+  return -1;
 }
 
 // The file a link points to, so that saving through a link updates that file and keeps the
@@ -97,11 +135,9 @@ FileError WriteFileAtomically(const fs::path& requested, std::span<const uint8_t
   RemoveStaleTemporaries(target);
 
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + target.filename().string() + kTemporaryInfix + "XXXXXX")).string();
-  Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+  fs::path tmp;
+  Fd fd(MakeLockedTemporary(target, tmp));  // ours until renamed: a concurrent cleaner leaves it alone
   if (fd.get() < 0) return SystemFailure(errno, "Cannot create a temporary file for", target);
-  const fs::path tmp = pattern;
-  ::flock(fd.get(), LOCK_EX);  // ours until renamed: a concurrent cleaner leaves it alone
 
   // mkstemp makes 0600 files; a new target gets what a plain create would give it.
   mode_t mode = 0;
@@ -130,13 +166,13 @@ FileError WriteFileAtomically(const fs::path& requested, std::span<const uint8_t
   return {};
 }
 
-FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
+namespace {
+
+// The reading half of ReadFileLimited, on a descriptor already open for path.
+FileError ReadOpenFile(int fd, const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
   out.clear();
-  // Non-blocking, so that opening a FIFO nobody writes to returns at once.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) return SystemFailure(errno, "Cannot open", path);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return SystemFailure(errno, "Cannot read", path);
+  if (::fstat(fd, &st) != 0) return SystemFailure(errno, "Cannot read", path);
   if (!S_ISREG(st.st_mode)) return NotRegular(path);
   const auto size = static_cast<uintmax_t>(st.st_size);
   if (size > maxBytes) {
@@ -153,9 +189,12 @@ FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uin
       if (n == limit) break;
       out.resize(std::min(limit, 2 * n));
     }
-    const ssize_t got = ::read(fd.get(), out.data() + n, out.size() - n);
+    const ssize_t got = ::read(fd, out.data() + n, out.size() - n);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return SystemFailure(errno, "Cannot read", path);
+    if (got < 0) {
+      out.clear();
+      return SystemFailure(errno, "Cannot read", path);
+    }
     if (got == 0) break;
     n += static_cast<size_t>(got);
   }
@@ -166,6 +205,40 @@ FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uin
   }
   out.resize(n);
   return {};
+}
+
+}  // namespace
+
+FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
+  out.clear();
+  // Non-blocking, so that opening a FIFO nobody writes to returns at once.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) return SystemFailure(errno, "Cannot open", path);
+  return ReadOpenFile(fd.get(), path, maxBytes, out);
+}
+
+FileError HeldFile::Hold(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
+  Release();
+  out.clear();
+  for (;;) {
+    // Non-blocking open and a type check before the lock: a FIFO or a device is refused at once.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) return SystemFailure(errno, "Cannot open", path);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return SystemFailure(errno, "Cannot read", path);
+    if (!S_ISREG(st.st_mode)) return NotRegular(path);
+    if (LockRetryingSignals(fd.get(), LOCK_EX) != 0) return SystemFailure(errno, "Cannot lock", path);
+    // The one who held it before may have replaced the file: then wait for the new one.
+    if (!PathStillNames(path, fd.get())) continue;
+    if (const FileError error = ReadOpenFile(fd.get(), path, maxBytes, out)) return error;
+    fd_ = fd.Take();
+    return {};
+  }
+}
+
+void HeldFile::Release() {
+  if (fd_ >= 0) ::close(fd_);  // closing the last descriptor of the file releases the lock
+  fd_ = -1;
 }
 
 }  // namespace nr

@@ -36,6 +36,28 @@ FileError WriteFileAtomically(const std::filesystem::path& target, std::span<con
 // without waiting for it, a longer file without reading it.
 FileError ReadFileLimited(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out);
 
+// A regular file held for an edit, from reading it to replacing it: an exclusive advisory lock
+// (flock) on the file itself, taken before it is read and kept until the holder is destroyed or
+// releases it. Programs that edit the same file this way take turns, each reading what the one
+// before it saved, so parallel edits all keep their change. A replace renames a new file over the
+// name; whoever was waiting then holds a file that is gone, notices, and waits for the new one.
+class HeldFile {
+ public:
+  HeldFile() = default;
+  ~HeldFile() { Release(); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+
+  // Waits for the lock on the file path names, then reads it whole (at most maxBytes), with the
+  // refusals of ReadFileLimited. On failure nothing is held.
+  FileError Hold(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out);
+  bool Held() const { return fd_ >= 0; }
+  void Release();
+
+ private:
+  int fd_ = -1;
+};
+
 // The temporaries WriteFileAtomically makes for target are named "." + name + ".tmp-" and six
 // characters; true when fileName is one of them.
 bool IsTemporaryFor(const std::filesystem::path& target, const std::string& fileName);

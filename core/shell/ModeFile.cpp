@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "shell/AtomicFile.h"
+#include "link/ParamTable.h"
 #include "shell/InputSourceClamp.h"
 
 namespace nr {
@@ -18,6 +19,16 @@ ModeFileResult TooLong(uintmax_t size) {
                                               std::to_string(kModeFileWithTrailerSize));
 }
 
+std::string Hex2(int value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[(value >> 4) & 0xF] + kDigits[value & 0xF];
+}
+
+std::string RecordHeaderText(int module, int index, int words) {
+  return "module " + std::to_string(module) + ", index " + Hex2(index) + ", " + std::to_string(words) +
+         (words == 1 ? " word" : " words");
+}
+
 int32_t LittleEndian32(const uint8_t* p) {
   return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
                               (uint32_t{p[3]} << 24));
@@ -29,6 +40,20 @@ RecordEq FactoryRecordEq() {
   RecordEq bands{};
   for (int b = 0; b < kRecordEqBands; ++b) bands[static_cast<size_t>(b)] = EncodeEqBand(DefaultEqBand(kRecordEqSet, b));
   return bands;
+}
+
+std::string FirstBadRecord(const ParamImage& image) {
+  const auto& rows = ParamRows();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const ParamRow& row = rows[r];
+    const uint8_t* header = image.data() + row.offset;
+    if (header[0] == row.module && header[1] == row.index && header[2] == row.words) continue;
+    return "parameter record " + std::to_string(r + 1) + " of " + std::to_string(rows.size()) + " (byte " +
+           std::to_string(kModeFileHeaderSize + row.offset) + ") reads " +
+           RecordHeaderText(header[0], header[1], header[2]) + " where " +
+           RecordHeaderText(row.module, row.index, row.words) + " belongs: the file is damaged";
+  }
+  return {};
 }
 
 ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& out) {
@@ -48,8 +73,13 @@ ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& o
     return Refused(ModeFileError::kTruncatedTrailer, "the record EQ at the end of the file is cut short (" +
                                                          std::to_string(bytes.size()) + " bytes)");
   }
+  ParamImage image{};
+  std::memcpy(image.data(), bytes.data() + kModeFileHeaderSize, kImageSize);
+  // Every record is checked before anything is taken: words under a wrong header would be shown
+  // as, and sent to, other parameters than the ones they were saved for.
+  if (std::string bad = FirstBadRecord(image); !bad.empty()) return Refused(ModeFileError::kBadRecord, std::move(bad));
   out.header = DeviceInfo::Parse(bytes.data());
-  std::memcpy(out.image.data(), bytes.data() + kModeFileHeaderSize, kImageSize);
+  out.image = image;
   out.recordEq.reset();
   if (bytes.size() >= static_cast<size_t>(kModeFileWithTrailerSize)) {
     RecordEq bands{};

@@ -20,7 +20,9 @@ inline constexpr int kRecordEqTrailerSize = kRecordEqBands * kEqBandBytes;
 inline constexpr int kModeFileWithTrailerSize = kModeFileSize + kRecordEqTrailerSize;  // 4007
 
 // kCannotOpen also covers paths that are not regular files (folders, FIFOs, devices).
-enum class ModeFileError { kNone, kCannotOpen, kTooShort, kTooLong, kBadVersion, kTruncatedTrailer, kCannotWrite };
+// kBadRecord: a parameter record's header (module, index, word count) is not the one the fixed
+// record list has at its place, so the words would be read as, and sent to, other parameters.
+enum class ModeFileError { kNone, kCannotOpen, kTooShort, kTooLong, kBadVersion, kBadRecord, kTruncatedTrailer, kCannotWrite };
 
 struct ModeFileResult {
   ModeFileError error = ModeFileError::kNone;
@@ -37,6 +39,10 @@ struct ModeFileContents {
 
 // The record EQ a file without the trailer stands for: the factory bands.
 RecordEq FactoryRecordEq();
+
+// The first parameter record of image whose header differs from the fixed record list, in words
+// naming the record and its byte in a mode file; empty when every record is in place.
+std::string FirstBadRecord(const ParamImage& image);
 
 // Checks and splits the bytes of a mode file without touching any model.
 ModeFileResult ParseModeFile(std::span<const uint8_t> bytes, ModeFileContents& out);

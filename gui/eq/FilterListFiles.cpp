@@ -1,13 +1,12 @@
 #include "eq/FilterListFiles.h"
 
-#include <QByteArray>
 #include <QFileInfo>
 #include <QStringList>
-#include <QStringDecoder>
 
 #include "eq/EqSetTable.h"
 #include "eq/FilterList.h"
 #include "shell/AtomicFile.h"
+#include "shell/TextFile.h"
 #include "shell/Prompts.h"
 #include "shell/TextPair.h"
 
@@ -22,6 +21,8 @@ constexpr TextPair kImportTitle{"导入滤波器", "Import filters"};
 constexpr TextPair kExportTitle{"导出滤波器", "Export filters"};
 constexpr TextPair kRefused{"这个滤波器列表不能导入“%1”，均衡没有改变：", "This filter list cannot go into %1; the EQ is unchanged:"};
 constexpr TextPair kNotApplied{"已把 %1 个滤波器导入“%2”。以下几行没有应用：", "%1 filters went into %2. These lines were not applied:"};
+constexpr TextPair kTooMany{"这个列表有 %1 个滤波器，“%2”最多只能放 %3 个。\n要略去作用最小（增益最小）的 %4 个滤波器再导入吗？",
+                            "The list holds %1 filters; %2 takes at most %3.\nLeave out the %4 filters of least effect (smallest gain) and import the rest?"};
 constexpr TextPair kMoreLines{"……还有 %1 行", "... and %1 more lines"};
 constexpr TextPair kUnreadable{"无法读取文件：\n%1", "Can't read the file:\n%1"};
 constexpr TextPair kUnwritable{"无法写入文件：\n%1", "Can't write the file:\n%1"};
@@ -38,32 +39,35 @@ QString Lines(const std::vector<FilterListLine>& lines, int language) {
 
 }  // namespace
 
-std::string FilterListText(const QByteArray& bytes) {
-  const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-  if (!utf16) return bytes.toStdString();
-  QStringDecoder decode(QStringDecoder::Utf16);  // follows the byte-order mark
-  return QString(decode(bytes)).toStdString();
-}
-
 bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session, int set, int language) {
   const QString path = prompts.OpenFile(parent, kFilter);
   if (path.isEmpty()) return false;
-  std::vector<uint8_t> bytes;
-  if (const FileError error = ReadFileLimited(ToPath(path), kLongestList, bytes)) {
+  std::string text;
+  if (const FileError error = ReadTextFile(ToPath(path), kLongestList, text)) {
     prompts.Warn(parent, kImportTitle.Get(language), kUnreadable.Get(language).arg(QString::fromStdString(error.message)));
     return false;
   }
-  const QByteArray raw(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-  const FilterListImport list = ParseFilterList(FilterListText(raw), set);
+  FilterListImport list = ParseFilterList(text, set);
   const QString setName = EqSetTable::Name(set, language);
+  // A list longer than the set, and otherwise good, may go in without its weakest filters.
+  if (!list.ok() && list.errors.size() == 1 && list.excess > 0) {
+    const int filters = FilterListBands(set) + list.excess;
+    const QString question =
+        kTooMany.Get(language).arg(filters).arg(setName).arg(FilterListBands(set)).arg(list.excess);
+    if (prompts.Ask(parent, kImportTitle.Get(language), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+      return false;
+    list = ParseFilterList(text, set, ExcessFilters::kDropSmallest);
+  }
   if (!list.ok()) {
     prompts.Warn(parent, kImportTitle.Get(language), kRefused.Get(language).arg(setName) + '\n' + Lines(list.errors, language));
     return false;
   }
   ApplyFilterList(session, set, list.bands);
-  if (!list.notes.empty())
+  std::vector<FilterListLine> notApplied = list.dropped;
+  notApplied.insert(notApplied.end(), list.notes.begin(), list.notes.end());
+  if (!notApplied.empty())
     prompts.Inform(parent, kImportTitle.Get(language),
-                   kNotApplied.Get(language).arg(list.bands.size()).arg(setName) + '\n' + Lines(list.notes, language));
+                   kNotApplied.Get(language).arg(list.bands.size()).arg(setName) + '\n' + Lines(notApplied, language));
   return true;
 }
 

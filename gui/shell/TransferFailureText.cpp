@@ -39,6 +39,8 @@ QString ReasonText(const AppContext& ctx, const TransferResult& r) {
       return ctx.T({"%1时设备的应答有误", "the device answered wrongly while %1"}).arg(step);
     case TransferFailure::kOtherVersion:
       return ctx.T({"设备的通信版本不匹配", "the device speaks another protocol version"});
+    case TransferFailure::kInterrupted:
+      return ctx.T({"%1时被中断", "it was interrupted while %1"}).arg(step);
     case TransferFailure::kNone:
       break;
   }

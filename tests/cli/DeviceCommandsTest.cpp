@@ -31,6 +31,7 @@
 #include "link/DeviceModel.h"
 #include "link/EqLayout.h"
 #include "link/ParamTable.h"
+#include "link/TransferResult.h"
 #include "shell/ModeFile.h"
 #include "DeviceFixture.h"
 
@@ -208,6 +209,10 @@ TEST_F(DeviceCommands, RefusedFilesExitWith3BeforeConnecting) {
   Bytes huge = DefaultModeFile();
   huge.resize(10 * 1024 * 1024);
   WriteBytes(dir_ / "huge.mode", huge);
+  // A record header out of place: its words would go to another parameter.
+  Bytes damaged = DefaultModeFile();
+  damaged[kModeFileHeaderSize + static_cast<size_t>(ParamRows()[1].offset) + 1] ^= 0x40;
+  WriteBytes(dir_ / "damaged.mode", damaged);
   // Nobody ever writes to the FIFO: a reader that opened it would wait forever.
   ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
   struct Case {
@@ -223,6 +228,9 @@ TEST_F(DeviceCommands, RefusedFilesExitWith3BeforeConnecting) {
            {{"remote", "push", (dir_ / "short.remo").string()}, "this one 29"},
            {{"remote", "push", (dir_ / "long.remo").string()}, "this one 31"},
            {{"remote", "push", (dir_ / "pipe").string()}, "not a regular file"},
+           {{"push", (dir_ / "damaged.mode").string()}, "damaged.mode: parameter record 2 of 235 (byte 1902) reads"},
+           {{"inspect", (dir_ / "damaged.mode").string()}, "damaged.mode: parameter record 2 of 235"},
+           {{"diff", (dir_ / "damaged.mode").string(), "device"}, "damaged.mode: parameter record 2 of 235"},
        }) {
     SCOPED_TRACE(c.args.back());
     const Result r = RunOnDevice(c.args);
@@ -299,6 +307,34 @@ TEST_F(DeviceCommands, BatchReportsBadLinesAndStillSendsTheGoodOnes) {
   EXPECT_TRUE(Contains(received, Concat({0x85, static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset), 7},
                                         Bytes(band.begin(), band.end()))));
   EXPECT_EQ(received.back(), Bytes{0x8A});
+}
+
+// Input that is no script (no line ends) is refused at its first long line, without reading on:
+// what came before it is still sent, and the goodbye follows.
+TEST_F(DeviceCommands, BatchRefusesALineLongerThanAnyScriptHolds) {
+  EmulatorProcess& emu = StartEmulator();
+  const Result r = RunOnDevice({"batch"}, "set 1 0x0E 51\n" + std::string(5000, 'x') + "\nset 1 0x10 20\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("nrctl batch: line 2 is longer than 4096 bytes"), std::string::npos) << r.err;
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  const std::vector<Bytes> received = emu.Received();
+  EXPECT_TRUE(std::any_of(received.begin(), received.end(), [](const Bytes& p) { return p.size() > 3 && p[0] == 0x09 && p[3] == 0x0E; }));
+  EXPECT_FALSE(std::any_of(received.begin(), received.end(), [](const Bytes& p) { return p.size() > 3 && p[0] == 0x09 && p[3] == 0x10; }));
+
+  // Endless input: one host, several hosts (whose input is read before any is reached), and a
+  // scene, each refused at once.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--net", emu.Target(), "batch"},
+           {"--net", "127.0.0.1:9,127.0.0.1:10", "batch"},
+           {"--net", emu.Target(), "scene", "save", "1"}}) {
+    SCOPED_TRACE(args.back());
+    std::vector<std::string> argv{nrctl_.string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const pid_t pid = Spawn(argv, "/dev/zero", dir_ / "zero.out", dir_ / "zero.err");
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(WaitForExit(pid, kRunTimeout), 2) << ReadText(dir_ / "zero.err");
+    EXPECT_NE(ReadText(dir_ / "zero.err").find("line 1 is longer than 4096 bytes"), std::string::npos) << ReadText(dir_ / "zero.err");
+  }
 }
 
 TEST_F(DeviceCommands, BatchKeepsWritesOnTheirSideOfAModeStore) {
@@ -458,6 +494,27 @@ TEST_F(DeviceCommands, APushThatFailsPartWaySaysWhatTheDeviceNowHolds) {
   const std::vector<uint8_t> codes = emu.ReceivedCodes();
   EXPECT_EQ(CountCode(codes, 0x31), 30u + 3u);  // 30 chunks taken, then the 31st asked three times
   EXPECT_EQ(CountCode(codes, 0x32) + CountCode(codes, 0x03) + CountCode(codes, 0x04), 0u);
+}
+
+// Ctrl-C during a push stops it after the request under way, says what the device now holds as
+// a failed link does, and still says goodbye.
+TEST_F(DeviceCommands, AnInterruptedPushSaysWhatTheDeviceNowHolds) {
+  EmulatorProcess& emu = StartEmulator({"--latency-ms", "40"});
+  const fs::path path = dir_ / "preset.mode";
+  WriteBytes(path, DefaultModeFile());
+  const fs::path out = dir_ / "push.out", err = dir_ / "push.err";
+  const pid_t pid = Spawn({nrctl_.string(), "--net", emu.Target(), "push", path.string(), "--store", "2"}, "/dev/null", out, err);
+  ASSERT_GT(pid, 0);
+  const bool writing = WaitUntil([&] { return CountCode(emu.ReceivedCodes(), 0x31) >= 3; }, kRunTimeout);
+  ::kill(pid, SIGINT);
+  ASSERT_TRUE(writing) << ReadText(err);
+  EXPECT_EQ(WaitForExit(pid, kRunTimeout), 1) << ReadText(err);
+  EXPECT_NE(ReadText(err).find("nrctl push: interrupted while writing the image (chunk "), std::string::npos) << ReadText(err);
+  EXPECT_NE(ReadText(err).find(std::string("; ") + kPartlyWrittenAdvice), std::string::npos) << ReadText(err);
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  const std::vector<uint8_t> codes = emu.ReceivedCodes();
+  EXPECT_LT(CountCode(codes, 0x31), 70u);
+  EXPECT_EQ(CountCode(codes, 0x32) + CountCode(codes, 0x03) + CountCode(codes, 0x04), 0u) << "nothing was stored";
 }
 
 TEST_F(DeviceCommands, EachWriteWaitsForItsOwnAnswerAndTheGoodbyeForTheLast) {

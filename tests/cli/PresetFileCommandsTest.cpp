@@ -138,6 +138,8 @@ TEST_F(PresetFiles, ARefusedFileOrListExitsWith3AndChangesNothing) {
   const Bytes good = Unusual();
   Bytes otherVersion = good;
   otherVersion[0] = 23;
+  Bytes damaged = good;  // the word count of the microphone 2 volume's record
+  damaged[kModeFileHeaderSize + static_cast<size_t>(ParamRows()[1].offset) + 2] = 2;
   const fs::path badList = dir_ / "bad.txt";
   std::ofstream(badList) << "Filter 1: ON PK Fc 100 Hz Gain -20 dB Q 1\nFilter 2: ON BP Fc 100 Hz Q 1\n";
   struct Case {
@@ -150,6 +152,10 @@ TEST_F(PresetFiles, ARefusedFileOrListExitsWith3AndChangesNothing) {
       {otherVersion, {"eq", "7", "3", "1", "250", "-3", "2"}, "command version 23 is not supported"},
       {Bytes(4100, 0), {"features", "--exciter", "on"}, "the file holds 4100 bytes; a mode file holds at most 4007"},
       {good, {"eq-import", "7", badList.string()}, "bad.txt: line 1: gain -20.0 dB is outside -15 .. +15 dB"},
+      {damaged, {"set", "1", "0x0E", "51"},
+       "parameter record 2 of 235 (byte 1902) reads module 1, index 0x05, 2 words where module 1, index 0x05, 1 word "
+       "belongs: the file is damaged"},
+      {damaged, {"eq-export", "7"}, "parameter record 2 of 235"},
   };
   for (const Case& c : cases) {
     const fs::path file = Write("edit.mode", c.file);
@@ -169,6 +175,106 @@ TEST_F(PresetFiles, ARefusedFileOrListExitsWith3AndChangesNothing) {
   EXPECT_NE(batch.err.find("line 2: mode switches need a device"), std::string::npos);
   EXPECT_EQ(ChangedOutside(good, ReadBytes(file), {ParamBytes(1, 0x0E)}), std::vector<size_t>{});
   EXPECT_NE(ReadBytes(file), good);
+}
+
+// Runs on one file at the same time take turns: each edits what the one before saved, so every
+// change is in the file once all have said done.
+TEST_F(PresetFiles, ParallelEditsOfOneFileAllKeepTheirChange) {
+  const fs::path file = Write("shared.mode", Unusual());
+  struct Edit {
+    int module, index;
+    pid_t pid = -1;
+  };
+  std::vector<Edit> edits;
+  for (int module = 5; module <= 12; ++module)
+    for (int index = 0x14; index <= 0x16; ++index) edits.push_back({module, index});
+  for (size_t i = 0; i < edits.size(); ++i) {
+    Edit& e = edits[i];
+    const std::string tag = std::to_string(i);
+    e.pid = Spawn({nrctl_.string(), "--file", file.string(), "set", std::to_string(e.module), std::to_string(e.index), "37"},
+                  "/dev/null", dir_ / ("set" + tag + ".out"), dir_ / ("set" + tag + ".err"));
+    ASSERT_GT(e.pid, 0);
+  }
+  for (size_t i = 0; i < edits.size(); ++i)
+    EXPECT_EQ(WaitForExit(edits[i].pid, kRunTimeout), 0) << ReadText(dir_ / ("set" + std::to_string(i) + ".err"));
+  const Bytes after = ReadBytes(file);
+  const Bytes percent37 = WordBytes(EncodeParamWord(ValueType::kPercent, ParamValue::Int(37)));
+  std::vector<Range> allowed;
+  for (const Edit& e : edits) {
+    const Range r = ParamBytes(e.module, e.index);
+    allowed.push_back(r);
+    EXPECT_EQ(Bytes(after.begin() + static_cast<long>(r.begin), after.begin() + static_cast<long>(r.end)), percent37)
+        << "module " << e.module << " index " << e.index << " lost its change";
+  }
+  EXPECT_EQ(ChangedOutside(Unusual(), after, allowed), std::vector<size_t>{});
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()),
+            std::count_if(fs::directory_iterator(dir_), fs::directory_iterator(),
+                          [](const fs::directory_entry& e) { return e.path().filename().string().find(".tmp-") == std::string::npos; }))
+      << "no temporary is left behind";
+}
+
+// A file that holds no filter is no list: it is refused, not read as "nothing, the rest flat".
+// The same list reads alike in every encoding an editor saves, and a list too long for the set
+// goes in only when asked to leave out its weakest filters.
+TEST_F(PresetFiles, ListsAreReadInAnyEncodingAndRefusedWhenTheyHoldNoFilterOrTooMany) {
+  const Bytes original = Unusual();
+  const auto put = [&](const std::string& name, const std::string& bytes) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+  };
+  std::string random;
+  for (int i = 0; i < 1000; ++i) random += static_cast<char>((i * 131 + 7) % 256);
+  std::string utf16le = "\xFF\xFE", utf16be = "\xFE\xFF", noMark;
+  for (char c : kList) {
+    utf16le += std::string{c, '\0'};
+    utf16be += std::string{'\0', c};
+    noMark += std::string{c, '\0'};
+  }
+  for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+           {"empty.txt", ""},
+           {"header.txt", "Filter Settings file\n\nNotes: left\n\nEqualiser: Generic\n"},
+           {"random.bin", random},
+           {"utf16-without-mark.txt", noMark}}) {
+    SCOPED_TRACE(name);
+    const fs::path file = Write("edit.mode", original);
+    const Result r = Run({"eq-import", "7", put(name, bytes).string(), "--file", file.string()});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find(name + ": no filter lines"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(file), original);
+  }
+
+  Bytes expected;
+  for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+           {"utf8.txt", std::string(kList)},
+           {"utf8-mark.txt", "\xEF\xBB\xBF" + std::string(kList)},
+           {"utf16le.txt", utf16le},
+           {"utf16be.txt", utf16be}}) {
+    SCOPED_TRACE(name);
+    const fs::path file = Write("edit.mode", original);
+    const Result r = Run({"eq-import", "7", put(name, bytes).string(), "--file", file.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "set 7 (output 1 EQ): 2 of 9 bands from the list, the rest flat\n");
+    if (expected.empty()) expected = ReadBytes(file);
+    EXPECT_EQ(ReadBytes(file), expected);
+  }
+  EXPECT_NE(expected, original);
+
+  std::string ten;
+  for (int i = 1; i <= 10; ++i)
+    ten += "Filter " + std::to_string(i) + ": ON PK Fc " + std::to_string(100 * i) + " Hz Gain " + std::to_string(i) + " dB Q 2\n";
+  const fs::path list = put("ten.txt", ten);
+  const fs::path file = Write("edit.mode", original);
+  const Result refused = Run({"eq-import", "7", list.string(), "--file", file.string()});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_NE(refused.err.find("ten.txt: line 10: the list holds 10 filters; set 7 takes at most 9"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--drop-smallest leaves out the 1 filter(s) of least effect"), std::string::npos) << refused.err;
+  EXPECT_EQ(ReadBytes(file), original);
+  const Result fitted = Run({"eq-import", "7", list.string(), "--drop-smallest", "--file", file.string()});
+  ASSERT_EQ(fitted.status, 0) << fitted.err;
+  EXPECT_EQ(fitted.out, "set 7 (output 1 EQ): 9 of 9 bands from the list\nnote: line 1: PK at 100 Hz, 1.0 dB, left out\n");
+  EXPECT_EQ(ChangedOutside(original, ReadBytes(file), {BandBytes(7, 0, 9)}), std::vector<size_t>{});
 }
 
 TEST_F(PresetFiles, AnExportedSetImportsBackAndTheDiffNamesTheChangedBand) {

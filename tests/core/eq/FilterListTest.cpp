@@ -146,7 +146,8 @@ TEST(FilterList, EveryBadLineIsNamedAndNoBandIsKept) {
   for (size_t i = 0; i < read.errors.size(); ++i) EXPECT_EQ(read.errors[i].line, static_cast<int>(i) + 1);
   EXPECT_EQ(read.errors[0].message, "line 1: gain -18.0 dB is outside -15 .. +15 dB");
   EXPECT_EQ(read.errors[1].message,
-            "line 2: filter type 'BP' has no counterpart in the device (types: PK, LP, HP, LPQ, HPQ, LS, HS, LSC, HSC, NO, AP)");
+            "line 2: filter type 'BP' has no counterpart in the device (types: PK, Modal, LP, HP, LPQ, HPQ, LP Q, "
+            "HP Q, LP1, HP1, LS, HS, LSC, HSC, LS Q, HS Q, NO, Notch, AP, All pass)");
   EXPECT_EQ(read.errors[2].message, "line 3: frequency 10.0 Hz is outside 20 .. 20000 Hz");
   EXPECT_EQ(read.errors[3].message, "line 4: Q 40.000 is outside 0.1 .. 30");
   EXPECT_EQ(read.errors[4].message, "line 5: the filter has no frequency (Fc)");
@@ -175,12 +176,127 @@ TEST(FilterList, MoreFiltersThanTheSetHoldsIsRefused) {
   // The record EQ has five bands; an output channel set nine parametric bands.
   const FilterListImport record = ParseFilterList(text, kRecordEqSet);
   ASSERT_EQ(record.errors.size(), 1u);
-  EXPECT_EQ(record.errors[0].message, "line 6: the list holds 7 filters; set 15 has 5 bands");
+  EXPECT_EQ(record.errors[0].message, "line 6: the list holds 7 filters; set 15 takes at most 5");
+  EXPECT_EQ(record.excess, 2);
   EXPECT_TRUE(record.bands.empty());
   EXPECT_TRUE(ParseFilterList(text, 7).ok());
   EXPECT_EQ(FilterListBands(7), 9);
   EXPECT_EQ(FilterListBands(16), 8);
   EXPECT_FALSE(ParseFilterList(text, 24).ok());
+}
+
+// The spellings of newer versions of the measurement program, each on the line it writes.
+TEST(FilterList, NewerSpellingsMapToTheDeviceTypes) {
+  struct Case {
+    const char* line;
+    int type, freq;
+    float gain, q;
+    const char* note;  // part of the note the line gets, or nullptr
+  };
+  const Case cases[] = {
+      {"Filter  1: ON  LP Q     Fc   80.0 Hz  Q  0.600", kLowPass, 80, 0.0f, 0.6f, nullptr},
+      {"Filter  2: ON  HP Q     Fc   25.0 Hz  Q  1.100", kHighPass, 25, 0.0f, 1.1f, nullptr},
+      {"Filter  3: ON  LS Q     Fc  120.0 Hz  Gain   3.0 dB  Q  0.800", kLowShelf, 120, 3.0f, 0.8f, nullptr},
+      {"Filter  4: ON  HS Q     Fc   6000 Hz  Gain  -2.0 dB  Q  0.650", kHighShelf, 6000, -2.0f, 0.65f, nullptr},
+      {"Filter  5: ON  LP1      Fc  15000 Hz", kFirstOrderLowPass, 15000, 0.0f, 0.707f, nullptr},
+      {"Filter  6: ON  HP1      Fc   30.0 Hz", kFirstOrderHighPass, 30, 0.0f, 0.707f, nullptr},
+      {"Filter  7: ON  All pass Fc    500 Hz  Q  0.900", kAllPass, 500, 0.0f, 0.9f, nullptr},
+      {"Filter  8: ON  Notch    Fc   1000 Hz", kPeaking, 1000, -15.0f, 30.0f, "notch at 1000 Hz"},
+      {"Filter  9: ON  Notch Q  Fc   2000 Hz  Q  8.000", kPeaking, 2000, -15.0f, 8.0f, "notch at 2000 Hz"},
+      {"Filter 10: ON  Modal    Fc   45.0 Hz  Gain  -6.0 dB  Q  9.000  T60 target 300 ms", kPeaking, 45, -6.0f, 9.0f,
+       "modal filter at 45 Hz becomes a peaking band (its T60 target is not kept)"},
+      {"Filter 11: ON  LP       Q  0.600    Fc  100 Hz", kLowPass, 100, 0.0f, 0.6f, nullptr},  // Q the value's keyword
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const FilterListImport read = ParseFilterList(std::string(c.line) + "\n", 0);
+    ASSERT_TRUE(read.ok()) << read.errors.front().message;
+    ASSERT_EQ(read.bands.size(), 1u);
+    ExpectBand(read.bands[0], c.type, c.freq, c.gain, c.q);
+    if (c.note) {
+      ASSERT_EQ(read.notes.size(), 1u);
+      EXPECT_NE(read.notes[0].message.find(c.note), std::string::npos) << read.notes[0].message;
+    } else {
+      EXPECT_TRUE(read.notes.empty()) << read.notes[0].message;
+    }
+  }
+  // First-order sections export under their own names and read back as the same type.
+  const std::vector<EqBand> firstOrder{{0.0f, 15000, 0.707f, kFirstOrderLowPass}, {0.0f, 30, 0.707f, kFirstOrderHighPass}};
+  const FilterListImport again = ParseFilterList(FormatFilterList(firstOrder), 0);
+  ASSERT_TRUE(again.ok());
+  EXPECT_TRUE(SameBands(again.bands, firstOrder));
+}
+
+// A file that holds no filter line is no list: importing it would flatten the whole set.
+TEST(FilterList, TextWithoutFilterLinesIsRefused) {
+  std::string random;
+  for (int i = 0; i < 512; ++i) random += static_cast<char>((i * 73 + 11) % 256);
+  std::string utf16NotDecoded = "\xFF\xFE";
+  for (char c : std::string_view("Filter 1: ON PK Fc 63 Hz Gain -4 dB Q 2\n")) utf16NotDecoded += std::string{c, '\0'};
+  const std::string cases[] = {
+      "",
+      "\n\n",
+      "Filter Settings file\n\nNotes: left\n\nEqualiser: Generic\n",
+      "Preamp: -6 dB\n",
+      random,
+      utf16NotDecoded,
+      "ON PK Fc 63 Hz Gain -4 dB Q 2\n",  // a filter, but no filter line
+  };
+  for (const std::string& text : cases) {
+    const FilterListImport read = ParseFilterList(text, 7);
+    ASSERT_EQ(read.errors.size(), 1u) << text;
+    EXPECT_EQ(read.errors[0].message.rfind("no filter lines", 0), 0u) << read.errors[0].message;
+    EXPECT_TRUE(read.bands.empty());
+  }
+  // Among filter lines, one without the prefix is skipped and said, as a switched-off one is.
+  const FilterListImport mixed = ParseFilterList("Filter 1: ON PK Fc 63 Hz Gain -4 dB Q 2\n"
+                                                 "  ON  PK  Fc 125 Hz  Gain -2 dB  Q 1\n"
+                                                 "PK Fc 250 Hz Gain 1 dB Q 1\n"
+                                                 "Equaliser: Generic\n",
+                                                 7);
+  ASSERT_TRUE(mixed.ok());
+  EXPECT_EQ(mixed.bands.size(), 1u);
+  ASSERT_EQ(mixed.notes.size(), 2u);
+  EXPECT_EQ(mixed.notes[0].message, "line 2: a filter without the 'Filter N:' prefix, skipped");
+  EXPECT_EQ(mixed.notes[1].line, 3);
+}
+
+// Ten filters for a set of nine: the one of least effect goes, named; a list can only lose
+// filters that have a gain, and the later of two equal ones goes first.
+TEST(FilterList, DropSmallestLeavesOutTheFiltersOfLeastEffect) {
+  const std::string text =
+      "Filter  1: ON  HP  Fc 30 Hz\n"
+      "Filter  2: ON  PK  Fc 63 Hz  Gain -6.0 dB  Q 4\n"
+      "Filter  3: ON  PK  Fc 90 Hz  Gain  0.5 dB  Q 4\n"
+      "Filter  4: ON  PK  Fc 120 Hz  Gain -3.0 dB  Q 4\n"
+      "Filter  5: ON  LS  Fc 150 Hz  Gain  2.0 dB\n"
+      "Filter  6: ON  PK  Fc 200 Hz  Gain -0.5 dB  Q 4\n"
+      "Filter  7: ON  NO  Fc 300 Hz  Q 10\n"
+      "Filter  8: ON  PK  Fc 400 Hz  Gain -4.0 dB  Q 4\n"
+      "Filter  9: ON  PK  Fc 500 Hz  Gain  1.0 dB  Q 4\n"
+      "Filter 10: ON  PK  Fc 600 Hz  Gain -2.0 dB  Q 4\n"
+      "Filter 11: ON  PK  Fc 700 Hz  Gain -5.0 dB  Q 4\n";
+  const FilterListImport refused = ParseFilterList(text, 7);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_EQ(refused.excess, 2);
+
+  const FilterListImport fitted = ParseFilterList(text, 7, ExcessFilters::kDropSmallest);
+  ASSERT_TRUE(fitted.ok()) << fitted.errors.front().message;
+  EXPECT_EQ(fitted.excess, 2);
+  std::vector<int> freqs;
+  for (const EqBand& b : fitted.bands) freqs.push_back(b.freq);
+  EXPECT_EQ(freqs, (std::vector<int>{30, 63, 120, 150, 300, 400, 500, 600, 700}));  // in list order
+  ASSERT_EQ(fitted.dropped.size(), 2u);
+  EXPECT_EQ(fitted.dropped[0].message, "line 3: PK at 90 Hz, 0.5 dB, left out");
+  EXPECT_EQ(fitted.dropped[1].message, "line 6: PK at 200 Hz, -0.5 dB, left out");
+
+  // A list that fits is not touched by the choice; one of low- and high-passes cannot be fitted.
+  EXPECT_TRUE(ParseFilterList(text, 0, ExcessFilters::kDropSmallest).dropped.empty());
+  std::string passes;
+  for (int i = 1; i <= 10; ++i) passes += "Filter " + std::to_string(i) + ": ON LP Fc " + std::to_string(1000 * i) + " Hz\n";
+  const FilterListImport unfit = ParseFilterList(passes, 7, ExcessFilters::kDropSmallest);
+  ASSERT_FALSE(unfit.ok());
+  EXPECT_NE(unfit.errors[0].message.find("only 0 of them have a gain"), std::string::npos) << unfit.errors[0].message;
 }
 
 TEST(FilterList, ApplyWritesTheListedBandsFlattensTheRestAndKeepsTheCrossover) {

@@ -8,11 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <set>
+#include <thread>
 
 namespace nr {
 namespace {
@@ -73,26 +76,82 @@ TEST_F(AtomicFileTest, WritingThroughALinkReplacesTheFileItPointsTo) {
   EXPECT_EQ(Listing(), (std::set<std::string>{"current.mode"}));
 }
 
+// Leftovers of writes that were killed go with the next write, however young they are (a save
+// killed and retried at once); a temporary a live writer holds stays, as do other files'.
 TEST_F(AtomicFileTest, NextWriteRemovesOnlyTemporariesNobodyHolds) {
   const fs::path target = Put("room.mode", {1});
-  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
-  const fs::path stale = Put(".room.mode.tmp-Ab12Cd", Bytes(100, 7));  // a killed write's leftover
-  fs::last_write_time(stale, old);
-  const fs::path held = Put(".room.mode.tmp-Zz99Yy", Bytes(10, 7));   // a write in progress elsewhere
-  fs::last_write_time(held, old);
+  Put(".room.mode.tmp-Ab12Cd", Bytes(100, 7));                        // a killed write's leftover
+  Put(".room.mode.tmp-Fresh1", {});                                   // one killed a moment ago
+  const fs::path held = Put(".room.mode.tmp-Zz99Yy", Bytes(10, 7));  // a write in progress elsewhere
   const int holder = ::open(held.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  Put(".room.mode.tmp-Fresh1", {});                                    // just created, not locked yet
-  const fs::path foreign = Put(".other.mode.tmp-Ab12Cd", {});          // another file's temporary
-  fs::last_write_time(foreign, old);
+  Put(".other.mode.tmp-Ab12Cd", {});  // another file's temporary
   Put("room.mode.bak", {});
 
   ASSERT_FALSE(WriteFileAtomically(target, Bytes{2}));
   ::close(holder);
-  EXPECT_EQ(Listing(), (std::set<std::string>{"room.mode", ".room.mode.tmp-Zz99Yy", ".room.mode.tmp-Fresh1",
-                                              ".other.mode.tmp-Ab12Cd", "room.mode.bak"}));
+  EXPECT_EQ(Listing(), (std::set<std::string>{"room.mode", ".room.mode.tmp-Zz99Yy", ".other.mode.tmp-Ab12Cd", "room.mode.bak"}));
   EXPECT_TRUE(IsTemporaryFor(target, ".room.mode.tmp-Ab12Cd"));
   EXPECT_FALSE(IsTemporaryFor(target, ".room.mode.tmp-Ab12Cd7"));
+}
+
+// Writers of one file clean up each other's temporaries between their creation and their lock:
+// each notices and makes another, so every write succeeds and none leaves anything behind.
+TEST_F(AtomicFileTest, WritersOfOneFileAllSucceedAndLeaveNoTemporaries) {
+  const fs::path target = Put("room.mode", Bytes(64, 0));
+  constexpr int kWriters = 4, kWrites = 50;
+  std::vector<std::thread> writers;
+  std::atomic<int> failures{0};
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < kWrites; ++i)
+        if (WriteFileAtomically(target, Bytes(64, static_cast<uint8_t>(w + 1)))) ++failures;
+    });
+  }
+  for (std::thread& t : writers) t.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(Listing(), (std::set<std::string>{"room.mode"}));
+  Bytes read;
+  ASSERT_FALSE(ReadFileLimited(target, 64, read));
+  EXPECT_EQ(std::count(read.begin(), read.end(), read.front()), 64) << "one writer's bytes, whole";
+}
+
+// Editors that hold the file from reading to replacing take turns: each reads what the one
+// before saved, so every increment is kept although each replace renames a new file over the
+// name the others wait on.
+TEST_F(AtomicFileTest, EditorsHoldingTheFileKeepEveryChange) {
+  const fs::path target = Put("counter", Bytes{0});
+  constexpr int kEditors = 6, kEdits = 20;
+  std::vector<std::thread> editors;
+  std::atomic<int> failures{0};
+  for (int e = 0; e < kEditors; ++e) {
+    editors.emplace_back([&] {
+      for (int i = 0; i < kEdits; ++i) {
+        HeldFile held;
+        Bytes bytes;
+        if (held.Hold(target, 16, bytes) || bytes.size() != 1) {
+          ++failures;
+          continue;
+        }
+        ++bytes[0];
+        if (WriteFileAtomically(target, bytes)) ++failures;
+      }
+    });
+  }
+  for (std::thread& t : editors) t.join();
+  EXPECT_EQ(failures, 0);
+  Bytes read;
+  ASSERT_FALSE(ReadFileLimited(target, 16, read));
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0], kEditors * kEdits);
+
+  // What cannot be held is refused at once, as by ReadFileLimited.
+  HeldFile held;
+  Bytes out;
+  EXPECT_EQ(held.Hold(dir_ / "absent", 16, out).code, ENOENT);
+  EXPECT_EQ(held.Hold("/dev/null", 16, out).problem, FileProblem::kNotRegular);
+  EXPECT_EQ(held.Hold(Put("long", Bytes(17, 1)), 16, out).problem, FileProblem::kTooLong);
+  EXPECT_FALSE(held.Held());
 }
 
 TEST_F(AtomicFileTest, PathsThatAreNotRegularFilesAreRefusedAtOnce) {

@@ -180,6 +180,43 @@ TEST(ModeFileParse, RefusesWrongVersionShortFilesAndCutTrailers) {
   }
 }
 
+// The record list is fixed: a header out of place means the words after it would be taken for
+// (and sent to) other parameters. The first bad record is named, by its place and its byte.
+TEST(ModeFileParse, ARecordHeaderOutOfPlaceIsRefusedNamingTheFirst) {
+  const auto& rows = ParamRows();
+  const ParamRow& first = rows.front();
+  const ParamRow& middle = rows[117];
+  const ParamRow& last = rows.back();
+  struct Case {
+    const char* what;
+    size_t at;      // image offset of the changed byte
+    uint8_t value;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"first record, module", first.offset, 9,
+       "parameter record 1 of 235 (byte 1895) reads module 9, index 0x04, 1 word where module 1, index 0x04, 1 word belongs"},
+      {"a middle record, index", static_cast<size_t>(middle.offset + 1), 0xEE,
+       "parameter record 118 of 235 (byte " + std::to_string(kImageAt + middle.offset) + ")"},
+      {"last record, word count", static_cast<size_t>(last.offset + 2), static_cast<uint8_t>(last.words + 1),
+       std::to_string(last.words + 1) + " words where"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes bytes = ValidFile();
+    bytes[kImageAt + c.at] = c.value;
+    ModeFileContents out;
+    const ModeFileResult r = ParseModeFile(bytes, out);
+    EXPECT_EQ(r.error, ModeFileError::kBadRecord);
+    EXPECT_NE(r.message.find(c.says), std::string::npos) << r.message;
+  }
+  // Only the headers count: any words under them are the device's business.
+  Bytes words = ValidFile();
+  PutImageWord(words, 1, 0x04, 0xFFFFFFFF);
+  ModeFileContents out;
+  EXPECT_TRUE(ParseModeFile(words, out).ok());
+}
+
 TEST_F(ModeFileOnDisk, WriteThenReadRestoresEverything) {
   test::RecordingSink sink;
   DeviceModel written;
@@ -261,6 +298,13 @@ TEST_F(ModeFileOnDisk, RefusedFilesChangeNothing) {
   };
   const Case cases[] = {
       {"version 18", Put("v18.mode", version18), ModeFileError::kBadVersion},
+      {"a record header out of place", Put("shifted.mode", [&] {
+         Bytes shifted = changed;  // one byte lost in the middle of the record list
+         shifted.erase(shifted.begin() + kImageAt + 2500);
+         shifted.push_back(0);
+         return shifted;
+       }()),
+       ModeFileError::kBadRecord},
       {"3971 bytes", Put("short.mode", Slice(changed, 0, kModeFileSize - 1)), ModeFileError::kTooShort},
       {"empty", Put("empty.mode", {}), ModeFileError::kTooShort},
       {"3973 bytes", Put("cut1.mode", Slice(changed, 0, kModeFileSize + 1)), ModeFileError::kTruncatedTrailer},

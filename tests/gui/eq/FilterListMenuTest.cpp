@@ -80,23 +80,52 @@ TEST_F(FilterListMenu, AListGoesIntoTheSetShownAndComesBackOut) {
 TEST_F(FilterListMenu, AListThatDoesNotFitChangesNothingAndSaysWhichLine) {
   Load(2);  // an effect EQ: seven bands
   const EqBand before = Stored(2, 0);
-  QByteArray eight;
-  for (int i = 1; i <= 8; ++i) eight += QByteArray("Filter ") + QByteArray::number(i) + ": ON PK Fc 100 Hz Gain 1 dB Q 1\n";
   prompts_.nextFile = Put("bad type.txt", "Filter 1: ON PK Fc 100 Hz Gain 1 dB Q 1\nFilter 2: ON XX Fc 200 Hz\n");
   Choose(CEqPanel::kMenuImport);
-  prompts_.nextFile = Put("too many.txt", eight);
+  prompts_.nextFile = Put("no filters.txt", "Filter Settings file\n\nNotes: nothing measured\n");
   Choose(CEqPanel::kMenuImport);
   EXPECT_TRUE(sink_.Payloads().empty());
   EXPECT_EQ(Stored(2, 0).gainDb, before.gainDb);
   ASSERT_EQ(prompts_.messages.size(), 2u);
   EXPECT_TRUE(prompts_.messages[0].contains("line 2")) << prompts_.messages[0].toStdString();
-  EXPECT_TRUE(prompts_.messages[1].contains("line 8")) << prompts_.messages[1].toStdString();
+  EXPECT_TRUE(prompts_.messages[1].contains("no filter lines")) << prompts_.messages[1].toStdString();
+}
 
-  // The same list saved by a Windows editor as UTF-16 reads the same.
-  const QString text = QStringLiteral("Filter 1: ON PK Fc 250 Hz Gain -3 dB Q 2\n");
+// Eight filters for seven bands: the user is asked; No changes nothing, Yes leaves out the
+// filter of least effect and says which.
+TEST_F(FilterListMenu, AListTooLongForTheSetGoesInWithoutItsWeakestFilterWhenAsked) {
+  Load(2);
+  QByteArray eight;
+  for (int i = 1; i <= 8; ++i)
+    eight += QByteArray("Filter ") + QByteArray::number(i) + ": ON PK Fc " + QByteArray::number(100 * i) +
+             " Hz Gain -" + QByteArray::number(i) + " dB Q 1\n";
+  prompts_.nextFile = Put("too many.txt", eight);
+  Choose(CEqPanel::kMenuImport);
+  ASSERT_EQ(prompts_.asked.size(), 1u);
+  EXPECT_TRUE(prompts_.asked[0].contains("The list holds 8 filters") && prompts_.asked[0].contains("takes at most 7"))
+      << prompts_.asked[0].toStdString();
+  EXPECT_TRUE(sink_.Payloads().empty()) << "answered No";
+  EXPECT_TRUE(prompts_.messages.empty());
+
+  prompts_.answers = {QMessageBox::Yes};
+  Choose(CEqPanel::kMenuImport);
+  EXPECT_EQ(Stored(2, 0).freq, 200);  // the 1 dB cut at 100 Hz was left out
+  EXPECT_NEAR(Stored(2, 6).gainDb, -8.0f, 0.05f);
+  ASSERT_EQ(prompts_.messages.size(), 1u);
+  EXPECT_TRUE(prompts_.messages[0].contains("line 1: PK at 100 Hz, -1.0 dB, left out")) << prompts_.messages[0].toStdString();
+}
+
+// The same list saved by a Windows editor as UTF-16 reads the same as its UTF-8 original.
+TEST_F(FilterListMenu, AListSavedAsUtf16ReadsTheSame) {
+  Load(6);
+  const QString text = QStringLiteral("Filter 1: ON PK Fc 250 Hz Gain -3 dB Q 2\r\n");
   QByteArray utf16("\xFF\xFE", 2);
   utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-  EXPECT_EQ(FilterListText(utf16), text.toStdString());
+  prompts_.nextFile = Put("utf16.txt", utf16);
+  Choose(CEqPanel::kMenuImport);
+  EXPECT_EQ(Stored(6, 0).freq, 250);
+  EXPECT_NEAR(Stored(6, 0).gainDb, -3.0f, 0.05f);
+  EXPECT_TRUE(prompts_.messages.empty());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CSyncDlg.h"
 #include "shell/EditHistory.h"
+#include "shell/ModeCommands.h"
 #include "shell/ModeFile.h"
 #include "shell/NrTuneApp.h"
 #include "shell/RibbonBar.h"
@@ -115,6 +116,24 @@ TEST_F(OfflinePreset, EditsGoNowhereAndSaveChangesOnlyTheEditedRecords) {
   for (const size_t at : changed)
     EXPECT_TRUE((at >= wordAt(1, 15) && at < wordAt(1, 15) + 4) || (at >= wordAt(4, 13) && at < wordAt(4, 13) + 4))
         << "byte " << at << " is in neither edited record";
+}
+
+// A file whose record list is out of place would show, save and push words under the wrong
+// parameters: opening it is refused with the first bad record named, and the preset open stays.
+TEST_F(OfflinePreset, ADamagedFileIsRefusedNamingItsFirstBadRecord) {
+  Bytes damaged = ReadAll(file_);
+  damaged[static_cast<size_t>(kModeFileHeaderSize + ParamRows()[40].offset)] ^= 0x10;
+  const QString path = dir_.filePath("damaged.mode");
+  QFile out(path);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(reinterpret_cast<const char*>(damaged.data()), static_cast<qint64>(damaged.size()));
+  out.close();
+
+  EXPECT_FALSE(app_->View().Modes().OpenOffline(path));
+  ASSERT_EQ(prompts_.messages.size(), 1u);
+  EXPECT_TRUE(prompts_.messages[0].contains("parameter record 41 of 235")) << prompts_.messages[0].toStdString();
+  EXPECT_TRUE(prompts_.messages[0].contains("the file is damaged")) << prompts_.messages[0].toStdString();
+  EXPECT_EQ(app_->Context().Document().Path(), file_);
 }
 
 TEST_F(OfflinePreset, ConnectingLaterOffersToPushTheEditedPreset) {
