@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(static_cast<int>(read.bands.size()) <= FilterListBands(set));
   for (const EqBand& b : read.bands) {
-    Check(b.freq >= kFilterListMinFreq && b.freq <= kFilterListMaxFreq);
-    Check(b.gainDb >= kFilterListMinGainDb && b.gainDb <= kFilterListMaxGainDb);
+    Check(b.freq >= kBandFreqMinHz && b.freq <= kBandFreqMaxHz);
+    Check(b.gainDb >= kBandGainMinDb && b.gainDb <= kBandGainMaxDb);
     Check(b.q >= 0.09f && b.q <= 30.01f);
   }
   Check(excess == ExcessFilters::kDropSmallest || read.dropped.empty());

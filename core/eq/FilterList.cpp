@@ -20,9 +20,6 @@ constexpr int kChannelParametricBands = 9;  // band 9 is the crossover, 10..12 i
 constexpr float kDefaultFilterQ = 0.707f;   // LP, HP, LS and HS lines carry no Q
 constexpr float kDefaultNotchQ = 30.0f;
 constexpr float kResetQ = 1.41f;
-constexpr double kMinQ = 0.1;
-constexpr double kMaxPeakingQ = 30.0;
-constexpr double kMaxFilterQ = 2.0;         // the band editor's limit for the other types
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -261,16 +258,16 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
   if (!v.fc) return reader.Error("the filter has no frequency (Fc)");
   // Checked before rounding: a frequency far beyond any long (or made infinite by "kHz") has no
   // defined rounding.
-  if (!(*v.fc >= kFilterListMinFreq - 0.5 && *v.fc < kFilterListMaxFreq + 0.5))
-    return reader.Error("frequency " + Fixed(*v.fc, 1) + " Hz is outside " + std::to_string(kFilterListMinFreq) + " .. " +
-                        std::to_string(kFilterListMaxFreq) + " Hz");
+  if (!(*v.fc >= kBandFreqMinHz - 0.5 && *v.fc < kBandFreqMaxHz + 0.5))
+    return reader.Error("frequency " + Fixed(*v.fc, 1) + " Hz is outside " + std::to_string(kBandFreqMinHz) + " .. " +
+                        std::to_string(kBandFreqMaxHz) + " Hz");
   const long freq = std::lround(*v.fc);
 
   double gain = 0.0;
   if (type->gain) {
     if (!v.gain) return reader.Error("the " + typeText + " filter has no gain");
     gain = *v.gain;
-    if (gain < kFilterListMinGainDb || gain > kFilterListMaxGainDb)
+    if (gain < kBandGainMinDb || gain > kBandGainMaxDb)
       return reader.Error("gain " + Fixed(gain, 1) + " dB is outside -15 .. +15 dB");
   }
 
@@ -284,13 +281,14 @@ void ReadFilter(std::string_view rest, LineReader& reader) {
   if (v.q) q = *v.q;
   if (!type->usesQ) q = type->defaultQ;  // a first-order section has no Q to keep
   if (q == 0.0) return reader.Error("the " + typeText + " filter has no Q");
-  const double maxQ = type->type == kPeaking ? kMaxPeakingQ : kMaxFilterQ;
-  if (!(q >= kMinQ && q <= maxQ))  // written so that a NaN is refused too
-    return reader.Error("Q " + Fixed(q, 3) + " is outside " + Fixed(kMinQ, 1) + " .. " + Fixed(maxQ, 0));
+  const float maxQ = BandQMax(type->type);
+  const float bandQ = static_cast<float>(q);  // the band keeps a float: 0.1 is the float limit
+  if (!(bandQ >= kBandQMin && bandQ <= maxQ))  // written so that a NaN is refused too
+    return reader.Error("Q " + Fixed(q, 3) + " is outside " + Fixed(kBandQMin, 1) + " .. " + Fixed(maxQ, 0));
 
   if (type->kind == TypeKind::kNotch) {
     // The device has no notch: the deepest peaking cut at the same frequency and Q comes closest.
-    gain = kFilterListMinGainDb;
+    gain = kBandGainMinDb;
     reader.Note("notch at " + std::to_string(freq) + " Hz becomes a -15 dB peaking band (the device has no notch)");
   }
   if (type->kind == TypeKind::kModal) {

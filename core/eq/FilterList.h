@@ -17,16 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "eq/BandLimits.h"  // an imported band keeps the band editor's limits
 #include "eq/EqBandCodec.h"
 #include "link/DeviceSession.h"
 
 namespace nr {
-
-// The limits an imported band must keep: those of the band editor.
-inline constexpr float kFilterListMinGainDb = -15.0f;
-inline constexpr float kFilterListMaxGainDb = 15.0f;
-inline constexpr int kFilterListMinFreq = 20;
-inline constexpr int kFilterListMaxFreq = 20000;
 
 struct FilterListLine {
   int line = 0;          // 1-based line of the text

@@ -155,6 +155,19 @@ TEST(FilterList, EveryBadLineIsNamedAndNoBandIsKept) {
   EXPECT_EQ(read.errors[8].message, "line 9: the PK filter has no Q");
 }
 
+// The limits themselves are inside: a list written at the editor's edges goes in whole.
+TEST(FilterList, ValuesAtTheBandEditorsLimitsAreTaken) {
+  const FilterListImport read = ParseFilterList(
+      "Filter 1: ON PK Fc 20 Hz Gain -15 dB Q 0.1\n"
+      "Filter 2: ON PK Fc 20000 Hz Gain 15 dB Q 30\n"
+      "Filter 3: ON LPQ Fc 1000 Hz Q 2\n",
+      0);
+  ASSERT_TRUE(read.ok()) << (read.errors.empty() ? "" : read.errors[0].message);
+  ASSERT_EQ(read.bands.size(), 3u);
+  EXPECT_FLOAT_EQ(read.bands[0].q, 0.1f);
+  EXPECT_FLOAT_EQ(read.bands[1].q, 30.0f);
+}
+
 // Numbers that are finite as written but not once converted: 2^bandwidth overflows (Q would be
 // NaN and slip past every range check), and kHz takes a frequency past what rounding can hold.
 TEST(FilterList, OverflowingBandwidthOrFrequencyIsRefused) {
