@@ -29,6 +29,9 @@ constexpr Millis kFlowNodeAfter{100};  // after the press
 constexpr Millis kFlowDoneAfter{200};  // after the press
 constexpr size_t kMaxUnanswered = 8;   // frames kept for sending again
 constexpr int kMaxSends = 4;           // a frame and up to three repetitions
+// A frame the PC has not answered in this time is given up (the Serial API's ACK time-out), so an
+// answer the PC never sent does not make a later NAK send the wrong frame again.
+constexpr Millis kAnswerWindow{1600};
 // Basic device class 04 (routing slave), generic 10 (binary switch), specific 01.
 constexpr uint8_t kNodeInfo[] = {3, 0x04, 0x10, 0x01};
 constexpr Millis kDefaultAfter{50};
@@ -139,14 +142,14 @@ ZWaveModule::ZWaveModule(ZWaveOptions options) : options_(std::move(options)) {
 
 std::vector<Bytes> ZWaveModule::Receive(std::span<const uint8_t> frame, Clock::time_point now) {
   if (!options_.enabled || frame.empty()) return {};
-  if (frame.size() == 1) return Answered(frame[0]);  // the PC's answer to a frame the module sent
+  if (frame.size() == 1) return Answered(frame[0], now);  // the PC's answer to a frame the module sent
   const std::optional<SerialFrame> parsed = ParseSerialFrame(frame);
   if (!parsed) return frame[0] == zwave::kSof ? std::vector<Bytes>{Bytes{zwave::kNak}} : std::vector<Bytes>{};
   std::vector<Bytes> immediate{Bytes{zwave::kAck}};
   const std::span<const uint8_t> p = parsed->parameters;
   switch (parsed->function) {
     case zwave::kGetInitData:
-      immediate.push_back(Emit(NodeList()));
+      immediate.push_back(Emit(NodeList(), now));
       break;
     case zwave::kSetDefault:
       plugs_.clear();
@@ -157,7 +160,8 @@ std::vector<Bytes> ZWaveModule::Receive(std::span<const uint8_t> frame, Clock::t
     case zwave::kSendData: {
       // Refused while adding or removing: the mode holds the radio until the PC stops it.
       const bool accepted = Idle();
-      immediate.push_back(Emit(BuildSerialFrame(zwave::kResponse, zwave::kSendData, Bytes{accepted ? uint8_t{1} : uint8_t{0}})));
+      const Bytes response = BuildSerialFrame(zwave::kResponse, zwave::kSendData, Bytes{accepted ? uint8_t{1} : uint8_t{0}});
+      immediate.push_back(Emit(response, now));
       if (accepted) SendData(p, now);
       break;
     }
@@ -179,13 +183,15 @@ std::vector<Bytes> ZWaveModule::Receive(std::span<const uint8_t> frame, Clock::t
 }
 
 // ACK: the oldest frame the PC has not answered arrived. NAK or CAN: it did not, and goes again.
-std::vector<Bytes> ZWaveModule::Answered(uint8_t answer) {
+std::vector<Bytes> ZWaveModule::Answered(uint8_t answer, Clock::time_point now) {
+  while (!unanswered_.empty() && now - unanswered_.front().sent > kAnswerWindow) unanswered_.pop_front();
   if (unanswered_.empty()) return {};
   Unanswered oldest = std::move(unanswered_.front());
   unanswered_.pop_front();
   if (answer != zwave::kNak && answer != zwave::kCan) return {};
   if (oldest.sends >= kMaxSends) return {};
   ++oldest.sends;
+  oldest.sent = now;
   Bytes again = oldest.frame;
   unanswered_.push_back(std::move(oldest));
   return {std::move(again)};
@@ -193,8 +199,8 @@ std::vector<Bytes> ZWaveModule::Answered(uint8_t answer) {
 
 void ZWaveModule::PeerChanged() { unanswered_.clear(); }
 
-Bytes ZWaveModule::Emit(Bytes frame) {
-  unanswered_.push_back(Unanswered{frame});
+Bytes ZWaveModule::Emit(Bytes frame, Clock::time_point now) {
+  unanswered_.push_back(Unanswered{frame, now});
   if (unanswered_.size() > kMaxUnanswered) unanswered_.pop_front();
   ++emitted_;
   if (options_.corruptEvery > 0 && emitted_ % options_.corruptEvery == 0) frame.back() ^= 0xFF;
@@ -321,7 +327,7 @@ std::vector<Bytes> ZWaveModule::TakeDue(Clock::time_point now) {
     }
     if (const auto plug = plugs_.find(e.learnNode); plug != plugs_.end())
       plug->second.learned.set(static_cast<size_t>(e.learnSlot));
-    due.push_back(Emit(std::move(e.frame)));
+    due.push_back(Emit(std::move(e.frame), now));
   }
   return due;
 }

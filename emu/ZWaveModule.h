@@ -63,6 +63,7 @@ class ZWaveModule {
   };
   struct Unanswered {
     Bytes frame;  // intact, whatever went out
+    Clock::time_point sent;
     int sends = 1;
   };
 
@@ -70,8 +71,8 @@ class ZWaveModule {
   void CancelFlow(Flow flow);
   void StopFlow(Flow flow);
   // A frame to the PC: kept until the PC acknowledges it, and damaged when the fault asks for it.
-  Bytes Emit(Bytes frame);
-  std::vector<Bytes> Answered(uint8_t answer);
+  Bytes Emit(Bytes frame, Clock::time_point now);
+  std::vector<Bytes> Answered(uint8_t answer, Clock::time_point now);
   Bytes NodeList() const;
   void SendData(std::span<const uint8_t> p, Clock::time_point now);
   void SetPlug(int node, Plug& plug, int value, Clock::time_point now);
