@@ -277,8 +277,11 @@ int ListKeys(const CommandContext& ctx, const KeyFiles& keys, int node) {
     ctx.err << "nrctl plug keys: " << keys.FilePath(node).string() << " is not a key file\n";
     return kExitRefused;
   }
-  for (size_t i = 0; i < slots->size(); ++i)
-    ctx.out << i + 1 << "\t" << TerminalSafe((*slots)[i].name) << "\t" << ((*slots)[i].Learned() ? "learned" : "not learned") << "\n";
+  // Numbered as the options take them: key N is the one whose Index is N - 1, wherever the file
+  // holds it.
+  for (const KeySlot& key : *slots)
+    ctx.out << static_cast<long long>(key.index) + 1 << "\t" << TerminalSafe(key.name) << "\t"
+            << (key.Learned() ? "learned" : "not learned") << "\n";
   return kExitOk;
 }
 
@@ -389,7 +392,10 @@ std::string StepLine(const SmartHome& smart, const KeyFiles& keys, SceneStep ste
   if (step.node == kHdmiStep) return "hdmi";
   if (step.node == kDelayStep) return "delay " + std::to_string(step.value);
   std::string line = std::to_string(step.node) + " " + std::to_string(step.value) + "\t# ";
+  if (step.node == kControllerNode) return line + "the controller, not a plug: skipped";
+  if (step.node < kFirstPlugNode || step.node > kMaxNode) return line + "not a plug: skipped";
   if (!smart.NodePresent(step.node)) return line + "not in the network: skipped";
+  if (!IsSceneValue(step.value)) return line + PlugName(smart, step.node) + ": " + std::to_string(step.value) + ", not a scene value";
   if (step.value >= kSendKeyBase && step.value < kLearnKeyBase) {
     const int slot = step.value - kSendKeyBase;
     const std::string name = keyName(step.node, slot);
@@ -531,6 +537,11 @@ std::optional<SceneStep> ParseStepLine(std::string_view line, std::string& error
       error = "expected 'NODE VALUE', 'NODE key SLOT', 'delay SECONDS' or 'hdmi', not '" + content + "'";
       return std::nullopt;
     }
+    if (!IsSceneValue(value)) {
+      error = "the value " + std::to_string(value) +
+              " is not a scene value: 0 off, 1..98 a dimmer level, 99 on, 128..191 a learned key";
+      return std::nullopt;
+    }
     return SceneStep{static_cast<uint8_t>(node), static_cast<uint8_t>(value)};
   } catch (const UsageError& e) {
     error = e.what();
@@ -567,8 +578,9 @@ void RegisterSmartHomeCommands(CommandTable& table) {
       "comment. run carries the steps out one by one (empty slots and absent plugs are skipped),\n"
       "printing each step on stderr; status 1 when a plug did not answer. save reads up to 28 steps\n"
       "from standard input, one a line: 'NODE VALUE' (0 off, 99 on or full level, 1..98 a dimmer\n"
-      "level, also 'on' and 'off'), 'NODE key SLOT' (send learned key 1..32), 'delay SECONDS' or\n"
-      "'hdmi'; '#' starts a comment. A bad line is a usage error and nothing is saved.\n" +
+      "level, 128..191 learned key 1..64; also 'on' and 'off'), 'NODE key SLOT' (send learned key\n"
+      "1..32), 'delay SECONDS' or 'hdmi'; '#' starts a comment. A bad line (any other value, too) is\n"
+      "a usage error and nothing is saved.\n" +
           kSmartNote,
       RunScene,
   });

@@ -21,7 +21,7 @@ std::filesystem::path DefaultKeyFolder();
 // A scene given by number 0..5 or by name (tv, movie, karaoke, music, poweron, poweroff).
 std::optional<int> ParseSceneName(std::string_view text);
 
-// One line of `scene save`: "NODE VALUE" (VALUE a number 0..255, on, off or "key SLOT" with SLOT
+// One line of `scene save`: "NODE VALUE" (VALUE a scene value, on, off or "key SLOT" with SLOT
 // 1..32), "delay SECONDS" or "hdmi". Blank lines and '#' comments give nullopt without error.
 std::optional<SceneStep> ParseStepLine(std::string_view line, std::string& error);
 

@@ -137,6 +137,11 @@ std::string Usage() {
          "                       starts (default 1500)\n"
          "  --zwave-no-ack NODE  this plug never acknowledges a command\n"
          "  --zwave-remove NODE  the plug pressed while removing (default: one of no network)\n"
+         "  --zwave-done-without-node\n"
+         "                       adding's final status (5) and removing's (6) name no node; the\n"
+         "                       node comes only with status 3, as some controllers send them\n"
+         "  --zwave-corrupt N    every Nth frame the controller sends goes out with a broken\n"
+         "                       checksum; it is sent again intact when the PC answers NAK\n"
          "  --version            print the program's version and exit\n"
          "  --help               show this text\n";
 }
@@ -182,6 +187,13 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
     } else if (name == "--garbage") {
       if (!flag()) return std::nullopt;
       o.garbage = true;
+    } else if (name == "--zwave-done-without-node") {
+      if (!flag()) return std::nullopt;
+      o.zwave.doneWithoutNode = true;
+    } else if (name == "--zwave-corrupt") {
+      const auto n = integer(1, 1000000);
+      if (!n) return std::nullopt;
+      o.zwave.corruptEvery = static_cast<int>(*n);
     } else if (name == "--trace") {
       if (!flag()) return std::nullopt;
       cl.trace = true;

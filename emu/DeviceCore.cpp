@@ -312,6 +312,7 @@ CoreResult DeviceCore::HandleZWave(std::span<const uint8_t> frame, SessionId ses
 }
 
 void DeviceCore::FeedZWave(std::span<const uint8_t> frame, SessionId session, Clock::time_point now, CoreResult& out) {
+  if (session != zwaveSession_) zwaveModule_.PeerChanged();
   zwaveSession_ = session;
   for (const Bytes& answer : zwaveModule_.Receive(frame, now)) out.replies.push_back(ZWaveReply(answer));
 }
@@ -368,6 +369,11 @@ RemoteCodes DeviceCore::Remote() const {
 std::vector<uint8_t> DeviceCore::ZWaveMemory() const {
   std::lock_guard lock(mutex_);
   return zwave_;
+}
+
+bool DeviceCore::ZWaveIdle() const {
+  std::lock_guard lock(mutex_);
+  return zwaveModule_.Idle();
 }
 
 std::vector<int> DeviceCore::ZWaveNodes() const {

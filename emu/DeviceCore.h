@@ -92,6 +92,7 @@ class DeviceCore {
   RemoteCodes Remote() const;
   std::vector<uint8_t> ZWaveMemory() const;
   std::vector<int> ZWaveNodes() const;
+  bool ZWaveIdle() const;  // the controller neither adds nor removes, nor waits to be stopped
   int PlugValue(int node) const;
   bool PlugKeyLearned(int node, int slot) const;
   bool Learning() const;

@@ -53,6 +53,8 @@ struct ZWaveOptions {
   Millis keyAfter{800};                     // the user points the remote at a learning plug
   int noAckNode = 0;                        // a plug that never acknowledges (0: none)
   int removeNode = 0;                       // the plug pressed while removing (0: one of no network)
+  bool doneWithoutNode = false;             // adding's status 5 and removing's 6 name no node (status 3 does)
+  int corruptEvery = 0;                     // every Nth frame to the PC first goes out damaged (0: none)
 };
 
 // "2:switch:Lamp,3:dimmer,4:ir:TV" (the name is optional); "none" for an empty network.

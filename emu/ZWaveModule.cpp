@@ -9,7 +9,6 @@
 namespace nr::emu {
 namespace {
 
-constexpr uint8_t kNak = 0x15;
 constexpr uint8_t kBasicClass = 0x20;
 constexpr uint8_t kBasicSet = 0x01;
 constexpr uint8_t kBasicReport = 0x03;
@@ -26,12 +25,30 @@ constexpr Millis kCallbackAfter{30};
 constexpr Millis kReportAfter{60};
 constexpr Millis kNoAckAfter{150};
 constexpr Millis kFlowReadyAfter{20};
+constexpr Millis kFlowNodeAfter{100};  // after the press
 constexpr Millis kFlowDoneAfter{200};  // after the press
+constexpr size_t kMaxUnanswered = 8;   // frames kept for sending again
+constexpr int kMaxSends = 4;           // a frame and up to three repetitions
+// A frame the PC has not answered in this time is given up (the Serial API's ACK time-out), so an
+// answer the PC never sent does not make a later NAK send the wrong frame again.
+constexpr Millis kAnswerWindow{1600};
+// Basic device class 04 (routing slave), generic 10 (binary switch), specific 01.
+constexpr uint8_t kNodeInfo[] = {3, 0x04, 0x10, 0x01};
 constexpr Millis kDefaultAfter{50};
 constexpr Millis kLearnReadyAfter{100};
 
 Bytes Request(uint8_t function, std::initializer_list<uint8_t> parameters) {
   return BuildSerialFrame(zwave::kRequest, function, Bytes(parameters));
+}
+
+// A flow's status 3: the node, then its node information (none for no node).
+Bytes NodeStatus(uint8_t function, uint8_t callback, int node) {
+  Bytes p{callback, zwave::kAddingSlave, static_cast<uint8_t>(node)};
+  if (node == 0)
+    p.push_back(0);
+  else
+    p.insert(p.end(), std::begin(kNodeInfo), std::end(kNodeInfo));
+  return BuildSerialFrame(zwave::kRequest, function, p);
 }
 
 Bytes Report(int node, uint8_t value) {
@@ -125,36 +142,69 @@ ZWaveModule::ZWaveModule(ZWaveOptions options) : options_(std::move(options)) {
 
 std::vector<Bytes> ZWaveModule::Receive(std::span<const uint8_t> frame, Clock::time_point now) {
   if (!options_.enabled || frame.empty()) return {};
-  if (frame.size() == 1) return {};  // the PC's ACK (or NAK) of something the module sent
+  if (frame.size() == 1) return Answered(frame[0], now);  // the PC's answer to a frame the module sent
   const std::optional<SerialFrame> parsed = ParseSerialFrame(frame);
-  if (!parsed) return frame[0] == zwave::kSof ? std::vector<Bytes>{Bytes{kNak}} : std::vector<Bytes>{};
+  if (!parsed) return frame[0] == zwave::kSof ? std::vector<Bytes>{Bytes{zwave::kNak}} : std::vector<Bytes>{};
   std::vector<Bytes> immediate{Bytes{zwave::kAck}};
   const std::span<const uint8_t> p = parsed->parameters;
   switch (parsed->function) {
     case zwave::kGetInitData:
-      immediate.push_back(NodeList());
+      immediate.push_back(Emit(NodeList(), now));
       break;
     case zwave::kSetDefault:
       plugs_.clear();
       events_.clear();
+      adding_ = removing_ = false;
       if (!p.empty()) Schedule(now + kDefaultAfter, Request(zwave::kSetDefault, {p[0]}));
       break;
-    case zwave::kSendData:
-      immediate.push_back(BuildSerialFrame(zwave::kResponse, zwave::kSendData, Bytes{0x01}));
-      SendData(p, now);
+    case zwave::kSendData: {
+      // Refused while adding or removing: the mode holds the radio until the PC stops it.
+      const bool accepted = Idle();
+      const Bytes response = BuildSerialFrame(zwave::kResponse, zwave::kSendData, Bytes{accepted ? uint8_t{1} : uint8_t{0}});
+      immediate.push_back(Emit(response, now));
+      if (accepted) SendData(p, now);
+      break;
+    }
+    case zwave::kSendDataAbort:
+      CancelFlow(Flow::kSending);
       break;
     case zwave::kAddNode:
-      if (p.size() >= 2 && p[0] == 0x01) StartAdding(p[1], now);
-      if (!p.empty() && p[0] == 0x05) CancelFlow(Flow::kAdding);
+      if (p.size() >= 2 && p[0] == zwave::kModeAnyNode) StartAdding(p[1], now);
+      if (!p.empty() && p[0] == zwave::kModeStop) StopFlow(Flow::kAdding);
       break;
     case zwave::kRemoveNode:
-      if (p.size() >= 2 && p[0] == 0x01) StartRemoving(p[1], now);
-      if (!p.empty() && p[0] == 0x05) CancelFlow(Flow::kRemoving);
+      if (p.size() >= 2 && p[0] == zwave::kModeAnyNode) StartRemoving(p[1], now);
+      if (!p.empty() && p[0] == zwave::kModeStop) StopFlow(Flow::kRemoving);
       break;
     default:
       break;
   }
   return immediate;
+}
+
+// ACK: the oldest frame the PC has not answered arrived. NAK or CAN: it did not, and goes again.
+std::vector<Bytes> ZWaveModule::Answered(uint8_t answer, Clock::time_point now) {
+  while (!unanswered_.empty() && now - unanswered_.front().sent > kAnswerWindow) unanswered_.pop_front();
+  if (unanswered_.empty()) return {};
+  Unanswered oldest = std::move(unanswered_.front());
+  unanswered_.pop_front();
+  if (answer != zwave::kNak && answer != zwave::kCan) return {};
+  if (oldest.sends >= kMaxSends) return {};
+  ++oldest.sends;
+  oldest.sent = now;
+  Bytes again = oldest.frame;
+  unanswered_.push_back(std::move(oldest));
+  return {std::move(again)};
+}
+
+void ZWaveModule::PeerChanged() { unanswered_.clear(); }
+
+Bytes ZWaveModule::Emit(Bytes frame, Clock::time_point now) {
+  unanswered_.push_back(Unanswered{frame, now});
+  if (unanswered_.size() > kMaxUnanswered) unanswered_.pop_front();
+  ++emitted_;
+  if (options_.corruptEvery > 0 && emitted_ % options_.corruptEvery == 0) frame.back() ^= 0xFF;
+  return frame;
 }
 
 Bytes ZWaveModule::NodeList() const {
@@ -170,16 +220,16 @@ Bytes ZWaveModule::NodeList() const {
 
 // node, length, command (20 01 value), transmit options, callback id.
 void ZWaveModule::SendData(std::span<const uint8_t> p, Clock::time_point now) {
-  if (p.size() < 2 || p.size() < 2u + p[1] + 2u) return;  // e.g. the abort 13 05 00: nothing to send
+  if (p.size() < 2 || p.size() < 2u + p[1] + 2u) return;  // too short to name a callback
   const int node = p[0];
   const std::span<const uint8_t> command = p.subspan(2, p[1]);
   const uint8_t callback = p[2u + p[1] + 1u];
   const auto it = plugs_.find(node);
   if (it == plugs_.end() || node == options_.noAckNode) {
-    Schedule(now + kNoAckAfter, Request(zwave::kSendData, {callback, 0x01}));
+    Schedule(now + kNoAckAfter, Request(zwave::kSendData, {callback, 0x01}), Flow::kSending);
     return;
   }
-  Schedule(now + kCallbackAfter, Request(zwave::kSendData, {callback, 0x00}));
+  Schedule(now + kCallbackAfter, Request(zwave::kSendData, {callback, 0x00}), Flow::kSending);
   if (command.size() >= 3 && command[0] == kBasicClass && command[1] == kBasicSet) SetPlug(node, it->second, command[2], now);
 }
 
@@ -189,11 +239,14 @@ void ZWaveModule::SetPlug(int node, Plug& plug, int value, Clock::time_point now
     if (plug.kind != PlugKind::kInfrared) return;  // a plug without infrared says nothing
     const int slot = value & 0x3F;
     if (value >= kLearnKeyBase) {
-      Schedule(now + kLearnReadyAfter, Report(node, kReadyToLearn));
-      plug.learned.set(static_cast<size_t>(slot));
-      Schedule(now + kLearnReadyAfter + options_.keyAfter, Report(node, kKeyLearned));
+      // Aborting the send before the remote is pointed at the plug leaves the key unlearned.
+      Schedule(now + kLearnReadyAfter, Report(node, kReadyToLearn), Flow::kSending);
+      const auto at = Schedule(now + kLearnReadyAfter + options_.keyAfter, Report(node, kKeyLearned), Flow::kSending);
+      at->learnNode = node;
+      at->learnSlot = slot;
     } else {
-      Schedule(now + kReportAfter, Report(node, plug.learned.test(static_cast<size_t>(slot)) ? kKeySent : kKeyNotSent));
+      Schedule(now + kReportAfter, Report(node, plug.learned.test(static_cast<size_t>(slot)) ? kKeySent : kKeyNotSent),
+               Flow::kSending);
     }
     return;
   }
@@ -201,11 +254,13 @@ void ZWaveModule::SetPlug(int node, Plug& plug, int value, Clock::time_point now
     plug.value = value == kSwitchOn ? kPlugFullOn : std::min(value, kPlugFullOn);
   else
     plug.value = value == 0 ? 0 : kOn;
-  Schedule(now + kReportAfter, Report(node, static_cast<uint8_t>(plug.value)));
+  Schedule(now + kReportAfter, Report(node, static_cast<uint8_t>(plug.value)), Flow::kSending);
 }
 
+// Ready, then at the press: node found, the node with its information (status 3), protocol done.
 void ZWaveModule::StartAdding(uint8_t callback, Clock::time_point now) {
   CancelFlow(Flow::kAdding);
+  adding_ = true;
   const Clock::time_point press = now + options_.pressAfter;
   Schedule(now + kFlowReadyAfter, Request(zwave::kAddNode, {callback, zwave::kLearnReady, 0, 0}), Flow::kAdding);
   const int node = FreeNode();
@@ -214,22 +269,22 @@ void ZWaveModule::StartAdding(uint8_t callback, Clock::time_point now) {
     return;
   }
   addingNode_ = node;
+  const uint8_t named = options_.doneWithoutNode ? 0 : static_cast<uint8_t>(node);
   Schedule(press, Request(zwave::kAddNode, {callback, zwave::kNodeFound, 0, 0}), Flow::kAdding);
-  // Basic device class 04 (routing slave), generic 10 (binary switch), specific 01.
-  Schedule(press + kFlowDoneAfter,
-           Request(zwave::kAddNode, {callback, zwave::kProtocolDone, static_cast<uint8_t>(node), 3, 0x04, 0x10, 0x01}),
-           Flow::kAdding);
+  Schedule(press + kFlowNodeAfter, NodeStatus(zwave::kAddNode, callback, node), Flow::kAdding);
+  Schedule(press + kFlowDoneAfter, Request(zwave::kAddNode, {callback, zwave::kProtocolDone, named, 0}), Flow::kAdding);
 }
 
 void ZWaveModule::StartRemoving(uint8_t callback, Clock::time_point now) {
   CancelFlow(Flow::kRemoving);
+  removing_ = true;
   const Clock::time_point press = now + options_.pressAfter;
   Schedule(now + kFlowReadyAfter, Request(zwave::kRemoveNode, {callback, zwave::kLearnReady, 0, 0}), Flow::kRemoving);
   removingNode_ = plugs_.count(options_.removeNode) ? options_.removeNode : 0;
+  const uint8_t named = options_.doneWithoutNode ? 0 : static_cast<uint8_t>(removingNode_);
   Schedule(press, Request(zwave::kRemoveNode, {callback, zwave::kNodeFound, 0, 0}), Flow::kRemoving);
-  Schedule(press + kFlowDoneAfter,
-           Request(zwave::kRemoveNode, {callback, zwave::kRemoveDone, static_cast<uint8_t>(removingNode_), 0}),
-           Flow::kRemoving);
+  Schedule(press + kFlowNodeAfter, NodeStatus(zwave::kRemoveNode, callback, removingNode_), Flow::kRemoving);
+  Schedule(press + kFlowDoneAfter, Request(zwave::kRemoveNode, {callback, zwave::kRemoveDone, named, 0}), Flow::kRemoving);
 }
 
 int ZWaveModule::FreeNode() const {
@@ -238,15 +293,23 @@ int ZWaveModule::FreeNode() const {
   return 0;
 }
 
-void ZWaveModule::Schedule(Clock::time_point due, Bytes frame, Flow flow) {
+std::deque<ZWaveModule::Event>::iterator ZWaveModule::Schedule(Clock::time_point due, Bytes frame, Flow flow) {
   const auto at = std::upper_bound(events_.begin(), events_.end(), due,
                                    [](Clock::time_point t, const Event& e) { return t < e.due; });
-  events_.insert(at, Event{due, std::move(frame), flow});
+  return events_.insert(at, Event{due, std::move(frame), flow});
 }
 
 void ZWaveModule::CancelFlow(Flow flow) {
   std::erase_if(events_, [flow](const Event& e) { return e.flow == flow; });
 }
+
+// The PC's stop (x 05, with or without a callback id) ends the mode, finished or not.
+void ZWaveModule::StopFlow(Flow flow) {
+  CancelFlow(flow);
+  (flow == Flow::kAdding ? adding_ : removing_) = false;
+}
+
+bool ZWaveModule::Idle() const { return !adding_ && !removing_; }
 
 std::vector<Bytes> ZWaveModule::TakeDue(Clock::time_point now) {
   std::vector<Bytes> due;
@@ -259,8 +322,12 @@ std::vector<Bytes> ZWaveModule::TakeDue(Clock::time_point now) {
       if (frame->function == zwave::kAddNode && status == zwave::kProtocolDone)
         plugs_[addingNode_] = Plug{PlugKind::kInfrared, 0, {}};
       if (frame->function == zwave::kRemoveNode && status == zwave::kRemoveDone) plugs_.erase(removingNode_);
+      // A failed adding leaves the mode by itself.
+      if (frame->function == zwave::kAddNode && status == zwave::kAddRemoveFailed) adding_ = false;
     }
-    due.push_back(std::move(e.frame));
+    if (const auto plug = plugs_.find(e.learnNode); plug != plugs_.end())
+      plug->second.learned.set(static_cast<size_t>(e.learnSlot));
+    due.push_back(Emit(std::move(e.frame), now));
   }
   return due;
 }

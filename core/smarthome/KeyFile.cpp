@@ -36,10 +36,9 @@ void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
   }
 }
 
-// One element per line, nothing indented; text and character data on lines of their own.
-void WriteNode(std::string& out, const pugi::xml_node& node) {
+void WriteOpening(std::string& out, const pugi::xml_node& node) {
   switch (node.type()) {
-    case pugi::node_element: {
+    case pugi::node_element:
       out += '<';
       out += node.name();
       for (const pugi::xml_attribute& a : node.attributes()) {
@@ -49,20 +48,9 @@ void WriteNode(std::string& out, const pugi::xml_node& node) {
         AppendEscaped(out, a.value(), true);
         out += '"';
       }
-      if (!node.first_child()) {
-        out += "/>";
-        out += kEol;
-        return;
-      }
-      out += '>';
-      out += kEol;
-      for (const pugi::xml_node& child : node.children()) WriteNode(out, child);
-      out += "</";
-      out += node.name();
-      out += '>';
+      out += node.first_child() ? ">" : "/>";
       out += kEol;
       return;
-    }
     case pugi::node_pcdata:
     case pugi::node_cdata:
       AppendEscaped(out, node.value(), false);
@@ -73,16 +61,64 @@ void WriteNode(std::string& out, const pugi::xml_node& node) {
   }
 }
 
+void WriteClosing(std::string& out, const pugi::xml_node& element) {
+  out += "</";
+  out += element.name();
+  out += '>';
+  out += kEol;
+}
+
+// One element per line, nothing indented; text and character data on lines of their own. Walks
+// the tree without recursion, so no document can exhaust the stack however deep it is.
+void WriteTree(std::string& out, const pugi::xml_node& root) {
+  pugi::xml_node node = root;
+  for (;;) {
+    WriteOpening(out, node);
+    if (node.type() == pugi::node_element && node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node != root && !node.next_sibling()) {
+      node = node.parent();
+      WriteClosing(out, node);
+    }
+    if (node == root) return;
+    node = node.next_sibling();
+  }
+}
+
 std::string DocumentText(const pugi::xml_node& root) {
   std::string out(kDeclaration);
   out += kEol;
-  WriteNode(out, root);
+  WriteTree(out, root);
   return out;
 }
 
-// Parses text and finds its only top-level element.
+// Whether no node of the document lies deeper than kMaxKeyFileDepth, counted without recursion.
+bool WithinDepth(const pugi::xml_document& doc) {
+  int depth = 1;
+  for (pugi::xml_node node = doc.first_child(); node;) {
+    if (depth > kMaxKeyFileDepth) return false;
+    if (node.first_child()) {
+      node = node.first_child();
+      ++depth;
+      continue;
+    }
+    while (!node.next_sibling()) {
+      node = node.parent();
+      --depth;
+      if (node == doc) return true;
+    }
+    node = node.next_sibling();
+  }
+  return true;
+}
+
+// Parses text and finds its only top-level element; none when the text is no XML, holds more
+// than one top-level element or nests deeper than any key file does.
 pugi::xml_node LoadDocument(std::string_view text, pugi::xml_document& doc) {
   if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) return {};
+  if (!WithinDepth(doc)) return {};
   pugi::xml_node root;
   int elements = 0;
   for (const pugi::xml_node& child : doc.children()) {

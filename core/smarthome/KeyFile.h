@@ -21,6 +21,8 @@ namespace nr {
 
 inline constexpr int kKeySlots = 32;
 inline constexpr size_t kMaxKeyFileBytes = 1 << 20;  // a key file is a few kilobytes
+// A key file nests two levels (Keys, Key); a text nested deeper than this is not one.
+inline constexpr int kMaxKeyFileDepth = 32;
 
 struct KeySlot {
   int index = 0;
@@ -31,7 +33,8 @@ struct KeySlot {
 };
 
 // The "Key" elements of a key file's text in document order; nullopt when the text is not a key
-// file (no root element, more than one, a tag not closed or not matching).
+// file (no root element, more than one, a tag not closed or not matching, nested deeper than
+// kMaxKeyFileDepth).
 std::optional<std::vector<KeySlot>> ParseKeyFile(std::string_view text);
 // The text of a key file holding these slots.
 std::string KeyFileText(std::span<const KeySlot> slots);

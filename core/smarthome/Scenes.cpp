@@ -16,6 +16,10 @@ const SceneName& SceneNameOf(int scene) {
   return kNames[static_cast<size_t>(scene >= 0 && scene < kSceneCount ? scene : 0)];
 }
 
+bool IsSceneValue(int value) {
+  return (value >= kPlugOff && value <= kPlugFullOn) || (value >= kSendKeyBase && value < kLearnKeyBase);
+}
+
 std::string StepValueText(SceneStep step, int language, const KeyNameLookup& keyName) {
   const bool english = language == 1;
   const int value = step.value;

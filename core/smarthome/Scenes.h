@@ -26,6 +26,10 @@ using KeyNameLookup = std::function<std::string(int node, int slot)>;
 // 1..98 (50 reads "51"), the number otherwise.
 std::string StepValueText(SceneStep step, int language, const KeyNameLookup& keyName);
 
+// Whether a plug step's value is one a scene can hold: 0 off, 1..98 a dimmer level, 99 on (or
+// the highest level), 128..191 a learned infrared key.
+bool IsSceneValue(int value);
+
 // A list row's item data: value x 256 + node.
 inline uint32_t RowData(SceneStep step) { return static_cast<uint32_t>(step.value) * 256 + step.node; }
 inline SceneStep StepOfRow(uint32_t data) {

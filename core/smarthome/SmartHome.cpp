@@ -37,13 +37,20 @@ void SmartHome::HandleFrame(std::span<const uint8_t> countAndFrame) {
   if (countAndFrame.empty()) return;
   const size_t count = std::min<size_t>(countAndFrame[0], countAndFrame.size() - 1);
   const std::span<const uint8_t> frame = countAndFrame.subspan(1, count);
-  if (frame.empty() || (frame.size() == 1 && frame[0] == zwave::kAck)) return;
-  const uint8_t ack[] = {zwave::kAck};
-  port_.SendFrame(ack);
-  Pause(timings_.ackPause);
+  if (frame.empty()) return;
+  // The controller's ACK, NAK or CAN of a frame the PC sent: nothing to answer.
+  if (frame.size() == 1 && (frame[0] == zwave::kAck || frame[0] == zwave::kNak || frame[0] == zwave::kCan)) return;
   const std::optional<SerialFrame> parsed = ParseSerialFrame(frame);
+  if (!parsed && frame[0] != zwave::kSof) {
+    TraceBytes(trace_, "ZWave bytes ignored: ", frame);
+    return;
+  }
+  // A damaged frame is answered NAK, so the controller sends it again; an ACK would lose it.
+  const uint8_t answer[] = {parsed ? zwave::kAck : zwave::kNak};
+  port_.SendFrame(answer);
+  Pause(timings_.ackPause);
   if (!parsed) {
-    TraceBytes(trace_, "ZWave frame ignored: ", frame);
+    TraceBytes(trace_, "ZWave frame refused: ", frame);
     return;
   }
   HandleParsed(parsed->function, parsed->parameters);
@@ -113,44 +120,73 @@ void SmartHome::HandleParsed(uint8_t function, std::span<const uint8_t> p) {
       Post({zwave::kSetDefault, 0});
       SetCompletion();
       return;
-    case zwave::kAddNode: {
-      if (p.size() < 2) return;
-      const uint8_t status = p[1];
-      if (status == zwave::kProtocolDone) {
-        const int node = p.size() >= 3 ? p[2] : 0;
-        if (!IsPlugNode(node)) {
-          Post({zwave::kAddNode, zwave::kAddRemoveFailed});
-          return;
-        }
-        {
-          std::lock_guard lock(mutex_);
-          present_[static_cast<size_t>(node)] = true;
-          records_[static_cast<size_t>(node)] = pending_;
-        }
-        Post({zwave::kAddNode, static_cast<uint32_t>(node) << 16 | status});
-      } else if (status == zwave::kLearnReady || status == zwave::kNodeFound || status == zwave::kAddRemoveFailed) {
-        Post({zwave::kAddNode, status});
-      }
-      return;
-    }
-    case zwave::kRemoveNode: {
-      if (p.size() < 2) return;
-      const uint8_t status = p[1];
-      if (status == zwave::kRemoveDone) {
-        const int node = p.size() >= 3 ? p[2] : 0;
-        if (IsPlugNode(node)) {
-          std::lock_guard lock(mutex_);
-          present_[static_cast<size_t>(node)] = false;
-        }
-        Post({zwave::kRemoveNode, static_cast<uint32_t>(node) << 16 | status});
-      } else {
-        Post({zwave::kRemoveNode, status});
-      }
-      return;
-    }
+    case zwave::kAddNode:
+      return HandleAdding(p);
+    case zwave::kRemoveNode:
+      return HandleRemoving(p);
     default:
       return;
   }
+}
+
+// Callback id, status, node, node information. The node being added comes with status 3 (or 4
+// for a controller); the controller need not repeat it with status 5, and expects to be told to
+// stop adding after it.
+void SmartHome::HandleAdding(std::span<const uint8_t> p) {
+  if (p.size() < 2) return;
+  const uint8_t status = p[1];
+  const int reported = p.size() >= 3 ? p[2] : 0;
+  switch (status) {
+    case zwave::kLearnReady:
+      NoteFlowNode(0);
+      return Post({zwave::kAddNode, status});
+    case zwave::kNodeFound:
+      return Post({zwave::kAddNode, status});
+    case zwave::kAddingSlave:
+    case zwave::kAddingController:
+      return NoteFlowNode(reported);
+    case zwave::kProtocolDone: {
+      port_.SendFrame(BuildStopAdding());
+      const int node = reported != 0 ? reported : FlowNode();
+      if (!IsPlugNode(node)) return Post({zwave::kAddNode, zwave::kAddRemoveFailed});
+      {
+        std::lock_guard lock(mutex_);
+        present_[static_cast<size_t>(node)] = true;
+        records_[static_cast<size_t>(node)] = pending_;
+      }
+      return Post({zwave::kAddNode, static_cast<uint32_t>(node) << 16 | status});
+    }
+    case zwave::kAddRemoveFailed:
+      return Post({zwave::kAddNode, status});
+    default:
+      return;
+  }
+}
+
+// The same for removing: the node comes with status 3 (or 4), status 6 may carry none.
+void SmartHome::HandleRemoving(std::span<const uint8_t> p) {
+  if (p.size() < 2) return;
+  const uint8_t status = p[1];
+  const int reported = p.size() >= 3 ? p[2] : 0;
+  if (status == zwave::kLearnReady) NoteFlowNode(0);
+  if (status == zwave::kAddingSlave || status == zwave::kAddingController) NoteFlowNode(reported);
+  if (status != zwave::kRemoveDone) return Post({zwave::kRemoveNode, status});
+  const int node = reported != 0 ? reported : FlowNode();
+  if (IsPlugNode(node)) {
+    std::lock_guard lock(mutex_);
+    present_[static_cast<size_t>(node)] = false;
+  }
+  Post({zwave::kRemoveNode, static_cast<uint32_t>(node) << 16 | status});
+}
+
+void SmartHome::NoteFlowNode(int node) {
+  std::lock_guard lock(mutex_);
+  flowNode_ = node;
+}
+
+int SmartHome::FlowNode() const {
+  std::lock_guard lock(mutex_);
+  return flowNode_;
 }
 
 void SmartHome::HandleMemory(std::span<const uint8_t> p) {
@@ -202,11 +238,13 @@ void SmartHome::BeginAdding(const PlugRecord& record) {
   std::lock_guard lock(mutex_);
   pending_ = record.Encode();
   addPhase_ = 1;
+  flowNode_ = 0;
 }
 
 void SmartHome::BeginRemoving() {
   std::lock_guard lock(mutex_);
   addPhase_ = 0;
+  flowNode_ = 0;
 }
 
 void SmartHome::StartAdding(const PlugRecord& record) {
@@ -226,11 +264,15 @@ bool SmartHome::ContinueAfterRemoval(bool stillWaiting) {
   return true;
 }
 
-void SmartHome::StartAddingNow() { port_.SendFrame(BuildStartAdding()); }
+void SmartHome::StartAddingNow() {
+  NoteFlowNode(0);
+  port_.SendFrame(BuildStartAdding());
+}
 
 void SmartHome::Abort(int function) {
-  if (function == zwave::kSendData || function == zwave::kAddNode || function == zwave::kRemoveNode)
-    port_.SendFrame(BuildAbort(static_cast<uint8_t>(function)));
+  if (function < 0 || function > 0xFF) return;
+  const std::vector<uint8_t> frame = BuildAbort(static_cast<uint8_t>(function));
+  if (!frame.empty()) port_.SendFrame(frame);
 }
 
 void SmartHome::WritePlugRecord(int node, const PlugRecord& record) {

@@ -82,8 +82,9 @@ class SmartHome {
   void Shutdown();
 
   // ---- Replies (reader thread) ----
-  // Device reply 12: the byte count, then the controller's frame. Every frame but a lone ACK is
-  // acknowledged first.
+  // Device reply 12: the byte count, then the controller's frame. A frame is answered first: ACK
+  // when it is sound, NAK when it is damaged (the controller sends it again); a lone ACK, NAK or
+  // CAN is answered by nothing.
   void HandleFrame(std::span<const uint8_t> countAndFrame);
   // Bytes that arrived on the network's Z-Wave channel: a reply 12 as above, or a bare frame.
   void HandleChannelPayload(std::span<const uint8_t> bytes);
@@ -97,7 +98,8 @@ class SmartHome {
   void PerformOperation(int operation, int a, int b);
   void SetPlug(int node, int value);
   // Adding starts by removing whatever plug is pressed; the record waits for the node the
-  // controller reports as added. Begin... sets the add phase (and the record) only, for callers
+  // controller reports as added (with the adding or removing status 3, when the final status
+  // carries none). Adding is stopped as soon as the controller reports it done. Begin... sets the add phase (and the record) only, for callers
   // that send the start themselves (PerformOperation 4B); Start... sends it too.
   void BeginAdding(const PlugRecord& record);
   void BeginRemoving();
@@ -107,7 +109,8 @@ class SmartHome {
   // waits for it, starts adding. Returns true when adding started.
   bool ContinueAfterRemoval(bool stillWaiting);
   void StartAddingNow();
-  // Aborts the running operation 13, 4A or 4B (the forced stop of a wait).
+  // Aborts the running operation 13, 4A or 4B (the forced stop of a wait): a send with the
+  // send-data abort, adding and removing with their stop.
   void Abort(int function);
   // Writes a record or a scene locally and to the device.
   void WritePlugRecord(int node, const PlugRecord& record);
@@ -152,6 +155,10 @@ class SmartHome {
 
  private:
   void HandleParsed(uint8_t function, std::span<const uint8_t> p);
+  void HandleAdding(std::span<const uint8_t> p);
+  void HandleRemoving(std::span<const uint8_t> p);
+  void NoteFlowNode(int node);
+  int FlowNode() const;
   void Post(PlugReport report);
   void SetCompletion();
   // Waits for flag (under mutex_) at most timeout; false on time-out, link loss or shutdown.
@@ -180,6 +187,7 @@ class SmartHome {
   bool initData_ = false;
   bool dataValid_ = false;
   int addPhase_ = 0;
+  int flowNode_ = 0;  // the node the running adding or removing reported with status 3 or 4
   bool stopping_ = false;
   bool busy_ = false;
   std::deque<PlugReport> reports_;

@@ -12,6 +12,7 @@
 namespace nr {
 
 inline constexpr int kMaxNode = 232;           // Z-Wave node numbers 1..232; node 1 is the controller
+inline constexpr int kControllerNode = 1;
 inline constexpr int kFirstPlugNode = 2;
 inline constexpr int kPlugRecordSize = 28;
 inline constexpr int kPlugRecords = 233;       // record n belongs to node n (record 0 is unused)

@@ -42,28 +42,36 @@ std::vector<uint8_t> BuildSetDefault() {
 
 std::vector<uint8_t> BuildSetPlug(int node, int value) {
   const uint8_t v = static_cast<uint8_t>(value);
-  const uint8_t callback = v >= 0x80 && v <= 0xFE ? 0x44 : 0x43;
+  const uint8_t callback = v >= 0x80 && v <= 0xFE ? zwave::kCallbackKey : zwave::kCallbackSet;
   const uint8_t p[] = {static_cast<uint8_t>(node), 0x03, 0x20, 0x01, v, 0x25, callback};
   return BuildSerialFrame(zwave::kSendData, p);
 }
 
 std::vector<uint8_t> BuildStartAdding() {
-  const uint8_t p[] = {0x01, 0x30};
+  const uint8_t p[] = {zwave::kModeAnyNode, zwave::kCallbackAdd};
   return BuildSerialFrame(zwave::kAddNode, p);
 }
 
 std::vector<uint8_t> BuildStartRemoving() {
-  const uint8_t p[] = {0x01, 0x09};
+  const uint8_t p[] = {zwave::kModeAnyNode, zwave::kCallbackRemove};
   return BuildSerialFrame(zwave::kRemoveNode, p);
 }
 
+std::vector<uint8_t> BuildStopAdding() {
+  const uint8_t p[] = {zwave::kModeStop};
+  return BuildSerialFrame(zwave::kAddNode, p);
+}
+
 std::vector<uint8_t> BuildStopRemoving() {
-  const uint8_t p[] = {0x05};
+  const uint8_t p[] = {zwave::kModeStop};
   return BuildSerialFrame(zwave::kRemoveNode, p);
 }
 
 std::vector<uint8_t> BuildAbort(uint8_t function) {
-  const uint8_t p[] = {0x05, 0x00};
+  // A send is aborted by a request of its own; "13 05 00" would be a send to node 5.
+  if (function == zwave::kSendData) return BuildSerialFrame(zwave::kSendDataAbort, {});
+  if (function != zwave::kAddNode && function != zwave::kRemoveNode) return {};
+  const uint8_t p[] = {zwave::kModeStop, 0x00};
   return BuildSerialFrame(function, p);
 }
 

@@ -15,7 +15,10 @@ inline constexpr uint8_t kSendData = 0x13;
 inline constexpr uint8_t kSetDefault = 0x42;
 inline constexpr uint8_t kAddNode = 0x4A;
 inline constexpr uint8_t kRemoveNode = 0x4B;
+inline constexpr uint8_t kSendDataAbort = 0x16;
 inline constexpr uint8_t kAck = 0x06;
+inline constexpr uint8_t kNak = 0x15;  // a frame arrived damaged: the sender sends it again
+inline constexpr uint8_t kCan = 0x18;  // a frame was dropped in a collision
 inline constexpr uint8_t kApplicationCommand = 0x04;  // a report a node sent
 inline constexpr uint8_t kSof = 0x01;
 inline constexpr uint8_t kRequest = 0x00;
@@ -26,9 +29,13 @@ inline constexpr uint8_t kCallbackKey = 0x44;  // plug values 80..FE (infrared k
 inline constexpr uint8_t kCallbackAdd = 0x30;
 inline constexpr uint8_t kCallbackRemove = 0x09;
 inline constexpr uint8_t kCallbackDefault = 0x02;
-// Add and remove statuses.
+// Add and remove modes and statuses.
+inline constexpr uint8_t kModeAnyNode = 0x01;
+inline constexpr uint8_t kModeStop = 0x05;
 inline constexpr uint8_t kLearnReady = 1;
 inline constexpr uint8_t kNodeFound = 2;
+inline constexpr uint8_t kAddingSlave = 3;       // carries the node being added or removed
+inline constexpr uint8_t kAddingController = 4;  // the same for a controller
 inline constexpr uint8_t kProtocolDone = 5;
 inline constexpr uint8_t kRemoveDone = 6;
 inline constexpr uint8_t kAddRemoveFailed = 7;
@@ -53,8 +60,12 @@ std::vector<uint8_t> BuildSetDefault();
 std::vector<uint8_t> BuildSetPlug(int node, int value);
 std::vector<uint8_t> BuildStartAdding();
 std::vector<uint8_t> BuildStartRemoving();
+// Ends an adding or removing the controller has finished (4A 05, 4B 05).
+std::vector<uint8_t> BuildStopAdding();
 std::vector<uint8_t> BuildStopRemoving();
-// Aborts the running operation 13, 4A or 4B (the wait dialog's forced stop).
+// Aborts the running operation (the wait dialog's forced stop): a send (13) with the send-data
+// abort, which has no parameters; adding and removing (4A, 4B) with their stop and no callback
+// (05 00). Empty for other functions.
 std::vector<uint8_t> BuildAbort(uint8_t function);
 
 // The frame a device operation sends at once (13: set node a to value b; 4A: start adding;

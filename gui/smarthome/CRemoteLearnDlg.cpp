@@ -31,6 +31,7 @@ constexpr TextPair kSelectKeyRow{"请在列表中选择一个按键", "Please se
 constexpr int kPlugCaptionId = 1228;
 constexpr int kNameCaptionId = 1229;
 constexpr int kTransmitDelayMs = 100;
+constexpr int kMaxKeySlot = kLearnKeyBase - kSendKeyBase;  // 64: the slots a plug value can carry
 const QColor kDoneColor(255, 0, 210);
 const QColor kFailColor(255, 0, 0);
 constexpr int kCompleteMs = 1000;
@@ -128,7 +129,9 @@ void CRemoteLearnDlg::RefreshKeyList() {
   keys_->setRowCount(static_cast<int>(keySlots->size()));
   for (int row = 0; row < keys_->rowCount(); ++row) {
     const KeySlot& key = (*keySlots)[static_cast<size_t>(row)];
-    keys_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
+    auto* number = new QTableWidgetItem(QString::number(row + 1));
+    number->setData(Qt::UserRole, key.index);
+    keys_->setItem(row, 0, number);
     keys_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(key.name)));
     auto* status = new QTableWidgetItem(sc_.T(key.Learned() ? kReady : kNotReady));
     status->setTextAlignment(Qt::AlignCenter);
@@ -138,7 +141,18 @@ void CRemoteLearnDlg::RefreshKeyList() {
   if (selected >= 0 && selected < keys_->rowCount()) keys_->selectRow(selected);
 }
 
-int CRemoteLearnDlg::CheckedRow() {
+int CRemoteLearnDlg::SelectedRow() const {
+  return keys_->selectionModel() && keys_->selectionModel()->hasSelection() ? keys_->currentRow() : -1;
+}
+
+int CRemoteLearnDlg::SlotOfRow(int row) const {
+  const QTableWidgetItem* number = row >= 0 ? keys_->item(row, 0) : nullptr;
+  if (!number) return -1;
+  const int slot = number->data(Qt::UserRole).toInt();
+  return slot >= 0 && slot < kMaxKeySlot ? slot : -1;
+}
+
+int CRemoteLearnDlg::CheckedSlot() {
   if (!sc_.Connected()) {
     sc_.Tip(kConnectDeviceTip);
     return -1;
@@ -147,24 +161,24 @@ int CRemoteLearnDlg::CheckedRow() {
     sc_.Tip(kSelectPlugTip);
     return -1;
   }
-  const int row = keys_->selectionModel() && keys_->selectionModel()->hasSelection() ? keys_->currentRow() : -1;
-  if (row < 0) sc_.Tip(kSelectRow);
-  return row;
+  const int slot = SlotOfRow(SelectedRow());
+  if (slot < 0) sc_.Tip(kSelectRow);
+  return slot;
 }
 
 void CRemoteLearnDlg::Learn() {
-  const int row = CheckedRow();
-  if (row < 0) return;
+  const int slot = CheckedSlot();
+  if (slot < 0) return;
   refreshPending_ = true;
-  learningSlot_ = row;
-  sc_.View().RunDeviceOperation(QString::fromUtf8("遥控学习操作"), zwave::kSendData, 0, SelectedNode(), kLearnKeyBase + row);
+  learningSlot_ = slot;
+  sc_.View().RunDeviceOperation(QString::fromUtf8("遥控学习操作"), zwave::kSendData, 0, SelectedNode(), kLearnKeyBase + slot);
 }
 
 void CRemoteLearnDlg::Transmit() {
-  const int row = CheckedRow();
-  if (row < 0) return;
+  const int slot = CheckedSlot();
+  if (slot < 0) return;
   sc_.View().RunDeviceOperation(QString::fromUtf8("遥控操作"), zwave::kSendData, kTransmitDelayMs, SelectedNode(),
-                                kSendKeyBase + row);
+                                kSendKeyBase + slot);
 }
 
 void CRemoteLearnDlg::Rename() {
@@ -177,19 +191,20 @@ void CRemoteLearnDlg::Rename() {
     sc_.Tip(kSelectPlugTip);
     return;
   }
-  const int row = keys_->selectionModel() && keys_->selectionModel()->hasSelection() ? keys_->currentRow() : -1;
-  if (row < 0) {
+  const int row = SelectedRow();
+  const int slot = SlotOfRow(row);
+  if (slot < 0) {
     sc_.Tip(kSelectKeyRow);
     return;
   }
-  sc_.Keys().SetName(SelectedNode(), row, text.toStdString());
+  sc_.Keys().SetName(SelectedNode(), slot, text.toStdString());
   if (QTableWidgetItem* item = keys_->item(row, 1)) item->setText(text);
 }
 
 void CRemoteLearnDlg::Clear() {
-  const int row = CheckedRow();
-  if (row < 0) return;
-  sc_.Keys().SetStatus(SelectedNode(), row, 0);
+  const int slot = CheckedSlot();
+  if (slot < 0) return;
+  sc_.Keys().SetStatus(SelectedNode(), slot, 0);
   refreshPending_ = true;
   RefreshKeyList();
 }

@@ -48,8 +48,12 @@ class CRemoteLearnDlg : public QWidget {
  private:
   // Runs only while a refresh is pending and a plug is chosen.
   void RefreshKeyList();
-  // The connection, plug and row checks of learn, transmit and clear; the row or -1.
-  int CheckedRow();
+  // The connection, plug and row checks of learn, transmit and clear; the slot or -1.
+  int CheckedSlot();
+  int SelectedRow() const;  // -1 without a selection
+  // The key slot a row shows: the Index of its key, which need not be the row number in a file
+  // whose keys are in another order; -1 for none a plug can take.
+  int SlotOfRow(int row) const;
   void MarkKey(int node, int slot, int status);
   void Complete(const QString& text, const QColor& color, int closeAfterMs);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -152,6 +153,30 @@ TEST_F(SmartHomeCommands, AddRenameAndRemove) {
   EXPECT_EQ(Run({"plug", "add", "fan", "x"}).status, 2);
 }
 
+// A controller that names the node only with status 3: the plug is added and removed all the
+// same, and the controller is left stopped, so the new plug can be switched at once.
+TEST_F(SmartHomeCommands, AddAndRemoveWhenOnlyStatus3NamesThePlug) {
+  StartDevice([](emu::EmulatorOptions& o) {
+    o.zwave.doneWithoutNode = true;
+    o.zwave.removeNode = 5;
+  });
+  const Result added = Run({"plug", "add", "switch", "Fan", "--keys", Keys().string()});
+  ASSERT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(added.out, "added plug 5: switch Fan\n");
+  EXPECT_EQ(DeviceRecord(5), (PlugRecord{kPlugSwitch, u"Fan"}));
+  EXPECT_TRUE(emulator_->Core().ZWaveIdle());
+  const Result on = Run({"plug", "on", "5"});
+  EXPECT_EQ(on.status, 0) << on.err;
+
+  KeyFiles(Keys()).CreateDefault(5);
+  const Result removed = Run({"plug", "remove", "--keys", Keys().string()});
+  ASSERT_EQ(removed.status, 0) << removed.err;
+  EXPECT_EQ(removed.out, "removed plug 5\n");
+  EXPECT_FALSE(fs::exists(Keys() / "5.xml"));
+  EXPECT_TRUE(emulator_->Core().ZWaveIdle());
+  EXPECT_EQ(Run({"plug", "list"}).out.find("5\t"), std::string::npos);
+}
+
 TEST_F(SmartHomeCommands, InfraredKeys) {
   StartDevice();
   const std::string keys = Keys().string();
@@ -172,6 +197,34 @@ TEST_F(SmartHomeCommands, InfraredKeys) {
       << list.out;
   EXPECT_EQ(Run({"plug", "keys", "4", "--learn", "33", "--keys", keys}).status, 2);
   EXPECT_EQ(Run({"plug", "keys", "4", "--rename", "3", "--keys", keys}).status, 2);
+}
+
+// Keys are numbered as the options take them (Index + 1), whatever order the file holds them in.
+TEST_F(SmartHomeCommands, KeyNumbersFollowTheIndexNotTheRow) {
+  StartDevice();
+  const KeyFiles files(Keys());
+  ASSERT_TRUE(files.EnsureFolder());
+  std::ofstream(files.FilePath(4), std::ios::binary)
+      << "<Keys>\n<Key Index=\"5\" Name=\"Power\" Status=\"1\"/>\n<Key Index=\"0\" Name=\"Mute\" Status=\"0\"/>\n</Keys>\n";
+  const std::string keys = Keys().string();
+  EXPECT_EQ(Run({"plug", "keys", "4", "--keys", keys}).out, "6\tPower\tlearned\n1\tMute\tnot learned\n");
+  ASSERT_EQ(Run({"plug", "keys", "4", "--rename", "6", "TV on", "--keys", keys}).status, 0);
+  ASSERT_EQ(Run({"plug", "keys", "4", "--clear", "6", "--keys", keys}).status, 0);
+  EXPECT_EQ(Run({"plug", "keys", "4", "--keys", keys}).out, "6\tTV on\tnot learned\n1\tMute\tnot learned\n");
+  const Result sent = Run({"plug", "keys", "4", "--send", "6", "--keys", keys});
+  EXPECT_NE(sent.err.find("sending the key failed"), std::string::npos) << sent.err;  // slot 5: not learned
+
+  // A file nested past any key file is refused, and left as it was.
+  std::string deep = "<Keys>";
+  for (int i = 0; i < 60000; ++i) deep += "<a>";
+  for (int i = 0; i < 60000; ++i) deep += "</a>";
+  deep += "</Keys>";
+  std::ofstream(files.FilePath(4), std::ios::binary) << deep;
+  const Result listed = Run({"plug", "keys", "4", "--keys", keys});
+  EXPECT_EQ(listed.status, 3);
+  EXPECT_NE(listed.err.find("is not a key file"), std::string::npos) << listed.err;
+  EXPECT_EQ(Run({"plug", "keys", "4", "--rename", "1", "x", "--keys", keys}).status, 3);
+  EXPECT_EQ(ReadText(files.FilePath(4)), deep);
 }
 
 TEST_F(SmartHomeCommands, SaveShowAndRunScenes) {
@@ -202,6 +255,42 @@ TEST_F(SmartHomeCommands, SaveShowAndRunScenes) {
   std::string tooMany;
   for (int i = 0; i < 29; ++i) tooMany += "delay 1\n";
   EXPECT_EQ(Run({"scene", "save", "music"}, tooMany).status, 2);
+}
+
+// A scene holds 0..99 (off, dimmer levels, on) and 128..191 (learned keys); other values are
+// refused before anything is written.
+TEST_F(SmartHomeCommands, SceneValuesOutsideTheFormatAreRefused) {
+  StartDevice();
+  for (const char* bad : {"2 100", "2 127", "2 192", "3 200", "3 250", "2 255"}) {
+    const Result r = Run({"scene", "save", "music"}, std::string("2 on\n") + bad + "\n");
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("line 2: the value"), std::string::npos) << r.err;
+  }
+  const std::vector<uint8_t> before = emulator_->Core().ZWaveMemory();
+  EXPECT_TRUE(std::all_of(before.begin() + SceneOffset(3), before.begin() + SceneOffset(4), [](uint8_t b) { return b == 0; }));
+  const Result saved = Run({"scene", "save", "music"}, "2 0\n3 98\n2 99\n4 128\n4 191\n");
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  const std::vector<uint8_t> memory = emulator_->Core().ZWaveMemory();
+  const std::vector<uint8_t> expected{2, 0, 3, 98, 2, 99, 4, 128, 4, 191, 0, 0};
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin() + SceneOffset(3)));
+}
+
+// Steps the device holds that no scene editor makes: the controller's node, nodes that are no
+// plug, values outside the format. Each is labelled for what it is.
+TEST_F(SmartHomeCommands, SceneShowLabelsStepsThatAreNoPlugSteps) {
+  StartDevice();
+  const int offset = SceneOffset(3);
+  const std::vector<uint8_t> write{0x13, static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset), 8,
+                                   1,    99, 2, 200, 233, 0, 2, 99};
+  emulator_->Core().Handle(write);
+  const Result shown = Run({"scene", "show", "music"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(shown.out,
+            "# scene 3 (Music)\n"
+            "1 99\t# the controller, not a plug: skipped\n"
+            "2 200\t# Floor lamp: 200, not a scene value\n"
+            "233 0\t# not a plug: skipped\n"
+            "2 99\t# Floor lamp: ON\n");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ class SmartHomeLink : public ::testing::TestWithParam<bool> {
     emu::EmulatorOptions options = EphemeralOptions();
     options.zwave.pressAfter = 50ms;
     options.zwave.keyAfter = 50ms;
+    Adjust(options);
     emulator = std::make_unique<emu::Emulator>(options);
     ASSERT_TRUE(emulator->Start());
     const bool network = GetParam();
@@ -28,6 +29,8 @@ class SmartHomeLink : public ::testing::TestWithParam<bool> {
     conn.reset();
     if (emulator) emulator->Stop();
   }
+
+  virtual void Adjust(emu::EmulatorOptions&) {}
 
   SmartHome& Smart() { return conn->Smart(); }
 
@@ -104,6 +107,57 @@ TEST_P(SmartHomeLink, TheAckOfAControllerFrameHoldsNothingBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, SmartHomeLink, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? std::string("Network") : std::string("Usb"); });
+
+// A controller that damages every second frame it sends (and sends it again on NAK) and names the
+// node of an adding or removing only with status 3.
+class SmartHomeLinkFaults : public SmartHomeLink {
+ protected:
+  void Adjust(emu::EmulatorOptions& options) override {
+    options.zwave.corruptEvery = 2;
+    options.zwave.doneWithoutNode = true;
+    options.zwave.removeNode = 5;
+  }
+};
+
+TEST_P(SmartHomeLinkFaults, DamagedFramesComeAgainAndAreRead) {
+  ASSERT_TRUE(Smart().Synchronise());
+  ASSERT_EQ(Smart().Plugs().size(), 3u);
+  EXPECT_EQ(Smart().Plugs()[1].record, (PlugRecord{kPlugDimmer, u"Ceiling"}));
+  for (const int level : {40, 41}) {  // the callback or the report is the damaged one
+    uint64_t cursor = Smart().ReportCursor();
+    Smart().SetPlug(3, level);
+    ASSERT_TRUE(Await(cursor, zwave::kSendData, 0)) << level;
+    ASSERT_TRUE(Await(cursor, zwave::kApplicationCommand, level)) << level;
+    EXPECT_EQ(Smart().LastValue(3), level);
+  }
+}
+
+TEST_P(SmartHomeLinkFaults, AddingAndRemovingTakeTheNodeOfStatus3) {
+  ASSERT_TRUE(Smart().Synchronise());
+  uint64_t cursor = Smart().ReportCursor();
+  Smart().StartAdding(PlugRecord{kPlugSwitch, u"Fan"});
+  ASSERT_TRUE(Await(cursor, zwave::kRemoveNode, zwave::kRemoveDone));
+  EXPECT_TRUE(Smart().ContinueAfterRemoval(true));
+  const auto added = Await(cursor, zwave::kAddNode, zwave::kProtocolDone);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(added->Node(), 5);
+  EXPECT_TRUE(Smart().NodePresent(5));
+  EXPECT_EQ(Smart().Record(5), (PlugRecord{kPlugSwitch, u"Fan"}));
+  // The controller was told to stop adding: it is idle again.
+  ASSERT_TRUE(Eventually([&] { return emulator->Core().ZWaveIdle(); }, 5s));
+
+  Smart().StartRemoving();
+  const auto removed = Await(cursor, zwave::kRemoveNode, zwave::kRemoveDone);
+  ASSERT_TRUE(removed);
+  EXPECT_EQ(removed->Node(), 5);
+  EXPECT_FALSE(Smart().NodePresent(5));
+  EXPECT_FALSE(Smart().ContinueAfterRemoval(false));
+  ASSERT_TRUE(Eventually([&] { return emulator->Core().ZWaveIdle(); }, 5s));
+  EXPECT_EQ(emulator->Core().ZWaveNodes(), (std::vector<int>{2, 3, 4}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SmartHomeLinkFaults, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? std::string("Network") : std::string("Usb"); });
 
 }  // namespace

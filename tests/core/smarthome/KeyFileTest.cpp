@@ -97,6 +97,36 @@ TEST_F(KeyFileTest, BrokenFilesFailAndStayUntouched) {
   EXPECT_FALSE(files_.Read(78));  // not a regular file
 }
 
+// Nesting is refused before anything walks it: a file of 60000 nested elements (420 KB) would
+// otherwise exhaust the stack of whatever reads or writes it.
+TEST_F(KeyFileTest, DeeplyNestedFilesAreRefusedShallowOnesRewritten) {
+  fs::create_directories(files_.Folder());
+  // The root, then elements inside each other down to the depth.
+  const auto nested = [](int depth) {
+    std::string text = "<Keys><Key Index=\"1\" Name=\"a\"/>";
+    for (int i = 1; i < depth; ++i) text += "<b>";
+    for (int i = 1; i < depth; ++i) text += "</b>";
+    return text + "</Keys>";
+  };
+  for (const int depth : {kMaxKeyFileDepth + 1, 60000}) {
+    const std::string text = nested(depth);
+    WriteText(files_.FilePath(9), text);
+    EXPECT_FALSE(files_.Read(9)) << depth;
+    EXPECT_FALSE(files_.SetName(9, 1, "b")) << depth;
+    EXPECT_FALSE(files_.SetStatus(9, 1, 1)) << depth;
+    EXPECT_EQ(files_.Name(9, 1), "") << depth;
+    EXPECT_EQ(ReadText(files_.FilePath(9)), text);
+  }
+  // The deepest a key file may nest is read and written back whole, every element closed.
+  WriteText(files_.FilePath(9), nested(kMaxKeyFileDepth));
+  ASSERT_TRUE(files_.SetStatus(9, 1, 1));
+  std::string expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Keys>\r\n<Key Index=\"1\" Name=\"a\" Status=\"1\"/>\r\n";
+  for (int i = 2; i < kMaxKeyFileDepth; ++i) expected += "<b>\r\n";
+  expected += "<b/>\r\n";
+  for (int i = 2; i < kMaxKeyFileDepth; ++i) expected += "</b>\r\n";
+  EXPECT_EQ(ReadText(files_.FilePath(9)), expected + "</Keys>\r\n");
+}
+
 TEST_F(KeyFileTest, ClearingTheFolderKeepsSubfolders) {
   ASSERT_TRUE(files_.CreateDefault(2));
   ASSERT_TRUE(files_.CreateDefault(3));

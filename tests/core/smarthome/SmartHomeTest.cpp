@@ -128,19 +128,36 @@ TEST_F(SmartHomeTest, NodeListMarksTheNodesOfTheBitmask) {
   EXPECT_TRUE(smart_.NodePresent(3));
 }
 
-TEST_F(SmartHomeTest, EveryFrameButALoneAckIsAcknowledged) {
-  fake_.SetConnected(true);
-  smart_.HandleFrame(Bytes{1, 0x06});  // a lone ACK
-  smart_.HandleFrame(Bytes{0});        // nothing
-  EXPECT_TRUE(fake_.Frames().empty());
-  smart_.HandleFrame(Callback(zwave::kSetDefault, {0x02}));
-  Bytes corrupt = Callback(zwave::kSetDefault, {0x02});
-  corrupt.back() ^= 0xFF;
-  smart_.HandleFrame(corrupt);  // acknowledged, but its content is not trusted
-  ASSERT_EQ(fake_.Frames().size(), 2u);
-  EXPECT_EQ(Hex(fake_.Frames()[0]), "06");
-  ASSERT_EQ(events_.reports.size(), 1u);
-  EXPECT_EQ(events_.reports[0], (PlugReport{0x42, 0}));
+TEST_F(SmartHomeTest, SoundFramesAreAcknowledgedDamagedOnesRefused) {
+  Bytes badChecksum = Callback(zwave::kSetDefault, {0x02});
+  badChecksum.back() ^= 0xFF;
+  Bytes cutShort = Callback(zwave::kSetDefault, {0x02});
+  cutShort.pop_back();
+  cutShort[0] = static_cast<uint8_t>(cutShort.size() - 1);
+  struct Case {
+    const char* what;
+    Bytes received;
+    const char* answer;  // "" for none
+  };
+  const Case cases[] = {
+      {"a sound frame", Callback(zwave::kSetDefault, {0x02}), "06"},
+      {"a wrong checksum", badChecksum, "15"},
+      {"a frame cut short", cutShort, "15"},
+      {"the controller's ACK", Bytes{1, 0x06}, ""},
+      {"the controller's NAK", Bytes{1, 0x15}, ""},
+      {"the controller's CAN", Bytes{1, 0x18}, ""},
+      {"bytes that start no frame", Bytes{2, 0x42, 0x02}, ""},
+      {"nothing", Bytes{0}, ""},
+  };
+  for (const Case& c : cases) {
+    fake_.ClearSent();
+    smart_.HandleFrame(c.received);
+    const std::vector<Bytes> sent = fake_.Frames();
+    EXPECT_EQ(sent.empty() ? "" : Hex(sent[0]), c.answer) << c.what;
+    EXPECT_LE(sent.size(), 1u) << c.what;
+  }
+  // Only the sound frame was read.
+  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{{0x42, 0}}));
 }
 
 TEST_F(SmartHomeTest, NetworkChannelCarriesBareFramesOrReplies12) {
@@ -214,6 +231,54 @@ TEST_F(SmartHomeTest, AddingRemovesFirstThenAddsWithoutUserAction) {
   EXPECT_EQ(Hex(frames[2]), "01 05 00 4A 01 30 81");
   EXPECT_EQ(Hex(frames[3]), Hex(BuildStartRemoving()));
   EXPECT_EQ(Hex(frames[4]), Hex(BuildStopRemoving()));
+}
+
+// The controller names the node with status 3 and need not repeat it when it is done; adding is
+// stopped (4A 05) as soon as it is done.
+TEST_F(SmartHomeTest, TheNodeOfStatus3CompletesAddingAndRemoving) {
+  smart_.HandleFrame(InitData({1}));
+  smart_.StartAdding(PlugRecord{kPlugSwitch, u"Fan"});
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x01, 0x00, 0x00}));
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x03, 12, 3, 0x04, 0x10, 0x01}));
+  fake_.ClearSent();
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x05, 0x00, 0x00}));
+  EXPECT_EQ(fake_.Frames(), (std::vector<Bytes>{{0x06}, BuildStopAdding()}));
+  EXPECT_EQ(Hex(fake_.Frames()[1]), "01 04 00 4A 05 B4");
+  EXPECT_TRUE(smart_.NodePresent(12));
+  EXPECT_EQ(smart_.Record(12), (PlugRecord{kPlugSwitch, u"Fan"}));
+
+  smart_.StartRemoving();
+  smart_.HandleFrame(Callback(0x4B, {0x09, 0x03, 12, 3, 0x04, 0x10, 0x01}));
+  smart_.HandleFrame(Callback(0x4B, {0x09, 0x06, 0x00, 0x00}));
+  EXPECT_FALSE(smart_.NodePresent(12));
+
+  // A node named by status 5 itself wins; a new flow forgets the node of the last one, so a done
+  // without any node is a failed adding (still stopped) and a removal of no plug.
+  smart_.StartAdding(PlugRecord{kPlugDimmer, u"Lamp"});
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x03, 20, 3, 0x04, 0x10, 0x01}));
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x05, 21, 0x00}));
+  smart_.StartAdding(PlugRecord{kPlugDimmer, u"Lamp"});
+  fake_.ClearSent();
+  smart_.HandleFrame(Callback(0x4A, {0x30, 0x05, 0x00, 0x00}));
+  EXPECT_EQ(Hex(fake_.Frames().back()), "01 04 00 4A 05 B4");
+  smart_.StartRemoving();
+  smart_.HandleFrame(Callback(0x4B, {0x09, 0x06, 0x00, 0x00}));
+
+  uint64_t cursor = 0;
+  std::vector<PlugReport> done;
+  while (const auto r = smart_.NextReport(cursor, 0ms))
+    if (r->Low() >= zwave::kProtocolDone) done.push_back(*r);
+  EXPECT_EQ(done, (std::vector<PlugReport>{{0x4A, 12 << 16 | 5}, {0x4B, 12 << 16 | 6}, {0x4A, 21 << 16 | 5},
+                                           {0x4A, 7}, {0x4B, 6}}));
+  EXPECT_FALSE(smart_.NodePresent(20));
+  EXPECT_TRUE(smart_.NodePresent(21));
+}
+
+TEST_F(SmartHomeTest, AbortSendsTheRunningOperationsStop) {
+  for (int function : {0x13, 0x4A, 0x4B, 0x42, 0x02, -1, 0x113}) smart_.Abort(function);
+  std::vector<std::string> sent;
+  for (const Bytes& f : fake_.Frames()) sent.push_back(Hex(f));
+  EXPECT_EQ(sent, (std::vector<std::string>{"01 03 00 16 EA", "01 05 00 4A 05 00 B5", "01 05 00 4B 05 00 B4"}));
 }
 
 TEST_F(SmartHomeTest, WritesGoToTheDeviceMemory) {

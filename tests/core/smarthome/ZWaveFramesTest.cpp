@@ -16,7 +16,14 @@ TEST(ZWaveFrames, SerialApiRequestsWithChecksums) {
                                                0xFF ^ 0x0A ^ 0x13 ^ 0x05 ^ 0x03 ^ 0x20 ^ 0x01 ^ 0xFF ^ 0x25 ^ 0x43)}));
   EXPECT_EQ(BuildSetPlug(5, 0xC3)[10], 0x44);  // an infrared key uses its own callback
   EXPECT_EQ(Hex(BuildStartAdding()), "01 05 00 4A 01 30 81");
+  EXPECT_EQ(Hex(BuildStopAdding()), "01 04 00 4A 05 B4");
+  EXPECT_EQ(Hex(BuildStopRemoving()), "01 04 00 4B 05 B5");
+  // Aborting: a send with the send-data abort (no parameters), adding and removing with their
+  // stop without a callback; nothing else has an abort.
+  EXPECT_EQ(Hex(BuildAbort(0x13)), "01 03 00 16 EA");
   EXPECT_EQ(Hex(BuildAbort(0x4A)), "01 05 00 4A 05 00 B5");
+  EXPECT_EQ(Hex(BuildAbort(0x4B)), "01 05 00 4B 05 00 B4");
+  EXPECT_TRUE(BuildAbort(0x42).empty());
   EXPECT_TRUE(BuildOperationFrame(0x99, 0, 0).empty());
   // Learning key slot 5 sends the plug value C5, transmitting it 85; both use the key callback.
   EXPECT_EQ(Hex(BuildOperationFrame(0x13, 7, 0xC0 + 5)), Hex(BuildSetPlug(7, 0xC5)));

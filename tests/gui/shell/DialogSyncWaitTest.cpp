@@ -112,7 +112,8 @@ TEST(DialogWaitAbort, FramesAbortOnlyTheOperationsThatHaveOne) {
   // the length on.
   EXPECT_EQ(AbortFrame(0x4A), (std::vector<uint8_t>{0x01, 0x05, 0x00, 0x4A, 0x05, 0x00, 0xB5}));
   EXPECT_EQ(AbortFrame(0x4B), (std::vector<uint8_t>{0x01, 0x05, 0x00, 0x4B, 0x05, 0x00, 0xB4}));
-  EXPECT_EQ(AbortFrame(0x13), (std::vector<uint8_t>{0x01, 0x05, 0x00, 0x13, 0x05, 0x00, 0xEC}));
+  // A send is aborted by the send-data abort (16), which has no parameters.
+  EXPECT_EQ(AbortFrame(0x13), (std::vector<uint8_t>{0x01, 0x03, 0x00, 0x16, 0xEA}));
   EXPECT_TRUE(AbortFrame(0x42).empty());
   EXPECT_TRUE(AbortFrame(0x02).empty());
 }

@@ -118,10 +118,15 @@ TEST_F(SmartPlugTest, AddingAPlugWalksThroughBothPresses) {
   EXPECT_EQ(Names(page->PlugList()->List()), QStringList({"Floor lamp", "Ceiling", "TV set", "Reading lam"}));
   ASSERT_TRUE(WaitUntil([&] { return emulator->Core().ZWaveMemory()[PlugRecordOffset(5)] == kPlugDimmer; }));
   EXPECT_EQ(emulator->Core().ZWaveNodes(), (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_TRUE(WaitUntil([&] { return emulator->Core().ZWaveIdle(); }));  // told to stop adding
 }
 
+// The controller names the removed plug only with status 3 here: it leaves the list all the same.
 TEST_F(SmartPlugTest, RemovingStopsTheControllerAndDropsTheKeyFile) {
-  Start([](emu::EmulatorOptions& o) { o.zwave.removeNode = 4; });
+  Start([](emu::EmulatorOptions& o) {
+    o.zwave.removeNode = 4;
+    o.zwave.doneWithoutNode = true;
+  });
   CDialogHomeTheater* page = OpenPage();
   ASSERT_TRUE(page->Context().Keys().CreateDefault(4));
   page->PlugList()->RemovePlug();
@@ -130,6 +135,7 @@ TEST_F(SmartPlugTest, RemovingStopsTheControllerAndDropsTheKeyFile) {
   EXPECT_EQ(Names(page->PlugList()->List()), QStringList({"Floor lamp", "Ceiling"}));
   EXPECT_FALSE(page->Context().Keys().Exists(4));
   EXPECT_EQ(emulator->Core().ZWaveNodes(), (std::vector<int>{2, 3}));
+  EXPECT_TRUE(WaitUntil([&] { return emulator->Core().ZWaveIdle(); }));
 }
 
 TEST_F(SmartPlugTest, ClickSwitchesDoubleClickEdits) {
@@ -236,6 +242,43 @@ TEST_F(SmartPlugTest, KeyPageLearnsSendsRenamesAndClears) {
   ASSERT_TRUE(WaitUntil([&] { return emulator->Core().PlugValue(3) == 3; }));
   WaitUntil([] { return false; }, 300);
   EXPECT_FALSE(page->Context().Keys().Exists(3));
+}
+
+// A row stands for the key it shows: in a file whose keys are in another order, the first row
+// (Index 5) is learned, renamed and cleared as slot 5.
+TEST_F(SmartPlugTest, KeyPageActsOnTheKeyARowShows) {
+  Start([](emu::EmulatorOptions& o) { o.zwave.demoScenes = false; });  // the TV plug knows no key yet
+  ASSERT_TRUE(QDir().mkpath(KeyFolder()));
+  QFile file(KeyFolder() + "/4.xml");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<Keys>\n<Key Index=\"5\" Name=\"Power\" Status=\"0\"/>\n<Key Index=\"0\" Name=\"Mute\" Status=\"0\"/>\n</Keys>\n");
+  file.close();
+  CDialogHomeTheater* page = OpenPage();
+  page->ShowTab(CDialogHomeTheater::kKeys);
+  CRemoteLearnDlg* keys = page->KeyPage();
+  keys->PlugCombo()->setCurrentIndex(keys->PlugCombo()->findData(4));
+  QTableWidget* table = keys->KeyList();
+  ASSERT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(Cell(table, 0, 1), QStringLiteral("Power"));
+
+  table->selectRow(0);
+  keys->Learn();
+  ASSERT_TRUE(WaitShows("学习完成"));
+  EXPECT_TRUE(emulator->Core().PlugKeyLearned(4, 5));  // C5, not C0
+  EXPECT_FALSE(emulator->Core().PlugKeyLearned(4, 0));
+  EXPECT_EQ(Cell(table, 0, 2), QString::fromUtf8("已学习"));
+  EXPECT_EQ(Cell(table, 1, 2), QString::fromUtf8("未学习"));
+  ASSERT_TRUE(WaitUntil([&] { return !View().Wait().IsShown(); }));
+
+  table->selectRow(0);
+  keys->NameEdit()->setText(QStringLiteral("TV on"));
+  keys->Rename();
+  EXPECT_EQ(page->Context().Keys().Name(4, 5), "TV on");
+  EXPECT_EQ(page->Context().Keys().Name(4, 0), "Mute");
+  table->selectRow(0);
+  keys->Clear();
+  EXPECT_EQ(Cell(table, 0, 2), QString::fromUtf8("未学习"));
+  EXPECT_EQ(Cell(table, 0, 1), QStringLiteral("TV on"));
 }
 
 TEST_F(SmartPlugTest, SceneEditorEditsSavesAndTests) {
