@@ -75,7 +75,6 @@ void StartRemoteLearning(DeviceSession& session, int function) {
 }
 
 void StopRemoteLearning(DeviceSession& session) {
-  session.Sink().ReleaseAnswerWait();
   session.Send(BuildStopLearning());
 }
 

@@ -34,8 +34,7 @@ FileError WriteRemoteFile(const std::filesystem::path& path, const RemoteCodes& 
 
 // 60 n: the device waits for the key of function n (1..25) and reports its code.
 void StartRemoteLearning(DeviceSession& session, int function);
-// 61: stop waiting. The device never answers a learn that was not completed, so the link's wait
-// for that answer is released first; otherwise 61 would wait out the full answer time.
+// 61: stop waiting.
 void StopRemoteLearning(DeviceSession& session);
 // 63 and the model's 30 table bytes: the device keeps the table.
 void SendRemoteTable(DeviceSession& session);

@@ -82,6 +82,7 @@ TEST_F(ToolCommands, RemoteLearnStopsOnTimeOutAndOnCtrlC) {
   const Result r = RunOnDevice({"remote", "learn", "3", "--timeout", "0.3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no key was learned in time"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("did not answer"), std::string::npos) << r.err;  // nothing answers a learn's stop
   ASSERT_TRUE(emu.WaitForGoodbyes(1));
   EXPECT_EQ(WithCode(emu.Received(), 0x61).size(), 1u);
   EXPECT_TRUE(WithCode(emu.Received(), 0x63).empty());
@@ -93,9 +94,21 @@ TEST_F(ToolCommands, RemoteLearnStopsOnTimeOutAndOnCtrlC) {
   ::kill(pid, SIGINT);
   EXPECT_EQ(WaitForExit(pid, kRunTimeout), 1);
   EXPECT_NE(ReadText(err).find("stopped before a key was learned"), std::string::npos) << ReadText(err);
+  EXPECT_EQ(ReadText(err).find("did not answer"), std::string::npos) << ReadText(err);
   ASSERT_TRUE(emu.WaitForGoodbyes(2));
   EXPECT_EQ(WithCode(emu.Received(), 0x61).size(), 2u);
   EXPECT_TRUE(ReadText(out).empty());
+}
+
+// The learned key is the learn's answer, and it comes when the user presses it: later than any
+// answer time-out, it is still the key learned, not a learn the device left unanswered.
+TEST_F(ToolCommands, RemoteLearnTakesAKeyPressedAfterTheAnswerTimeOut) {
+  EmulatorProcess& emu = StartEmulator({"--remote-key-ms", "2500"});
+  const Result r = RunOnDevice({"remote", "learn", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "47\n");  // the emulated remote's Input key
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  EXPECT_EQ(WithCode(emu.Received(), 0x63).size(), 1u);
 }
 
 TEST_F(ToolCommands, SourceListsTheOfferedSourcesSelectsOneAndSetsLevels) {
