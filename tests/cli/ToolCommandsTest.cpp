@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceFixture.h"
+#include "integration/LinkHarness.h"
 #include "link/ParamTable.h"
 
 namespace nr {
@@ -56,6 +57,79 @@ TEST_F(ToolCommands, MachineShowsAndAppliesTheRecordWithTheDialogsRules) {
   const Result json = RunOnDevice({"machine", "--json"});
   ASSERT_EQ(json.status, 0) << json.err;
   EXPECT_NE(json.out.find("\"powerOn\": \"M3\""), std::string::npos) << json.out;
+}
+
+// A device that answers nrctl's identification and remote-table query, and answers a learn of
+// function n first with the key of another function, then with n's own.
+class LearningDevice {
+ public:
+  LearningDevice() : thread_([this] { Serve(); }) {}
+  ~LearningDevice() { Stop(); }
+  LearningDevice(const LearningDevice&) = delete;
+  LearningDevice& operator=(const LearningDevice&) = delete;
+
+  std::string Target() const { return "127.0.0.1:" + std::to_string(peer_.Port()); }
+  // What the device received, after the PC has said goodbye.
+  const std::vector<Bytes>& Received() {
+    Stop();
+    return received_;
+  }
+
+ private:
+  void Stop() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  void Serve() {
+    if (!peer_.Accept()) return;
+    while (!peer_.Closed()) {
+      for (const Bytes& payload : peer_.ReceivePayloads(1, 100ms)) {
+        if (payload.size() < 2 || payload[0] != kNetPrefixDevice) continue;
+        received_.emplace_back(payload.begin() + 1, payload.end());
+        if (payload[1] == 0x8A) return;
+        for (const Bytes& reply : Replies(received_.back())) peer_.SendFrame(Concat({kNetPrefixDevice}, reply));
+      }
+    }
+  }
+
+  static std::vector<Bytes> Replies(const Bytes& command) {
+    switch (command[0]) {
+      case 0x80:
+      case 0x81:
+      case 0x7E:
+        return {{command[0], 'N', 'R', '4', '9', '0', 0}};
+      case 0x7F:
+        return {{0x7F, 24, 0}};
+      case 0x62:
+        return {Concat({0x62}, Bytes(16, 0))};
+      case 0x63:
+        return {{0x63}};
+      case 0x60: {
+        const uint8_t asked = command.size() > 1 ? command[1] : 0;
+        const auto other = static_cast<uint8_t>(asked == 6 ? 7 : 6);
+        return {{0x60, 0x80, other, 0x99}, {0x60, 0x80, asked, 0x47}};
+      }
+      default:
+        return {};
+    }
+  }
+
+  test::ScriptedPeer peer_;
+  std::vector<Bytes> received_;
+  std::thread thread_;  // declared last: starts once the peer listens
+};
+
+TEST_F(ToolCommands, RemoteLearnTakesOnlyTheKeyOfTheFunctionAsked) {
+  LearningDevice device;
+  const Result r = Run({"--net", device.Target(), "remote", "learn", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "47\n");
+  const std::vector<Bytes> tables = WithCode(device.Received(), 0x63);
+  ASSERT_EQ(tables.size(), 1u);
+  Bytes table(30, 0);
+  table[0] = 0x80;
+  table[3] = 0x47;  // function 6 keeps its code: the key reported for it was not this learn's
+  EXPECT_EQ(tables[0], Concat({0x63}, table));
 }
 
 TEST_F(ToolCommands, RemoteLearnPrintsTheCodeAndSendsTheTable) {

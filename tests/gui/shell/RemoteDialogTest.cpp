@@ -52,6 +52,11 @@ TEST_F(RemoteDialogTest, LearningAKeyShowsTheReportedCodeAndClosesItself) {
   dialog.FunctionButton(3)->click();  // a second learn waits for the first to end
   EXPECT_EQ(sink_.Payloads().size(), 1u);
 
+  // A report for another function is not this learn's key: it changes nothing.
+  GetLink().GetDispatcher().DispatchPacket(Bytes{0x81, 0x60, 0x5A, 0x06, 0x99});
+  EXPECT_EQ(Table()[6], 0);
+  EXPECT_EQ(Table()[0], 0);
+
   // The device reports identification 5A, function 0x13, code C4; the view passes the code on.
   GetLink().GetDispatcher().DispatchPacket(Bytes{0x81, 0x60, 0x5A, 0x13, 0xC4});
   dialog.KeyLearned(0xC4);
