@@ -27,7 +27,8 @@ const std::string kConnectionNote =
     "\n"
     "Connects over USB unless --net is given, identifies the device and refuses one that speaks\n"
     "another protocol version (exit status 1). Every request waits for its own answer; the\n"
-    "goodbye follows the last one. A device may be slow, but one that leaves a request\n"
+    "goodbye follows the last one. (What the device never answers, such as selecting or storing a\n"
+    "slot, waits for nothing.) A device may be slow, but one that leaves a request\n"
     "unanswered for 2 s (three times for the requests of a whole read or write) fails the\n"
     "command. Exit status: 0 done, 1 link failure (no device, refused, no answer, wrong answer,\n"
     "lost, version, an error the device reported), 2 usage, 3 file refused or not written.\n";

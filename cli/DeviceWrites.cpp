@@ -13,7 +13,6 @@
 #include "link/EqLayout.h"
 #include "link/ParamRanges.h"
 #include "link/ParamTable.h"
-#include "smarthome/ZWaveFrames.h"
 
 namespace nr::cli {
 namespace {
@@ -119,9 +118,6 @@ std::string DescribeWrite(std::span<const uint8_t> p) {
       return "the remote-control table";
     case cmd::kWriteMachineSettings:
       return "the machine settings";
-    case cmd::kZWaveFrame:  // over USB
-    case zwave::kSof:       // over the network, where the frame travels bare
-      return "a frame to the smart-home controller";
     default:
       break;
   }

@@ -127,17 +127,14 @@ void DeviceCore::Dispatch(std::span<const uint8_t> p, SessionId session, Clock::
   const auto modeArg = [&]() -> int { return p.size() >= 2 && p[1] < kModeSlots ? p[1] : -1; };
 
   switch (code) {
+    // Selecting and storing a slot, stopping a learn, a reset and the goodbye are never answered.
     case cmd::kSelectMode:
-      if (const int n = modeArg(); n >= 0) {
-        mode_ = n;  // selects only: a freshly written image must survive until 0x04 stores it
-        ack();
-      }
+      if (const int n = modeArg(); n >= 0) mode_ = n;  // selects only: a written image must survive until 0x04
       break;
     case cmd::kStoreMode:
       if (const int n = modeArg(); n >= 0) {
         slots_[static_cast<size_t>(n)] = image_;
         mode_ = n;
-        ack();
       }
       break;
     case cmd::kLoadMode:
@@ -194,7 +191,6 @@ void DeviceCore::Dispatch(std::span<const uint8_t> p, SessionId session, Clock::
       break;
     case cmd::kStopLearning:
       learn_.reset();
-      ack();
       break;
     case cmd::kQueryRemote: {
       Bytes reply{code};

@@ -108,6 +108,9 @@ struct DeviceState {
   MachineSettings machine{};      // as last received from or applied to the device
   MachineSettings machineEdit{};  // what the machine-settings dialog edits
   RemoteCodes remote{};
+  // The remote-control function (1..25) whose key the device is learning, 0 when none: only a
+  // report for that function is taken into the table.
+  int remoteLearning = 0;
   SourceCapability capability{};
   int currentMode = 0;
   bool deviceModified = false;

@@ -158,11 +158,16 @@ void Dispatcher::HandleErrorReport(std::span<const uint8_t> p) {
 
 void Dispatcher::HandleRemoteLearned(std::span<const uint8_t> p) {
   if (p.size() < 5) return;
-  model_.Update([&](DeviceState& s) {
+  // A report for any other function (a late one from an earlier learn, or one nobody asked for)
+  // would overwrite a key the user did not press now, and be shown as the key being learned.
+  const bool taken = model_.Update([&](DeviceState& s) {
+    if (s.remoteLearning == 0 || p[3] != s.remoteLearning || p[3] >= s.remote.size()) return false;
+    s.remoteLearning = 0;
     s.remote[0] = p[2];
-    if (p[3] < s.remote.size()) s.remote[p[3]] = p[4];
+    s.remote[p[3]] = p[4];
+    return true;
   });
-  events_.RemoteKeyLearned(p[4]);
+  if (taken) events_.RemoteKeyLearned(p[4]);
 }
 
 void Dispatcher::HandleEqTableUpdate(std::span<const uint8_t> p) {

@@ -74,13 +74,13 @@ size_t Link::QueuedPackets() const {
   return queue_.size();
 }
 
-void Link::ReleaseAnswerWait() {
-  {
-    std::lock_guard lock(queueMutex_);
-    awaitingAnswer_ = false;
-  }
-  queueCv_.notify_all();
-  answer_.Set();
+void Link::StartGap() {
+  gapEnds_ = (std::chrono::steady_clock::now() + config_.unansweredGap).time_since_epoch().count();
+}
+
+void Link::WaitOutGap() const {
+  const std::chrono::steady_clock::time_point ends{std::chrono::steady_clock::duration(gapEnds_.load())};
+  std::this_thread::sleep_until(ends);
 }
 
 bool Link::WaitUntilIdle(std::chrono::milliseconds timeout) {
@@ -90,7 +90,7 @@ bool Link::WaitUntilIdle(std::chrono::milliseconds timeout) {
     bool idle;
     {
       std::lock_guard lock(queueMutex_);
-      idle = queue_.empty() && !awaitingAnswer_;
+      idle = QueueIdle();
     }
     if (idle && answer_.IsSet()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
@@ -136,7 +136,7 @@ bool Link::Drain() {
   auto lastMove = std::chrono::steady_clock::now();
   for (;;) {
     if (!state_.connected) return false;
-    if (queue_.empty() && !awaitingAnswer_) return true;
+    if (QueueIdle()) return true;
     const auto now = std::chrono::steady_clock::now();
     if (queueSends_ != lastSends) {
       lastSends = queueSends_;

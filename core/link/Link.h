@@ -30,6 +30,7 @@ namespace nr {
 
 struct LinkConfig {
   std::chrono::milliseconds answerTimeout{2000};  // longest wait for the previous answer
+  std::chrono::milliseconds unansweredGap{20};    // after a packet not answered at once, before the next
   std::chrono::milliseconds connectTimeout{5000};  // a TCP connect never hangs longer
   std::chrono::milliseconds readerExitWait{1000};
   std::chrono::milliseconds silenceLimit{3000};    // heartbeat watchdog
@@ -94,13 +95,14 @@ class Link : public PacketSink {
   // Payload without channel prefix. Routing: USB synchronous waits for the answer event then
   // writes, asynchronous writes at once; network queued mode queues (coalescing by key), direct
   // mode sends framed, synchronous ones after the answer event. Dropped (0) when no link is open.
+  // A packet the device does not answer at once (AnsweredAtOnce) is waited for by nothing: the
+  // next packet goes after unansweredGap instead.
   int SendPacket(std::span<const uint8_t> payload, bool synchronous) override;
-  // Both waits: the answer event of direct sends and the queue writer's wait for an answer.
-  void ReleaseAnswerWait() override;
   // A Z-Wave serial frame: channel 0x80 on the network, command 0x12 on USB; never waits.
   int SendZWaveFrame(std::span<const uint8_t> frame);
 
-  // Waits until the send queue is empty and the last packet has been answered, at most timeout.
+  // Waits until the send queue is empty and the last packet has been answered (or, for one
+  // nothing answers, sent), at most timeout.
   bool WaitUntilIdle(std::chrono::milliseconds timeout);
 
   // Waits until every packet sent so far has had its answer, or has waited out the answer
@@ -134,6 +136,12 @@ class Link : public PacketSink {
   // Callers hold queueMutex_.
   void NoteUnanswered(std::span<const uint8_t> payload);
   void NoteLastSynchronousUnanswered();
+  bool QueueIdle() const { return queue_.empty() && !awaitingAnswer_ && !writingUnanswered_; }
+
+  // The gap after a packet the device does not answer at once: StartGap after writing it, and
+  // WaitOutGap before writing the next packet, whichever way that one goes.
+  void StartGap();
+  void WaitOutGap() const;
 
   DeviceModel& model_;
   LinkEvents& events_;
@@ -157,10 +165,12 @@ class Link : public PacketSink {
   std::condition_variable queueCv_;
   SendQueue queue_;
   bool awaitingAnswer_ = false;
+  bool writingUnanswered_ = false;  // the writer holds a packet nothing answers and has not sent it yet
   SendQueue::Entry inFlight_;   // the queued packet whose answer the writer waits for
   uint64_t queueSends_ = 0;     // packets the writer has sent
   Payload lastSynchronous_;     // the last USB packet sent after waiting for an answer
   std::deque<Payload> unanswered_;
+  std::atomic<std::chrono::steady_clock::rep> gapEnds_{0};  // no packet leaves before this time
 
   WorkerThreads threads_;  // declared last: joined before anything they use goes away
 };

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "link/Answers.h"
 #include "link/Commands.h"
 #include "link/LinkInternals.h"
 #include "link/NetChunk.h"
@@ -187,10 +188,18 @@ int Link::NetSendNow(std::span<const uint8_t> prefixedPayload, bool synchronous)
   if (!net || !state_.connected) return 0;
   const NetFrame frame = BuildNetFrame(prefixedPayload);
   if (frame.size == 0) return 0;
-  if (!synchronous) return SendRaw(*net, frame.span());
-  if (!answer_.Wait(config_.answerTimeout)) Trace(trace_, "NetSendSync WaitObject Time Out \r\n ");
-  std::lock_guard lock(writeLock_);
-  return SendRaw(*net, frame.span());
+  if (synchronous && !answer_.Wait(config_.answerTimeout)) Trace(trace_, "NetSendSync WaitObject Time Out \r\n ");
+  WaitOutGap();
+  int sent;
+  {
+    std::lock_guard lock(writeLock_);
+    sent = SendRaw(*net, frame.span());
+  }
+  if (!NetPayloadAnsweredAtOnce(prefixedPayload)) {
+    StartGap();
+    if (synchronous) answer_.Set();  // nothing will answer this one
+  }
+  return sent;
 }
 
 void Link::NetReceiveLoop(std::shared_ptr<NetConnection> net) {
@@ -231,6 +240,7 @@ void Link::NetReceiveLoop(std::shared_ptr<NetConnection> net) {
 void Link::NetWriteLoop(std::shared_ptr<NetConnection> net) {
   while (net->open) {
     std::optional<SendQueue::Entry> entry;
+    bool answered;
     {
       std::unique_lock lock(queueMutex_);
       if (awaitingAnswer_ &&
@@ -245,13 +255,21 @@ void Link::NetWriteLoop(std::shared_ptr<NetConnection> net) {
       entry = queue_.PopFront();
       inFlight_ = *entry;
       ++queueSends_;
-      // A Z-Wave ACK is the one packet nothing ever answers: waiting for its answer would hold
-      // the next packet for the whole answer time-out.
-      const std::span<const uint8_t> bytes = entry->bytes();
-      awaitingAnswer_ = !(bytes.size() == 2 && bytes[0] == kNetPrefixZWave && bytes[1] == 0x06);
+      answered = NetPayloadAnsweredAtOnce(entry->bytes());
+      awaitingAnswer_ = answered;
+      writingUnanswered_ = !answered;
     }
+    WaitOutGap();
     const NetFrame frame = BuildNetFrame(entry->bytes());
     if (frame.size) SendRaw(*net, frame.span());
+    if (!answered) {
+      StartGap();
+      {
+        std::lock_guard lock(queueMutex_);
+        writingUnanswered_ = false;
+      }
+      queueCv_.notify_all();
+    }
   }
   Trace(trace_, "End thread: NetWriteThreadProc \n");
 }
@@ -277,6 +295,7 @@ void Link::CloseNetConnection(const std::shared_ptr<NetConnection>& net, bool no
   if (notify && net->open) {
     const uint8_t bye[] = {kNetPrefixDevice, cmd::kCloseSession};
     const NetFrame frame = BuildNetFrame(bye);
+    WaitOutGap();
     SendRaw(*net, frame.span());
   }
   if (!net->open.exchange(false)) return;

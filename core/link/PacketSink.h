@@ -12,9 +12,6 @@ class PacketSink {
   // Sends one payload (command code first, no network prefix). synchronous: wait for the
   // device's previous answer before writing. Returns the transport's result, 0 when dropped.
   virtual int SendPacket(std::span<const uint8_t> payload, bool synchronous) = 0;
-  // Lets the next synchronous packet go without waiting for the answer to the last one: for a
-  // request the device never answers when it is abandoned (a remote-key learn).
-  virtual void ReleaseAnswerWait() {}
 };
 
 // A sink for a model with no link at all: every packet is dropped, as when the cable is out.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "link/Answers.h"
 #include "link/Commands.h"
 #include "link/LinkInternals.h"
 
@@ -119,15 +120,22 @@ int Link::WriteUsb(std::span<const uint8_t> payload, bool synchronous) {
     std::lock_guard lock(queueMutex_);
     NoteLastSynchronousUnanswered();
   }
+  WaitOutGap();
   int n;
   {
     std::lock_guard lock(writeLock_);
     n = usb->device->Write(report);
     TraceBytes(trace_, "Write:", std::span<const uint8_t>(report).subspan(1, kUsbReportSize - 2));
   }
+  const bool answered = AnsweredAtOnce(payload);
+  if (!answered) StartGap();
   if (synchronous) {
-    std::lock_guard lock(queueMutex_);
-    lastSynchronous_ = BuildCommand(payload);
+    {
+      std::lock_guard lock(queueMutex_);
+      lastSynchronous_ = answered ? BuildCommand(payload) : Payload();
+    }
+    // Nothing will answer this one: the next synchronous packet waits for the gap only.
+    if (!answered) answer_.Set();
   }
   if (n != kUsbReportSize) Trace(trace_, "usb数据写入出错");
   return std::max(n, 0);

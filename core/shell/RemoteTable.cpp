@@ -71,11 +71,12 @@ FileError WriteRemoteFile(const std::filesystem::path& path, const RemoteCodes& 
 
 void StartRemoteLearning(DeviceSession& session, int function) {
   if (function < 1 || function > kRemoteFunctionCount) return;
+  session.Model().Update([&](DeviceState& s) { s.remoteLearning = function; });  // before a quick report
   session.Send(BuildLearnRemote(function));
 }
 
 void StopRemoteLearning(DeviceSession& session) {
-  session.Sink().ReleaseAnswerWait();
+  session.Model().Update([](DeviceState& s) { s.remoteLearning = 0; });
   session.Send(BuildStopLearning());
 }
 

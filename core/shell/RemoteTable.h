@@ -32,10 +32,10 @@ FileError ReadRemoteFile(const std::filesystem::path& path, RemoteCodes& table);
 // Writes the 30 bytes through a temporary file renamed over the target.
 FileError WriteRemoteFile(const std::filesystem::path& path, const RemoteCodes& table);
 
-// 60 n: the device waits for the key of function n (1..25) and reports its code.
+// 60 n: the device waits for the key of function n (1..25) and reports its code. Until the
+// report for n comes (or the learning stops), reports for other functions are not taken.
 void StartRemoteLearning(DeviceSession& session, int function);
-// 61: stop waiting. The device never answers a learn that was not completed, so the link's wait
-// for that answer is released first; otherwise 61 would wait out the full answer time.
+// 61: stop waiting; a report that comes after it is not taken.
 void StopRemoteLearning(DeviceSession& session);
 // 63 and the model's 30 table bytes: the device keeps the table.
 void SendRemoteTable(DeviceSession& session);

@@ -357,6 +357,34 @@ TEST_F(DeviceCommands, BatchKeepsWritesOnTheirSideOfAModeStore) {
   EXPECT_EQ(writes, expected);
 }
 
+// The device answers neither the select (03) nor the store (04). Waiting for those answers made
+// each command a 2 s answer time-out slower than its twin without the store, and fail naming the
+// store; so each is timed against that twin.
+TEST_F(DeviceCommands, StoringIntoASlotWaitsForNoAnswer) {
+  EmulatorProcess& emu = StartEmulator();
+  const fs::path preset = dir_ / "preset.mode";
+  WriteBytes(preset, DefaultModeFile());
+  size_t sessions = 0;
+  const auto timed = [&](const std::vector<std::string>& args) {
+    const auto start = Clock::now();
+    const Result r = RunOnDevice(args);
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+    EXPECT_TRUE(emu.WaitForGoodbyes(++sessions));  // the next session is not turned away
+    return took;
+  };
+  const auto set = timed({"set", "1", "0x0E", "40"});
+  const auto store = timed({"mode", "store", "2"});
+  const auto push = timed({"push", preset.string()});
+  const auto pushStore = timed({"push", preset.string(), "--store", "4"});
+  EXPECT_LT(store - set, 1500ms);
+  EXPECT_LT(pushStore - push, 1500ms);
+  const std::vector<Bytes> received = emu.Received();
+  EXPECT_TRUE(Contains(received, Bytes{0x04, 0x01}));
+  EXPECT_TRUE(Contains(received, Bytes{0x03, 0x03}));
+  EXPECT_TRUE(Contains(received, Bytes{0x04, 0x03}));
+}
+
 TEST_F(DeviceCommands, ModeLoadWaitsForTheDevicesReadAll) {
   EmulatorProcess& emu = StartEmulator();
   const Result r = RunOnDevice({"mode", "load", "2"});

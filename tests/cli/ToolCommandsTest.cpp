@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceFixture.h"
+#include "integration/LinkHarness.h"
 #include "link/ParamTable.h"
 
 namespace nr {
@@ -71,6 +72,79 @@ TEST_F(ToolCommands, MachineShowsAndAppliesTheRecordWithTheDialogsRules) {
   EXPECT_EQ(WithCode(emu.Received(), 0x91).back(), (Bytes{0x91, 1, 1, 1, 0, 0, 0, 99, 1, 0, 0, 0, 3, 0x11, 0}));
 }
 
+// A device that answers nrctl's identification and remote-table query, and answers a learn of
+// function n first with the key of another function, then with n's own.
+class LearningDevice {
+ public:
+  LearningDevice() : thread_([this] { Serve(); }) {}
+  ~LearningDevice() { Stop(); }
+  LearningDevice(const LearningDevice&) = delete;
+  LearningDevice& operator=(const LearningDevice&) = delete;
+
+  std::string Target() const { return "127.0.0.1:" + std::to_string(peer_.Port()); }
+  // What the device received, after the PC has said goodbye.
+  const std::vector<Bytes>& Received() {
+    Stop();
+    return received_;
+  }
+
+ private:
+  void Stop() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  void Serve() {
+    if (!peer_.Accept()) return;
+    while (!peer_.Closed()) {
+      for (const Bytes& payload : peer_.ReceivePayloads(1, 100ms)) {
+        if (payload.size() < 2 || payload[0] != kNetPrefixDevice) continue;
+        received_.emplace_back(payload.begin() + 1, payload.end());
+        if (payload[1] == 0x8A) return;
+        for (const Bytes& reply : Replies(received_.back())) peer_.SendFrame(Concat({kNetPrefixDevice}, reply));
+      }
+    }
+  }
+
+  static std::vector<Bytes> Replies(const Bytes& command) {
+    switch (command[0]) {
+      case 0x80:
+      case 0x81:
+      case 0x7E:
+        return {{command[0], 'N', 'R', '4', '9', '0', 0}};
+      case 0x7F:
+        return {{0x7F, 24, 0}};
+      case 0x62:
+        return {Concat({0x62}, Bytes(16, 0))};
+      case 0x63:
+        return {{0x63}};
+      case 0x60: {
+        const uint8_t asked = command.size() > 1 ? command[1] : 0;
+        const auto other = static_cast<uint8_t>(asked == 6 ? 7 : 6);
+        return {{0x60, 0x80, other, 0x99}, {0x60, 0x80, asked, 0x47}};
+      }
+      default:
+        return {};
+    }
+  }
+
+  test::ScriptedPeer peer_;
+  std::vector<Bytes> received_;
+  std::thread thread_;  // declared last: starts once the peer listens
+};
+
+TEST_F(ToolCommands, RemoteLearnTakesOnlyTheKeyOfTheFunctionAsked) {
+  LearningDevice device;
+  const Result r = Run({"--net", device.Target(), "remote", "learn", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "47\n");
+  const std::vector<Bytes> tables = WithCode(device.Received(), 0x63);
+  ASSERT_EQ(tables.size(), 1u);
+  Bytes table(30, 0);
+  table[0] = 0x80;
+  table[3] = 0x47;  // function 6 keeps its code: the key reported for it was not this learn's
+  EXPECT_EQ(tables[0], Concat({0x63}, table));
+}
+
 TEST_F(ToolCommands, RemoteLearnPrintsTheCodeAndSendsTheTable) {
   EmulatorProcess& emu = StartEmulator({"--remote-key-ms", "50"});
   const fs::path file = dir_ / "keys.remo";
@@ -95,6 +169,7 @@ TEST_F(ToolCommands, RemoteLearnStopsOnTimeOutAndOnCtrlC) {
   const Result r = RunOnDevice({"remote", "learn", "3", "--timeout", "0.3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no key was learned in time"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("did not answer"), std::string::npos) << r.err;  // nothing answers a learn's stop
   ASSERT_TRUE(emu.WaitForGoodbyes(1));
   EXPECT_EQ(WithCode(emu.Received(), 0x61).size(), 1u);
   EXPECT_TRUE(WithCode(emu.Received(), 0x63).empty());
@@ -106,9 +181,21 @@ TEST_F(ToolCommands, RemoteLearnStopsOnTimeOutAndOnCtrlC) {
   ::kill(pid, SIGINT);
   EXPECT_EQ(WaitForExit(pid, kRunTimeout), 1);
   EXPECT_NE(ReadText(err).find("stopped before a key was learned"), std::string::npos) << ReadText(err);
+  EXPECT_EQ(ReadText(err).find("did not answer"), std::string::npos) << ReadText(err);
   ASSERT_TRUE(emu.WaitForGoodbyes(2));
   EXPECT_EQ(WithCode(emu.Received(), 0x61).size(), 2u);
   EXPECT_TRUE(ReadText(out).empty());
+}
+
+// The learned key is the learn's answer, and it comes when the user presses it: later than any
+// answer time-out, it is still the key learned, not a learn the device left unanswered.
+TEST_F(ToolCommands, RemoteLearnTakesAKeyPressedAfterTheAnswerTimeOut) {
+  EmulatorProcess& emu = StartEmulator({"--remote-key-ms", "2500"});
+  const Result r = RunOnDevice({"remote", "learn", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "47\n");  // the emulated remote's Input key
+  ASSERT_TRUE(emu.WaitForGoodbyes(1));
+  EXPECT_EQ(WithCode(emu.Received(), 0x63).size(), 1u);
 }
 
 TEST_F(ToolCommands, SourceListsTheOfferedSourcesSelectsOneAndSetsLevels) {

@@ -99,10 +99,36 @@ class ScriptedPeer {
   }
   bool SendFrame(std::span<const uint8_t> prefixedPayload) { return Send(BuildNetFrame(prefixedPayload).span()); }
 
+  // The payloads (channel prefix first) of the frames the PC sends, until count have come, timeout
+  // has passed or the PC has closed the connection.
+  std::vector<std::vector<uint8_t>> ReceivePayloads(size_t count, std::chrono::milliseconds timeout) {
+    struct Collector : FrameHandler {
+      std::vector<std::vector<uint8_t>> payloads;
+      void OnPayload(std::span<const uint8_t> payload) override { payloads.emplace_back(payload.begin(), payload.end()); }
+    } collector;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    uint8_t chunk[kNetBufferSize];
+    while (collector.payloads.size() < count) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      pollfd p{client_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) != 1) break;
+      const ssize_t n = ::recv(client_, chunk, sizeof chunk, 0);
+      if (n <= 0) {
+        closed_ = true;
+        break;
+      }
+      rx_.Feed(std::span<const uint8_t>(chunk, static_cast<size_t>(n)), collector);
+    }
+    return collector.payloads;
+  }
+  bool Closed() const { return closed_; }
+
  private:
   int listener_ = -1;
   int client_ = -1;
   uint16_t port_ = 0;
+  RxReassembler rx_;
+  bool closed_ = false;
 };
 
 inline emu::EmulatorOptions EphemeralOptions() {

@@ -5,6 +5,7 @@
 #include "LinkHarness.h"
 #include "eq/BandWrites.h"
 #include "link/Commands.h"
+#include "shell/RemoteTable.h"
 
 namespace nr::test {
 namespace {
@@ -254,7 +255,7 @@ TEST_F(NetworkLink, DeviceModeLoadTriggersABulkRead) {
 
 TEST_F(NetworkLink, LearnedRemoteKeyArrivesLater) {
   Start();
-  conn->Session().SendCommand({0x60, 3});
+  StartRemoteLearning(conn->Session(), 3);
   ASSERT_TRUE(events.WaitFor([&] { return !events.learned.empty(); }, 5s));
   EXPECT_EQ(events.learned[0], emu::RemoteKeyCode(3));
   EXPECT_EQ(conn->Model().Snapshot().remote[3], emu::RemoteKeyCode(3));

@@ -1,6 +1,5 @@
 #pragma once
 // A packet sink that keeps every payload, for asserting exactly what would reach the device.
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -38,13 +37,10 @@ class RecordingSink : public PacketSink {
     std::lock_guard lock(mutex_);
     packets_.clear();
   }
-  void ReleaseAnswerWait() override { ++released_; }
-  int AnswerWaitsReleased() const { return released_; }
 
  private:
   mutable std::mutex mutex_;
   std::vector<SentPacket> packets_;
-  std::atomic<int> released_{0};
 };
 
 // "09 00 01 0E" style rendering, for readable assertion failures.

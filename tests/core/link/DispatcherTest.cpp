@@ -183,13 +183,26 @@ TEST_F(DispatcherTest, StatusModeSettingsAndRemote) {
   EXPECT_EQ(s.remote[0], 0xA5);
   EXPECT_EQ(s.remote[15], 15);
   EXPECT_EQ(s.remote[16], 0);
+}
 
-  Usb({0x02, 0x60, 0xB7, 12, 0x44});
-  Usb({0x02, 0x60, 0xB8, 30, 0x55});  // function number out of the table: only byte 0 changes
-  s = State();
-  EXPECT_EQ(s.remote[12], 0x44);
-  EXPECT_EQ(s.remote[0], 0xB8);
-  EXPECT_EQ(events.learned, (std::vector<int>{0x44, 0x55}));
+TEST_F(DispatcherTest, OnlyTheKeyOfTheFunctionBeingLearnedIsTaken) {
+  const RemoteCodes untouched = State().remote;
+  Usb({0x02, 0x60, 0xB7, 12, 0x44});  // nothing is being learned
+  model.Update([](DeviceState& s) { s.remoteLearning = 3; });
+  Usb({0x02, 0x60, 0xB8, 6, 0x55});   // the key of another function
+  Usb({0x02, 0x60, 0xB8, 30, 0x55});  // of no function at all
+  Net({0x81, 0x60, 0xB8, 3});         // too short to carry a code
+  EXPECT_EQ(State().remote, untouched);
+  EXPECT_EQ(State().remoteLearning, 3);
+  EXPECT_TRUE(events.learned.empty());
+
+  Usb({0x02, 0x60, 0x5A, 3, 0xC4});
+  Usb({0x02, 0x60, 0x5B, 3, 0xC5});  // one key per learn: a second report is not taken
+  const DeviceState s = State();
+  EXPECT_EQ(s.remote[0], 0x5A);
+  EXPECT_EQ(s.remote[3], 0xC4);
+  EXPECT_EQ(s.remoteLearning, 0);
+  EXPECT_EQ(events.learned, std::vector<int>{0xC4});
 }
 
 TEST_F(DispatcherTest, ErrorReportIsShownOncePerSession) {

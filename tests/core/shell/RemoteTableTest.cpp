@@ -35,11 +35,14 @@ class RemoteTableOps : public ::testing::Test {
 };
 
 TEST_F(RemoteTableOps, LearningCommands) {
+  const auto learning = [&] { return model.Read([](const DeviceState& s) { return s.remoteLearning; }); };
   StartRemoteLearning(session, 19);
-  StartRemoteLearning(session, 0);   // not a function: nothing sent
+  EXPECT_EQ(learning(), 19);
+  StartRemoteLearning(session, 0);   // not a function: nothing sent, nothing changes
   StartRemoteLearning(session, 26);
+  EXPECT_EQ(learning(), 19);
   StopRemoteLearning(session);
-  EXPECT_EQ(sink.AnswerWaitsReleased(), 1);  // the stop does not wait for an answer the learn never got
+  EXPECT_EQ(learning(), 0);  // a report that comes after the stop is not taken
   EXPECT_EQ(test::HexPayloads(sink), (std::vector<std::string>{"60 13", "61"}));
   EXPECT_EQ(std::string(RemoteFunctions()[18].learningEn), "Learning key:Mode1");
   EXPECT_EQ(std::string(RemoteFunctions()[6].learningEn), "Learning key:Rgith");

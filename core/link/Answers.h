@@ -1,0 +1,21 @@
+#pragma once
+// Which packets the device answers at once. The link holds the next packet until the answer to
+// one of these has come (or the answer time-out has passed) and lists the packet when it never
+// came; after any other packet it only leaves a short gap before the next one.
+#include <cstdint>
+#include <span>
+
+namespace nr {
+
+// A device command (code first, no channel prefix). False for the commands the device never
+// answers (select and store a mode slot, a Z-Wave frame, stop learning, reset, goodbye) and for a
+// remote-key learn, whose answer is the learned key: it comes when someone presses the key, which
+// may be long after any answer time-out.
+bool AnsweredAtOnce(std::span<const uint8_t> payload);
+
+// A network payload, channel prefix first: device commands as above; what goes to the Z-Wave
+// controller is never answered on the device channel (the controller's own frames come back on
+// its channel and answer nothing).
+bool NetPayloadAnsweredAtOnce(std::span<const uint8_t> prefixedPayload);
+
+}  // namespace nr
