@@ -44,5 +44,25 @@ TEST(SendQueue, NothingQueuedAfterAModeCommandOvertakesIt) {
   EXPECT_EQ(Drain(q), (std::vector<std::string>{"81 09 00 01 0E 01 31", "80 04 01"}));
 }
 
+// Frames to the Z-Wave controller are messages, not values: two switch commands of the same
+// length (same first five bytes) and two acknowledgements must all go, in order, and a device
+// write of the same first bytes still merges only with its own kind.
+TEST(SendQueue, ZWaveFramesAreNeverMerged) {
+  SendQueue q;
+  q.Enqueue(Bytes{0x80, 0x01, 0x0A, 0x00, 0x13, 0x05, 0xFF});
+  q.Enqueue(Bytes{0x80, 0x06});
+  q.Enqueue(Bytes{0x80, 0x01, 0x0A, 0x00, 0x13, 0x06, 0x00});
+  q.Enqueue(Bytes{0x80, 0x06});
+  q.Enqueue(Bytes{0x81, 0x09, 0x00, 0x01, 0x0E, 0x01, 0x10});
+  q.Enqueue(Bytes{0x81, 0x09, 0x00, 0x01, 0x0E, 0x01, 0x11});
+  EXPECT_EQ(Drain(q), (std::vector<std::string>{"80 01 0A 00 13 05 FF", "80 06", "80 01 0A 00 13 06 00", "80 06",
+                                                "81 09 00 01 0E 01 11"}));
+  // A flood of frames stops at a bound; device writes still take their place.
+  size_t taken = 0;
+  for (int i = 0; i < 2000; ++i) taken += q.Enqueue(Bytes{0x80, 0x06}) ? 1 : 0;
+  EXPECT_EQ(taken, SendQueue::kMaxUnmergedEntries);
+  EXPECT_TRUE(q.Enqueue(Bytes{0x81, 0x09, 0x00, 0x01, 0x0E, 0x01, 0x12}));
+}
+
 }  // namespace
 }  // namespace nr
