@@ -21,6 +21,8 @@ bool AnsweredAtOnce(std::span<const uint8_t> payload) {
   }
 }
 
+bool MayAnswerARequest(uint8_t code) { return code != cmd::kZWaveFrame && code != cmd::kLearnRemote; }
+
 bool NetPayloadAnsweredAtOnce(std::span<const uint8_t> prefixedPayload) {
   return !prefixedPayload.empty() && prefixedPayload[0] == kNetPrefixDevice &&
          AnsweredAtOnce(prefixedPayload.subspan(1));

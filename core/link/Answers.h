@@ -18,4 +18,11 @@ bool AnsweredAtOnce(std::span<const uint8_t> payload);
 // its channel and answer nothing).
 bool NetPayloadAnsweredAtOnce(std::span<const uint8_t> prefixedPayload);
 
+// A packet from the device (its code): true when it may be the answer a waiting request gets.
+// The Z-Wave controller's own frames (12) and a learned remote key (60) come when the controller
+// or the user acts, answer nothing the link waits for, and must not let the next packet go while
+// the answer to the one before is still on its way (a memory write counted as answered by a
+// controller frame let its caller read the memory before the write had landed).
+bool MayAnswerARequest(uint8_t code);
+
 }  // namespace nr

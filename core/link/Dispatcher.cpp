@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/Answers.h"
 #include "link/Bytes.h"
 #include "link/Commands.h"
 #include "link/ReplyWaiter.h"
@@ -115,7 +116,7 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
       break;  // 0x31, 0x32 and unknown codes only release the sender
   }
   OfferToWaiters(p);
-  answer_.Set();
+  if (MayAnswerARequest(code)) answer_.Set();
 }
 
 void Dispatcher::ApplyImageChunk(std::span<const uint8_t> p) {

@@ -44,11 +44,13 @@ class Link::NetListener : public NetChunkListener {
       TraceBytes(link_.trace_, "NetRecv unknown channel, dropped:", payload);
       return;
     }
-    {
-      std::lock_guard lock(link_.queueMutex_);
-      link_.awaitingAnswer_ = false;
+    if (payload.size() < 2 || MayAnswerARequest(payload[1])) {
+      {
+        std::lock_guard lock(link_.queueMutex_);
+        link_.awaitingAnswer_ = false;
+      }
+      link_.queueCv_.notify_all();
     }
-    link_.queueCv_.notify_all();
     link_.dispatcher_.DispatchPacket(payload);
   }
 

@@ -56,6 +56,16 @@ TEST_F(DispatcherTest, EveryPacketReleasesExactlyOneSender) {
   EXPECT_TRUE(answer.Wait(std::chrono::milliseconds(0)));
 }
 
+// The controller's own frames and learned keys come by themselves: they must not pass for the
+// answer a waiting write still expects.
+TEST_F(DispatcherTest, ControllerFramesAndLearnedKeysReleaseNoSender) {
+  Net({0x81, 0x12, 0x03, 0x01, 0x02, 0x03});
+  Net({0x81, 0x60, 0x01, 0x03, 0x47});
+  EXPECT_FALSE(answer.Wait(std::chrono::milliseconds(0)));
+  Net({0x81, 0x13});
+  EXPECT_TRUE(answer.Wait(std::chrono::milliseconds(0)));
+}
+
 TEST_F(DispatcherTest, ImageChunksAreCutAtTheEndOfTheImage) {
   Bytes reply(61, 0xAB);
   reply[0] = 0x02;
