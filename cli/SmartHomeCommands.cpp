@@ -147,8 +147,8 @@ int RunPlugSet(const CommandContext& ctx, int node, int value, const std::string
   smart.SetPlug(node, value);
   int callbackStatus = -1;
   const Awaited awaited = AwaitReports(link, cursor, kConfirmTimeout, [&](const PlugReport& r) {
-    if (r.function != zwave::kSendData || r.Node() != zwave::kCallbackSet) return false;
-    callbackStatus = r.Low();
+    if (r.function != zwave::kSendData || r.callback != zwave::kCallbackSet) return false;
+    callbackStatus = r.status;
     return true;
   });
   if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
@@ -180,23 +180,23 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
   std::string failure;
   const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function == zwave::kRemoveNode) {
-      if (r.Low() == zwave::kRemoveDone) {
-        if (r.Node() >= kFirstPlugNode) keys.Remove(r.Node());
+      if (r.status == zwave::kRemoveDone) {
+        if (r.node >= kFirstPlugNode) keys.Remove(r.node);
         smart.ContinueAfterRemoval(true);
         running = zwave::kAddNode;
         ctx.err << "Press and hold the plug's button for 3 seconds again (second confirmation)...\n";
-      } else if (r.Low() == zwave::kAddRemoveFailed) {
+      } else if (r.status == zwave::kAddRemoveFailed) {
         failure = "the plug could not be reset, please retry";
         return true;
       }
     } else if (r.function == zwave::kAddNode) {
-      if (r.Low() == zwave::kNodeFound) ctx.err << "Confirmed, please wait...\n";
-      if (r.Low() == zwave::kAddRemoveFailed) {
+      if (r.status == zwave::kNodeFound) ctx.err << "Confirmed, please wait...\n";
+      if (r.status == zwave::kAddRemoveFailed) {
         failure = "adding failed, please retry";
         return true;
       }
-      if (r.Low() == zwave::kProtocolDone) {
-        added = r.Node();
+      if (r.status == zwave::kProtocolDone) {
+        added = r.node;
         return true;
       }
     }
@@ -229,8 +229,8 @@ int RunPlugRemove(const CommandContext& ctx, const CommandArgs& args) {
   bool failed = false;
   const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
     if (r.function != zwave::kRemoveNode) return false;
-    if (r.Low() == zwave::kAddRemoveFailed) failed = true;
-    if (r.Low() == zwave::kRemoveDone) removed = r.Node();
+    if (r.status == zwave::kAddRemoveFailed) failed = true;
+    if (r.status == zwave::kRemoveDone) removed = r.node;
     return failed || removed >= 0;
   });
   if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
@@ -298,12 +298,12 @@ int RunKeyOperation(const CommandContext& ctx, const KeyFiles& keys, int node, i
   smart.SetPlug(node, (learn ? kLearnKeyBase : kSendKeyBase) + slot);
   std::string failure;
   const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
-    if (r.function == zwave::kSendData && r.Low() != 0) {
+    if (r.function == zwave::kSendData && r.status != 0) {
       failure = "the plug did not acknowledge (set timeout)";
       return true;
     }
-    if (r.function != zwave::kApplicationCommand || r.Node() != node) return false;
-    switch (r.Low()) {
+    if (r.function != zwave::kApplicationCommand || r.node != node) return false;
+    switch (r.value) {
       case kKeyReady:
         if (learn) ctx.err << "Ready: press the key on the remote control now...\n";
         return false;
@@ -437,7 +437,7 @@ int RunSceneRun(const CommandContext& ctx, const CommandArgs& args) {
   });
   int refused = 0;
   while (const auto report = smart.NextReport(cursor, 0ms))
-    refused += report->function == zwave::kSendData && report->Low() != 0;
+    refused += report->function == zwave::kSendData && report->status != 0;
   const int closed = link.Finish();
   if (unanswered + refused > 0)
     return link.Fail(std::to_string(unanswered + refused) + " step(s) were not acknowledged by their plug");

@@ -39,7 +39,7 @@ class Connection : private LinkEvents {
   void ZWaveFrame(std::span<const uint8_t> bytes) override;
   void ZWaveMemory(std::span<const uint8_t> bytes) override;
   void ZWaveChannelPayload(std::span<const uint8_t> bytes) override;
-  void SmartPlugReport(int function, uint32_t value) override { app_.SmartPlugReport(function, value); }
+  void SmartPlugReport(const PlugReport& report) override { app_.SmartPlugReport(report); }
   void SmartHomeFinished(int what, int value) override { app_.SmartHomeFinished(what, value); }
 
   LinkEvents& app_;

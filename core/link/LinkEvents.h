@@ -9,6 +9,22 @@
 
 namespace nr {
 
+// A Z-Wave controller report as the smart-plug page handles it. Which fields carry something
+// depends on the Serial API function that reported:
+//   04 a plug reported:          node, value (its level, or the status of an infrared key)
+//   13 send-data callback:       callback (43 set, 44 infrared key), status (0 delivered)
+//   42 controller reset:         nothing more
+//   4A adding, 4B removing:      status; node with the final status (4A 5, 4B 6), 0 when the
+//                                controller named none
+struct PlugReport {
+  uint8_t function = 0;
+  int node = 0;
+  uint8_t callback = 0;
+  uint8_t status = 0;
+  uint8_t value = 0;
+  bool operator==(const PlugReport&) const = default;
+};
+
 class LinkEvents {
  public:
   virtual ~LinkEvents() = default;
@@ -41,9 +57,8 @@ class LinkEvents {
   virtual void ZWaveChannelPayload(std::span<const uint8_t> /*bytesAfterPrefix*/) {}
 
   // ---- Smart home ----
-  // A Z-Wave controller report as the smart-plug page handles it: function 04, 13, 42, 4A or 4B
-  // and its value (node or callback in the high 16 bits, status or plug value in the low ones).
-  virtual void SmartPlugReport(int /*function*/, uint32_t /*value*/) {}
+  // A Z-Wave controller report (see PlugReport).
+  virtual void SmartPlugReport(const PlugReport& /*report*/) {}
   // A smart-home worker reports: synchronisation or reset ended (8, 0); a scene run started (1, 0)
   // or ended (1, 1).
   virtual void SmartHomeFinished(int /*what*/, int /*value*/) {}

@@ -97,27 +97,27 @@ void SmartHome::HandleParsed(uint8_t function, std::span<const uint8_t> p) {
         std::lock_guard lock(mutex_);
         if (IsNode(node)) lastValue_[static_cast<size_t>(node)] = value;
       }
-      Post({zwave::kApplicationCommand, static_cast<uint32_t>(node) << 16 | value});
+      Post({.function = zwave::kApplicationCommand, .node = node, .value = value});
       SetCompletion();
       return;
     }
     case zwave::kSendData: {
       // The callback: id, transmit status. (The immediate response carries one byte only.)
       if (p.size() < 2) return;
-      const uint32_t callback = p[0];
+      const uint8_t callback = p[0];
       const uint8_t status = p[1];
       if (status == 0) {
-        Post({zwave::kSendData, callback << 16});
+        Post({.function = zwave::kSendData, .callback = callback, .status = status});
         if (callback != zwave::kCallbackKey) SetCompletion();
       } else {
         // Any failure ends the step: no acknowledgement, or the transmission failed outright.
         SetCompletion();
-        Post({zwave::kSendData, callback << 16 | status});
+        Post({.function = zwave::kSendData, .callback = callback, .status = status});
       }
       return;
     }
     case zwave::kSetDefault:
-      Post({zwave::kSetDefault, 0});
+      Post({.function = zwave::kSetDefault});
       SetCompletion();
       return;
     case zwave::kAddNode:
@@ -139,25 +139,25 @@ void SmartHome::HandleAdding(std::span<const uint8_t> p) {
   switch (status) {
     case zwave::kLearnReady:
       NoteFlowNode(0);
-      return Post({zwave::kAddNode, status});
+      return Post({.function = zwave::kAddNode, .status = status});
     case zwave::kNodeFound:
-      return Post({zwave::kAddNode, status});
+      return Post({.function = zwave::kAddNode, .status = status});
     case zwave::kAddingSlave:
     case zwave::kAddingController:
       return NoteFlowNode(reported);
     case zwave::kProtocolDone: {
       port_.SendFrame(BuildStopAdding());
       const int node = reported != 0 ? reported : FlowNode();
-      if (!IsPlugNode(node)) return Post({zwave::kAddNode, zwave::kAddRemoveFailed});
+      if (!IsPlugNode(node)) return Post({.function = zwave::kAddNode, .status = zwave::kAddRemoveFailed});
       {
         std::lock_guard lock(mutex_);
         present_[static_cast<size_t>(node)] = true;
         records_[static_cast<size_t>(node)] = pending_;
       }
-      return Post({zwave::kAddNode, static_cast<uint32_t>(node) << 16 | status});
+      return Post({.function = zwave::kAddNode, .node = node, .status = status});
     }
     case zwave::kAddRemoveFailed:
-      return Post({zwave::kAddNode, status});
+      return Post({.function = zwave::kAddNode, .status = status});
     default:
       return;
   }
@@ -170,13 +170,13 @@ void SmartHome::HandleRemoving(std::span<const uint8_t> p) {
   const int reported = p.size() >= 3 ? p[2] : 0;
   if (status == zwave::kLearnReady) NoteFlowNode(0);
   if (status == zwave::kAddingSlave || status == zwave::kAddingController) NoteFlowNode(reported);
-  if (status != zwave::kRemoveDone) return Post({zwave::kRemoveNode, status});
+  if (status != zwave::kRemoveDone) return Post({.function = zwave::kRemoveNode, .status = status});
   const int node = reported != 0 ? reported : FlowNode();
   if (IsPlugNode(node)) {
     std::lock_guard lock(mutex_);
     present_[static_cast<size_t>(node)] = false;
   }
-  Post({zwave::kRemoveNode, static_cast<uint32_t>(node) << 16 | status});
+  Post({.function = zwave::kRemoveNode, .node = node, .status = status});
 }
 
 void SmartHome::NoteFlowNode(int node) {
@@ -214,7 +214,7 @@ void SmartHome::Post(PlugReport report) {
     }
   }
   changed_.notify_all();
-  events_.SmartPlugReport(report.function, report.value);
+  events_.SmartPlugReport(report);
 }
 
 void SmartHome::SetCompletion() {
@@ -237,13 +237,13 @@ void SmartHome::SetPlug(int node, int value) { port_.SendFrame(BuildSetPlug(node
 void SmartHome::BeginAdding(const PlugRecord& record) {
   std::lock_guard lock(mutex_);
   pending_ = record.Encode();
-  addPhase_ = 1;
+  addPhase_ = AddPhase::kAdding;
   flowNode_ = 0;
 }
 
 void SmartHome::BeginRemoving() {
   std::lock_guard lock(mutex_);
-  addPhase_ = 0;
+  addPhase_ = AddPhase::kRemoving;
   flowNode_ = 0;
 }
 
@@ -259,7 +259,7 @@ void SmartHome::StartRemoving() {
 
 bool SmartHome::ContinueAfterRemoval(bool stillWaiting) {
   port_.SendFrame(BuildStopRemoving());
-  if (AddPhase() != 1 || !stillWaiting) return false;
+  if (Phase() != AddPhase::kAdding || !stillWaiting) return false;
   StartAddingNow();
   return true;
 }
@@ -515,7 +515,7 @@ void SmartHome::SetDataValid(bool valid) {
   dataValid_ = valid;
 }
 
-int SmartHome::AddPhase() const {
+AddPhase SmartHome::Phase() const {
   std::lock_guard lock(mutex_);
   return addPhase_;
 }

@@ -5,7 +5,7 @@
 // resetting, running a scene). Replies arrive on the link's reader thread; the workers wait for
 // them on a condition, never on a bare poll, and every wait ends early when the link is gone.
 //
-// Reports reach the application through LinkEvents (PlugReport, SmartHomeFinished) and, for
+// Reports reach the application through LinkEvents (SmartPlugReport, SmartHomeFinished) and, for
 // programs without an event loop, through a small mailbox that callers read with NextReport.
 #include <array>
 #include <chrono>
@@ -51,14 +51,9 @@ struct SmartHomeTimings {
   ms delayUnit{1000};         // one second of a scene's delay step
 };
 
-// Message 3024: a controller report as the smart-plug page handles it.
-struct PlugReport {
-  int function = 0;    // 04, 13, 42, 4A, 4B
-  uint32_t value = 0;  // node << 16 | status (4A, 4B), callback << 16 | status (13), node << 16 | value (04)
-  int Node() const { return static_cast<int>(value >> 16); }
-  int Low() const { return static_cast<int>(value & 0xFFFF); }
-  bool operator==(const PlugReport&) const = default;
-};
+// What the user asked for: to remove a plug, or to add one. Adding starts by removing whatever
+// plug is pressed (so it leaves any network it was in), then adds it.
+enum class AddPhase { kRemoving, kAdding };
 
 // Message 3025: what ended.
 inline constexpr int kSmartSceneRun = 1;       // value 0 at the start, 1 at the end
@@ -144,7 +139,7 @@ class SmartHome {
   Scene GetScene(int scene) const;
   bool DataValid() const;
   void SetDataValid(bool valid);
-  int AddPhase() const;
+  AddPhase Phase() const;
   PlugRecord PendingRecord() const;
 
   // ---- Mailbox of reports, for callers without an event loop ----
@@ -186,7 +181,7 @@ class SmartHome {
   bool completion_ = false;
   bool initData_ = false;
   bool dataValid_ = false;
-  int addPhase_ = 0;
+  AddPhase addPhase_ = AddPhase::kRemoving;
   int flowNode_ = 0;  // the node the running adding or removing reported with status 3 or 4
   bool stopping_ = false;
   bool busy_ = false;

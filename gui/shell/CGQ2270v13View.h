@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "link/LinkEvents.h"
 #include "link/TransferResult.h"
 #include "shell/Page.h"
 #include "shell/TextPair.h"
@@ -114,7 +115,7 @@ class CGQ2270v13View : public QWidget, public PageHost {
   void zwaveFrame(const QByteArray& bytes);
   void zwaveMemory(const QByteArray& bytes);
   // Smart-home reports, for the smart-plug page.
-  void smartPlugReport(int function, quint32 value);
+  void smartPlugReport(const nr::PlugReport& report);
   void smartHomeFinished(int what, int value);
 
  protected:

@@ -30,7 +30,7 @@ class QtLinkEvents : public QObject, public LinkEvents {
   void EqTableChanged(int offset, int length) override { emit eqTableChanged(offset, length); }
   void ZWaveFrame(std::span<const uint8_t> bytes) override;
   void ZWaveMemory(std::span<const uint8_t> bytes) override;
-  void SmartPlugReport(int function, uint32_t value) override { emit smartPlugReport(function, value); }
+  void SmartPlugReport(const PlugReport& report) override { emit smartPlugReport(report); }
   void SmartHomeFinished(int what, int value) override { emit smartHomeFinished(what, value); }
 
  signals:
@@ -45,7 +45,7 @@ class QtLinkEvents : public QObject, public LinkEvents {
   void eqTableChanged(int offset, int length);
   void zwaveFrame(const QByteArray& bytes);
   void zwaveMemory(const QByteArray& bytes);
-  void smartPlugReport(int function, quint32 value);
+  void smartPlugReport(const nr::PlugReport& report);
   void smartHomeFinished(int what, int value);
 };
 

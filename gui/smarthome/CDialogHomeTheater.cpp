@@ -256,45 +256,44 @@ void CDialogHomeTheater::Fail(const QString& text) {
   view_.Wait().Finish(kFailShownMs);
 }
 
-void CDialogHomeTheater::OnPlugReport(int function, quint32 value) {
-  const PlugReport report{function, value};
+void CDialogHomeTheater::OnPlugReport(const PlugReport& report) {
   SmartHome& smart = sc_->Smart();
-  const bool adding = smart.AddPhase() == 1;
-  switch (function) {
+  const bool adding = smart.Phase() == AddPhase::kAdding;
+  switch (report.function) {
     case zwave::kAddNode:
-      switch (report.Low()) {
+      switch (report.status) {
         case zwave::kLearnReady: return view_.SetOperationText(sc_->T(adding ? kPressSecond : kPressToAdd), kPressColor);
         case zwave::kNodeFound: return view_.SetOperationText(sc_->T(kConfirmed), kConfirmedColor);
         case zwave::kProtocolDone:
-          smart.WritePlugRecord(report.Node(), smart.Record(report.Node()));
+          smart.WritePlugRecord(report.node, smart.Record(report.node));
           CloseWait();
           return RefreshFromImage();
         case zwave::kAddRemoveFailed: return Fail(sc_->T(kAddFailed));
         default: return;
       }
     case zwave::kRemoveNode:
-      if (report.Low() == zwave::kRemoveDone) {
-        if (report.Node() >= kFirstPlugNode) sc_->Keys().Remove(report.Node());
+      if (report.status == zwave::kRemoveDone) {
+        if (report.node >= kFirstPlugNode) sc_->Keys().Remove(report.node);
         if (!smart.ContinueAfterRemoval(view_.Wait().IsShown()) && !adding) {
           CloseWait();
           RefreshFromImage();
         }
         return;
       }
-      if (report.Low() == zwave::kAddRemoveFailed) return Fail(sc_->T(kRemoveFailed));
+      if (report.status == zwave::kAddRemoveFailed) return Fail(sc_->T(kRemoveFailed));
       return view_.SetOperationText(sc_->T(adding ? kPressFirst : kPressToRemove));
     case zwave::kSendData:
-      if (report.Node() == zwave::kCallbackSet || report.Low() != 0) {
+      if (report.callback == zwave::kCallbackSet || report.status != 0) {
         CloseWait();
-        if (report.Low() != 0) sc_->Tip(kSetTimeout);
+        if (report.status != 0) sc_->Tip(kSetTimeout);
       }
       return;
     case zwave::kApplicationCommand:
       // Only a plug's answer to a key operation is an infrared status; the level a switch or
       // dimmer reports after a set is not.
-      if (view_.OperationKind() == zwave::kSendData && view_.OperationNode() == report.Node() &&
+      if (view_.OperationKind() == zwave::kSendData && view_.OperationNode() == report.node &&
           view_.OperationValue() >= kSendKeyBase && view_.OperationValue() < kSwitchOn)
-        keys_->OnPlugReport(report.Node(), report.Low());
+        keys_->OnPlugReport(report.node, report.value);
       return;
     default:
       return;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "link/LinkEvents.h"
 #include "shell/Page.h"
 
 class QAbstractButton;
@@ -55,7 +56,7 @@ class CDialogHomeTheater : public QDialog, public ToolDialog {
   SmartHomeContext& Context() { return *sc_; }
 
   // Message 3024: a controller report.
-  void OnPlugReport(int function, quint32 value);
+  void OnPlugReport(const PlugReport& report);
   // Message 3025: a worker ended (or a scene run started).
   void OnSmartHomeFinished(int what, int value);
 

@@ -225,9 +225,31 @@ TEST_F(NetworkLink, SilenceClosesTheLinkAfterAboutThreeAndAHalfSeconds) {
 }
 
 TEST_F(NetworkLink, HeartbeatsKeepAnIdleLinkOpen) {
-  Start();
-  std::this_thread::sleep_for(5s);
+  // The watchdog's limit shortened, and a device that beats well within it.
+  LinkConfig watched;
+  watched.silenceLimit = 600ms;
+  watched.silenceTicks = 1;
+  emu::EmulatorOptions beating = EphemeralOptions();
+  beating.heartbeatInterval = 100ms;
+  Start(beating, watched);
+
+  // The proof that the watchdog had its time: a link started later, to a device that never
+  // beats, under a limit twice as long, has been closed by its own watchdog.
+  emu::EmulatorOptions mute = EphemeralOptions();
+  mute.silentAfter = 0ms;
+  emu::Emulator silentDevice(mute);
+  ASSERT_TRUE(silentDevice.Start());
+  EventRecorder laterEvents;
+  LinkConfig laterLimit = watched;
+  laterLimit.silenceLimit = 2 * watched.silenceLimit;
+  Connection later(laterEvents, nullptr, nullptr, laterLimit);
+  later.GetLink().SetNetwork(true);
+  later.GetLink().SetNetTarget("127.0.0.1", silentDevice.Port());
+  ASSERT_EQ(later.GetLink().ConnectLink(), 1);
+  ASSERT_TRUE(laterEvents.WaitFor([&] { return laterEvents.heartbeatsLost > 0; }, 20s));
+
   EXPECT_TRUE(conn->GetLink().IsConnected());
+  std::lock_guard lock(events.mutex);
   EXPECT_EQ(events.heartbeatsLost, 0);
 }
 

@@ -35,13 +35,20 @@ class SmartHomeLink : public ::testing::TestWithParam<bool> {
   SmartHome& Smart() { return conn->Smart(); }
 
   // Waits for a report that matches, skipping others; nullopt on time-out.
-  std::optional<PlugReport> Await(uint64_t& cursor, int function, int low) {
+  std::optional<PlugReport> Await(uint64_t& cursor, const std::function<bool(const PlugReport&)>& matches) {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (std::chrono::steady_clock::now() < deadline) {
       const auto report = Smart().NextReport(cursor, 100ms);
-      if (report && report->function == function && report->Low() == low) return report;
+      if (report && matches(*report)) return report;
     }
     return std::nullopt;
+  }
+  // A send confirmed, adding or removing at a status, a plug's reported level.
+  std::optional<PlugReport> AwaitStatus(uint64_t& cursor, uint8_t function, uint8_t status) {
+    return Await(cursor, [=](const PlugReport& r) { return r.function == function && r.status == status; });
+  }
+  std::optional<PlugReport> AwaitLevel(uint64_t& cursor, int level) {
+    return Await(cursor, [=](const PlugReport& r) { return r.function == zwave::kApplicationCommand && r.value == level; });
   }
 
   EventRecorder events;
@@ -63,10 +70,10 @@ TEST_P(SmartHomeLink, SwitchingAPlugIsConfirmedAndReported) {
   ASSERT_TRUE(Smart().ReadNodeList());
   uint64_t cursor = Smart().ReportCursor();
   Smart().SetPlug(3, 40);
-  ASSERT_TRUE(Await(cursor, zwave::kSendData, 0));
-  const auto report = Await(cursor, zwave::kApplicationCommand, 40);
+  ASSERT_TRUE(AwaitStatus(cursor, zwave::kSendData, 0));
+  const auto report = AwaitLevel(cursor, 40);
   ASSERT_TRUE(report);
-  EXPECT_EQ(report->Node(), 3);
+  EXPECT_EQ(report->node, 3);
   EXPECT_EQ(Smart().LastValue(3), 40);
   EXPECT_EQ(emulator->Core().PlugValue(3), 40);
 }
@@ -76,12 +83,12 @@ TEST_P(SmartHomeLink, AddingAPlugRemovesThenAddsAndStoresItsRecord) {
   uint64_t cursor = Smart().ReportCursor();
   const PlugRecord fan{kPlugSwitch, u"Fan"};
   Smart().StartAdding(fan);
-  ASSERT_TRUE(Await(cursor, zwave::kRemoveNode, zwave::kRemoveDone));
+  ASSERT_TRUE(AwaitStatus(cursor, zwave::kRemoveNode, zwave::kRemoveDone));
   EXPECT_TRUE(Smart().ContinueAfterRemoval(true));
-  const auto added = Await(cursor, zwave::kAddNode, zwave::kProtocolDone);
+  const auto added = AwaitStatus(cursor, zwave::kAddNode, zwave::kProtocolDone);
   ASSERT_TRUE(added);
-  EXPECT_EQ(added->Node(), 5);
-  Smart().WritePlugRecord(added->Node(), Smart().Record(added->Node()));
+  EXPECT_EQ(added->node, 5);
+  Smart().WritePlugRecord(added->node, Smart().Record(added->node));
   ASSERT_TRUE(conn->GetLink().WaitUntilIdle(5s));
   EXPECT_EQ(emulator->Core().ZWaveNodes(), (std::vector<int>{2, 3, 4, 5}));
   const std::vector<uint8_t> memory = emulator->Core().ZWaveMemory();
@@ -127,8 +134,8 @@ TEST_P(SmartHomeLinkFaults, DamagedFramesComeAgainAndAreRead) {
   for (const int level : {40, 41}) {  // the callback or the report is the damaged one
     uint64_t cursor = Smart().ReportCursor();
     Smart().SetPlug(3, level);
-    ASSERT_TRUE(Await(cursor, zwave::kSendData, 0)) << level;
-    ASSERT_TRUE(Await(cursor, zwave::kApplicationCommand, level)) << level;
+    ASSERT_TRUE(AwaitStatus(cursor, zwave::kSendData, 0)) << level;
+    ASSERT_TRUE(AwaitLevel(cursor, level)) << level;
     EXPECT_EQ(Smart().LastValue(3), level);
   }
 }
@@ -137,20 +144,20 @@ TEST_P(SmartHomeLinkFaults, AddingAndRemovingTakeTheNodeOfStatus3) {
   ASSERT_TRUE(Smart().Synchronise());
   uint64_t cursor = Smart().ReportCursor();
   Smart().StartAdding(PlugRecord{kPlugSwitch, u"Fan"});
-  ASSERT_TRUE(Await(cursor, zwave::kRemoveNode, zwave::kRemoveDone));
+  ASSERT_TRUE(AwaitStatus(cursor, zwave::kRemoveNode, zwave::kRemoveDone));
   EXPECT_TRUE(Smart().ContinueAfterRemoval(true));
-  const auto added = Await(cursor, zwave::kAddNode, zwave::kProtocolDone);
+  const auto added = AwaitStatus(cursor, zwave::kAddNode, zwave::kProtocolDone);
   ASSERT_TRUE(added);
-  EXPECT_EQ(added->Node(), 5);
+  EXPECT_EQ(added->node, 5);
   EXPECT_TRUE(Smart().NodePresent(5));
   EXPECT_EQ(Smart().Record(5), (PlugRecord{kPlugSwitch, u"Fan"}));
   // The controller was told to stop adding: it is idle again.
   ASSERT_TRUE(Eventually([&] { return emulator->Core().ZWaveIdle(); }, 5s));
 
   Smart().StartRemoving();
-  const auto removed = Await(cursor, zwave::kRemoveNode, zwave::kRemoveDone);
+  const auto removed = AwaitStatus(cursor, zwave::kRemoveNode, zwave::kRemoveDone);
   ASSERT_TRUE(removed);
-  EXPECT_EQ(removed->Node(), 5);
+  EXPECT_EQ(removed->node, 5);
   EXPECT_FALSE(Smart().NodePresent(5));
   EXPECT_FALSE(Smart().ContinueAfterRemoval(false));
   ASSERT_TRUE(Eventually([&] { return emulator->Core().ZWaveIdle(); }, 5s));

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QtTest/QTest>
 
+#include "support/EventLoop.h"
+
 namespace nr::test {
 
 // Saves image as <folder>/<fileName>.
@@ -21,7 +23,7 @@ inline void SaveScreenshot(const QImage& image, const QString& fileName) {
 // Saves what the user would see of widget (shown, laid out) as <folder>/<name>.png.
 inline void SaveScreenshot(QWidget* widget, const QString& name) {
   if (qEnvironmentVariable("NR_SCREENSHOTS").isEmpty()) return;
-  QTest::qWait(20);
+  DeliverQueuedEvents();
   SaveScreenshot(widget->grab().toImage(), name + ".png");
 }
 

@@ -20,7 +20,7 @@ using test::Hex;
 // What the smart home reports to the application, for waiting on in tests.
 class SmartEvents : public LinkEvents {
  public:
-  void SmartPlugReport(int function, uint32_t value) override { Note([&] { reports.push_back({function, value}); }); }
+  void SmartPlugReport(const PlugReport& report) override { Note([&] { reports.push_back(report); }); }
   void SmartHomeFinished(int what, int value) override { Note([&] { finished.push_back({what, value}); }); }
 
   bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 5s) {
@@ -157,7 +157,7 @@ TEST_F(SmartHomeTest, SoundFramesAreAcknowledgedDamagedOnesRefused) {
     EXPECT_LE(sent.size(), 1u) << c.what;
   }
   // Only the sound frame was read.
-  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{{0x42, 0}}));
+  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{{.function = 0x42}}));
 }
 
 TEST_F(SmartHomeTest, NetworkChannelCarriesBareFramesOrReplies12) {
@@ -169,7 +169,8 @@ TEST_F(SmartHomeTest, NetworkChannelCarriesBareFramesOrReplies12) {
   smart_.HandleChannelPayload(wrapped);                    // a reply 12
   smart_.HandleChannelPayload(Bytes{0x06});                // the controller's ACK: not answered
   smart_.HandleChannelPayload(Bytes{});
-  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{{0x13, 0x43 << 16}, {0x13, 0x43 << 16}}));
+  const PlugReport confirmed{.function = 0x13, .callback = 0x43, .status = 0};
+  EXPECT_EQ(events_.reports, (std::vector<PlugReport>{confirmed, confirmed}));
   EXPECT_EQ(fake_.Frames(), (std::vector<Bytes>{{0x06}, {0x06}}));
 }
 
@@ -186,9 +187,13 @@ TEST_F(SmartHomeTest, RepliesBecomeReportsAndNodeTableChanges) {
   smart_.HandleFrame(Callback(0x4B, {0x09, 0x02, 0x00}));                 // remove: node found
   smart_.HandleFrame(Callback(0x4B, {0x09, 0x06, 5}));                    // node 5 removed
 
-  const std::vector<PlugReport> expected{{0x04, 5 << 16 | 42}, {0x13, 0x43 << 16}, {0x13, 0x44 << 16 | 1},
-                                         {0x4A, 1},           {0x4A, 12 << 16 | 5}, {0x4B, 2},
-                                         {0x4B, 5 << 16 | 6}};
+  const std::vector<PlugReport> expected{{.function = 0x04, .node = 5, .value = 42},
+                                         {.function = 0x13, .callback = 0x43, .status = 0},
+                                         {.function = 0x13, .callback = 0x44, .status = 1},
+                                         {.function = 0x4A, .status = 1},
+                                         {.function = 0x4A, .node = 12, .status = 5},
+                                         {.function = 0x4B, .status = 2},
+                                         {.function = 0x4B, .node = 5, .status = 6}};
   EXPECT_EQ(events_.reports, expected);
   EXPECT_EQ(smart_.LastValue(5), 42);
   EXPECT_FALSE(smart_.NodePresent(5));
@@ -220,9 +225,10 @@ TEST_F(SmartHomeTest, MemoryRepliesFillRecordsAndScenesFromTheirFirstByte) {
 
 TEST_F(SmartHomeTest, AddingRemovesFirstThenAddsWithoutUserAction) {
   smart_.StartAdding(PlugRecord{kPlugSwitch, u"Fan"});
-  EXPECT_EQ(smart_.AddPhase(), 1);
+  EXPECT_EQ(smart_.Phase(), AddPhase::kAdding);
   EXPECT_TRUE(smart_.ContinueAfterRemoval(true));
   smart_.StartRemoving();
+  EXPECT_EQ(smart_.Phase(), AddPhase::kRemoving);
   EXPECT_FALSE(smart_.ContinueAfterRemoval(true));  // a plain removal only stops
   const std::vector<Bytes> frames = fake_.Frames();
   ASSERT_EQ(frames.size(), 5u);
@@ -267,9 +273,12 @@ TEST_F(SmartHomeTest, TheNodeOfStatus3CompletesAddingAndRemoving) {
   uint64_t cursor = 0;
   std::vector<PlugReport> done;
   while (const auto r = smart_.NextReport(cursor, 0ms))
-    if (r->Low() >= zwave::kProtocolDone) done.push_back(*r);
-  EXPECT_EQ(done, (std::vector<PlugReport>{{0x4A, 12 << 16 | 5}, {0x4B, 12 << 16 | 6}, {0x4A, 21 << 16 | 5},
-                                           {0x4A, 7}, {0x4B, 6}}));
+    if (r->status >= zwave::kProtocolDone) done.push_back(*r);
+  EXPECT_EQ(done, (std::vector<PlugReport>{{.function = 0x4A, .node = 12, .status = 5},
+                                           {.function = 0x4B, .node = 12, .status = 6},
+                                           {.function = 0x4A, .node = 21, .status = 5},
+                                           {.function = 0x4A, .status = 7},
+                                           {.function = 0x4B, .status = 6}}));
   EXPECT_FALSE(smart_.NodePresent(20));
   EXPECT_TRUE(smart_.NodePresent(21));
 }

@@ -129,7 +129,7 @@ TEST_F(MusicPage, MetersAndDecoderFollowTheStatusEveryFewHundredMilliseconds) {
 
   // Indexes beyond the table leave the text as it was.
   SetStatusBytes({{7, 0x0A}});
-  QTest::qWait(2 * CDialogMusic::kStatusIntervalMs);
+  page->UpdateFromStatus();
   EXPECT_EQ(page->DecoderText()->text(), "DTS-HD");
   SetStatusBytes({{7, 0x08}});
   ASSERT_TRUE(WaitFor([&] { return page->DecoderText()->text() == "LPCM MultiCh"; }));

@@ -184,20 +184,5 @@ TEST_F(OutputPages, RecordPageWritesModule13AndHasNoEqBypass) {
   EXPECT_EQ(output->Channel(), 2);
 }
 
-TEST_F(OutputPages, Pictures) {
-  for (int language : {0, 1}) {
-    SetLanguage(language);
-    const QString suffix = language == 1 ? "en" : "zh";
-    Open<CCompDlg>(0);
-    SaveShot(&host_, "compressor_page_" + suffix);
-    Open<CDelayDlg>();
-    SaveShot(&host_, "delay_page_" + suffix);
-    Open<CSSVCDlg>();
-    SaveShot(&host_, "sound_field_page_" + suffix);
-    Open<CDialogRec>();
-    SaveShot(&host_, "record_page_" + suffix);
-  }
-}
-
 }  // namespace
 }  // namespace nr::gui::test

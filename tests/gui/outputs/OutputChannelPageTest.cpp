@@ -230,14 +230,5 @@ TEST_F(OutputChannelPage, HeaderOpensTheOtherPagesAndLabelsItself) {
   EXPECT_NE(qobject_cast<CSSVCDlg*>(host_.CurrentPage()), nullptr);
 }
 
-TEST_F(OutputChannelPage, Pictures) {
-  for (int language : {0, 1}) {
-    SetLanguage(language);
-    CDialogOutput* page = Open<CDialogOutput>(4);
-    page->Editor()->ShowBand(9);
-    SaveShot(&host_, QStringLiteral("output_page_ch5_%1").arg(language == 1 ? "en" : "zh"));
-  }
-}
-
 }  // namespace
 }  // namespace nr::gui::test

@@ -6,6 +6,7 @@
 #include "gui/shell/DialogFixture.h"
 #include "shell/DialogTexts.h"
 #include "shell/TrayBalloon.h"
+#include "support/EventLoop.h"
 
 namespace nr::gui::test {
 namespace {
@@ -14,22 +15,23 @@ using DialogInfoTip = DialogTest;
 
 TEST_F(DialogInfoTip, HidesAfterItsTimeAndANewTipRestartsTheTimer) {
   EXPECT_EQ(CInfoDlg::Existing(ctx_), nullptr);
-  ShowInfoTip(ctx_, "first", 1000);
+  ShowInfoTip(ctx_, "first", 100);
   CInfoDlg* tip = CInfoDlg::Existing(ctx_);
   ASSERT_NE(tip, nullptr);
   EXPECT_TRUE(tip->isVisible());
 
-  QTest::qWait(600);
-  ShowInfoTip(ctx_, "second", 1000);
+  ShowInfoTip(ctx_, "second", 60000);
   EXPECT_EQ(CInfoDlg::Existing(ctx_), tip) << "one tip window, kept";
   EXPECT_EQ(tip->Text(), "second");
-  QTest::qWait(600);  // past the first tip's time
-  EXPECT_TRUE(tip->isVisible());
-  EXPECT_TRUE(WaitFor([&] { return !tip->isVisible(); }, 2000));
+  ASSERT_TRUE(nr::test::ServeTimersDueWithin(100));
+  EXPECT_TRUE(tip->isVisible()) << "the first tip's time no longer applies";
+  EXPECT_GT(tip->RemainingMs(), 1000) << "the second tip's time runs from its start";
 
   ShowInfoTip(ctx_, "third", 100);
+  EXPECT_TRUE(WaitFor([&] { return !tip->isVisible(); }, 5000));
+  ShowInfoTip(ctx_, "fourth", 100);
   EXPECT_TRUE(tip->isVisible()) << "a hidden tip comes back for the next text";
-  EXPECT_TRUE(WaitFor([&] { return !tip->isVisible(); }, 1000));
+  EXPECT_TRUE(WaitFor([&] { return !tip->isVisible(); }, 5000));
 }
 
 TEST_F(DialogInfoTip, CloseButtonHidesAtOnceAndTextsFollowTheLanguage) {

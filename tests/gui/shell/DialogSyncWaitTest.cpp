@@ -9,6 +9,7 @@
 #include "shell/CInfoDlg.h"
 #include "shell/CSyncDlg.h"
 #include "shell/CWaitDlg.h"
+#include "support/EventLoop.h"
 
 namespace nr::gui::test {
 namespace {
@@ -72,12 +73,13 @@ TEST_F(DialogSync, TimeOutClosesTheDialogReportsAndDropsTheNetworkLink) {
 }
 
 TEST_F(DialogSync, ClosedInTimeNeverTimesOut) {
-  SyncDialogOwner owner(ctx_, nullptr, 400);
+  constexpr int kTimeoutMs = 200;
+  SyncDialogOwner owner(ctx_, nullptr, kTimeoutMs);
   QSignalSpy timedOut(&owner, &SyncDialogOwner::timedOut);
   owner.Show();
-  QTest::qWait(50);
   owner.Close();
-  EXPECT_FALSE(timedOut.wait(800));
+  ASSERT_TRUE(nr::test::ServeTimersDueWithin(kTimeoutMs));
+  EXPECT_EQ(timedOut.count(), 0);
   EXPECT_EQ(owner.TimeoutBox(), nullptr);
 }
 
@@ -153,20 +155,17 @@ TEST_F(DialogWait, AbandonedKeyWriteAsksThePlugPageToForgetTheKey) {
 }
 
 TEST_F(DialogWait, TimeOutStopsTheOperationAndTellsTheUser) {
-  WaitDialogOwner owner(ctx_, nullptr, WaitTimings{20, 400, 1000, 400});
+  WaitDialogOwner owner(ctx_, nullptr, WaitTimings{.stepMs = 50, .timeoutMs = 200, .rearmTimeoutMs = 600, .timeoutTipMs = 400});
   QSignalSpy stopped(&owner, &WaitDialogOwner::forcedStop);
   QSignalSpy timedOut(&owner, &WaitDialogOwner::timedOut);
   owner.Show("正在删除设备……", 0x4B, 0, 0);
-  QProgressBar* bar = owner.Dialog()->Bar();
-  EXPECT_TRUE(WaitFor([&] { return bar->value() > 0; }, 500)) << "the bar steps";
-
-  QTest::qWait(250);
-  owner.Show("仍在等待", 0x4B, 0, 0);  // armed again: now 1000 ms from here
-  QTest::qWait(400);
+  owner.Show("仍在等待", 0x4B, 0, 0);  // armed again: now the re-arm time-out, from here
+  ASSERT_TRUE(nr::test::ServeTimersDueWithin(200));
   EXPECT_TRUE(owner.IsShown()) << "the first time-out no longer applies";
   EXPECT_EQ(owner.Dialog()->Text(), "仍在等待");
+  EXPECT_GT(owner.Dialog()->Bar()->value(), 0) << "the bar steps";
 
-  ASSERT_TRUE(timedOut.wait(3000));
+  ASSERT_TRUE(timedOut.wait(5000));
   EXPECT_FALSE(owner.IsShown());
   ASSERT_EQ(stopped.count(), 1);
   EXPECT_EQ(stopped.at(0).at(0).toInt(), 0x4B);

@@ -23,6 +23,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/RibbonBar.h"
 #include "shell/RibbonIds.h"
+#include "support/EventLoop.h"
 
 namespace nr::gui {
 namespace {
@@ -267,7 +268,7 @@ TEST_F(FrameTest, PanelsStayInPlaceWhileALabelValueChanges) {
   const int before = music->mapTo(&Ribbon(), QPoint(0, 0)).x();
   for (const char* text : {"Mic    Vol:   5", "Mic    Vol:  42", "Mic    Vol: 100"}) {
     Ribbon().SetElementText(rid::kInMicLabel, text);
-    QTest::qWait(1);
+    nr::test::DeliverQueuedEvents();
     EXPECT_EQ(music->mapTo(&Ribbon(), QPoint(0, 0)).x(), before) << text;
   }
 }
@@ -337,7 +338,7 @@ TEST_F(FrameTest, SizeLimitsAndStoredLook) {
   EXPECT_GE(view->width(), 1024);
   EXPECT_GE(view->height(), 520);
   frame_->resize(1400, 900);
-  QTest::qWait(10);
+  nr::test::DeliverQueuedEvents();
   EXPECT_EQ(view->size(), frame_->centralWidget()->size());
 }
 
@@ -474,16 +475,16 @@ TEST_F(FrameTest, Screenshots) {
     Show();
     for (int category : {0, 1}) {
       Ribbon().SetActiveCategory(category);
-      QTest::qWait(20);
+      nr::test::DeliverQueuedEvents();
       const QString name = QStringLiteral("frame_%1_%2.png").arg(language ? "en" : "zh", category ? "output" : "input");
       EXPECT_TRUE(frame_->grab().save(QDir(folder).filePath(name)));
     }
     QTest::keyClick(frame_.get(), Qt::Key_Alt);
-    QTest::qWait(20);
+    nr::test::DeliverQueuedEvents();
     EXPECT_TRUE(frame_->grab().save(QDir(folder).filePath(QStringLiteral("frame_%1_keytips.png").arg(language ? "en" : "zh"))));
     QTest::keyClick(frame_.get(), Qt::Key_Escape);
     Ribbon().ShowApplicationMenu();
-    QTest::qWait(20);
+    nr::test::DeliverQueuedEvents();
     EXPECT_TRUE(Ribbon().ApplicationMenu()->grab().save(
         QDir(folder).filePath(QStringLiteral("frame_%1_appmenu.png").arg(language ? "en" : "zh"))));
     Ribbon().ApplicationMenu()->hide();

@@ -183,7 +183,7 @@ TEST(SliderTips, ADraggedSliderShowsItsValueInItsUnit) {
   slider.setValue(43);
   EXPECT_EQ(QToolTip::text(), "1000Hz");
   slider.setSliderDown(false);
-  for (int i = 0; i < 100 && QToolTip::isVisible(); ++i) QTest::qWait(10);  // the tip fades out
+  EXPECT_TRUE(WaitUntil([] { return !QToolTip::isVisible(); }, 5000));  // the tip fades out
   EXPECT_FALSE(QToolTip::isVisible());
   qApp->removeEventFilter(&tips);
 }

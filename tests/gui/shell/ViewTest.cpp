@@ -483,7 +483,6 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   EXPECT_TRUE(app->View().LinkNotice()->Text().contains(QString::fromUtf8("没有应答")));
   app->View().OnCommand(kLanguage);
   EXPECT_TRUE(app->View().LinkNotice()->Text().startsWith("Reconnecting failed")) << "the failure follows the language";
-  QTest::qWait(50);  // the ribbon lays out its relabelled panels
   nr::test::SaveScreenshot(&app->Frame(), "frame_en_reconnect_failed");
 
   // The device comes back on the same port: one click connects again.
