@@ -8,6 +8,7 @@
 
 #include "inputs/InputPages.h"
 #include "outputs/OutputPages.h"
+#include "shell/AppPalette.h"
 #include "shell/AppSettings.h"
 #include "shell/CMainFrame.h"
 #include "shell/NrTuneApp.h"
@@ -28,6 +29,7 @@ void DescribeOptions(QCommandLineParser& parser) {
   parser.addOption({"trace", "Print the link traces on standard error."});
   parser.addOption({"settings", "Use this settings file instead of the user's settings.", "file"});
   parser.addOption({"screenshots", "Render the windows in both languages into this folder and exit.", "folder"});
+  parser.addOption({"dark", "With --screenshots: render the windows as a dark desktop theme shows them (files named *_dark_*)."});
   parser.addPositionalArgument("file", "A preset (.mode) file to load into the device (or, with --offline, to edit).",
                                "[file]");
 }
@@ -73,6 +75,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A dark desktop's palette, as the platform would hand it over, before any window is made.
+  const bool dark = screenshots && parser.isSet("dark");
+  if (dark) QApplication::setPalette(nr::gui::DarkDesktopPalette());
   nr::gui::NrTuneApp nrtune(options);
   QString error;
   if (!nrtune.Start(&error)) {
@@ -83,7 +88,7 @@ int main(int argc, char** argv) {
   nr::gui::RegisterOutputPages(nrtune);
   nr::gui::RegisterToolDialogs(nrtune);
   nr::gui::RegisterSmartHome(nrtune);
-  if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots")) ? 0 : 1;
+  if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots"), dark) ? 0 : 1;
 
   QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {
     nr::gui::CMainFrame& frame = nrtune.Frame();

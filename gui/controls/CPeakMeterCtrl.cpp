@@ -183,4 +183,17 @@ void CPeakMeterCtrl::paintEvent(QPaintEvent*) {
   }
 }
 
+QString CPeakMeterCtrl::PartName(int band) const {
+  if (band < 0 || band >= BandCount() || maximum_ <= 0) return QString();
+  return QStringLiteral("%1: %2%").arg(band + 1).arg(State(band).value * 100 / maximum_);
+}
+
+QRect CPeakMeterCtrl::PartRect(int band) const {
+  if (band < 0 || band >= BandCount()) return {};
+  // The bars share the meter's width (upright bars) or height (lying bars) equally.
+  const int count = BandCount();
+  if (Horizontal()) return QRect(0, height() * band / count, width(), height() / count);
+  return QRect(width() * band / count, 0, width() / count, height());
+}
+
 }  // namespace nr::gui

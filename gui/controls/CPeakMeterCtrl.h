@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "controls/AccessibleParts.h"
+
 namespace nr::gui {
 
-class CPeakMeterCtrl : public QWidget {
+class CPeakMeterCtrl : public QWidget, public AccessibleParts {
   Q_OBJECT
 
  public:
@@ -57,6 +59,11 @@ class CPeakMeterCtrl : public QWidget {
   int Zone(int segment) const;
 
   QSize sizeHint() const override { return QSize(150, 12); }
+
+  // Each bar for a screen reader: its number and level in percent of full scale ("1: 45%").
+  int PartCount() const override { return BandCount(); }
+  QString PartName(int band) const override;
+  QRect PartRect(int band) const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

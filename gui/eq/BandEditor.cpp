@@ -28,6 +28,7 @@
 #include "eq/CopiedEqSet.h"
 #include "eq/EqSetTable.h"
 #include "eq/Slopes.h"
+#include "eq/ValueText.h"
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
@@ -203,6 +204,7 @@ void BandEditor::BuildEditGroup() {
     layout->addLayout(column);
     connect(slider, &QSlider::valueChanged, this, [this, i](int position) { OnSlider(i, position); });
     connect(box, &QLineEdit::returnPressed, this, &BandEditor::ApplyBoxes);
+    connect(box, &QLineEdit::textEdited, this, [this, box] { MarkRefused(box, false); });
   }
   stack_->addWidget(group_);
 }
@@ -216,6 +218,7 @@ void BandEditor::Relabel() {
   slopeCaption_->setText(kSlopeCaption.Get(language_));
 
   const auto t = [this](const TextPair& pair) { return pair.Get(language_); };
+  list_->setAccessibleName(t({"频段列表", "Band list"}));
   list_->setToolTip(t({"每个频段一行：双击类型、增益、频率或Q值即可修改",
                        "One row per band: double-click its type, gain, frequency or Q to change it"}));
   static constexpr TextPair kTypeTips[6] = {
@@ -286,6 +289,7 @@ void BandEditor::ShowBand(int band) {
   if (band < 0 || band >= panel_.GrabbableCount()) return;
   SetCurrent(band);
   if (panel_.SelectedBand() != band) panel_.SetSelectedBand(band);
+  for (QLineEdit* box : boxes_) MarkRefused(box, false);
   FillGroup(band);
   stack_->setCurrentWidget(group_);
 }
@@ -388,14 +392,31 @@ void BandEditor::OnBandChanged(int band) {
 void BandEditor::ApplyBoxes() {
   const int band = current_;
   if (band < 0) return;
-  // Text that does not start with a number leaves the gain as it was rather than zeroing it.
-  if (const auto gain = ReadNumber(boxes_[kGain]->text())) panel_.SetBandGain(band, static_cast<float>(*gain));
-  double frequency = ReadNumber(boxes_[kFreq]->text()).value_or(0.0);
-  if (frequency != 0.0) panel_.SetBandFrequency(band, static_cast<float>(std::clamp<double>(frequency, kMinFrequency, kMaxFrequency)));
-  panel_.SetBandQ(band, static_cast<float>(ReadNumber(boxes_[kQ]->text()).value_or(0.0)));
+  // A box whose text is not a value stays red and leaves its value as it was; the others apply.
+  const auto gain = ParseGainText(boxes_[kGain]->text().toStdString());
+  const auto frequency = ParseFrequencyText(boxes_[kFreq]->text().toStdString());
+  const auto q = ParsePlainNumber(boxes_[kQ]->text().toStdString());
+  const bool gainTaken = gain || !boxes_[kGain]->isEnabled();
+  MarkRefused(boxes_[kGain], !gainTaken);
+  MarkRefused(boxes_[kFreq], !frequency || *frequency <= 0.0);
+  MarkRefused(boxes_[kQ], !q || *q <= 0.0);
+  if (gain && boxes_[kGain]->isEnabled()) panel_.SetBandGain(band, static_cast<float>(*gain));
+  if (frequency && *frequency > 0.0)
+    panel_.SetBandFrequency(band, static_cast<float>(std::clamp<double>(*frequency, kMinFrequency, kMaxFrequency)));
+  if (q && *q > 0.0) panel_.SetBandQ(band, static_cast<float>(*q));
   WriteBand(band);
   UpdateRow(band);
   FillGroup(band);
+}
+
+void BandEditor::MarkRefused(QLineEdit* box, bool refused) {
+  box->setProperty(kRefusedProperty, refused);
+  QPalette palette = box->parentWidget() ? box->parentWidget()->palette() : QApplication::palette();
+  if (refused) {
+    palette.setColor(QPalette::Base, QColor(255, 190, 190));
+    palette.setColor(QPalette::Text, Qt::black);
+  }
+  box->setPalette(palette);
 }
 
 void BandEditor::OnSlider(int which, int position) {
@@ -452,12 +473,25 @@ void BandEditor::OnItemChanged(QTableWidgetItem* item) {
     return;
   }
   if (item->column() < kGainColumn) return;
-  auto text = [&](int column) { return list_->item(band, column) ? list_->item(band, column)->text() : QString(); };
-  if (const auto gain = ReadNumber(text(kGainColumn))) panel_.SetBandGain(band, static_cast<float>(*gain));
-  const double frequency = ReadNumber(text(kFreqColumn)).value_or(0.0);
-  if (frequency != 0.0) panel_.SetBandFrequency(band, static_cast<float>(std::clamp<double>(frequency, kMinFrequency, kMaxFrequency)));
-  panel_.SetBandQ(band, static_cast<float>(ReadNumber(text(kQColumn)).value_or(0.0)));
-  WriteBand(band);
+  // A cell whose text is not a value shows the band's value again, on red until it takes one.
+  const std::string typed = item->text().toStdString();
+  std::optional<double> value;
+  if (item->column() == kGainColumn) value = ParseGainText(typed);
+  else if (item->column() == kFreqColumn) value = ParseFrequencyText(typed);
+  else value = ParsePlainNumber(typed);
+  const bool taken = value && (item->column() == kGainColumn || *value > 0.0);
+  {
+    const QSignalBlocker blocker(list_);
+    item->setData(Qt::BackgroundRole, taken ? QVariant() : QVariant(QColor(255, 190, 190)));
+    item->setData(Qt::ForegroundRole, taken ? QVariant() : QVariant(QColor(Qt::black)));
+  }
+  if (taken) {
+    if (item->column() == kGainColumn) panel_.SetBandGain(band, static_cast<float>(*value));
+    else if (item->column() == kFreqColumn)
+      panel_.SetBandFrequency(band, static_cast<float>(std::clamp<double>(*value, kMinFrequency, kMaxFrequency)));
+    else panel_.SetBandQ(band, static_cast<float>(*value));
+    WriteBand(band);
+  }
   UpdateRow(band);
   if (band == current_) FillGroup(band);
 }

@@ -81,6 +81,8 @@ class BandEditor : public QWidget {
 
   // Reads a number at the start of a text, ignoring trailing unit text ("+3.0dB", "1000Hz").
   static std::optional<double> ReadNumber(const QString& text);
+  // Set on a value box whose text was refused (it shows the band's value again, on red).
+  static constexpr const char* kRefusedProperty = "refused";
 
   // The frequency slider runs logarithmically over 20..20000 Hz in kFrequencySteps positions,
   // fine enough that every whole frequency up to about 1.4 kHz has a position of its own.
@@ -112,6 +114,7 @@ class BandEditor : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void MarkRefused(QLineEdit* box, bool refused);
   void BuildList();
   void BuildEditGroup();
   void Relabel();

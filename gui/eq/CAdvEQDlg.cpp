@@ -14,6 +14,7 @@
 #include "inputs/InputPages.h"
 #include "outputs/AdvancedEq.h"
 #include "outputs/OutputPages.h"
+#include "shell/CloseButton.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/DialogTexts.h"
@@ -74,6 +75,7 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
   body->addWidget(editor_);
   body->addWidget(panel_, 1);
   root->addLayout(body, 1);
+  root->addLayout(CloseButtonRow(*this, ctx_));
 
   connect(bypass_, &QCheckBox::clicked, this, &CAdvEQDlg::OnBypass);
   connect(reset_, &QPushButton::clicked, this, &CAdvEQDlg::OnReset);

@@ -170,10 +170,32 @@ void CEqPanel::SetHelpTip() {
       "arrow keys: fine steps for the selected band"};
   // A locked panel is a display: the mouse edits nothing there, so its owner says what it shows.
   if (!locked_) setToolTip(kHelp.Get(language_));
+  setAccessibleName(TextPair{"均衡曲线", "EQ curve"}.Get(language_));
+}
+
+QString CEqPanel::PartName(int band) const {
+  if (!InUse(band)) return QString();
+  const EqPanelBand& b = Band(band);
+  const int type = MenuType(band);
+  const QString typeName = type >= 1 && type <= 5 ? kTypeMenu[type - 1].Get(language_) : QString();
+  const QString format = TextPair{"第%1段 %2：%3Hz，%4dB，Q值%5", "Band %1 %2: %3 Hz, %4 dB, Q %5"}.Get(language_);
+  return format.arg(band + 1)
+      .arg(typeName)
+      .arg(std::lround(b.frequency))
+      .arg(QString::asprintf("%+.1f", static_cast<double>(b.gain)))
+      .arg(QString::asprintf("%.2f", static_cast<double>(b.q)));
+}
+
+QRect CEqPanel::PartRect(int band) const {
+  if (!InUse(band)) return {};
+  return QRect(MarkerPoint(band) - QPoint(8, 8), QSize(16, 16));
 }
 
 void CEqPanel::SetLocked(bool locked) {
   locked_ = locked;
+  // A locked panel is a display: it takes no keys, and its markers are drawn without handles.
+  setFocusPolicy(locked ? Qt::NoFocus : Qt::StrongFocus);
+  update();
   if (locked)
     setToolTip(QString());
   else
@@ -577,7 +599,13 @@ void CEqPanel::ShowSetMenu(const QPoint& globalPos) {
 
 void CEqPanel::ShowTypeMenu(const QPoint& globalPos) {
   QMenu menu(this);
-  for (int i = 0; i < 5; ++i) menu.addAction(kTypeMenu[i].Get(language_))->setData(kMenuPeq + i);
+  const int current = MenuType(selected_);  // 1..5, ticked in the menu
+  for (int i = 0; i < 5; ++i) {
+    QAction* action = menu.addAction(kTypeMenu[i].Get(language_));
+    action->setData(kMenuPeq + i);
+    action->setCheckable(true);
+    action->setChecked(current == i + 1);
+  }
   const int band = selected_;
   const int set = set_;
   const int command = ExecMenu(menu, globalPos);
@@ -631,7 +659,11 @@ bool CEqPanel::event(QEvent* event) {
 }
 
 void CEqPanel::keyPressEvent(QKeyEvent* event) {
-  event->accept();  // every key stops here, whether or not it does anything
+  if (event->key() == Qt::Key_Escape) {  // closes the window the panel sits in
+    event->ignore();
+    return;
+  }
+  event->accept();  // every other key stops here, whether or not it does anything
   if (!InUse(selected_)) return;
   EqPanelBand& b = At(selected_);
   const bool fine = event->modifiers().testFlag(Qt::ControlModifier);
@@ -706,13 +738,12 @@ void CEqPanel::RenderBackground() {
   p.setPen(QPen(kGridLine, 1));
   p.setFont(fonts_->grid);
   for (int i = 0; i <= 10; ++i) {
-    // Counting down from +15 makes the middle line -0.0, labelled "-0dB".
-    const double gain = -(3.0 * i - 15.0);
+    const double gain = 15.0 - 3.0 * i;  // +15 at the top; the middle line reads "0dB", not "-0dB"
     const int y = static_cast<int>(GainToY(gain));
     p.setPen(QPen(kGridLine, 1));
     p.drawLine(left, y, right, y);
     p.setPen(kGridText);
-    p.drawText(QRectF(0, y - 10, left - 3, 20), Qt::AlignRight | Qt::AlignVCenter, Format("%+-.0fdB", gain));
+    p.drawText(QRectF(0, y - 10, left - 3, 20), Qt::AlignRight | Qt::AlignVCenter, Format(gain == 0.0 ? "%.0fdB" : "%+-.0fdB", gain));
   }
   p.setPen(QPen(kGridLine, 1));
   for (double f : kGridFrequencies) {
@@ -848,7 +879,9 @@ void CEqPanel::DrawMarker(QPainter& p, const EqPanelBand& band) const {
   line.setAlpha(127);
   fill.setAlpha(selected ? 80 : 37);
 
-  if (band.type == kPeaking) {
+  if (locked_) {
+    // Only the band's letter or number: nothing that looks as if it could be grabbed.
+  } else if (band.type == kPeaking) {
     p.setPen(QPen(line, 2));
     p.setBrush(Qt::NoBrush);
     const QRectF ring(c.x() - 9, c.y() - 9, 18, 18);

@@ -11,6 +11,7 @@
 #include <span>
 #include <memory>
 
+#include "controls/AccessibleParts.h"
 #include "eq/BandLimits.h"
 #include "eq/Biquad.h"
 #include "eq/EqBandCodec.h"
@@ -40,7 +41,7 @@ struct EqPanelBand {
   std::array<int, 3> partners{-1, -1, -1};
 };
 
-class CEqPanel : public QWidget {
+class CEqPanel : public QWidget, public AccessibleParts {
   Q_OBJECT
 
  public:
@@ -66,6 +67,11 @@ class CEqPanel : public QWidget {
   // Follows the application's model and language.
   explicit CEqPanel(AppContext& context, QWidget* parent = nullptr);
   ~CEqPanel() override;
+
+  // The bands a screen reader lists: number, type, frequency, gain and Q of each.
+  int PartCount() const override { return GrabbableCount(); }
+  QString PartName(int band) const override;
+  QRect PartRect(int band) const override;
 
   void SetModel(const DeviceModel* model) { model_ = model; }
 

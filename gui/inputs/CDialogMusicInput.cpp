@@ -1,5 +1,7 @@
 #include "inputs/CDialogMusicInput.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "shell/AppContext.h"
@@ -15,6 +17,10 @@ CDialogMusicInput::CDialogMusicInput(AppContext& ctx, DeviceSession& session, in
   layout->setContentsMargins(18, 16, 18, 18);
   layout->setSpacing(12);
   for (const Row& row : rows_) layout->addWidget(row.widget);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(closeButton_);
+  layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   RefreshFromImage();
   Relabel();

@@ -1,6 +1,7 @@
 #include "inputs/CDialogMusicInputSet.h"
 
 #include <QLayout>
+#include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
 
@@ -41,6 +42,10 @@ void CDialogMusicInputSet::ApplyCapabilityLayout() {
   }
   rows_[0].widget->layout()->activate();
   const int radioBottom = running.top() + rows_[0].radio->geometry().bottom() + 1;
+  // The Close button sits at the right, in the margin below the last row.
+  const QSize button = closeButton_->sizeHint();
+  const int buttonTop = radioBottom + std::max(0, (kBottomMargin - button.height()) / 2);
+  closeButton_->setGeometry(width() - kFirstRow.x() - button.width(), buttonTop, button.width(), button.height());
   setFixedHeight(radioBottom + kBottomMargin);
 }
 

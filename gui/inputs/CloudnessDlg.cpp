@@ -11,6 +11,7 @@
 #include "inputs/CExciterEQPanel.h"
 #include "inputs/CExciterPanel.h"
 #include "inputs/InputPages.h"
+#include "shell/CloseButton.h"
 #include "shell/AppContext.h"
 #include "shell/ControlTips.h"
 #include "shell/DialogTexts.h"
@@ -117,6 +118,7 @@ CloudnessDlg::CloudnessDlg(AppContext& ctx, DeviceSession& session, QWidget* par
   right->addWidget(BuildAutoSub());
   right->addWidget(BuildAutoLevel());
   right->addStretch(1);
+  right->addLayout(CloseButtonRow(*this, ctx_));
   root->addLayout(right);
   for (int s = kMaxBassFrequency; s < kSliders; ++s) sliders_[static_cast<size_t>(s)].slider->setMinimumWidth(120);
 

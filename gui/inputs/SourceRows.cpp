@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -9,6 +10,7 @@
 
 #include "inputs/InputPages.h"
 #include "shell/AppContext.h"
+#include "shell/CloseButton.h"
 #include "shell/DialogTexts.h"
 
 namespace nr::gui {
@@ -24,6 +26,7 @@ QString LevelText(int level) { return QStringLiteral("%1%").arg(level); }
 SourceRowsDialog::SourceRowsDialog(AppContext& ctx, DeviceSession& session, QWidget* parent)
     : QDialog(parent), ctx_(ctx), session_(session) {
   ApplyInputPageStyle(this);
+  closeButton_ = MakeCloseButton(*this, ctx_);
   radios_ = new QButtonGroup(this);
   radios_->setExclusive(true);
   for (int k = 0; k < kSourceCount; ++k) {
@@ -85,6 +88,7 @@ void SourceRowsDialog::TipRow(Row& row) {
   const QString source = row.radio->text();
   row.radio->setToolTip(ctx_.T({"播放来自 %1 的音乐", "Play the music from %1"}).arg(source));
   row.slider->setToolTip(ctx_.T({"%1 的输入电平", "The input level of %1"}).arg(source));
+  row.slider->setAccessibleName(ctx_.T({"%1 电平", "%1 level"}).arg(source));
 }
 
 void SourceRowsDialog::RefreshFromImage() {

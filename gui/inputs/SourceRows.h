@@ -11,6 +11,7 @@
 
 class QButtonGroup;
 class QLabel;
+class QPushButton;
 class QRadioButton;
 class QSlider;
 
@@ -51,6 +52,7 @@ class SourceRowsDialog : public QDialog, public ToolDialog {
 
   AppContext& ctx_;
   std::array<Row, kSourceCount> rows_{};
+  QPushButton* closeButton_ = nullptr;  // placed by each form
 
  private:
   void OnLevel(int source, int level);

@@ -271,6 +271,7 @@ void CSSVCDlg::Relabel() {
   ApplyDialogTexts(this, kDialogNumber, ctx_.Table());
   ApplyPageTips();
   header_->Relabel();
+  room_->SetLanguage(ctx_.Language());
   RefreshFromImage();
 }
 
@@ -279,6 +280,12 @@ void CSSVCDlg::RefreshFromImage() {
   header_->SetCurrent(OutputPageKind::kLocation, -1);
   RefreshChannels(s);
   ShowRoom(s.derived.room);
+  std::array<QString, kSpeakerCount> driving{};
+  for (int speaker = 0; speaker < kSpeakerCount; ++speaker) {
+    const int channel = ChannelAtPosition(s, SpeakerCode(speaker));
+    if (channel >= 0) driving[static_cast<size_t>(speaker)] = ChannelText(channel, ctx_.Language());
+  }
+  room_->SetSpeakerChannels(driving);
 }
 
 void CSSVCDlg::RefreshChannels(const DeviceState& s) {

@@ -1,5 +1,6 @@
 #include "outputs/CSSVolumePanel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -42,6 +43,8 @@ QString Metres(double value, bool whole) {
 CSSVolumePanel::CSSVolumePanel(QWidget* parent) : QWidget(parent) {
   setMinimumSize(240, 240);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  SetLanguage(0);
   SetRoom(RoomModel{});
 }
 
@@ -171,6 +174,17 @@ void CSSVolumePanel::DrawSpeaker(QPainter& p, int speaker, QPoint at) const {
   p.setPen(colour);
   p.drawText(QRectF(at.x() - 60, at.y() + s + 1, 120, 14), Qt::AlignHCenter | Qt::AlignTop,
              QString::fromUtf8(kLabels[static_cast<size_t>(speaker)]));
+  const QString& channel = channels_[static_cast<size_t>(speaker)];
+  if (!channel.isEmpty()) {
+    p.setFont(Font("Arial", 10, true));
+    p.drawText(QRectF(at.x() - 60, at.y() + s + 15, 120, 14), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("→ ") + channel);
+  }
+}
+
+void CSSVolumePanel::SetSpeakerChannels(const std::array<QString, kSpeakerCount>& channels) {
+  if (channels == channels_) return;
+  channels_ = channels;
+  update();
 }
 
 void CSSVolumePanel::paintEvent(QPaintEvent*) {
@@ -181,6 +195,75 @@ void CSSVolumePanel::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::TextAntialiasing);
   for (int n = 0; n < kSpeakerCount; ++n) DrawSpeaker(p, n, ToPixel(items_[static_cast<size_t>(n + 1)]));
   DrawListener(p, ToPixel(items_[kListener]));
+  if (hasFocus()) {  // the item the arrow keys move
+    const QPoint at = ToPixel(items_[static_cast<size_t>(selected_)]);
+    p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(at - QPoint(kGrabReach + 2, kGrabReach + 2), QSize(2 * kGrabReach + 4, 2 * kGrabReach + 4)));
+  }
+}
+
+void CSSVolumePanel::SetLanguage(int language) {
+  language_ = language == 1 ? 1 : 0;
+  setAccessibleName(language_ == 1 ? QStringLiteral("Room: arrow keys move the chosen item, 0 to 8 choose it")
+                                   : QString::fromUtf8("房间：方向键移动选中的对象，0到8选择对象"));
+}
+
+QString CSSVolumePanel::PartName(int item) const {
+  if (item < 0 || item >= kItems) return QString();
+  const QPointF m = items_[static_cast<size_t>(item)];
+  const QString place = QString::asprintf(" x %+.1fm, y %+.1fm", m.x(), m.y());
+  if (item == kListener) return (language_ == 1 ? QStringLiteral("Listener") : QString::fromUtf8("听众")) + place;
+  const QString& channel = channels_[static_cast<size_t>(item - 1)];
+  return QString::number(item) + QLatin1Char(' ') + QString::fromUtf8(kLabels[static_cast<size_t>(item - 1)]) +
+         (channel.isEmpty() ? QString() : QStringLiteral(" → ") + channel) + place;
+}
+
+QRect CSSVolumePanel::PartRect(int item) const {
+  if (item < 0 || item >= kItems) return {};
+  const QPoint at = ToPixel(items_[static_cast<size_t>(item)]);
+  return QRect(at - QPoint(kGrabReach, kGrabReach), QSize(2 * kGrabReach, 2 * kGrabReach));
+}
+
+void CSSVolumePanel::SelectItem(int item) {
+  if (item < 0 || item >= kItems || item == selected_) return;
+  selected_ = item;
+  update();
+}
+
+void CSSVolumePanel::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key >= Qt::Key_0 && key < Qt::Key_0 + kItems) {
+    SelectItem(key - Qt::Key_0);
+    return;
+  }
+  const float step = event->modifiers().testFlag(Qt::ControlModifier) ? 5 * kKeyStepMetres : kKeyStepMetres;
+  QPointF m = items_[static_cast<size_t>(selected_)];
+  switch (key) {
+    case Qt::Key_Left: m.rx() -= step; break;
+    case Qt::Key_Right: m.rx() += step; break;
+    case Qt::Key_Up: m.ry() += step; break;  // up is the front of the room
+    case Qt::Key_Down: m.ry() -= step; break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  // Positions are kept in whole tenths of a metre, within the room.
+  m.setX(std::clamp(std::round(m.x() * 10.0) / 10.0, -width_ / 2.0, width_ / 2.0));
+  m.setY(std::clamp(std::round(m.y() * 10.0) / 10.0, -length_ / 2.0, length_ / 2.0));
+  items_[static_cast<size_t>(selected_)] = m;
+  emit itemMoved(selected_, static_cast<float>(m.x()), static_cast<float>(m.y()));
+  update();
+}
+
+void CSSVolumePanel::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void CSSVolumePanel::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void CSSVolumePanel::mousePressEvent(QMouseEvent* event) {
@@ -190,6 +273,7 @@ void CSSVolumePanel::mousePressEvent(QMouseEvent* event) {
     const QPoint at = ToPixel(items_[static_cast<size_t>(item)]);
     if (std::abs(pos.x() - at.x()) < kGrabReach && std::abs(pos.y() - at.y()) < kGrabReach) {
       grabbed_ = item;
+      SelectItem(item);
       const QPointF m = items_[static_cast<size_t>(item)];
       emit itemMoved(item, static_cast<float>(m.x()), static_cast<float>(m.y()));
       return;

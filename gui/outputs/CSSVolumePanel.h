@@ -6,11 +6,12 @@
 #include <QWidget>
 #include <array>
 
+#include "controls/AccessibleParts.h"
 #include "inputs/RoomRecord.h"
 
 namespace nr::gui {
 
-class CSSVolumePanel : public QWidget {
+class CSSVolumePanel : public QWidget, public AccessibleParts {
   Q_OBJECT
 
  public:
@@ -24,6 +25,10 @@ class CSSVolumePanel : public QWidget {
   void SetItem(int item, float x, float y);
   void SetRoom(const RoomModel& room);
   QPointF Item(int item) const { return items_[static_cast<size_t>(item)]; }
+  // The output channel that drives each loudspeaker ("CH 2"), drawn under its label, so the room's
+  // numbers (positions) are not mistaken for channel numbers; empty where no channel drives it.
+  void SetSpeakerChannels(const std::array<QString, kSpeakerCount>& channels);
+  const QString& SpeakerChannel(int speaker) const { return channels_[static_cast<size_t>(speaker)]; }
   int RoomWidth() const { return width_; }
   int RoomLength() const { return length_; }
 
@@ -35,6 +40,18 @@ class CSSVolumePanel : public QWidget {
 
   QSize sizeHint() const override { return {460, 460}; }
 
+  // The item the arrow keys move: the listener until another item is clicked or chosen with the
+  // number keys (0 the listener, 1..8 the loudspeakers).
+  int SelectedItem() const { return selected_; }
+  void SelectItem(int item);
+  static constexpr float kKeyStepMetres = 0.1f;  // one arrow press; with Ctrl, half a metre
+
+  // Names for a screen reader: the room itself, and each item with its place in metres.
+  void SetLanguage(int language);
+  int PartCount() const override { return kItems; }
+  QString PartName(int item) const override;
+  QRect PartRect(int item) const override;
+
  signals:
   // An item was grabbed (at its place) or dragged; it is already shown there.
   void itemMoved(int item, float x, float y);
@@ -45,6 +62,9 @@ class CSSVolumePanel : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   double Scale() const;  // pixels per metre
@@ -55,7 +75,10 @@ class CSSVolumePanel : public QWidget {
   int width_ = 4;
   int length_ = 4;
   std::array<QPointF, kItems> items_{};
+  std::array<QString, kSpeakerCount> channels_{};
   int grabbed_ = -1;
+  int selected_ = kListener;
+  int language_ = 0;
   QPixmap grid_;  // background, grid and scale; drawn again on a new size or room
 };
 

@@ -10,6 +10,7 @@
 
 #include "shell/AppContext.h"
 #include "shell/DialogTexts.h"
+#include "shell/ScreenPlacement.h"
 
 namespace nr::gui {
 namespace {
@@ -122,9 +123,7 @@ void CInfoDlg::PlaceOverActiveWindow() {
   if (anchor == this) anchor = nullptr;
   const QRect area = anchor ? anchor->frameGeometry()
                             : (screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768));
-  QRect frame = frameGeometry();
-  frame.moveCenter(area.center());
-  move(frame.topLeft());
+  CentreOnScreen(*this, area);
 }
 
 void ShowInfoTip(AppContext& ctx, const QString& text, int ms) { CInfoDlg::Of(ctx).ShowTip(text, ms); }

@@ -8,6 +8,7 @@
 
 #include "shell/AppContext.h"
 #include "shell/CMFCMyRibbonStatusBar.h"
+#include "shell/ControlTips.h"
 #include "shell/CMFCRibbonStepSlider.h"
 #include "shell/RibbonBar.h"
 #include "shell/RibbonIds.h"
@@ -297,6 +298,8 @@ void CMainFrame::ApplyTexts(bool firstBuild) {
   ribbon_->SetElementText(rid::kAppExit, t(kExit));
   ribbon_->SetRecentFilesLabel(t(kRecentLabel));
   statusBar_->Relabel(language);
+  ribbon_->AppButton()->setAccessibleName(t({"应用程序菜单", "Application menu"}));
+  NameControlsForScreenReaders(this);
 }
 
 void CMainFrame::ShowDocument(const QString& fileName, bool modified) {

@@ -17,4 +17,10 @@ struct ControlTip {
 
 void ApplyControlTips(QWidget* page, int language, std::span<const ControlTip> tips);
 
+// Gives every control under `root` that has no text of its own (sliders, boxes, lists, icon
+// buttons) a name for screen readers: its caption's text, else the head of its tip. Names a
+// window set itself stay; names given here follow a language change when called again.
+// ApplyControlTips does this for a page's own controls.
+void NameControlsForScreenReaders(QWidget* root);
+
 }  // namespace nr::gui

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 
+#include "controls/AccessibleParts.h"
 #include "controls/SliderValueTips.h"
 #include "emu/Emulator.h"
 #include "link/Connection.h"
 #include "link/HidApiBackend.h"
 #include "shell/AppContext.h"
+#include "shell/AppPalette.h"
 #include "shell/AppSettings.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CMainFrame.h"
@@ -34,6 +36,8 @@ NrTuneApp::~NrTuneApp() {
 }
 
 bool NrTuneApp::Start(QString* error) {
+  UseProductPalette();  // before any window is made
+  InstallAccessibleParts();
   if (options_.trace || qEnvironmentVariableIntValue("NRTUNE_TRACE") == 1) trace_ = std::make_unique<StderrTrace>();
   HidBackend* hid = options_.hid;
   if (!hid) {

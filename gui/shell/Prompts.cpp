@@ -1,7 +1,9 @@
 #include "shell/Prompts.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -11,8 +13,26 @@
 namespace nr::gui {
 namespace {
 
+// Gives the keyboard back to the control that had it once a box or file dialog closes, so a
+// shortcut (Ctrl+Z) or a typed value works again without a click first.
+class FocusReturn {
+ public:
+  FocusReturn() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
+  FocusReturn(const FocusReturn&) = delete;
+  FocusReturn& operator=(const FocusReturn&) = delete;
+  ~FocusReturn() {
+    if (window_ && window_->isVisible()) window_->activateWindow();
+    if (focus_ && focus_->isVisible() && focus_->isEnabled()) focus_->setFocus(Qt::PopupFocusReason);
+  }
+
+ private:
+  QPointer<QWidget> window_;
+  QPointer<QWidget> focus_;
+};
+
 QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons) {
+  const FocusReturn focus;
   QMessageBox box(icon, title, text, buttons, parent);
   box.setTextFormat(Qt::PlainText);
   if (const QMessageBox::StandardButton safe = SafeDefault(buttons); safe != QMessageBox::NoButton)
@@ -47,6 +67,7 @@ void QtPrompts::Error(QWidget* parent, const QString& title, const QString& text
 
 int QtPrompts::Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices,
                       int defaultChoice) {
+  const FocusReturn focus;
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
   box.setTextFormat(Qt::PlainText);
   QList<QAbstractButton*> buttons;
@@ -77,6 +98,7 @@ void QtPrompts::RememberFolder(const QString& filter, const QString& chosen) {
 }
 
 QString QtPrompts::OpenFile(QWidget* parent, const QString& filter) {
+  const FocusReturn focus;
   const QString path = QFileDialog::getOpenFileName(parent, QString(), StartFolder(filter), filter);
   RememberFolder(filter, path);
   return path;
@@ -84,6 +106,7 @@ QString QtPrompts::OpenFile(QWidget* parent, const QString& filter) {
 
 QString QtPrompts::SaveFile(QWidget* parent, const QString& filter, const QString& defaultName,
                             const QString& defaultSuffix) {
+  const FocusReturn focus;
   QFileDialog dialog(parent, QString(), StartFolder(filter), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(defaultSuffix);

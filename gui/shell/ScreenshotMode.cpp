@@ -64,7 +64,7 @@ std::vector<ScreenshotShot> ShellShots() {
 
 }  // namespace
 
-bool CaptureScreenshots(NrTuneApp& app, const QString& folder) {
+bool CaptureScreenshots(NrTuneApp& app, const QString& folder, bool dark) {
   if (!QDir().mkpath(folder)) return false;
   app.Frame().resize(1280, 800);
   app.Show();
@@ -83,7 +83,8 @@ bool CaptureScreenshots(NrTuneApp& app, const QString& folder) {
       QWidget* widget = shot.prepare(app);
       if (!widget) continue;
       Settle(200);
-      ok &= Save(widget, QDir(folder).filePath(shot.name + (language == 1 ? "_en.png" : "_zh.png")));
+      const QString suffix = QString(dark ? "_dark" : "") + (language == 1 ? "_en.png" : "_zh.png");
+      ok &= Save(widget, QDir(folder).filePath(shot.name + suffix));
       if (widget != &app.Frame()) widget->close();
     }
   }

@@ -19,7 +19,8 @@ struct ScreenshotShot {
 };
 
 // Connects to the demo device, waits for the first synchronisation, then saves every shot in
-// Chinese and English as FOLDER/<name>_zh.png and _en.png. False when something failed.
-bool CaptureScreenshots(NrTuneApp& app, const QString& folder);
+// Chinese and English as FOLDER/<name>_zh.png and _en.png (<name>_dark_zh.png and _dark_en.png
+// when `dark`: the windows as a dark desktop shows them). False when something failed.
+bool CaptureScreenshots(NrTuneApp& app, const QString& folder, bool dark = false);
 
 }  // namespace nr::gui

@@ -16,15 +16,15 @@
 #include "shell/KeyShortcuts.h"
 #include "shell/NrTuneApp.h"
 #include "shell/RibbonIds.h"
+#include "shell/ScreenPlacement.h"
 
 namespace nr::gui {
 namespace {
 
-// Centres the window on the main window and brings it up.
+// Centres the window on the main window, within the screen, and brings it up.
 QWidget* Present(NrTuneApp& app, QWidget* dialog) {
   dialog->adjustSize();
-  const QRect frame = app.Frame().frameGeometry();
-  dialog->move(frame.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+  CentreOnScreen(*dialog, app.Frame().frameGeometry());
   dialog->show();
   dialog->raise();
   dialog->activateWindow();

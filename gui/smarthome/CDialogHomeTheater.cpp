@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "shell/CloseButton.h"
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CSyncDlg.h"
@@ -137,6 +138,7 @@ CDialogHomeTheater::CDialogHomeTheater(AppContext& ctx, CGQ2270v13View& view, co
   grid->addLayout(tabRow, 0, 1);
   grid->addLayout(scenes, 1, 0);
   grid->addWidget(tabs_, 1, 1);
+  grid->addLayout(CloseButtonRow(*this, ctx_), 2, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(1, 1);
   resize(900, 560);

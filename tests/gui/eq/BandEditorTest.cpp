@@ -74,9 +74,43 @@ TEST_F(EditorTest, BoxesReadNumbersBeforeTheirUnits) {
   QTest::keyClick(editor_->GainBox(), Qt::Key_Return);
   EXPECT_FLOAT_EQ(panel_->Band(8).frequency, 20.0f);
   EXPECT_FLOAT_EQ(panel_->Band(8).gain, 4.5f);
+  EXPECT_TRUE(editor_->GainBox()->property(BandEditor::kRefusedProperty).toBool());
+  EXPECT_EQ(editor_->GainBox()->text(), "+4.5dB");
   editor_->FrequencyBox()->setText("Hz");
   QTest::keyClick(editor_->FrequencyBox(), Qt::Key_Return);
   EXPECT_FLOAT_EQ(panel_->Band(8).frequency, 20.0f);
+}
+
+TEST_F(EditorTest, FrequenciesTakeThousandsAndRefuseWhatIsNoValue) {
+  Load(0);
+  editor_->ShowBand(8);
+  QLineEdit* box = editor_->FrequencyBox();
+  box->setText("2k");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(Stored(0, 8).freq, 2000);
+  EXPECT_FALSE(box->property(BandEditor::kRefusedProperty).toBool());
+
+  // "2kx" is no frequency: the band keeps 2000 Hz, the box shows it again on red until typed in.
+  box->setText("2kx");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(Stored(0, 8).freq, 2000);
+  EXPECT_EQ(box->text(), "2000Hz");
+  EXPECT_TRUE(box->property(BandEditor::kRefusedProperty).toBool());
+  EXPECT_NE(box->palette().color(QPalette::Base), editor_->palette().color(QPalette::Base));
+  EXPECT_EQ(SentRecords().back().freq, 2000);
+  QTest::keyClick(box, Qt::Key_1);
+  EXPECT_FALSE(box->property(BandEditor::kRefusedProperty).toBool());
+
+  // The list's frequency column reads the same way.
+  editor_->ShowList();
+  QTableWidgetItem* cell = editor_->List()->item(8, 3);
+  cell->setText("1.5k");
+  EXPECT_EQ(Stored(0, 8).freq, 1500);
+  EXPECT_FALSE(cell->data(Qt::BackgroundRole).isValid());
+  cell->setText("1.5 q");
+  EXPECT_EQ(Stored(0, 8).freq, 1500);
+  EXPECT_EQ(cell->text(), "1500Hz");
+  EXPECT_TRUE(cell->data(Qt::BackgroundRole).isValid());
 }
 
 TEST_F(EditorTest, SlidersWriteEveryStepInTheirUnits) {

@@ -94,6 +94,7 @@ TEST_F(PanelTest, FilterBandsKeepZeroGainWhileShelvesFollowThePointer) {
   QTest::mouseClick(panel_, Qt::RightButton, {}, marker);
   ASSERT_EQ(panel_->menus.size(), 1u);
   EXPECT_EQ(panel_->menus[0], QStringList({"PEQ", "LP", "HP", "LS", "HS"}));
+  EXPECT_EQ(panel_->ticked[0], 0);  // the band was a peaking band
   EXPECT_EQ(panel_->Band(5).type, kLowPass);
   EXPECT_FLOAT_EQ(panel_->Band(5).q, 0.7f);
   EXPECT_EQ(SentRecords().back().type, kLowPass);

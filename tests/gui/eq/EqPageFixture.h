@@ -30,6 +30,7 @@ class ScriptedPanel : public CEqPanel {
   using CEqPanel::CEqPanel;
   std::deque<int> answers;         // command to choose for each menu shown (0: dismissed)
   std::vector<QStringList> menus;  // the entries of every menu shown
+  std::vector<int> ticked;         // per menu shown, the index of its ticked entry (-1: none)
   QString picture;                 // the next menu is shown and saved under this name
 
  protected:
@@ -40,8 +41,13 @@ class ScriptedPanel : public CEqPanel {
       menu.hide();
     }
     QStringList entries;
-    for (const QAction* action : menu.actions()) entries << action->text();
+    int tick = -1;
+    for (const QAction* action : menu.actions()) {
+      if (action->isChecked()) tick = static_cast<int>(entries.size());
+      entries << action->text();
+    }
     menus.push_back(entries);
+    ticked.push_back(tick);
     if (answers.empty()) return 0;
     const int answer = answers.front();
     answers.pop_front();

@@ -1,6 +1,7 @@
 // The input-source windows: the capability layout (rows, captions, window height), the fixed
 // forms of the models, and what selecting a source and moving a level send.
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 
@@ -36,6 +37,11 @@ TEST_F(InputSourceDialogTest, CapabilityRowsFollowEachOtherWithoutGapsAndTakeThe
   for (int k = 1; k <= 3; ++k) EXPECT_EQ(RowTop(dialog, k) - RowTop(dialog, k - 1), CDialogMusicInputSet::kRowPitch);
   const QRect lastRadio = dialog.Radio(3)->geometry().translated(dialog.RowWidget(3)->pos());
   EXPECT_EQ(dialog.height(), lastRadio.bottom() + 1 + CDialogMusicInputSet::kBottomMargin);
+  // The Close button sits in that margin, whole.
+  const auto* close = dialog.findChild<QPushButton*>(QStringLiteral("closeButton"));
+  ASSERT_NE(close, nullptr);
+  EXPECT_GT(close->geometry().top(), lastRadio.bottom());
+  EXPECT_LT(close->geometry().bottom(), dialog.height());
   ctx_.SetLanguage(1);
   dialog.Relabel();
   EXPECT_EQ(dialog.windowTitle(), "Input Source");

@@ -20,6 +20,7 @@
 #include "outputs/CDialogOutput.h"
 #include "outputs/CDialogRec.h"
 #include "outputs/CSSVCDlg.h"
+#include "outputs/OutputChannels.h"
 #include "outputs/CSSVolumePanel.h"
 #include "outputs/CompressorControls.h"
 #include "outputs/Delay.h"
@@ -118,10 +119,38 @@ TEST_F(OutputPages, DraggingTheListenerSendsTheRoomAndEveryLevel) {
   EXPECT_EQ(filters, 2 * 8);  // every loudspeaker's level each time
 }
 
+TEST_F(OutputPages, TheListenerAndAChosenLoudspeakerMoveWithTheArrowKeys) {
+  CSSVCDlg* page = Open<CSSVCDlg>();
+  CSSVolumePanel* room = page->Room();
+  room->setFocus();
+  QTest::keyClick(room, Qt::Key_Right);
+  QTest::keyClick(room, Qt::Key_Right);
+  EXPECT_NEAR(ctx_.Model().Snapshot().derived.room.listenerX, 0.2f, 1e-4f);
+  EXPECT_EQ(page->XBox(0)->text(), "+0.2m");
+
+  QTest::keyClick(room, Qt::Key_2);  // loudspeaker 2, the centre at (0, +1)
+  EXPECT_EQ(room->SelectedItem(), 2);
+  QTest::keyClick(room, Qt::Key_Up, Qt::ControlModifier);
+  QTest::keyClick(room, Qt::Key_Up, Qt::ControlModifier);
+  QTest::keyClick(room, Qt::Key_Up, Qt::ControlModifier);  // the room's front wall stops it at +2
+  const RoomModel r = ctx_.Model().Snapshot().derived.room;
+  EXPECT_NEAR(r.speakerY[1], 2.0f, 1e-4f);
+  EXPECT_NEAR(r.listenerX, 0.2f, 1e-4f);
+}
+
 TEST_F(OutputPages, SoundFieldBoxesSizeLocateAndReset) {
   SetLanguage(1);
   CSSVCDlg* page = Open<CSSVCDlg>();
   EXPECT_EQ(page->PositionLabel(4)->text(), "(CH-SUB)");
+  // Each loudspeaker names the output that drives it: loudspeaker 2 is the centre, output 6.
+  EXPECT_EQ(page->Room()->SpeakerChannel(0), "CH 1");
+  EXPECT_EQ(page->Room()->SpeakerChannel(1), "CH 6");
+  SetSpeakerPosition(session_, 5, kPosFrontLeft);  // output 6 moves to the front left: nothing drives the centre
+  page->RefreshFromImage();
+  EXPECT_EQ(page->Room()->SpeakerChannel(1), "");
+  EXPECT_EQ(page->Room()->SpeakerChannel(0), "CH 1");  // the first output at the position
+  SetSpeakerPosition(session_, 5, kPosCenter);
+  page->RefreshFromImage();
   // A typed loudspeaker position outside the room is kept at its edge.
   page->XBox(3)->findChild<QLineEdit*>()->setText("-7.5");
   page->XBox(3)->interpretText();

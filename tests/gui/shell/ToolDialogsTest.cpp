@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -179,6 +182,49 @@ TEST_F(ToolDialogsTest, OpenWindowsAreRefreshedAfterTheDeviceIsReadAgain) {
   EXPECT_TRUE(features->CheckControl(CloudnessDlg::kAutoLevel)->isChecked());
   app->View().Modes().LoadDeviceMode(0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !features->CheckControl(CloudnessDlg::kAutoLevel)->isChecked(); }, kWaitMs));
+}
+
+TEST_F(ToolDialogsTest, ToolWindowsOpenOnScreenAndCloseFromTheKeyboardOrTheirCloseButton) {
+  // The main window hangs over the screen's bottom-right corner: the windows still open whole.
+  QScreen* screen = app->Frame().screen();
+  ASSERT_NE(screen, nullptr);
+  const QRect area = screen->availableGeometry();
+  app->Frame().move(area.right() - 120, area.bottom() - 80);
+  using Opener = QWidget* (*)(NrTuneApp&);
+  const std::pair<const char*, Opener> windows[] = {{"advanced EQ", &OpenAdvancedEq},
+                                                    {"features", &OpenFeatures},
+                                                    {"input source", &OpenInputSource}};
+  for (const auto& [name, open] : windows) {
+    SCOPED_TRACE(name);
+    QPointer<QWidget> window = open(*app);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QRect frame = window->frameGeometry();
+    EXPECT_GE(frame.left(), area.left());
+    EXPECT_GE(frame.top(), area.top());
+    if (frame.width() <= area.width()) {
+      EXPECT_LE(frame.right(), area.right());
+    }
+    if (frame.height() <= area.height()) {
+      EXPECT_LE(frame.bottom(), area.bottom());
+    }
+
+    // Escape, wherever the keyboard is in the window (the advanced EQ's panel takes every key).
+    QWidget* focus = window->focusWidget() ? window->focusWidget() : window.data();
+    QTest::keyClick(focus, Qt::Key_Escape);
+    EXPECT_TRUE(!window || !window->isVisible());
+
+    window = open(*app);
+    ASSERT_TRUE(window);
+    auto* close = window->findChild<QPushButton*>(QStringLiteral("closeButton"));
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), QStringLiteral("关闭"));
+    Ctx().SetLanguage(1);
+    EXPECT_EQ(close->text(), QStringLiteral("Close"));
+    Ctx().SetLanguage(0);
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_TRUE(!window || !window->isVisible());
+  }
 }
 
 }  // namespace
