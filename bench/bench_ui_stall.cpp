@@ -5,13 +5,6 @@
 //   max UI-thread stall during <scenario>: <N> ms
 // Addresses that never answer are made on loopback only: a listener whose backlog is full drops
 // every new connection attempt, so a connect to it waits as one to a switched-off device does.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -35,11 +28,13 @@
 #include "shell/NrTuneApp.h"
 #include "shell/Prompts.h"
 #include "shell/RibbonIds.h"
+#include "tests/support/LoopbackListener.h"
 
 namespace {
 
 using namespace nr;
 using namespace nr::gui;
+using nr::test::LoopbackListener;
 
 // Answers every question with Yes and every file dialog with the file the scenario set; messages
 // are only counted (a message box would wait for a click the bench cannot give).
@@ -55,51 +50,6 @@ class BenchPrompts : public Prompts {
   QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return file; }
   QString file;
   int messages = 0;
-};
-
-// A loopback listener. With a full backlog it takes no further connection: a connect to it waits
-// until its own time-out. Otherwise the kernel accepts for it and it never says a word.
-class LoopbackListener {
- public:
-  explicit LoopbackListener(bool fullBacklog, uint16_t port = 0) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int one = 1;
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd_, fullBacklog ? 0 : 16) != 0) {
-      ::close(fd_);
-      fd_ = -1;
-      return;
-    }
-    socklen_t len = sizeof addr;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    if (fullBacklog) FillBacklog(addr);
-  }
-  ~LoopbackListener() {
-    for (int fd : fillers_) ::close(fd);
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool Ok() const { return fd_ >= 0; }
-  uint16_t Port() const { return port_; }
-
- private:
-  // Connects until a connection no longer completes: from then on the listener drops new ones.
-  void FillBacklog(const sockaddr_in& addr) {
-    for (int i = 0; i < 64; ++i) {
-      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-      fillers_.push_back(fd);
-      ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-      pollfd p{fd, POLLOUT, 0};
-      if (::poll(&p, 1, 200) == 0) return;  // this one hangs: the backlog is full
-    }
-  }
-  int fd_ = -1;
-  uint16_t port_ = 0;
-  std::vector<int> fillers_;
 };
 
 class StallMeter {
@@ -180,7 +130,7 @@ class Bench {
   AppContext& Ctx() { return app_->Context(); }
   CGQ2270v13View& View() { return app_->View(); }
   // Nothing is being connected or transferred.
-  bool Idle() { return !Ctx().Conn().Sync().Busy() && !View().Sync().IsShown(); }
+  bool Idle() { return !View().Connector().Busy() && !Ctx().Conn().Sync().Busy() && !View().Sync().IsShown(); }
 
   CNetConnectDlg& Dialog() {
     View().OnCommand(rid::kConnectIp);
@@ -201,12 +151,12 @@ class Bench {
     dialog.SetAddressText(QStringLiteral("127.0.0.1:%1").arg(port));
     meter_.Measure(
         scenario, [&] { dialog.ConnectButton()->click(); },
-        [&] { return !dialog.StatusText().isEmpty() || (!Ctx().Connected() && Idle() && !dialog.isVisible()); });
+        [&] { return !dialog.Connecting(); });
   }
 
   void Run() {
-    LoopbackListener silentPeer(false);
-    LoopbackListener deaf(true);
+    LoopbackListener silentPeer(LoopbackListener::kSilent);
+    LoopbackListener deaf(LoopbackListener::kFullBacklog);
     if (!silentPeer.Ok() || !deaf.Ok()) throw std::runtime_error("no loopback listener");
 
     meter_.Measure(
@@ -238,16 +188,16 @@ class Bench {
     const uint16_t port = emulator_->Port();
     emulator_->Stop();
     WaitUntil([&] { return !Ctx().Connected(); });
-    auto gone = std::make_unique<LoopbackListener>(true, port);
+    auto gone = std::make_unique<LoopbackListener>(LoopbackListener::kFullBacklog, port);
     if (!gone->Ok()) {  // the port is taken meanwhile: the link is sent to another deaf address
-      gone = std::make_unique<LoopbackListener>(true);
+      gone = std::make_unique<LoopbackListener>(LoopbackListener::kFullBacklog);
       Ctx().GetLink().SetNetTarget("127.0.0.1", gone->Port());
     }
     LinkNoticeBar* notice = View().LinkNotice();
     const QString lostText = notice->Text();
     meter_.Measure(
         "a failed reconnect", [&] { notice->ReconnectButton()->click(); },
-        [&] { return notice->isVisible() && notice->Text() != lostText; });
+        [&] { return !View().Connector().Busy() && notice->isVisible() && notice->Text() != lostText; });
   }
 
  private:
