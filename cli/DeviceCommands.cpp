@@ -11,7 +11,6 @@
 #include "ManyHosts.h"
 #include "StopSignals.h"
 #include "ToolCommands.h"
-#include "link/Commands.h"
 #include "shell/AtomicFile.h"
 #include "shell/ModeFile.h"
 
@@ -176,11 +175,9 @@ int RunBatch(const CommandContext& ctx, std::span<const std::string> words) {
   return allGood ? kExitOk : kExitUsage;
 }
 
-constexpr size_t kStatusAnswerSize = 2 + DeviceStatus::kSize;
-
 // Asks for the live status; a status is printed only from an answer that carried one.
 ReplyWaiter::Outcome QueryStatus(DeviceLink& link) {
-  return link.QueryAndWait(BuildQueryStatus(), cmd::kQueryStatus, kStatusAnswerSize);
+  return link.QueryAndWait(DeviceQuery::kStatus);
 }
 
 std::string_view StatusProblem(ReplyWaiter::Outcome outcome) {
@@ -254,8 +251,7 @@ int RemotePush(const CommandContext& ctx, const std::string& path) {
   if (const int status = link.Open()) return status;
   RemoteCodes codes{};
   std::copy(bytes.begin(), bytes.end(), codes.begin());
-  link.Model().Update([&](DeviceState& s) { s.remote = codes; });
-  link.Session().Send(BuildWriteRemote(codes));
+  link.Conn().Modes().SendRemoteTable(codes);
   return link.Finish();
 }
 

@@ -12,6 +12,7 @@
 #include "TerminalText.h"
 #include "DeviceWrites.h"
 #include "link/HidApiBackend.h"
+#include "link/WriteNames.h"
 
 namespace nr::cli {
 namespace {
@@ -207,18 +208,8 @@ int DeviceLink::AwaitTransferAfter(uint64_t seen, std::string_view what) {
   return kExitOk;
 }
 
-ReplyWaiter::Outcome DeviceLink::QueryAndWait(const Payload& query, uint8_t answerCode, size_t minSize) {
-  Link& link = GetLink();
-  ReplyWaiter waiter(link.GetDispatcher());
-  ReplyWaiter::Expectation expected;
-  expected.code = answerCode;
-  expected.minSize = minSize;
-  waiter.Expect(expected);
-  link.SetSendMode(SendMode::kDirect);
-  link.SendPacket(query.bytes(), false);
-  link.SetSendMode(SendMode::kQueued);
-  const ReplyWaiter::Outcome outcome = waiter.Wait(link.Config().answerTimeout);
-  link.AnswerEvent().Set();  // the answer was taken here: nobody else waits for it
+ReplyWaiter::Outcome DeviceLink::QueryAndWait(DeviceQuery query) {
+  const ReplyWaiter::Outcome outcome = AskDevice(GetLink(), query);
   if (!Alive()) return ReplyWaiter::Outcome::kLinkClosed;
   return outcome;
 }

@@ -21,6 +21,7 @@
 #include "link/HidBackend.h"
 #include "link/LinkEvents.h"
 #include "link/ReplyWaiter.h"
+#include "shell/DeviceModes.h"
 
 namespace nr::cli {
 
@@ -55,9 +56,8 @@ class DeviceLink : public WriteTarget, private LinkEvents {
   uint64_t TransfersFinished();
   int AwaitTransferAfter(uint64_t seen, std::string_view what);
 
-  // Sends one query at once and waits for its answer (a packet with answerCode and at least
-  // minSize bytes), which the model then holds.
-  ReplyWaiter::Outcome QueryAndWait(const Payload& query, uint8_t answerCode, size_t minSize);
+  // Sends one query at once and waits for its answer, which the model then holds.
+  ReplyWaiter::Outcome QueryAndWait(DeviceQuery query);
 
   // Waits while the send queue holds at least limit packets, so a long script never runs far
   // ahead of the device. False, with the reason printed, when the link failed meanwhile or the

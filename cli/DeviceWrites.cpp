@@ -9,17 +9,16 @@
 #include "eq/BandLimits.h"
 #include "eq/BandWrites.h"
 #include "inputs/EffectEncoders.h"
-#include "link/Commands.h"
 #include "link/EqLayout.h"
 #include "link/ParamRanges.h"
 #include "link/ParamTable.h"
+#include "link/WriteLimits.h"
 
 namespace nr::cli {
 namespace {
 
 constexpr long long kMaxByte = 255;
 constexpr long long kMaxFilterType = 21;
-constexpr int kModeSlots = 4;
 
 std::string Hex2(int value) {
   char text[8];
@@ -96,33 +95,6 @@ std::string SlotName(int slot) {
 }
 
 }  // namespace
-
-std::string DescribeWrite(std::span<const uint8_t> p) {
-  if (p.empty()) return "an empty write";
-  switch (p[0]) {
-    case cmd::kWriteDsp:
-      if (p.size() >= 4) return "the write to " + PairName(p[2], p[3]);
-      break;
-    case cmd::kStoreImageBytes:
-      if (p.size() >= 3) return "the image bytes at offset " + std::to_string(GetBE16(&p[1]));
-      break;
-    case cmd::kSelectMode:
-    case cmd::kStoreMode:
-    case cmd::kLoadMode:
-    case cmd::kFactoryMode: {
-      static constexpr const char* kVerbs[] = {"select", "store", "load", "restore"};
-      if (p.size() >= 2) return std::string(kVerbs[p[0] - cmd::kSelectMode]) + " mode " + SlotName(p[1]);
-      break;
-    }
-    case cmd::kWriteRemote:
-      return "the remote-control table";
-    case cmd::kWriteMachineSettings:
-      return "the machine settings";
-    default:
-      break;
-  }
-  return "command " + Hex2(p[0]);
-}
 
 long long ParseNumberArg(std::string_view text, std::string_view what, long long min, long long max) {
   if (!StartsWithHexPrefix(text)) return ParseIntegerArg(text, what, min, max);
@@ -210,11 +182,11 @@ WriteRequest ParseMode(std::span<const std::string> args) {
   r.kind = WriteRequest::Kind::kMode;
   const std::string& action = parsed.positional[0];
   if (action == "load")
-    r.action = ModeAction::kLoad;
+    r.action = ModeCommand::kLoad;
   else if (action == "store")
-    r.action = ModeAction::kStore;
+    r.action = ModeCommand::kStore;
   else if (action == "factory")
-    r.action = ModeAction::kFactory;
+    r.action = ModeCommand::kFactoryRestore;
   else
     throw UsageError("the mode action is load, store or factory, not " + Quoted(action));
   r.slot = static_cast<int>(ParseNumberArg(parsed.positional[1], "N (mode slot)", 1, kModeSlots)) - 1;
@@ -270,24 +242,16 @@ int ExecuteWrite(WriteTarget& target, const WriteRequest& r, std::string& messag
   }
   DeviceLink& link = *device;
   if (!Drain(link)) return kExitFailure;
-  if (r.action == ModeAction::kStore) {
-    link.Model().Update([&](DeviceState& s) {
-      s.deviceModified = false;
-      s.currentMode = r.slot;
-    });
-    session.Send(BuildStoreMode(r.slot));
+  DeviceModes& modes = link.Conn().Modes();
+  if (r.action == ModeCommand::kStore) {
+    if (!modes.Run(ModeCommand::kStore, r.slot).sent) return link.Fail("lost the connection");
     return Drain(link) ? kExitOk : kExitFailure;
   }
   // Load and factory: the device answers with the same code and then expects to be read again;
   // the connection starts that read itself, and the command ends when it has finished.
   const uint64_t seen = link.TransfersFinished();
-  link.Model().Update([&](DeviceState& s) {
-    s.status.Clear();
-    s.currentMode = r.slot;
-  });
-  link.GetLink().SetPollingAllowed(false);
-  const bool load = r.action == ModeAction::kLoad;
-  session.Send(load ? BuildLoadMode(r.slot) : BuildFactoryMode(r.slot));
+  const bool load = r.action == ModeCommand::kLoad;
+  if (!modes.Run(r.action, r.slot).sent) return link.Fail("lost the connection");
   return link.AwaitTransferAfter(seen, (load ? "load mode " : "restore mode ") + SlotName(r.slot));
 }
 

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "DeviceLink.h"
+#include "shell/DeviceModes.h"
 
 namespace nr::cli {
-
-enum class ModeAction { kLoad, kStore, kFactory };
 
 struct WriteRequest {
   enum class Kind { kSet, kBlock, kEq, kMode };
@@ -36,7 +35,7 @@ struct WriteRequest {
   float q = 0.0f;
 
   // mode
-  ModeAction action = ModeAction::kLoad;
+  ModeCommand action = ModeCommand::kLoad;
   int slot = 0;  // 0..3 for M1..M4
 };
 
@@ -54,10 +53,6 @@ bool ParseBatchLine(std::string_view line, WriteRequest& request);
 // session refused it, or for a mode switch on a file; kExitFailure when the link failed
 // (already reported by the link).
 int ExecuteWrite(WriteTarget& target, const WriteRequest& request, std::string& message);
-
-// A sent payload in words, for saying which write the device never answered: "the write to
-// module 1, index 0x0E", "store mode M2".
-std::string DescribeWrite(std::span<const uint8_t> payload);
 
 // Number arguments: decimal, or hexadecimal with 0x.
 long long ParseNumberArg(std::string_view text, std::string_view what, long long min, long long max);

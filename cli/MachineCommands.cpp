@@ -9,7 +9,6 @@
 #include "DeviceLink.h"
 #include "StopSignals.h"
 #include "ToolCommands.h"
-#include "link/Commands.h"
 #include "shell/MachineSettings.h"
 #include "shell/RemoteTable.h"
 
@@ -178,7 +177,7 @@ int RunMachine(const CommandContext& ctx, std::span<const std::string> words) {
   const MachineRequest request = ParseMachine(words);
   DeviceLink link(ctx, "machine");
   if (const int status = link.Open()) return status;
-  if (link.QueryAndWait(BuildQueryMachineSettings(), cmd::kQueryMachineSettings, 16) != ReplyWaiter::Outcome::kAnswered) {
+  if (link.QueryAndWait(DeviceQuery::kMachineSettings) != ReplyWaiter::Outcome::kAnswered) {
     if (!link.Alive()) return link.Fail("lost the connection");
     link.GetLink().Close(true);
     return link.Fail("the device did not answer the machine-settings query");
@@ -238,7 +237,7 @@ int RunRemoteLearn(const CommandContext& ctx, std::span<const std::string> words
 
   const StopSignals stop;
   if (const int status = link.Open()) return status;
-  if (link.QueryAndWait(BuildQueryRemote(), cmd::kQueryRemote, 18) != ReplyWaiter::Outcome::kAnswered) {
+  if (link.QueryAndWait(DeviceQuery::kRemoteTable) != ReplyWaiter::Outcome::kAnswered) {
     if (!link.Alive()) return link.Fail("lost the connection");
     link.GetLink().Close(true);
     return link.Fail("the device did not answer the remote-table query");

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "link/Bytes.h"
+#include "link/WriteLimits.h"
 
 namespace nr {
 
@@ -42,7 +43,6 @@ inline constexpr uint8_t kQueryMachineSettings = 0x92;
 }  // namespace cmd
 
 inline constexpr int kMaxBlockData = 56;   // data bytes of one 0x31/0x85/0x13 block
-inline constexpr int kMaxDspWords = 13;    // words that fit one 0x09 payload (5 + 4 x 13 = 57)
 
 // A short command from a byte list (at most 60 values).
 Payload BuildCommand(std::initializer_list<uint8_t> bytes);

@@ -3,13 +3,14 @@
 namespace nr {
 
 Connection::Connection(LinkEvents& application, HidBackend* hid, TraceSink* trace, LinkConfig config,
-                       SmartHomeTimings smartHome)
+                       SmartHomeTimings smartHome, ModeTimings modes)
     : app_(application),
       zwavePort_(&link_),
       smartHome_(zwavePort_, *this, trace, smartHome),
       link_(model_, *this, hid, trace, config),
       session_(model_, link_, trace),
-      sync_(link_, model_, *this, trace) {}
+      sync_(link_, model_, *this, trace),
+      modes_(session_, link_.State(), *this, modes) {}
 
 Connection::~Connection() {
   // Close first so workers waiting on the device return at once, then let them finish.

@@ -9,6 +9,7 @@
 #include "link/Link.h"
 #include "link/LinkEvents.h"
 #include "link/Synchronizer.h"
+#include "shell/DeviceModes.h"
 #include "smarthome/LinkPort.h"
 #include "smarthome/SmartHome.h"
 
@@ -17,7 +18,7 @@ namespace nr {
 class Connection : private LinkEvents {
  public:
   Connection(LinkEvents& application, HidBackend* hid, TraceSink* trace = nullptr, LinkConfig config = {},
-             SmartHomeTimings smartHome = {});
+             SmartHomeTimings smartHome = {}, ModeTimings modes = {});
   ~Connection() override;
 
   DeviceModel& Model() { return model_; }
@@ -25,6 +26,7 @@ class Connection : private LinkEvents {
   Synchronizer& Sync() { return sync_; }
   DeviceSession& Session() { return session_; }
   SmartHome& Smart() { return smartHome_; }
+  DeviceModes& Modes() { return modes_; }
 
  private:
   void BulkReadRequested() override;
@@ -41,6 +43,7 @@ class Connection : private LinkEvents {
   void ZWaveChannelPayload(std::span<const uint8_t> bytes) override;
   void SmartPlugReport(const PlugReport& report) override { app_.SmartPlugReport(report); }
   void SmartHomeFinished(int what, int value) override { app_.SmartHomeFinished(what, value); }
+  void ModeCommandFinished(const ModeCommandResult& result) override { app_.ModeCommandFinished(result); }
 
   LinkEvents& app_;
   DeviceModel model_;
@@ -50,6 +53,7 @@ class Connection : private LinkEvents {
   Link link_;
   DeviceSession session_;
   Synchronizer sync_;
+  DeviceModes modes_;  // its worker goes first
 };
 
 }  // namespace nr

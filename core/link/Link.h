@@ -82,8 +82,10 @@ class Link : public PacketSink {
   void SetNetTarget(std::string address, uint16_t port);
   std::string NetAddress() const;
   uint16_t NetPort() const;
-  // 1 on success, the socket error code when the connection is refused or times out, else 0.
-  int NetConnect();
+  // 1 on success, the socket error code when the connection is refused or times out, else 0
+  // (a name that does not resolve). stop is asked every few milliseconds while the connection is
+  // being made; true gives up at once with ECANCELED.
+  int NetConnect(const std::function<bool()>& stop = {});
   void NetClose(bool notify);
   void SetSendMode(SendMode mode) { sendMode_ = mode; }
   SendMode GetSendMode() const { return sendMode_; }

@@ -25,6 +25,16 @@ struct PlugReport {
   bool operator==(const PlugReport&) const = default;
 };
 
+// The device-mode commands (see shell/DeviceModes) and how one went: sent is true when the
+// command left the PC on an open link.
+enum class ModeCommand { kLoad, kFactoryRestore, kStore };
+struct ModeCommandResult {
+  ModeCommand command = ModeCommand::kLoad;
+  int slot = 0;
+  bool sent = false;
+  bool operator==(const ModeCommandResult&) const = default;
+};
+
 class LinkEvents {
  public:
   virtual ~LinkEvents() = default;
@@ -55,6 +65,10 @@ class LinkEvents {
   // A payload on the network's Z-Wave channel (0x80), the bytes after the channel prefix. It is
   // no answer to a device command: it never paces the device channel.
   virtual void ZWaveChannelPayload(std::span<const uint8_t> /*bytesAfterPrefix*/) {}
+
+  // A mode command started with DeviceModes::Start has run its course (a load or restore: the
+  // command is out, the device's read follows; a store: the device has had its time to store).
+  virtual void ModeCommandFinished(const ModeCommandResult& /*result*/) {}
 
   // ---- Smart home ----
   // A Z-Wave controller report (see PlugReport).

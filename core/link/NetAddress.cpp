@@ -134,4 +134,43 @@ bool CouldBecomeNetTarget(std::string_view text) {
   return true;
 }
 
+AddressProblem DiagnoseNetTarget(std::string_view text) {
+  text = Trim(text);
+  if (text.empty()) return {AddressProblem::kEmpty, {}};
+  if (ParseNetTarget(text)) return {};
+  const size_t colons = static_cast<size_t>(std::count(text.begin(), text.end(), ':'));
+  if (text.front() == '[' || colons > 1) {
+    const size_t close = text.find(']');
+    if (text.front() == '[' && close != std::string_view::npos && IsIpv6(text.substr(1, close - 1))) {
+      const std::string_view rest = text.substr(close + 1);
+      if (rest == ":") return {AddressProblem::kPortMissing, {}};
+      return {AddressProblem::kBadPort, std::string(rest.substr(rest.empty() ? 0 : 1))};
+    }
+    return {AddressProblem::kBadIpv6, std::string(text)};
+  }
+  std::string_view host = text;
+  if (colons == 1) {
+    const size_t colon = text.find(':');
+    host = text.substr(0, colon);
+    const std::string_view port = text.substr(colon + 1);
+    if (port.empty()) return {AddressProblem::kPortMissing, {}};
+    if (!ParsePort(port)) return {AddressProblem::kBadPort, std::string(port)};
+  }
+  if (!host.empty() && std::all_of(host.begin(), host.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || c == '.'; })) {
+    size_t start = 0;
+    int numbers = 0;
+    bool emptyNumber = false;
+    while (start <= host.size()) {
+      const size_t dot = std::min(host.find('.', start), host.size());
+      const std::string_view number = host.substr(start, dot - start);
+      ++numbers;
+      if (number.empty()) emptyNumber = true;
+      else if (number.size() > 3 || std::stoi(std::string(number)) > 255) return {AddressProblem::kNumberTooLarge, std::string(number)};
+      start = dot + 1;
+    }
+    if (numbers != 4 || emptyNumber) return {AddressProblem::kIncompleteIpv4, std::string(host)};
+  }
+  return {AddressProblem::kBadHostName, std::string(host)};
+}
+
 }  // namespace nr

@@ -28,4 +28,22 @@ std::string FormatNetTarget(const NetTarget& target, bool omitDefaultPort = fals
 // "[fe80::", "device.local:". False for text that no further typing can mend.
 bool CouldBecomeNetTarget(std::string_view text);
 
+// Why a text is no address, for saying so where it is typed. `part` is the piece at fault: the
+// number above 255, the port, the host name.
+struct AddressProblem {
+  enum Kind {
+    kNone,           // the text is an address
+    kEmpty,
+    kNumberTooLarge,  // an IPv4 number above 255 ("192.168.1.300": part "300")
+    kIncompleteIpv4,  // digits and dots, but not four numbers ("192.168.1", "192.168..1")
+    kPortMissing,     // nothing after the colon
+    kBadPort,         // a port that is no number from 1 to 65535 (part: what was typed)
+    kBadIpv6,         // brackets or colons, but no IPv6 address
+    kBadHostName,     // anything else (part: the host)
+  };
+  Kind kind = kNone;
+  std::string part;
+};
+AddressProblem DiagnoseNetTarget(std::string_view text);
+
 }  // namespace nr

@@ -61,10 +61,13 @@ class Link::NetListener : public NetChunkListener {
 
 namespace {
 
+constexpr std::chrono::milliseconds kConnectStep{20};
+
 // Connects within the time-out; returns the connected descriptor, or -1 with the error code
 // (0 when the name could not be resolved: that is no socket error). Every resolved address is
 // tried in turn, so "localhost" works whether it means 127.0.0.1 or ::1.
-int ConnectSocket(const std::string& address, uint16_t port, std::chrono::milliseconds timeout, int& error) {
+int ConnectSocket(const std::string& address, uint16_t port, std::chrono::milliseconds timeout,
+                  const std::function<bool()>& stop, int& error) {
   asio::io_context io;
   asio::error_code ec;
   std::vector<asio::ip::tcp::endpoint> endpoints;
@@ -89,13 +92,23 @@ int ConnectSocket(const std::string& address, uint16_t port, std::chrono::millis
       result = e;
       done = true;
     });
-    io.restart();
-    io.run_for(timeout);
+    // In short steps, so a stop is noticed at once.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    bool stopped = false;
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+      if (stop && stop()) {
+        stopped = true;
+        break;
+      }
+      io.restart();
+      io.run_for(std::min<std::chrono::steady_clock::duration>(kConnectStep, deadline - std::chrono::steady_clock::now()));
+    }
     if (!done) {
       socket.close(ec);
       io.restart();
       io.poll();  // let the cancelled handler run before the socket goes away
-      error = ETIMEDOUT;
+      error = stopped ? ECANCELED : ETIMEDOUT;
+      if (stopped) return -1;
       continue;
     }
     if (result) {
@@ -132,7 +145,7 @@ uint16_t Link::NetPort() const {
   return netPort_;
 }
 
-int Link::NetConnect() {
+int Link::NetConnect(const std::function<bool()>& stop) {
   CloseUsbInternal(false);
   state_.network = true;
   std::shared_ptr<NetConnection> previous;
@@ -149,7 +162,7 @@ int Link::NetConnect() {
     unanswered_.clear();  // a new connection answers for its own writes only
   }
   int error = 0;
-  const int fd = ConnectSocket(NetAddress(), NetPort(), config_.connectTimeout, error);
+  const int fd = ConnectSocket(NetAddress(), NetPort(), config_.connectTimeout, stop, error);
   if (fd < 0) return error;
 
   auto net = std::make_shared<NetConnection>();

@@ -17,11 +17,20 @@
 namespace nr::gui {
 namespace {
 
-constexpr TextPair kConnectFailed{"错误%1，请确认IP地址和端口号正确!", "Connect failed. Error %1"};
 constexpr TextPair kBadAddress{"请输入有效的地址，例如 192.168.1.123 或 192.168.1.123:30303",
                                "Enter a valid address, such as 192.168.1.123 or 192.168.1.123:30303"};
-constexpr TextPair kNoUsb{"没有找到USB设备，请检查连接线。", "No USB device found. Check the cable."};
+constexpr TextPair kConnectDisabled{"“连接”不可用：%1", "Connect is unavailable: %1"};
+constexpr TextPair kEmptyAddress{"请输入设备的地址。", "enter the device's address."};
+constexpr TextPair kNumberTooLarge{"%1 不是有效的地址（%2 大于 255）。", "%1 is not an address (%2 is above 255)."};
+constexpr TextPair kIncompleteIpv4{"IPv4 地址需要四个 0 到 255 的数，用点隔开。",
+                                   "an IPv4 address needs four numbers from 0 to 255, separated by dots."};
+constexpr TextPair kPortMissing{"冒号后面缺少端口号。", "the port number after the colon is missing."};
+constexpr TextPair kBadPort{"端口 %1 不在 1 到 65535 之间。", "port %1 is not between 1 and 65535."};
+constexpr TextPair kBadIpv6{"%1 不是有效的 IPv6 地址。", "%1 is not an IPv6 address."};
+constexpr TextPair kBadHostName{"%1 不是有效的主机名。", "%1 is not a host name."};
+constexpr TextPair kNoConnector{"这里无法连接。", "Nothing here can connect."};
 constexpr TextPair kNoDemo{"演示设备无法启动。", "The demo device could not start."};
+constexpr TextPair kConnecting{"正在连接 %1……（“取消”停止连接）", "Connecting to %1... (Cancel stops it)"};
 constexpr TextPair kHint{"例如 192.168.1.123、192.168.1.123:30303、[fe80::1]:30303 或 nr490.local（默认端口 30303）",
                          "e.g. 192.168.1.123, 192.168.1.123:30303, [fe80::1]:30303 or nr490.local (port 30303 "
                          "unless given)"};
@@ -107,11 +116,11 @@ CNetConnectDlg::CNetConnectDlg(AppContext& ctx, QWidget* parent) : QDialog(paren
   for (QPushButton* b : {cancel_, usb_, demo_, disconnect_, scan_}) b->setAutoDefault(false);
   connect(scan_, &QPushButton::clicked, this, &CNetConnectDlg::ToggleScan);
   connect(connect_, &QPushButton::clicked, this, [this] { TryConnect(); });
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel_, &QPushButton::clicked, this, &CNetConnectDlg::OnCancel);
   connect(usb_, &QPushButton::clicked, this, [this] { TryUsb(); });
   connect(demo_, &QPushButton::clicked, this, [this] { TryDemo(); });
   connect(disconnect_, &QPushButton::clicked, this, [this] {
-    if (disconnect) disconnect();
+    if (connector_) connector_->Disconnect();
     complaint_ = Complaint::kNone;
     ShowStatus();
     disconnect_->setEnabled(ctx_.Connected());
@@ -185,7 +194,65 @@ int CNetConnectDlg::Port() const {
   return target ? target->port : kDefaultPort;
 }
 
-void CNetConnectDlg::OnAddressEdited() { connect_->setEnabled(Target().has_value()); }
+void CNetConnectDlg::OnAddressEdited() {
+  const bool valid = Target().has_value();
+  connect_->setEnabled(valid && !connecting_);
+  // A disabled Connect says why, where the user looks.
+  if (!valid && complaint_ != Complaint::kConnecting) {
+    complaint_ = Complaint::kBadAddress;
+    ShowStatus();
+  } else if (valid && complaint_ == Complaint::kBadAddress) {
+    complaint_ = Complaint::kNone;
+    ShowStatus();
+  }
+}
+
+QString CNetConnectDlg::AddressProblemText() const {
+  const AddressProblem problem = DiagnoseNetTarget(address_->currentText().toStdString());
+  const QString text = address_->currentText().trimmed();
+  const QString part = QString::fromStdString(problem.part);
+  QString why;
+  switch (problem.kind) {
+    case AddressProblem::kNone:
+      return QString();
+    case AddressProblem::kEmpty:
+      why = Tr(ctx_, kEmptyAddress);
+      break;
+    case AddressProblem::kNumberTooLarge:
+      why = Tr(ctx_, kNumberTooLarge).arg(text, part);
+      break;
+    case AddressProblem::kIncompleteIpv4:
+      why = Tr(ctx_, kIncompleteIpv4);
+      break;
+    case AddressProblem::kPortMissing:
+      why = Tr(ctx_, kPortMissing);
+      break;
+    case AddressProblem::kBadPort:
+      why = Tr(ctx_, kBadPort).arg(part);
+      break;
+    case AddressProblem::kBadIpv6:
+      why = Tr(ctx_, kBadIpv6).arg(part);
+      break;
+    case AddressProblem::kBadHostName:
+      why = Tr(ctx_, kBadHostName).arg(part);
+      break;
+  }
+  return Tr(ctx_, kConnectDisabled).arg(why);
+}
+
+void CNetConnectDlg::SetConnector(ConnectionController* connector) {
+  if (connector_) disconnect(connector_, nullptr, this, nullptr);
+  connector_ = connector;
+  if (connector_) connect(connector_, &ConnectionController::finished, this, &CNetConnectDlg::OnAttemptFinished);
+}
+
+void CNetConnectDlg::OnCancel() {
+  if (connecting_ && connector_) {
+    connector_->Stop();  // the end comes as any attempt's end: "stopped", the dialog stays
+    return;
+  }
+  reject();
+}
 
 bool CNetConnectDlg::TryConnect() {
   const std::optional<NetTarget> target = Target();
@@ -194,43 +261,56 @@ bool CNetConnectDlg::TryConnect() {
     ShowStatus();
     return false;
   }
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  struct RestoreCursor {
-    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
-  } restoreCursor;
+  attempting_ = QString::fromStdString(FormatNetTarget(*target));
+  return Started(connector_ && connector_->ConnectNetwork(*target, ConnectionController::Origin::kDialog),
+                 Complaint::kError);
+}
 
-  Link& link = ctx_.GetLink();
-  if (link.IsConnected() && !link.IsNetwork()) link.CloseUsb(false);
-  ctx_.SetHostBusyMark(false);
-  link.SetNetwork(true);
-  link.SetNetTarget(target->host, target->port);
-  const int result = link.NetConnect();
-  if (result != 1) {
-    complaint_ = Complaint::kError;
-    lastError_ = result;
+bool CNetConnectDlg::TryUsb() {
+  attempting_ = QStringLiteral("USB");
+  return Started(connector_ && connector_->ConnectUsb(ConnectionController::Origin::kDialog), Complaint::kError);
+}
+
+bool CNetConnectDlg::TryDemo() {
+  attempting_ = Tr(ctx_, kDemo);
+  return Started(connector_ && connector_->ConnectDemo(ConnectionController::Origin::kDialog), Complaint::kNoDemo);
+}
+
+bool CNetConnectDlg::Started(bool started, Complaint otherwise) {
+  if (!started) {
+    lastFailure_.reset();
+    complaint_ = otherwise;
     ShowStatus();
     return false;
   }
-  AppSettings& settings = ctx_.Settings();
-  settings.SetNetTarget(QString::fromStdString(target->host), target->port);
-  settings.AddRecentAddress(QString::fromStdString(FormatNetTarget(*target, true)));
-  complaint_ = Complaint::kNone;
+  connecting_ = true;
+  complaint_ = Complaint::kConnecting;
+  connect_->setEnabled(false);
   ShowStatus();
-  accept();
-  emit connected();
   return true;
 }
 
-bool CNetConnectDlg::TryUsb() { return TryOtherWay(connectUsb, Complaint::kNoUsb); }
-
-bool CNetConnectDlg::TryDemo() { return TryOtherWay(connectDemo, Complaint::kNoDemo); }
-
-bool CNetConnectDlg::TryOtherWay(const std::function<bool()>& connectTo, Complaint failure) {
-  const bool connected = connectTo && connectTo();
-  complaint_ = connected ? Complaint::kNone : failure;
+void CNetConnectDlg::OnAttemptFinished(const ConnectResult& result, ConnectionController::Origin origin) {
+  if (origin != ConnectionController::Origin::kDialog) return;
+  connecting_ = false;
+  OnAddressEdited();
+  if (result.ok()) {
+    if (const std::optional<NetTarget> target = ParseNetTarget(result.target); target && !result.target.empty() &&
+                                                                              ctx_.GetLink().IsNetwork() &&
+                                                                              ctx_.DemoTarget() != target) {
+      AppSettings& settings = ctx_.Settings();
+      settings.SetNetTarget(QString::fromStdString(target->host), target->port);
+      settings.AddRecentAddress(QString::fromStdString(FormatNetTarget(*target, true)));
+    }
+    complaint_ = Complaint::kNone;
+    ShowStatus();
+    accept();
+    emit connected();
+    return;
+  }
+  lastFailure_ = result;
+  complaint_ = Complaint::kError;
   ShowStatus();
-  if (connected) accept();
-  return connected;
 }
 
 void CNetConnectDlg::ApplyTexts() {
@@ -357,21 +437,25 @@ QString CNetConnectDlg::ScanText() const {
 void CNetConnectDlg::ShowStatus() {
   // A scan's news are no complaint.
   QPalette pal = status_->palette();
-  pal.setColor(QPalette::WindowText, complaint_ == Complaint::kScan ? QColor(20, 70, 140) : QColor(255, 0, 0));
+  const bool news = complaint_ == Complaint::kScan || complaint_ == Complaint::kConnecting;
+  pal.setColor(QPalette::WindowText, news ? QColor(20, 70, 140) : QColor(255, 0, 0));
   status_->setPalette(pal);
   switch (complaint_) {
     case Complaint::kNone:
       status_->clear();
       break;
+    case Complaint::kConnecting:
+      status_->setText(Tr(ctx_, kConnecting).arg(attempting_));
+      break;
     case Complaint::kError:
-      status_->setText(Tr(ctx_, kConnectFailed).arg(lastError_));
+      status_->setText(lastFailure_ ? ConnectionController::Describe(*lastFailure_, ctx_.Language())
+                                    : Tr(ctx_, kNoConnector));
       break;
-    case Complaint::kBadAddress:
-      status_->setText(Tr(ctx_, kBadAddress));
+    case Complaint::kBadAddress: {
+      const QString why = AddressProblemText();
+      status_->setText(why.isEmpty() ? Tr(ctx_, kBadAddress) : why);
       break;
-    case Complaint::kNoUsb:
-      status_->setText(Tr(ctx_, kNoUsb));
-      break;
+    }
     case Complaint::kNoDemo:
       status_->setText(Tr(ctx_, kNoDemo));
       break;

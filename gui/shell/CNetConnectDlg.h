@@ -1,11 +1,14 @@
 #pragma once
 // The connection dialog. The user types the device's network address in one line (an IPv4 or
-// IPv6 address or a host name, with an optional ":port"), checked as it is typed and offered
-// again from the recent addresses; "Connect" opens the network link to it (closing a USB link
-// first). The same dialog connects the USB device, starts the built-in demo device, and
-// disconnects, and "Scan" looks for devices on the PC's own subnets and fills the address with
-// what it finds. Created once and kept; closing hides it (and stops a scan).
+// IPv6 address or a host name, with an optional ":port"), checked as it is typed (the status line
+// says why Connect is disabled) and offered again from the recent addresses; "Connect" has the
+// connection controller try it off the UI thread, the status line saying what is tried, Cancel
+// stopping it, and, when it fails, what failed in words. The link that is open stays until the
+// new device has identified itself. The same dialog connects the USB device, starts the built-in
+// demo device, and disconnects, and "Scan" looks for devices on the PC's own subnets and fills
+// the address with what it finds. Created once and kept; closing hides it (and stops a scan).
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QValidator>
 #include <atomic>
@@ -16,6 +19,7 @@
 
 #include "link/NetAddress.h"
 #include "link/NetScan.h"
+#include "shell/ConnectionController.h"
 
 class QComboBox;
 class QLabel;
@@ -48,20 +52,21 @@ class CNetConnectDlg : public QDialog {
   explicit CNetConnectDlg(AppContext& ctx, QWidget* parent = nullptr);
   ~CNetConnectDlg() override;
 
-  // Other ways to connect, offered by the main view: each returns true when a link is open.
-  std::function<bool()> connectUsb;
-  std::function<bool()> connectDemo;
-  std::function<void()> disconnect;
+  // Who connects: without one, nothing can be tried (Connect says so).
+  void SetConnector(ConnectionController* connector);
   // The subnets a scan tries: the PC's own by default (tests give a loopback one).
   std::function<std::vector<Ipv4Subnet>()> scanSubnets = LocalSubnets;
   ScanOptions scanOptions;  // the port is the one in the address line (30303 unless typed)
 
   // Fills the address line from the stored target and the recent list.
   void LoadTarget();
-  // What "Connect" does; true when the link is open (the dialog is then closed).
+  // What "Connect" does: true when the attempt started. Its end closes the dialog (the link is
+  // open, `connected`) or says in the status line what failed.
   bool TryConnect();
   bool TryUsb();
   bool TryDemo();
+  // An attempt started here runs.
+  bool Connecting() const { return connecting_; }
   // Starts a scan on a worker thread, or stops the one running. The address line gets the first
   // device found; every device found joins the address list.
   void ToggleScan();
@@ -82,6 +87,7 @@ class CNetConnectDlg : public QDialog {
   QPushButton* DemoButton() const { return demo_; }
   QPushButton* DisconnectButton() const { return disconnect_; }
   QPushButton* ScanButton() const { return scan_; }
+  QPushButton* CancelButton() const { return cancel_; }
 
  signals:
   // The network link is open and the target stored; the main view starts reading the device.
@@ -96,6 +102,9 @@ class CNetConnectDlg : public QDialog {
  private:
   void OnAddressEdited();
   void ShowStatus();
+  void OnAttemptFinished(const ConnectResult& result, ConnectionController::Origin origin);
+  void OnCancel();
+  QString AddressProblemText() const;
 
   AppContext& ctx_;
   QLabel* addressLabel_ = nullptr;
@@ -110,16 +119,19 @@ class CNetConnectDlg : public QDialog {
   QPushButton* scan_ = nullptr;
   // What the status line says: a connect error code, one of the fixed complaints, or how a scan
   // goes (scanReport_).
-  enum class Complaint { kNone, kError, kBadAddress, kNoUsb, kNoDemo, kScan };
-  // Connects another way than by address (USB, the demo device); says so when nothing answers.
-  bool TryOtherWay(const std::function<bool()>& connectTo, Complaint failure);
+  enum class Complaint { kNone, kConnecting, kError, kBadAddress, kNoDemo, kScan };
+  // An attempt started (or not) by one of the ways to connect.
+  bool Started(bool started, Complaint otherwise);
   void ScanProgress(const QString& subnet, int done, int total);
   void ScanDone(const std::vector<ScanHit>& hits, const QStringList& subnets, bool stopped);
   void StopScan();
   QString ScanText() const;
 
   Complaint complaint_ = Complaint::kNone;
-  int lastError_ = 0;
+  std::optional<ConnectResult> lastFailure_;  // kError: what failed, said in the language of the moment
+  QString attempting_;                        // kConnecting: what is tried
+  QPointer<ConnectionController> connector_;
+  bool connecting_ = false;
   // How the last scan goes or went, said in the language of the moment.
   struct ScanReport {
     enum Phase { kNoNetwork, kRunning, kDone } phase = kNoNetwork;

@@ -11,6 +11,8 @@ namespace {
 
 constexpr TextPair kReconnect{"重新连接", "Reconnect"};
 constexpr TextPair kReconnectTip{"用上次的方式再次连接设备", "Connect to the device again, the same way as before"};
+constexpr TextPair kStop{"停止", "Stop"};
+constexpr TextPair kStopTip{"停止这次连接，保持现状", "Stop this attempt and leave things as they are"};
 constexpr TextPair kCloseTip{"关闭提示", "Close this notice"};
 
 }  // namespace
@@ -34,7 +36,12 @@ LinkNoticeBar::LinkNoticeBar(QWidget* parent) : QFrame(parent) {
   close_ = new QToolButton(this);
   close_->setText(QStringLiteral("✕"));
   close_->setAutoRaise(true);
-  connect(reconnect_, &QPushButton::clicked, this, &LinkNoticeBar::reconnectClicked);
+  connect(reconnect_, &QPushButton::clicked, this, [this] {
+    if (inProgress_)
+      emit stopClicked();
+    else
+      emit reconnectClicked();
+  });
   connect(close_, &QToolButton::clicked, this, &QWidget::hide);
 
   auto* layout = new QHBoxLayout(this);
@@ -48,16 +55,27 @@ LinkNoticeBar::LinkNoticeBar(QWidget* parent) : QFrame(parent) {
 }
 
 void LinkNoticeBar::ShowNotice(const TextPair& text, int language) {
-  text_ = text;
+  ShowText([text](int l) { return text.Get(l); }, language);
+}
+
+void LinkNoticeBar::ShowText(TextFn text, int language) {
+  text_ = std::move(text);
+  inProgress_ = false;
   Relabel(language);
   show();
   raise();
 }
 
+void LinkNoticeBar::ShowProgress(TextFn text, int language) {
+  ShowText(std::move(text), language);
+  inProgress_ = true;
+  Relabel(language);
+}
+
 void LinkNoticeBar::Relabel(int language) {
-  label_->setText(text_.Get(language));
-  reconnect_->setText(kReconnect.Get(language));
-  reconnect_->setToolTip(kReconnectTip.Get(language));
+  label_->setText(text_ ? text_(language) : QString());
+  reconnect_->setText((inProgress_ ? kStop : kReconnect).Get(language));
+  reconnect_->setToolTip((inProgress_ ? kStopTip : kReconnectTip).Get(language));
   close_->setToolTip(kCloseTip.Get(language));
 }
 

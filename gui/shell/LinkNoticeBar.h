@@ -1,9 +1,11 @@
 #pragma once
 // A bar across the top of the page that says the link has dropped, where the user is looking,
 // with a button to connect again the same way and one to close the notice. It stays until the
-// user closes it or a link is open again.
+// user closes it or a link is open again. While it connects again, it says so and its button
+// stops the attempt.
 #include <QFrame>
 #include <QString>
+#include <functional>
 
 #include "shell/TextPair.h"
 
@@ -19,8 +21,14 @@ class LinkNoticeBar : public QFrame {
  public:
   explicit LinkNoticeBar(QWidget* parent = nullptr);
 
+  using TextFn = std::function<QString(int language)>;
+
   // Shows the notice in the language given; Relabel follows a language change.
   void ShowNotice(const TextPair& text, int language);
+  void ShowText(TextFn text, int language);
+  // An attempt to connect again runs: the text says what is tried, the button stops it.
+  void ShowProgress(TextFn text, int language);
+  bool InProgress() const { return inProgress_; }
   void Relabel(int language);
   QString Text() const;
   QPushButton* ReconnectButton() const { return reconnect_; }
@@ -28,9 +36,11 @@ class LinkNoticeBar : public QFrame {
 
  signals:
   void reconnectClicked();
+  void stopClicked();
 
  private:
-  TextPair text_{"", ""};
+  TextFn text_;
+  bool inProgress_ = false;
   QLabel* label_ = nullptr;
   QPushButton* reconnect_ = nullptr;
   QToolButton* close_ = nullptr;

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QThread>
 
-#include "link/Commands.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/CSyncDlg.h"
@@ -60,7 +58,7 @@ void ModeCommands::LoadDeviceMode(int mode) {
     if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
   }
-  SwitchSlot(mode, BuildLoadMode(mode));
+  SwitchSlot(mode, ModeCommand::kLoad);
 }
 
 void ModeCommands::ScreenReplaced() {
@@ -70,16 +68,10 @@ void ModeCommands::ScreenReplaced() {
   ctx_.Conn().Sync().CancelReadHold();  // armed for the file: the user now asked for other values
 }
 
-void ModeCommands::SwitchSlot(int mode, const Payload& command) {
+void ModeCommands::SwitchSlot(int mode, ModeCommand command) {
   ScreenReplaced();
-  ctx_.Model().Update([&](DeviceState& s) {
-    s.status.Clear();
-    s.currentMode = mode;
-  });
-  ctx_.GetLink().SetPollingAllowed(false);
-  QThread::msleep(50);
-  ctx_.Session().Send(command);
   sync_.Show();  // the device answers 05 or 06 and the read-all follows
+  ctx_.Conn().Modes().Start(command, mode);
 }
 
 void ModeCommands::SaveDeviceMode(int mode) {
@@ -88,21 +80,33 @@ void ModeCommands::SaveDeviceMode(int mode) {
                                             : QStringLiteral("确定要保存至机器模式") + ModeNumber(0, mode) + "?";
   if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
     return;
-  ctx_.Model().Update([&](DeviceState& s) {
-    s.deviceModified = false;
-    s.currentMode = mode;
-    MarkKept(s);  // the slot keeps them
-  });
-  ctx_.Session().Send(BuildStoreMode(mode));
-  QThread::msleep(500);
-  const QString tip = ctx_.Language() == 1 ? QStringLiteral("Saving Mode %1 ……").arg(ModeNumber(1, mode))
-                                           : QStringLiteral("正在储存模式%1,请稍等").arg(ModeNumber(0, mode));
-  CInfoDlg::Of(ctx_).ShowTip(tip, 2500);
+  storeTips_.push_back(true);  // said once the device has had its time to store
+  ctx_.Conn().Modes().Start(ModeCommand::kStore, mode);
 }
 
 void ModeCommands::FactoryMode(int mode) {
   if (!ctx_.Connected() || mode < 0 || mode > 3) return;
-  SwitchSlot(mode, BuildFactoryMode(mode));
+  SwitchSlot(mode, ModeCommand::kFactoryRestore);
+}
+
+void ModeCommands::OnModeCommandFinished(const ModeCommandResult& result) {
+  const bool store = result.command == ModeCommand::kStore;
+  bool tip = false;
+  if (store && !storeTips_.empty()) {
+    tip = storeTips_.front();
+    storeTips_.pop_front();
+  }
+  if (!result.sent) {
+    if (!store) sync_.Close();  // no read will follow
+    const TextPair notSent{"模式命令没有发到设备：连接已断开。", "The mode command did not reach the device: the link is closed."};
+    CInfoDlg::Of(ctx_).ShowTip(ctx_.T(notSent), 2500);
+    return;
+  }
+  if (!tip) return;
+  const int mode = result.slot;
+  const QString text = ctx_.Language() == 1 ? QStringLiteral("Saving Mode %1 ……").arg(ModeNumber(1, mode))
+                                            : QStringLiteral("正在储存模式%1,请稍等").arg(ModeNumber(0, mode));
+  CInfoDlg::Of(ctx_).ShowTip(text, 2500);
 }
 
 void ModeCommands::ShowRefusal(const ModeFileResult& result, QWidget* parent) {
@@ -169,11 +173,8 @@ bool ModeCommands::OpenFile(const QString& path) {
 
 void ModeCommands::StoreIntoCurrentSlot() {
   if (!ctx_.Connected()) return;  // the file alone keeps the parameters
-  const int mode = ctx_.Model().Update([](DeviceState& s) {
-    s.deviceModified = false;
-    return s.currentMode;
-  });
-  ctx_.Session().Send(BuildStoreMode(mode));
+  storeTips_.push_back(false);
+  ctx_.Conn().Modes().StartStoreIntoCurrentSlot();
 }
 
 void ModeCommands::WarnNotWritten(const ModeFileResult& result, const QString& path) {

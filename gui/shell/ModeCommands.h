@@ -4,12 +4,14 @@
 // preset file without a device, and the offer to save changed parameters before they could be lost.
 #include <QObject>
 #include <QString>
+#include <deque>
 #include <functional>
+
+#include "link/LinkEvents.h"
 
 class QWidget;
 
 namespace nr {
-class Payload;
 struct ModeFileResult;
 }
 
@@ -46,6 +48,9 @@ class ModeCommands : public QObject {
   // Asked before the window closes or the screen gets another preset; false: keep things as they are.
   bool OfferToSaveChanges();
 
+  // A mode command has run its course on the link's side (LinkEvents::ModeCommandFinished).
+  void OnModeCommandFinished(const ModeCommandResult& result);
+
   // The slot a file name stands for: "m1".."m4" at the start of the name (case ignored), else -1.
   static int SlotFromFileName(const QString& path);
 
@@ -57,7 +62,7 @@ class ModeCommands : public QObject {
  private:
   bool RequireConnection();
   // Makes the device switch or restore a slot; its answer starts the read-all.
-  void SwitchSlot(int mode, const Payload& command);
+  void SwitchSlot(int mode, ModeCommand command);
   // Reads the file into the model; on success starts the write-all with its dialog.
   bool LoadIntoDevice(const QString& path, QWidget* messageParent);
   void StoreIntoCurrentSlot();
@@ -77,6 +82,8 @@ class ModeCommands : public QObject {
   Prompts& prompts_;
   SyncDialogOwner& sync_;
   QWidget* window_;
+  // Stores asked for and not yet finished, in order: true where the user gets the "Saving Mode" tip.
+  std::deque<bool> storeTips_;
 };
 
 }  // namespace nr::gui

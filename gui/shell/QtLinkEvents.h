@@ -7,6 +7,7 @@
 #include "link/LinkEvents.h"
 
 Q_DECLARE_METATYPE(nr::TransferResult)
+Q_DECLARE_METATYPE(nr::ModeCommandResult)
 
 namespace nr::gui {
 
@@ -32,6 +33,7 @@ class QtLinkEvents : public QObject, public LinkEvents {
   void ZWaveMemory(std::span<const uint8_t> bytes) override;
   void SmartPlugReport(const PlugReport& report) override { emit smartPlugReport(report); }
   void SmartHomeFinished(int what, int value) override { emit smartHomeFinished(what, value); }
+  void ModeCommandFinished(const ModeCommandResult& result) override { emit modeCommandFinished(result); }
 
  signals:
   void bulkReadRequested();
@@ -47,6 +49,7 @@ class QtLinkEvents : public QObject, public LinkEvents {
   void zwaveMemory(const QByteArray& bytes);
   void smartPlugReport(const nr::PlugReport& report);
   void smartHomeFinished(int what, int value);
+  void modeCommandFinished(const nr::ModeCommandResult& result);
 };
 
 }  // namespace nr::gui

@@ -14,6 +14,8 @@
 #include <map>
 #include <vector>
 
+#include "shell/RibbonIcons.h"
+
 class QAbstractButton;
 class QAction;
 class QCheckBox;
@@ -28,10 +30,6 @@ class QVBoxLayout;
 namespace nr::gui {
 
 class CMFCRibbonStepSlider;
-
-// The ribbon's images, drawn as vectors so they stay sharp at any scale.
-enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About, Disconnect, OpenOffline, Undo, Redo };
-QIcon RibbonIcon(RibbonGlyph glyph);
 
 class CMyMFCRibbonBar : public QWidget {
   Q_OBJECT
