@@ -48,7 +48,10 @@ class ToolDialogsTest : public ::testing::Test {
   }
   void TearDown() override { app.reset(); }
 
-  bool Idle() { return app->Context().Connected() && !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }
+  bool Idle() {
+    return app->Context().Connected() && !app->View().Connector().Busy() && !app->View().Sync().IsShown() &&
+           !app->Conn().Sync().Busy();
+  }
   emu::DeviceCore& Device() { return app->DemoDevice()->Core(); }
   AppContext& Ctx() { return app->Context(); }
   template <class D>
