@@ -95,8 +95,10 @@ bool ConnectionController::Reconnect(Origin origin) {
   return ConnectNetwork(target, origin);
 }
 
-bool ConnectionController::Start(const Attempt& attempt) {
+bool ConnectionController::Start(const Attempt& asked) {
   if (Busy()) return false;
+  Attempt attempt = asked;
+  attempt.presetOpen = ctx_.Document().IsOpen();
   stop_ = false;
   ctx_.SetHostBusyMark(false);
   attemptTarget_ = attempt.way == Way::kUsb ? QStringLiteral("USB") : QString::fromStdString(FormatNetTarget(attempt.target));
@@ -116,6 +118,21 @@ bool ConnectionController::Start(const Attempt& attempt) {
 }
 
 ConnectResult ConnectionController::Run(const Attempt& attempt) {
+  ConnectResult result = Open(attempt);
+  if (!result.ok()) return result;
+  // The read starts as the link opens, so nobody sees the link open and the device unread. A
+  // reconnection must not silently replace edits made while the link was down, nor a preset
+  // being edited.
+  Synchronizer& sync = ctx_.Conn().Sync();
+  if (attempt.presetOpen)
+    sync.HoldReadIfItDiffers();
+  else
+    sync.HoldReadIfItReplacesEdits();
+  sync.StartBulkRead();
+  return result;
+}
+
+ConnectResult ConnectionController::Open(const Attempt& attempt) {
   Link& link = ctx_.GetLink();
   const auto stop = [this] { return stop_.load(); };
   ConnectResult result;
@@ -191,11 +208,7 @@ void ConnectionController::Opened(int balloonMs) {
   // opened to something that may never answer.
   announceMs_ = balloonMs;
   announceTimer_.start();
-  // A reconnection must not silently replace edits made while the link was down, nor a preset
-  // being edited.
-  ArmReadHold();
-  ctx_.Conn().Sync().StartBulkRead();
-  sync_.Show();
+  sync_.Show();  // the read started as the link opened
   statusTimer_.start();
   emit linkOpened();
 }

@@ -96,9 +96,12 @@ class ConnectionController : public QObject {
     Way way;
     NetTarget target;
     Origin origin;
+    bool presetOpen = false;  // a preset file is being edited: every read that differs is held
   };
   bool Start(const Attempt& attempt);
-  ConnectResult Run(const Attempt& attempt);  // on the worker
+  // On the worker: opens the link (Open), then starts the read.
+  ConnectResult Run(const Attempt& attempt);
+  ConnectResult Open(const Attempt& attempt);
   void Finish(const Attempt& attempt, const ConnectResult& result);
   void Join();
   void Opened(int balloonMs);

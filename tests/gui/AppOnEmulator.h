@@ -39,7 +39,8 @@ class AppOnEmulator : public ::testing::Test {
     registerPages(*app_);
     app_->Show();
     ASSERT_TRUE(WaitUntil([&] {
-      return app_->Context().Connected() && !app_->View().Sync().IsShown() && !app_->Conn().Sync().Busy();
+      return app_->Context().Connected() && !app_->View().Connector().Busy() && !app_->View().Sync().IsShown() &&
+             !app_->Conn().Sync().Busy();
     }));
     emulator_->Core().ClearLog();
   }

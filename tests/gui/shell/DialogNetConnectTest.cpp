@@ -9,12 +9,30 @@
 #include "emu/Emulator.h"
 #include "gui/shell/DialogFixture.h"
 #include "shell/CNetConnectDlg.h"
+#include "shell/CSyncDlg.h"
 #include "shell/DialogTexts.h"
+#include "shell/LinkNoticeBar.h"
+#include "shell/QtLinkEvents.h"
+#include "support/LoopbackListener.h"
 
 namespace nr::gui::test {
 namespace {
 
-using DialogNetConnect = DialogTest;
+// The dialog with the connection controller the main view gives it.
+class DialogNetConnect : public DialogTest {
+ protected:
+  DialogNetConnect() {
+    connector_.probe.connectTimeout = std::chrono::milliseconds(2000);
+    connector_.probe.silenceLimit = std::chrono::milliseconds(300);
+  }
+  // The attempt the dialog started has ended.
+  bool AttemptEnds(CNetConnectDlg& dlg) { return WaitFor([&] { return !dlg.Connecting(); }, 10000); }
+
+  QtLinkEvents qtEvents_;
+  SyncDialogOwner sync_{ctx_, nullptr};
+  LinkNoticeBar notice_;
+  ConnectionController connector_{ctx_, qtEvents_, sync_, notice_};
+};
 
 // A loopback port nobody listens on.
 quint16 ClosedPort() {
@@ -28,6 +46,8 @@ quint16 ClosedPort() {
 TEST_F(DialogNetConnect, OpensOnTheStoredTargetOrTheFactoryAddress) {
   {
     CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
+    dlg.SetConnector(&connector_);
     EXPECT_EQ(dlg.AddressBox()->currentText(), "192.168.1.123");
     EXPECT_EQ(dlg.Address(), "192.168.1.123");
     EXPECT_EQ(dlg.Port(), 30303);
@@ -35,17 +55,23 @@ TEST_F(DialogNetConnect, OpensOnTheStoredTargetOrTheFactoryAddress) {
   settings_.SetNetTarget("10.0.0.7", 4000);
   {
     CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
+    dlg.SetConnector(&connector_);
     EXPECT_EQ(dlg.AddressBox()->currentText(), "10.0.0.7:4000");
     EXPECT_EQ(dlg.Port(), 4000);
   }
   settings_.SetNetTarget("fe80::1", 30303);
   {
     CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
+    dlg.SetConnector(&connector_);
     EXPECT_EQ(dlg.AddressBox()->currentText(), "fe80::1");
   }
   settings_.SetNetTarget("10.0.0.300", 0);  // damaged settings
   {
     CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
+    dlg.SetConnector(&connector_);
     EXPECT_EQ(dlg.Address(), "192.168.1.123");
     EXPECT_EQ(dlg.Port(), 30303);
   }
@@ -94,6 +120,7 @@ TEST(DeviceAddress, ParsesWhatPeopleType) {
 
 TEST_F(DialogNetConnect, TheAddressLineIsCheckedAsItIsTyped) {
   CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
   dlg.show();
   QComboBox* box = dlg.AddressBox();
   box->lineEdit()->clear();
@@ -123,72 +150,150 @@ TEST_F(DialogNetConnect, TheAddressLineIsCheckedAsItIsTyped) {
   EXPECT_FALSE(GetLink().IsNetwork()) << "nothing was attempted";
 }
 
-TEST_F(DialogNetConnect, RefusedConnectionReportsTheErrorAndStaysOpen) {
+TEST_F(DialogNetConnect, ARefusedConnectionIsSaidInWordsAndTheDialogStaysOpen) {
   ctx_.SetLanguage(1);
-  settings_.SetNetTarget("127.0.0.1", ClosedPort());
+  const quint16 port = ClosedPort();
+  settings_.SetNetTarget("127.0.0.1", port);
   CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
   QSignalSpy connected(&dlg, &CNetConnectDlg::connected);
   dlg.show();
   dlg.ConnectButton()->click();
-  EXPECT_EQ(dlg.StatusText(), QString("Connect failed. Error %1").arg(ECONNREFUSED));
+  ASSERT_TRUE(AttemptEnds(dlg));
+  EXPECT_EQ(dlg.StatusText(), QString("Nothing answers at 127.0.0.1:%1 (connection refused).").arg(port));
+  EXPECT_FALSE(dlg.StatusText().contains(QString::number(ECONNREFUSED))) << "no error numbers";
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(connected.count(), 0);
   EXPECT_FALSE(GetLink().IsConnected());
-  EXPECT_TRUE(GetLink().IsNetwork()) << "the link stays set to the network after a failure";
+  EXPECT_FALSE(GetLink().IsNetwork()) << "a failed attempt leaves the link as it was";
   SaveShot(&dlg, "netconnect_en_refused");
 
   ctx_.SetLanguage(0);
-  EXPECT_EQ(dlg.StatusText(), QString("错误%1，请确认IP地址和端口号正确!").arg(ECONNREFUSED));
+  EXPECT_EQ(dlg.StatusText(), QString::fromUtf8("127.0.0.1:%1 没有应答（连接被拒绝）。").arg(port));
   SaveShot(&dlg, "netconnect_zh_refused");
 }
 
+// While the new address is tried the open link stays; a host that accepts and never speaks is
+// named as such, and Cancel stops an attempt that waits.
+TEST_F(DialogNetConnect, TheOpenLinkStaysWhileAnAttemptFailsOrIsStopped) {
+  ConnectToPeer();
+  const uint16_t peerPort = peer_.serverPort();
+  ctx_.SetLanguage(1);
+  nr::test::LoopbackListener silent(nr::test::LoopbackListener::kSilent);
+  CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
+  dlg.show();
+  dlg.SetAddressText(QString("127.0.0.1:%1").arg(silent.Port()));
+  dlg.ConnectButton()->click();
+  EXPECT_TRUE(dlg.Connecting());
+  EXPECT_FALSE(dlg.ConnectButton()->isEnabled());
+  EXPECT_EQ(dlg.StatusText(), QString("Connecting to 127.0.0.1:%1... (Cancel stops it)").arg(silent.Port()));
+  ASSERT_TRUE(AttemptEnds(dlg));
+  EXPECT_EQ(dlg.StatusText(), QString("127.0.0.1:%1 accepted the connection but sent nothing for 0.3 s.").arg(silent.Port()));
+  EXPECT_TRUE(GetLink().IsConnected()) << "the link that was open stays open";
+  EXPECT_EQ(GetLink().NetPort(), peerPort);
+  SaveShot(&dlg, "netconnect_en_silent");
+
+  nr::test::LoopbackListener deaf(nr::test::LoopbackListener::kFullBacklog);
+  connector_.probe.connectTimeout = std::chrono::hours(1);
+  dlg.SetAddressText(QString("127.0.0.1:%1").arg(deaf.Port()));
+  dlg.ConnectButton()->click();
+  ASSERT_TRUE(dlg.Connecting());
+  dlg.CancelButton()->click();
+  ASSERT_TRUE(AttemptEnds(dlg)) << "an hour's connect time-out otherwise";
+  EXPECT_TRUE(dlg.isVisible()) << "Cancel stopped the attempt; the dialog stays for another try";
+  EXPECT_EQ(dlg.StatusText(), QString("Connecting to 127.0.0.1:%1 was stopped.").arg(deaf.Port()));
+  EXPECT_TRUE(GetLink().IsConnected());
+  EXPECT_TRUE(dlg.ConnectButton()->isEnabled());
+}
+
+TEST_F(DialogNetConnect, AnInvalidAddressSaysWhyConnectIsDisabled) {
+  CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
+  dlg.show();
+  QComboBox* box = dlg.AddressBox();
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), "192.168.1.300");
+  EXPECT_EQ(box->currentText(), "192.168.1.300") << "what was typed stays, so the reason can be read";
+  EXPECT_FALSE(dlg.ConnectButton()->isEnabled());
+  EXPECT_EQ(dlg.StatusText(), QString::fromUtf8("“连接”不可用：192.168.1.300 不是有效的地址（300 大于 255）。"));
+  ctx_.SetLanguage(1);
+  EXPECT_EQ(dlg.StatusText(), "Connect is unavailable: 192.168.1.300 is not an address (300 is above 255).");
+  SaveShot(&dlg, "netconnect_en_invalid");
+
+  QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+  EXPECT_TRUE(dlg.ConnectButton()->isEnabled());
+  EXPECT_TRUE(dlg.StatusText().isEmpty()) << "mended, nothing is left to say";
+}
+
 TEST_F(DialogNetConnect, SuccessfulConnectionStoresTheTargetAndCloses) {
-  QTcpServer device;
-  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
+  emu::EmulatorOptions options;
+  options.port = 0;
+  emu::Emulator device(options);
+  ASSERT_TRUE(device.Start());
   ctx_.SetHostBusyMark(true);
   CNetConnectDlg dlg(ctx_);
-  dlg.SetAddressText(QString("127.0.0.1:%1").arg(device.serverPort()));
+  dlg.SetConnector(&connector_);
+  dlg.SetAddressText(QString("127.0.0.1:%1").arg(device.Port()));
   QSignalSpy connected(&dlg, &CNetConnectDlg::connected);
   dlg.show();
   dlg.ConnectButton()->click();
+  EXPECT_FALSE(ctx_.HostBusyMark());
+  ASSERT_TRUE(AttemptEnds(dlg));
 
   EXPECT_EQ(connected.count(), 1);
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_TRUE(GetLink().IsConnected());
   EXPECT_TRUE(GetLink().IsNetwork());
-  EXPECT_FALSE(ctx_.HostBusyMark());
   EXPECT_EQ(settings_.IpAddress(), "127.0.0.1");
-  EXPECT_EQ(settings_.IpPort(), device.serverPort());
+  EXPECT_EQ(settings_.IpPort(), device.Port());
   EXPECT_TRUE(dlg.StatusText().isEmpty());
 
   // The address is offered again, first, in the drop-down.
-  const QString typed = QString("127.0.0.1:%1").arg(device.serverPort());
+  const QString typed = QString("127.0.0.1:%1").arg(device.Port());
   EXPECT_EQ(settings_.RecentAddresses().value(0), typed);
   dlg.LoadTarget();
   EXPECT_EQ(dlg.AddressBox()->itemText(0), typed);
   EXPECT_EQ(dlg.AddressBox()->currentText(), typed);
+  GetLink().Close(true);
+  device.Stop();
 }
 
 TEST_F(DialogNetConnect, UsbAndDemoButtonsSayWhenNothingAnswers) {
   ctx_.SetLanguage(1);
   CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
   dlg.show();
   EXPECT_FALSE(dlg.DisconnectButton()->isEnabled()) << "nothing to disconnect";
-  dlg.connectUsb = [] { return false; };
-  dlg.UsbButton()->click();
+  dlg.UsbButton()->click();  // no USB backend here: nothing is plugged in
+  ASSERT_TRUE(AttemptEnds(dlg));
   EXPECT_EQ(dlg.StatusText(), "No USB device found. Check the cable.");
   EXPECT_TRUE(dlg.isVisible());
+  dlg.DemoButton()->click();  // nobody can start one here
+  EXPECT_EQ(dlg.StatusText(), "The demo device could not start.");
+
+  emu::EmulatorOptions options;
+  options.port = 0;
+  emu::Emulator demo(options);
+  ASSERT_TRUE(demo.Start());
   int demoAsked = 0;
-  dlg.connectDemo = [&] { return ++demoAsked > 0; };
+  ctx_.SetDemoStarter([&]() -> std::optional<NetTarget> {
+    ++demoAsked;
+    return NetTarget{"127.0.0.1", demo.Port()};
+  });
   dlg.DemoButton()->click();
+  ASSERT_TRUE(AttemptEnds(dlg));
   EXPECT_EQ(demoAsked, 1);
   EXPECT_FALSE(dlg.isVisible()) << "connected: the dialog closes";
   for (QPushButton* b : {dlg.ConnectButton(), dlg.UsbButton(), dlg.DemoButton(), dlg.DisconnectButton()})
     EXPECT_FALSE(b->toolTip().isEmpty()) << b->text().toStdString();
+  GetLink().Close(true);
+  demo.Stop();
 }
 
 TEST_F(DialogNetConnect, TextsComeFromTheLanguageTable) {
   CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
   auto text = [&](int id) {
     QWidget* w = FindControl(&dlg, id);
     if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
@@ -219,6 +324,7 @@ TEST_F(DialogNetConnect, ScanFindsTheDeviceOnTheSubnetAndFillsInItsAddress) {
   emu::Emulator device(options);
   ASSERT_TRUE(device.Start());
   CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
   dlg.show();
   dlg.scanSubnets = [] { return std::vector<Ipv4Subnet>{}; };
   dlg.ScanButton()->click();
@@ -248,6 +354,9 @@ TEST_F(DialogNetConnect, ScanFindsTheDeviceOnTheSubnetAndFillsInItsAddress) {
   EXPECT_TRUE(dlg.StatusText().startsWith("Found: " + found)) << dlg.StatusText().toStdString();
   SaveShot(&dlg, "netconnect_scan_en");
   EXPECT_TRUE(dlg.TryConnect()) << "the address found connects";
+  ASSERT_TRUE(AttemptEnds(dlg));
+  EXPECT_TRUE(GetLink().IsConnected());
+  GetLink().Close(true);
   device.Stop();
 }
 
@@ -266,6 +375,7 @@ TEST_F(DialogNetConnect, ClosingOrDestroyingTheDialogEndsAScanCleanly) {
   };
 
   CNetConnectDlg dlg(ctx_);
+  dlg.SetConnector(&connector_);
   configure(dlg);
   dlg.show();
   QSignalSpy finished(&dlg, &CNetConnectDlg::scanFinished);

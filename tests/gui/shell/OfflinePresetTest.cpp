@@ -145,7 +145,8 @@ TEST_F(OfflinePreset, ConnectingLaterOffersToPushTheEditedPreset) {
   prompts_.choices = {0};  // send the preset to the device
   app_->View().Reconnect();
   ASSERT_TRUE(WaitUntil([&] {
-    return app_->Context().Connected() && !app_->Conn().Sync().Busy() && !app_->View().Sync().IsShown() &&
+    return app_->Context().Connected() && !app_->View().Connector().Busy() && !app_->Conn().Sync().Busy() &&
+           !app_->View().Sync().IsShown() &&
            !prompts_.asked.empty();
   }));
   ASSERT_TRUE(WaitUntil([&] { return !app_->Conn().Sync().Busy(); }));

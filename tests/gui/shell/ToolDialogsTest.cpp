@@ -51,7 +51,10 @@ class ToolDialogsTest : public ::testing::Test {
   }
   void TearDown() override { app.reset(); }
 
-  bool Idle() { return app->Context().Connected() && !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }
+  bool Idle() {
+    return app->Context().Connected() && !app->View().Connector().Busy() && !app->View().Sync().IsShown() &&
+           !app->Conn().Sync().Busy();
+  }
   emu::DeviceCore& Device() { return app->DemoDevice()->Core(); }
   AppContext& Ctx() { return app->Context(); }
   template <class D>
@@ -141,7 +144,8 @@ TEST_F(ToolDialogsTest, F7OpensTheMachineSettingsWhoseStartVolumeMovesTheLiveVol
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_TRUE(prompts.asked[0].contains("M2"));
   settings->FactoryModeButton(1)->click();
-  EXPECT_TRUE(DeviceGot(emu::Bytes{0x06, 0x01}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return DeviceGot(emu::Bytes{0x06, 0x01}); }, kWaitMs))
+      << "sent after the pause that lets a status answer pass";
   const auto log = Device().Log();
   EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const auto& p) { return p.bytes[0] == 0x06; }), 1);
 

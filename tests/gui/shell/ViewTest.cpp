@@ -29,6 +29,7 @@
 #include "shell/RibbonIds.h"
 #include "shell/LinkNoticeBar.h"
 #include "shell/TrayBalloon.h"
+#include "support/LoopbackListener.h"
 #include "support/Screenshots.h"
 #include "shell/ModeFile.h"
 
@@ -72,7 +73,7 @@ class ViewTest : public ::testing::Test {
   // Launches and waits for the first synchronisation to end.
   void Start(emu::EmulatorOptions options = {}) {
     Launch(options);
-    ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Sync().IsShown() &&
+    ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Connector().Busy() && !app->View().Sync().IsShown() &&
                                        !app->Conn().Sync().Busy(); }));
     emulator->Core().ClearLog();
   }
@@ -177,6 +178,33 @@ TEST_F(ViewTest, LanguageToggleRelabelsAndIsStored) {
   EXPECT_EQ(app->Context().Settings().Language(), 0);
 }
 
+// The ribbon's mode store and load run through the device modes: the window returns at once,
+// the tip follows once the device has had its time to store, and the stored slot keeps the
+// screen's edits.
+TEST_F(ViewTest, ModeStoreAndLoadLeaveTheWindowFreeAndKeepTheStoredPreset) {
+  Start();
+  app->View().OnCommand(kLanguage);
+  app->View().OnSliderMoved(kInMusicSlider, 40);
+  Drain();
+  ASSERT_TRUE(app->Context().Model().Read([](const DeviceState& s) { return HasUnkeptEdits(s); }));
+  prompts.answers = {QMessageBox::Yes};
+  app->View().OnCommand(kSaveM1 + 1);
+  EXPECT_EQ(app->Context().Model().Read([](const DeviceState& s) { return s.currentMode; }), 1);
+  ASSERT_TRUE(WaitUntil([&] { return TipText() == QStringLiteral("Saving Mode 2 ……"); }));
+  EXPECT_EQ(Received(0x04), (std::vector<emu::Bytes>{emu::Bytes{0x04, 0x01}}));
+  EXPECT_FALSE(app->Context().Model().Read([](const DeviceState& s) { return HasUnkeptEdits(s) || s.deviceModified; }));
+
+  emulator->Core().ClearLog();
+  app->View().OnCommand(kLoadM1 + 2);
+  EXPECT_TRUE(app->View().Sync().IsShown());
+  ASSERT_TRUE(WaitUntil([&] {
+    return !Received(0x05).empty() && !app->Conn().Sync().Busy() && !app->View().Sync().IsShown();
+  }));
+  EXPECT_EQ(Received(0x05), (std::vector<emu::Bytes>{emu::Bytes{0x05, 0x02}}));
+  EXPECT_EQ(Received(0x30).size(), 70u) << "the device's values are read after the switch";
+  EXPECT_EQ(app->Context().Model().Read([](const DeviceState& s) { return s.currentMode; }), 2);
+}
+
 TEST_F(ViewTest, PresetFileNamedAfterASlotIsStoredThere) {
   Start();
   const QString path = dir.filePath("M2.Mode");
@@ -240,22 +268,23 @@ TEST_F(ViewTest, AFailedPushSaysWhatTheDeviceNowHoldsAndStoresNothing) {
   EXPECT_EQ(app->Context().Model().Snapshot().pendingModeSlot, -1);
 }
 
-TEST_F(ViewTest, ProtocolMismatchDisconnects) {
+// A network device of another protocol version is found out before the link is handed over: one
+// notice says so, in the device's own terms and in words, and nothing else pops up.
+TEST_F(ViewTest, ProtocolMismatchIsSaidOnceAndNothingConnects) {
   emu::EmulatorOptions options;
   options.version = 23;
   Launch(options);
-  ASSERT_TRUE(WaitUntil([&] {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return true;
-    return false;
-  }));
-  QMessageBox* box = nullptr;
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->text(), QString::fromUtf8("E:NR490_17 通信版本不匹配!"));
+  ASSERT_TRUE(WaitUntil([&] { return app->View().Connector().LastResult().has_value(); }));
+  EXPECT_EQ(app->View().Connector().LastResult()->failure, ConnectFailure::kOtherVersion);
   EXPECT_FALSE(app->Context().Connected());
-  box->close();
+  LinkNoticeBar* notice = app->View().LinkNotice();
+  ASSERT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->Text(), QString::fromUtf8("E:NR490_17 通信版本不匹配! 设备使用通信协议 23；本版本需要 24。"));
+  app->View().OnCommand(kLanguage);
+  EXPECT_EQ(notice->Text(), QStringLiteral("E:NR490_17 通信版本不匹配! The device speaks protocol 23; this version needs 24."));
+  for (QWidget* w : QApplication::topLevelWidgets())
+    EXPECT_FALSE(qobject_cast<QMessageBox*>(w) && w->isVisible()) << "no box to swallow the next click";
+  EXPECT_TRUE(prompts.messages.empty());
 }
 
 QMessageBox* VisibleMessageBox() {
@@ -293,20 +322,23 @@ TEST_F(ViewTest, ADeviceRefusedForItsVersionIsNotReconnectedUntilPluggedInAgain)
 
 TEST_F(ViewTest, APulledUsbDeviceIsSaidAndReconnectWithoutItSaysItIsMissing) {
   LaunchUsb({}, true);
-  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Connector().Busy() && !app->Conn().Sync().Busy(); }));
   emulator->Hid().Unplug();
   app->View().PollUsbDevice();
   ASSERT_FALSE(app->Context().Connected());
   ASSERT_TRUE(app->View().LinkNotice()->isVisible());
   const QString pulled = app->View().LinkNotice()->Text();
 
-  EXPECT_FALSE(app->View().Reconnect());
+  ASSERT_TRUE(app->View().Reconnect()) << "the attempt starts";
+  ASSERT_TRUE(WaitUntil([&] { return !app->View().Connector().Busy(); }));
+  EXPECT_FALSE(app->Context().Connected());
   EXPECT_TRUE(app->View().LinkNotice()->isVisible());
   EXPECT_NE(app->View().LinkNotice()->Text(), pulled);
   EXPECT_TRUE(app->View().LinkNotice()->Text().contains("USB"));
 
   emulator->Hid().Plug();
-  EXPECT_TRUE(app->View().Reconnect());
+  ASSERT_TRUE(app->View().Reconnect());
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Connector().Busy(); }));
   EXPECT_FALSE(app->View().LinkNotice()->isVisible());
   ASSERT_TRUE(WaitUntil([&] { return !app->Conn().Sync().Busy(); }));
 }
@@ -354,7 +386,10 @@ class ReconnectTest : public ViewTest {
     ASSERT_NE(dialog, nullptr);
     dialog->LoadTarget();
     ASSERT_TRUE(dialog->TryConnect());
-    ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+    ASSERT_TRUE(WaitUntil([&] {
+      return app->Context().Connected() && !app->View().Connector().Busy() && !app->View().Sync().IsShown() &&
+             !app->Conn().Sync().Busy();
+    }));
     Drain();
   }
 };
@@ -435,7 +470,10 @@ TEST_F(ViewTest, TheStatusBarNamesEveryLinkAndDisconnectHolds) {
   // Back to the built-in demo device, started on first use.
   ASSERT_TRUE(app->View().ConnectDemo());
   ASSERT_NE(app->DemoDevice(), nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return app->Context().Connected() && !app->View().Connector().Busy() && !app->View().Sync().IsShown() &&
+           !app->Conn().Sync().Busy();
+  }));
   EXPECT_EQ(bar->LinkPane()->text(), QStringLiteral("Connected: Demo (emulator)"));
   shoot("demo");
   app->View().OnCommand(kLanguage);
@@ -444,7 +482,7 @@ TEST_F(ViewTest, TheStatusBarNamesEveryLinkAndDisconnectHolds) {
 
 TEST_F(ViewTest, TheStatusBarSaysUsbForTheUsbLink) {
   LaunchUsb({}, true);
-  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Connector().Busy() && !app->Conn().Sync().Busy(); }));
   CMFCMyRibbonStatusBar* bar = app->Frame().StatusBar();
   EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：USB"));
   nr::test::SaveScreenshot(bar, "statusbar_usb_zh");
@@ -457,7 +495,7 @@ TEST_F(ViewTest, TheStatusBarSaysUsbForTheUsbLink) {
   app->View().PollUsbDevice();
   EXPECT_FALSE(app->Context().Connected());
   EXPECT_TRUE(app->View().ConnectUsb());
-  EXPECT_TRUE(app->Context().Connected());
+  EXPECT_TRUE(WaitUntil([&] { return app->Context().Connected(); }));
 }
 
 TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
@@ -474,16 +512,35 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   app->Frame().resize(1100, 760);
   nr::test::SaveScreenshot(&app->Frame(), "frame_zh_link_lost");
 
-  // A click while the device is still away says so, and the notice stays for another try.
-  const QString lost = app->View().LinkNotice()->Text();
-  app->View().LinkNotice()->ReconnectButton()->click();
+  // A click while the device is still away says what happened, in words, and the notice stays
+  // for another try.
+  LinkNoticeBar* notice = app->View().LinkNotice();
+  const QString lost = notice->Text();
+  const uint16_t port = emulator->Port();
+  notice->ReconnectButton()->click();
+  ASSERT_TRUE(WaitUntil([&] { return !app->View().Connector().Busy(); }));
   EXPECT_FALSE(app->Context().Connected());
-  EXPECT_TRUE(app->View().LinkNotice()->isVisible());
-  EXPECT_NE(app->View().LinkNotice()->Text(), lost);
-  EXPECT_TRUE(app->View().LinkNotice()->Text().contains(QString::fromUtf8("没有应答")));
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_NE(notice->Text(), lost);
+  EXPECT_EQ(notice->Text(), QString::fromUtf8("127.0.0.1:%1 没有应答（连接被拒绝）。").arg(port));
   app->View().OnCommand(kLanguage);
-  EXPECT_TRUE(app->View().LinkNotice()->Text().startsWith("Reconnecting failed")) << "the failure follows the language";
+  EXPECT_EQ(notice->Text(), QString("Nothing answers at 127.0.0.1:%1 (connection refused).").arg(port))
+      << "the failure follows the language";
   nr::test::SaveScreenshot(&app->Frame(), "frame_en_reconnect_failed");
+
+  // Something on that port that takes no connection: the attempt waits, and Stop ends it.
+  {
+    nr::test::LoopbackListener deaf(nr::test::LoopbackListener::kFullBacklog, port);
+    ASSERT_TRUE(deaf.Ok());
+    notice->ReconnectButton()->click();
+    EXPECT_TRUE(app->View().Connector().Busy());
+    EXPECT_EQ(notice->Text(), QString("Connecting to 127.0.0.1:%1...").arg(port));
+    EXPECT_EQ(notice->ReconnectButton()->text(), "Stop");
+    notice->ReconnectButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !app->View().Connector().Busy(); }, 3000)) << "stopped, not timed out";
+    EXPECT_EQ(notice->Text(), QString("Connecting to 127.0.0.1:%1 was stopped.").arg(port));
+    EXPECT_EQ(notice->ReconnectButton()->text(), "Reconnect");
+  }
 
   // The device comes back on the same port: one click connects again.
   emu::EmulatorOptions again;
@@ -491,7 +548,7 @@ TEST_F(ViewTest, ADroppedLinkIsSaidOverThePageAndCanBeReconnected) {
   emulator = std::make_unique<emu::Emulator>(again);
   ASSERT_TRUE(emulator->Start());
   app->View().LinkNotice()->ReconnectButton()->click();
-  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }));
+  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected() && !app->View().Connector().Busy() && !app->Conn().Sync().Busy(); }));
   EXPECT_FALSE(app->View().LinkNotice()->isVisible());
   EXPECT_EQ(app->View().CurrentPage()->geometry().top(), 0);
 }
@@ -513,14 +570,20 @@ TEST_F(ViewTest, TheSynchronisationBarShowsTheChunksRead) {
   ASSERT_TRUE(WaitUntil([&] { return !app->View().Sync().IsShown() && !app->Conn().Sync().Busy(); }));
 }
 
-TEST_F(ViewTest, TheConnectedNoticeWaitsForTheDevicesAnswer) {
-  // A device that takes the connection but never answers the identification.
+// A device that takes the connection but never answers the identification is never called
+// connected: the attempt ends with one notice that says so in words.
+TEST_F(ViewTest, AHostThatNeverAnswersIsNotCalledConnected) {
   emu::EmulatorOptions silent;
   silent.silentAfter = std::chrono::milliseconds(0);
   Launch(silent);
-  ASSERT_TRUE(WaitUntil([&] { return app->Context().Connected(); }));
-  WaitUntil([] { return false; }, 500);
-  EXPECT_NE(TipText(), QString::fromUtf8("设备已连接，同步中……")) << "nothing has answered yet";
+  app->View().Connector().probe.silenceLimit = std::chrono::milliseconds(300);  // before the first attempt
+  ASSERT_TRUE(WaitUntil([&] { return app->View().Connector().LastResult().has_value(); }));
+  EXPECT_EQ(app->View().Connector().LastResult()->failure, ConnectFailure::kSilent);
+  EXPECT_FALSE(app->Context().Connected());
+  EXPECT_NE(TipText(), QString::fromUtf8("设备已连接，同步中……")) << "nothing has answered";
+  EXPECT_EQ(app->View().LinkNotice()->Text(),
+            QString::fromUtf8("127.0.0.1:%1 接受了连接，但 0.3 秒内什么也没有发送。").arg(emulator->Port()));
+  EXPECT_TRUE(prompts.messages.empty()) << "one notice, no message box besides";
 }
 
 }  // namespace

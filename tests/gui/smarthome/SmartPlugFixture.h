@@ -46,7 +46,8 @@ class SmartPlugTest : public ::testing::Test {
     RegisterSmartHome(*app, KeyFolder());
     app->Show();
     ASSERT_TRUE(WaitUntil([&] {
-      return app->Context().Connected() && !app->View().Sync().IsShown() && !app->Conn().Sync().Busy();
+      return app->Context().Connected() && !app->View().Connector().Busy() && !app->View().Sync().IsShown() &&
+             !app->Conn().Sync().Busy();
     }));
   }
   void TearDown() override {
