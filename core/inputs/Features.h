@@ -5,15 +5,11 @@
 #include <array>
 
 #include "eq/EqBandCodec.h"
+#include "inputs/IntRange.h"
 #include "link/DeviceSession.h"
 
 namespace nr {
 
-struct IntRange {
-  int min;
-  int max;
-  int Clamp(int v) const { return v < min ? min : (v > max ? max : v); }
-};
 
 // Microphone exciter (module 14).
 inline constexpr int kExciterModule = 14;
