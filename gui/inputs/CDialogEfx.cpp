@@ -16,7 +16,7 @@
 #include "eq/BandEditor.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/CDialogMusic.h"
 #include "inputs/CEchoGraphicPanel.h"
 #include "inputs/CRevbGraphicPanel.h"
@@ -194,7 +194,7 @@ void CDialogEfx::Build() {
   panel_ = new CEqPanel(&ctx_.Model(), ctx_.Language(), this);
   panel_->setMinimumSize(360, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   eq->addWidget(editor_);

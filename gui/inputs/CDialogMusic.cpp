@@ -23,7 +23,7 @@
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
 #include "eq/CSmallEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/CDialogEfx.h"
 #include "inputs/EffectEncoders.h"
 #include "inputs/InputParams.h"
@@ -151,7 +151,7 @@ void CDialogMusic::Build() {
   panel_->setMinimumSize(360, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   eq->addWidget(panel_, 1);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   eq->addWidget(editor_);
