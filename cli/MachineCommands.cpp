@@ -9,6 +9,7 @@
 #include "DeviceLink.h"
 #include "StopSignals.h"
 #include "ToolCommands.h"
+#include "link/Answers.h"
 #include "link/Commands.h"
 #include "shell/MachineSettings.h"
 #include "shell/RemoteTable.h"
@@ -178,7 +179,7 @@ int RunMachine(const CommandContext& ctx, std::span<const std::string> words) {
   const MachineRequest request = ParseMachine(words);
   DeviceLink link(ctx, "machine");
   if (const int status = link.Open()) return status;
-  if (link.QueryAndWait(BuildQueryMachineSettings(), cmd::kQueryMachineSettings, 16) != ReplyWaiter::Outcome::kAnswered) {
+  if (link.QueryAndWait(BuildQueryMachineSettings(), cmd::kQueryMachineSettings, kMachineSettingsAnswerSize) != ReplyWaiter::Outcome::kAnswered) {
     if (!link.Alive()) return link.Fail("lost the connection");
     link.GetLink().Close(true);
     return link.Fail("the device did not answer the machine-settings query");

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "eq/BandWrites.h"
+#include "link/Answers.h"
 #include "link/Commands.h"
 
 namespace nr {
@@ -181,9 +182,9 @@ bool Synchronizer::ReadImageInto(Run& run, ParamImage& image) {
   }
   run.result.chunk = -1;
   run.result.step = TransferStep::kMachineSettings;
-  if (!Ask(run, BuildQueryMachineSettings(), Answer(cmd::kQueryMachineSettings, 16))) return false;
+  if (!Ask(run, BuildQueryMachineSettings(), Answer(cmd::kQueryMachineSettings, kMachineSettingsAnswerSize))) return false;
   run.result.step = TransferStep::kRemote;
-  return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, 18));
+  return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, kRemoteAnswerSize));
 }
 
 bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
