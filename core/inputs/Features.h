@@ -4,7 +4,7 @@
 // and the automatic music input level. Each write keeps its value within the control's range.
 #include <array>
 
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "inputs/IntRange.h"
 #include "link/DeviceSession.h"
 

@@ -13,7 +13,7 @@
 
 #include "eq/BandLimits.h"
 #include "eq/Biquad.h"
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 
 class QMenu;
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "inputs/RoomRecord.h"
+#include "link/RoomRecord.h"
 
 namespace nr::gui {
 

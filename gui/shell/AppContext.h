@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "eq/EqSetCopy.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/NetAddress.h"
 #include "shell/AppSettings.h"
 #include "shell/LanguageTable.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "link/NetAddress.h"
-#include "link/NetScan.h"
+#include "session/NetScan.h"
 
 class QComboBox;
 class QLabel;
