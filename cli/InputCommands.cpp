@@ -86,6 +86,10 @@ int RunInput(const CommandContext& ctx, std::span<const std::string> words) {
   const std::vector<InputChange> changes = ParseInputChanges(args.positional);
   const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "input");
   WriteTarget& link = *target;
+  // The device keeps the pitch outside its parameter memory, so a mode file has none to change.
+  for (const InputChange& change : changes)
+    if (!link.Device() && change.param->kind == InputParamName::Kind::kPitch)
+      throw UsageError("a mode file keeps no pitch; set it on a device");
   if (const int status = link.Open(true)) return status;
   for (const InputChange& change : changes) WriteInputParam(link.Session(), *change.param, change.value);
   if (const int status = link.Finish()) return status;
