@@ -7,7 +7,7 @@
 
 #include "emu/Emulator.h"
 #include "link/Commands.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 
 namespace {
 

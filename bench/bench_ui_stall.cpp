@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "emu/Emulator.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CNetConnectDlg.h"

@@ -17,7 +17,7 @@
 
 #include "CommandTable.h"
 #include "WriteTarget.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/HidBackend.h"
 #include "link/LinkEvents.h"
 #include "link/ReplyWaiter.h"

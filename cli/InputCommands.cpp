@@ -1,5 +1,6 @@
-// nrctl source and nrctl features: the music source with its input levels, and the exciter,
-// max-bass, automatic SUB and automatic music level features.
+// nrctl input, source and features: the microphone inputs, effects and live controls by name,
+// the music source with its input levels, and the exciter, max-bass, automatic SUB and automatic
+// music level features.
 #include <algorithm>
 #include <memory>
 #include <cctype>
@@ -13,6 +14,7 @@
 #include "WriteTarget.h"
 #include "ToolCommands.h"
 #include "inputs/Features.h"
+#include "inputs/InputParamNames.h"
 #include "inputs/InputSources.h"
 
 namespace nr::cli {
@@ -23,6 +25,95 @@ using Json = nlohmann::ordered_json;
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
+}
+
+// ---- input ---------------------------------------------------------------------------------
+
+struct InputChange {
+  const InputParamName* param;
+  int value;
+};
+
+std::string RangeText(const InputParamName& p) {
+  switch (p.text) {
+    case InputValueText::kChannel: return "A or B";
+    case InputValueText::kSwitch: return "on or off";
+    case InputValueText::kNumber: break;
+  }
+  std::string text = std::to_string(p.range.min) + ".." + std::to_string(p.range.max);
+  if (*p.unitName) text += std::string(" ") + p.unitName;
+  return p.kind == InputParamName::Kind::kFbc ? text + ", 1 or off turning it off" : text;
+}
+
+std::vector<InputChange> ParseInputChanges(const std::vector<std::string>& words) {
+  if (words.size() % 2 != 0) throw UsageError("'" + words.back() + "' needs a value (NAME VALUE pairs)");
+  std::vector<InputChange> changes;
+  for (size_t i = 0; i < words.size(); i += 2) {
+    const InputParamName* param = FindInputParam(words[i]);
+    if (!param) throw UsageError("unknown parameter '" + words[i] + "' (nrctl input --help lists them)");
+    int value = 0;
+    if (!ParseInputValue(*param, words[i + 1], value))
+      throw UsageError(param->name + " takes " + RangeText(*param) + ", not '" + words[i + 1] + "'");
+    changes.push_back({param, value});
+  }
+  return changes;
+}
+
+void WriteInputParams(std::ostream& out, const DeviceState& s, bool json) {
+  if (json) {
+    Json j = Json::object();
+    for (const InputParamName& p : InputParamNames()) {
+      const int value = ReadInputParam(s, p);
+      if (p.text == InputValueText::kNumber)
+        j[p.name] = value;
+      else
+        j[p.name] = InputValueString(p, value);
+    }
+    out << j.dump(2) << "\n";
+    return;
+  }
+  for (const InputParamName& p : InputParamNames()) {
+    const int value = ReadInputParam(s, p);
+    const std::string text = InputValueString(p, value);
+    const bool number = text == std::to_string(value);
+    out << p.name << ": " << text << (number && *p.unitName ? std::string(" ") + p.unitName : std::string()) << "\n";
+  }
+}
+
+int RunInput(const CommandContext& ctx, std::span<const std::string> words) {
+  static constexpr ValuesOptionSpec kOptions[] = {{"--json", 0, false}};
+  const OptionList args = ParseOptionList(words, kOptions);
+  const std::vector<InputChange> changes = ParseInputChanges(args.positional);
+  const std::unique_ptr<WriteTarget> target = MakeWriteTarget(ctx, "input");
+  WriteTarget& link = *target;
+  // The device keeps the pitch outside its parameter memory, so a mode file has none to change.
+  for (const InputChange& change : changes)
+    if (!link.Device() && change.param->kind == InputParamName::Kind::kPitch)
+      throw UsageError("a mode file keeps no pitch; set it on a device");
+  if (const int status = link.Open(true)) return status;
+  for (const InputChange& change : changes) WriteInputParam(link.Session(), *change.param, change.value);
+  if (const int status = link.Finish()) return status;
+  const DeviceState state = link.Model().Snapshot();
+  for (size_t i = 0; i < changes.size(); ++i) {
+    const InputChange& change = changes[i];
+    const bool setAgain = std::any_of(changes.begin() + static_cast<std::ptrdiff_t>(i) + 1, changes.end(),
+                                      [&](const InputChange& later) { return later.param == change.param; });
+    if (const int kept = ReadInputParam(state, *change.param); !setAgain && kept != change.value)
+      ctx.err << change.param->name << ": held at " << InputValueString(*change.param, kept)
+              << " (the machine settings' maximum)\n";
+  }
+  WriteInputParams(ctx.out, state, args.Find("--json") != nullptr);
+  return kExitOk;
+}
+
+std::string InputNameList() {
+  std::string list;
+  for (const InputParamName& p : InputParamNames()) {
+    std::string line = "  " + p.name;
+    line.resize(std::max<size_t>(line.size() + 1, 26), ' ');
+    list += line + RangeText(p) + "\n";
+  }
+  return list;
 }
 
 // ---- source ----------------------------------------------------------------------------------
@@ -250,6 +341,21 @@ int RunFeatures(const CommandContext& ctx, std::span<const std::string> words) {
 }  // namespace
 
 void RegisterInputCommands(CommandTable& table) {
+  table.Add(Command{
+      "input",
+      "show or set the microphone inputs, effects, input EQ switches and live controls by name",
+      "[NAME VALUE]... [--json]",
+      "Reads the device, sets each NAME to VALUE in the order given, as the microphone and music\n"
+      "page, the echo and reverb page and the main window's live controls do (a microphone's\n"
+      "channel writes both routing gains, an echo time re-sends the right channel's delays), and\n"
+      "prints every parameter. A value outside its range exits with status 2 before anything is\n"
+      "sent; the microphone and music volumes are held at the machine settings' maxima (said on\n"
+      "stderr). The names and what they take:\n" +
+          InputNameList() +
+          "Exit status: 0 done, 1 link failure, 2 usage, 3 file refused.\n" + FileTargetNote(),
+      RunInput,
+      true,
+  });
   table.Add(Command{
       "source",
       "show the music sources with their input levels, select one, set levels",

@@ -4,7 +4,7 @@
 
 #include "TerminalText.h"
 #include "ToolCommands.h"
-#include "link/NetScan.h"
+#include "session/NetScan.h"
 
 namespace nr::cli {
 namespace {

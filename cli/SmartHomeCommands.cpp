@@ -13,6 +13,7 @@
 #include "LineInput.h"
 #include "TerminalText.h"
 #include "smarthome/KeyFile.h"
+#include "smarthome/PlugPairing.h"
 #include "smarthome/Scenes.h"
 #include "smarthome/SmartHome.h"
 #include "smarthome/ZWaveFrames.h"
@@ -173,44 +174,41 @@ int RunPlugAdd(const CommandContext& ctx, const CommandArgs& args) {
   if (const int status = OpenSmartHome(link)) return status;
   SmartHome& smart = link.Conn().Smart();
   uint64_t cursor = smart.ReportCursor();
-  smart.StartAdding(record);
+  PlugPairing pairing(smart, keys);
+  pairing.StartAdding(record);
   ctx.err << "Press and hold the new plug's button for 3 seconds (first confirmation)...\n";
-  int running = zwave::kRemoveNode;
   int added = 0;
   std::string failure;
   const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
-    if (r.function == zwave::kRemoveNode) {
-      if (r.status == zwave::kRemoveDone) {
-        if (r.node >= kFirstPlugNode) keys.Remove(r.node);
-        smart.ContinueAfterRemoval(true);
-        running = zwave::kAddNode;
+    const PairingUpdate update = pairing.OnReport(r);
+    switch (update.step) {
+      case PairingStep::kRemoved:
         ctx.err << "Press and hold the plug's button for 3 seconds again (second confirmation)...\n";
-      } else if (r.status == zwave::kAddRemoveFailed) {
+        return false;
+      case PairingStep::kPlugFound:
+        ctx.err << "Confirmed, please wait...\n";
+        return false;
+      case PairingStep::kRemoveFailed:
         failure = "the plug could not be reset, please retry";
         return true;
-      }
-    } else if (r.function == zwave::kAddNode) {
-      if (r.status == zwave::kNodeFound) ctx.err << "Confirmed, please wait...\n";
-      if (r.status == zwave::kAddRemoveFailed) {
+      case PairingStep::kAddFailed:
         failure = "adding failed, please retry";
         return true;
-      }
-      if (r.status == zwave::kProtocolDone) {
-        added = r.node;
+      case PairingStep::kAdded:
+        added = update.node;
         return true;
-      }
+      default:
+        return false;
     }
-    return false;
   });
   if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
   if (awaited == Awaited::kTimedOut) {
-    smart.Abort(running);
+    pairing.Abort();
     failure = "no plug was pressed in time; adding stopped";
   }
-  if (added) smart.WritePlugRecord(added, record);
   const int closed = link.Finish();
   if (!failure.empty()) return link.Fail(failure);
-  // The plug's record is written last: the plug counts as added once the device has taken it.
+  // The plug's record was written last: the plug counts as added once the device has taken it.
   if (closed == kExitOk) ctx.out << "added plug " << added << ": " << kind << " " << Utf16ToUtf8(record.name) << "\n";
   return closed;
 }
@@ -223,27 +221,24 @@ int RunPlugRemove(const CommandContext& ctx, const CommandArgs& args) {
   if (const int status = OpenSmartHome(link)) return status;
   SmartHome& smart = link.Conn().Smart();
   uint64_t cursor = smart.ReportCursor();
-  smart.StartRemoving();
+  PlugPairing pairing(smart, keys);
+  pairing.StartRemoving();
   ctx.err << "Press and hold the button of the plug to remove for 3 seconds...\n";
   int removed = -1;
   bool failed = false;
   const Awaited awaited = AwaitReports(link, cursor, timeout, [&](const PlugReport& r) {
-    if (r.function != zwave::kRemoveNode) return false;
-    if (r.status == zwave::kAddRemoveFailed) failed = true;
-    if (r.status == zwave::kRemoveDone) removed = r.node;
+    const PairingUpdate update = pairing.OnReport(r, false);
+    if (update.step == PairingStep::kRemoveFailed) failed = true;
+    if (update.step == PairingStep::kRemoved) removed = update.node;
     return failed || removed >= 0;
   });
   if (awaited == Awaited::kLinkLost) return LostWhileWaiting(link);
   const bool ended = awaited == Awaited::kDone;
-  if (!ended) smart.Abort(zwave::kRemoveNode);
-  if (removed >= 0) {
-    smart.ContinueAfterRemoval(false);
-    if (removed >= kFirstPlugNode) keys.Remove(removed);
-  }
+  if (!ended) pairing.Abort();
   const int closed = link.Finish();
   if (!ended) return link.Fail("no plug was pressed in time; removing stopped");
   if (failed) return link.Fail("removing failed, please retry");
-  if (removed >= kFirstPlugNode)
+  if (removed > 0)
     ctx.out << "removed plug " << removed << "\n";
   else
     ctx.out << "the pressed plug belonged to no network; nothing was removed\n";

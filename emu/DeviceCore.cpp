@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/Answers.h"
 #include "link/Bytes.h"
 #include "link/Commands.h"
 #include "link/DeviceModel.h"
@@ -194,7 +195,7 @@ void DeviceCore::Dispatch(std::span<const uint8_t> p, SessionId session, Clock::
       break;
     case cmd::kQueryRemote: {
       Bytes reply{code};
-      reply.insert(reply.end(), remote_.begin(), remote_.begin() + 16);
+      reply.insert(reply.end(), remote_.begin(), remote_.begin() + kRemoteAnswerCodes);
       out.replies.push_back(std::move(reply));
       break;
     }

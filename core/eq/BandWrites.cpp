@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "eq/Biquad.h"
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "link/Commands.h"
 #include "link/EqLayout.h"
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "eq/BandLimits.h"  // an imported band keeps the band editor's limits
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "link/DeviceSession.h"
 
 namespace nr {

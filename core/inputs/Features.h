@@ -4,16 +4,12 @@
 // and the automatic music input level. Each write keeps its value within the control's range.
 #include <array>
 
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
+#include "inputs/IntRange.h"
 #include "link/DeviceSession.h"
 
 namespace nr {
 
-struct IntRange {
-  int min;
-  int max;
-  int Clamp(int v) const { return v < min ? min : (v > max ? max : v); }
-};
 
 // Microphone exciter (module 14).
 inline constexpr int kExciterModule = 14;

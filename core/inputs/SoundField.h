@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "inputs/RoomRecord.h"
+#include "link/RoomRecord.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
 

@@ -2,10 +2,21 @@
 // Which packets the device answers at once. The link holds the next packet until the answer to
 // one of these has come (or the answer time-out has passed) and lists the packet when it never
 // came; after any other packet it only leaves a short gap before the next one.
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace nr {
+
+// Answers that carry a record, as received: the report identifier or channel prefix, the
+// command code, then the record.
+inline constexpr size_t kRecordAnswerHeader = 2;
+// The machine settings (14 bytes).
+inline constexpr size_t kMachineSettingsAnswerSize = kRecordAnswerHeader + 14;
+// The remote-control table: the device reports its first 16 bytes only (the identification byte
+// and the codes of functions 1..15).
+inline constexpr size_t kRemoteAnswerCodes = 16;
+inline constexpr size_t kRemoteAnswerSize = kRecordAnswerHeader + kRemoteAnswerCodes;
 
 // A device command (code first, no channel prefix). False for the commands the device never
 // answers (select and store a mode slot, a Z-Wave frame, stop learning, reset, goodbye) and for a

@@ -83,12 +83,6 @@ void DeviceSession::WriteMusicDynamics(const DynamicsSettings& settings) {
   WriteParamBlock(4, 0x0E, block);
 }
 
-int DeviceSession::SendCommand(std::initializer_list<uint8_t> bytes) { return Send(BuildCommand(bytes)); }
-
-int DeviceSession::SendBlockCommand(uint8_t command, int offset, std::span<const uint8_t> data) {
-  return Send(BuildBlockCommand(command, offset, data));
-}
-
 int DeviceSession::Send(const Payload& payload, bool synchronous) {
   if (payload.empty() || payload.overflowed()) return 0;
   return sink_.SendPacket(payload.bytes(), synchronous);

@@ -3,7 +3,6 @@
 // matching payload through the packet sink. Without a link the sink drops the packets and the
 // model still changes, so the screen and a later mode file keep the user's edits.
 #include <cstdint>
-#include <initializer_list>
 #include <span>
 
 #include "link/Bytes.h"
@@ -43,11 +42,9 @@ class DeviceSession {
   void WriteDynamics(int unit, const DynamicsSettings& settings);
   void WriteMusicDynamics(const DynamicsSettings& settings);
 
-  // Short commands and block commands, sent synchronously.
-  int SendCommand(std::initializer_list<uint8_t> bytes);
-  int SendBlockCommand(uint8_t command, int offset, std::span<const uint8_t> data);
-
-  // Sends a ready payload; empty or overflowed payloads are never sent.
+  // Sends a ready payload; empty or overflowed payloads are never sent. For the core's operations,
+  // which build their payloads with link/Commands.h: the front ends call those operations and
+  // never build a payload themselves.
   int Send(const Payload& payload, bool synchronous = true);
 
  private:

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "eq/EqBandCodec.h"
-#include "inputs/RoomRecord.h"
+#include "link/EqBandCodec.h"
+#include "link/RoomRecord.h"
 #include "link/EqLayout.h"
 #include "link/ImageLayout.h"
 #include "link/ParamTable.h"

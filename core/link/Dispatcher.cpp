@@ -10,6 +10,9 @@
 #include "link/ReplyWaiter.h"
 
 namespace nr {
+
+static_assert(kMachineSettingsAnswerSize == kRecordAnswerHeader + std::tuple_size_v<MachineSettings>);
+static_assert(kRemoteAnswerCodes <= std::tuple_size_v<RemoteCodes>);
 namespace {
 
 constexpr size_t kReplyHeader = 5;  // prefix, code, offset high, offset low, length
@@ -78,7 +81,8 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
       HandleRemoteLearned(p);
       break;
     case cmd::kQueryRemote:
-      if (p.size() >= 18) model_.Update([&](DeviceState& s) { std::memcpy(s.remote.data(), &p[2], 16); });
+      if (p.size() >= kRemoteAnswerSize)
+        model_.Update([&](DeviceState& s) { std::memcpy(s.remote.data(), &p[kRecordAnswerHeader], kRemoteAnswerCodes); });
       break;
     case cmd::kQueryDspVersion:
       model_.Update([&](DeviceState& s) { CopyReplyString(p, s.info.dspVersion.data(), s.info.dspVersion.size()); });
@@ -105,9 +109,9 @@ void Dispatcher::DispatchPacket(std::span<const uint8_t> p) {
       HandleEqTableUpdate(p);
       break;
     case cmd::kQueryMachineSettings:
-      if (p.size() >= 16) {
+      if (p.size() >= kMachineSettingsAnswerSize) {
         model_.Update([&](DeviceState& s) {
-          std::memcpy(s.machine.data(), &p[2], s.machine.size());
+          std::memcpy(s.machine.data(), &p[kRecordAnswerHeader], s.machine.size());
           s.machineEdit = s.machine;
         });
       }

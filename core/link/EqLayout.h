@@ -1,6 +1,6 @@
 #pragma once
 // Where the bands of each EQ set live: their slots in the image and their DSP addresses.
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 
 namespace nr {
 

@@ -16,14 +16,12 @@
 #include <mutex>
 #include <span>
 
+#include "link/ImageLayout.h"
 #include "link/TransferResult.h"
 
 namespace nr {
 
 class Dispatcher;
-
-// An image chunk's answer: prefix or report id, code, offset (2 bytes), length, then the data.
-inline constexpr size_t kChunkAnswerHeader = 5;
 
 class ReplyWaiter {
  public:

@@ -5,15 +5,13 @@
 #include <cstdio>
 #include <utility>
 
-#include "eq/BandWrites.h"
+#include "link/Answers.h"
 #include "link/Commands.h"
 
 namespace nr {
 namespace {
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-int ChunkLength(int chunk) { return chunk == kImageChunks - 1 ? kImageSize - kImageChunk * chunk : kImageChunk; }
 
 ReplyWaiter::Expectation Answer(uint8_t code, size_t minSize = 2) {
   ReplyWaiter::Expectation e;
@@ -56,8 +54,8 @@ std::string VersionMismatchText(const DeviceInfo& info) {
   return text;
 }
 
-Synchronizer::Synchronizer(Link& link, DeviceModel& model, LinkEvents& events, TraceSink* trace)
-    : link_(link), model_(model), events_(events), trace_(trace) {}
+Synchronizer::Synchronizer(Link& link, DeviceModel& model, LinkEvents& events, ClosingWrites closing, TraceSink* trace)
+    : link_(link), model_(model), events_(events), closing_(std::move(closing)), trace_(trace) {}
 
 Synchronizer::~Synchronizer() { workers_.Join(true); }
 
@@ -170,7 +168,7 @@ bool Synchronizer::ReadImageInto(Run& run, ParamImage& image) {
   for (int i = 0; i < kImageChunks; ++i) {
     run.result.chunk = i;
     const int offset = kImageChunk * i;
-    const int length = ChunkLength(i);
+    const int length = ImageChunkLength(i);
     ReplyWaiter::Expectation chunk = Answer(cmd::kReadImage, kChunkAnswerHeader + static_cast<size_t>(length));
     chunk.offset = offset;
     chunk.length = length;
@@ -181,9 +179,9 @@ bool Synchronizer::ReadImageInto(Run& run, ParamImage& image) {
   }
   run.result.chunk = -1;
   run.result.step = TransferStep::kMachineSettings;
-  if (!Ask(run, BuildQueryMachineSettings(), Answer(cmd::kQueryMachineSettings, 16))) return false;
+  if (!Ask(run, BuildQueryMachineSettings(), Answer(cmd::kQueryMachineSettings, kMachineSettingsAnswerSize))) return false;
   run.result.step = TransferStep::kRemote;
-  return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, 18));
+  return Ask(run, BuildQueryRemote(), Answer(cmd::kQueryRemote, kRemoteAnswerSize));
 }
 
 bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
@@ -191,7 +189,7 @@ bool Synchronizer::WriteImageFrom(Run& run, const ParamImage& image) {
   for (int i = 0; i < kImageChunks; ++i) {
     run.result.chunk = i;
     const int offset = kImageChunk * i;
-    const auto data = std::span<const uint8_t>(image).subspan(static_cast<size_t>(offset), static_cast<size_t>(ChunkLength(i)));
+    const auto data = std::span<const uint8_t>(image).subspan(static_cast<size_t>(offset), static_cast<size_t>(ImageChunkLength(i)));
     const int sentBefore = run.requestsSent;
     const bool answered = Ask(run, BuildWriteImage(offset, data), Answer(cmd::kWriteImage));
     if (run.requestsSent > sentBefore) run.result.chunksSent = i + 1;
@@ -226,7 +224,7 @@ TransferResult Synchronizer::BulkWrite(const std::function<bool()>& stop) {
   bool done = WriteImageFrom(run, state.image);
   if (done) {
     run.result.step = TransferStep::kRecordEq;
-    for (const Payload& write : RecordEqWrites(state.recordEq)) {
+    for (const Payload& write : closing_ ? closing_(state) : std::vector<Payload>{}) {
       done = Ask(run, write, ReplyWaiter::Expectation{});
       if (!done) break;
     }

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/Bytes.h"
 #include "link/DeviceModel.h"
@@ -28,9 +29,13 @@ namespace nr {
 // How often one request is sent before its transfer gives up.
 inline constexpr int kRequestAttempts = 3;
 
+// The writes that end every bulk write, made from the state written: what the device runs but the
+// image has no room for (the record EQ's coefficients). Whoever assembles a connection gives them.
+using ClosingWrites = std::function<std::vector<Payload>(const DeviceState& written)>;
+
 class Synchronizer {
  public:
-  Synchronizer(Link& link, DeviceModel& model, LinkEvents& events, TraceSink* trace = nullptr);
+  Synchronizer(Link& link, DeviceModel& model, LinkEvents& events, ClosingWrites closing, TraceSink* trace = nullptr);
   ~Synchronizer();
   Synchronizer(const Synchronizer&) = delete;
   Synchronizer& operator=(const Synchronizer&) = delete;
@@ -105,6 +110,7 @@ class Synchronizer {
   Link& link_;
   DeviceModel& model_;
   LinkEvents& events_;
+  ClosingWrites closing_;
   TraceSink* trace_;
   std::atomic<uint64_t> progress_{0};
   mutable std::mutex stageMutex_;

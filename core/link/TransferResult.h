@@ -4,6 +4,8 @@
 // failed write says whether the device was left holding part of the new preset.
 #include <string>
 
+#include "link/ImageLayout.h"
+
 namespace nr {
 
 enum class TransferKind { kRead, kWrite };
@@ -27,9 +29,6 @@ enum class TransferStep {
   kRecordEq,         // the record EQ's coefficients after a write
   kDone,
 };
-
-inline constexpr int kImageChunk = 56;
-inline constexpr int kImageChunks = 70;  // 69 of 56 bytes and a last one of 48
 
 struct TransferResult {
   TransferKind kind = TransferKind::kRead;

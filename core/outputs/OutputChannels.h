@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
 

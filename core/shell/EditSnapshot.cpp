@@ -5,6 +5,7 @@
 
 #include "eq/BandWrites.h"
 #include "eq/Biquad.h"
+#include "inputs/LiveControls.h"
 #include "inputs/SoundField.h"
 #include "link/EqLayout.h"
 #include "shell/MachineSettings.h"
@@ -13,8 +14,6 @@ namespace nr {
 namespace {
 
 constexpr int kSlots = kEqAreaSize / kEqBandBytes;
-constexpr int kPitchModule = 4;
-constexpr int kPitchIndex = 0x10;
 
 struct SlotOwner {
   int set = -1;
@@ -88,10 +87,7 @@ void RestoreRecords(DeviceSession& session, const EditSnapshot& from, const Edit
     if (Differs(&from.image[at], &to.image[at], size))
       session.WriteParamBlock(row.module, row.index, std::span<const uint8_t>(&to.image[at], static_cast<size_t>(size)));
   }
-  if (from.derived.pitch != to.derived.pitch) {
-    const uint8_t word[4] = {0, 0, 0, static_cast<uint8_t>(to.derived.pitch + 5)};
-    session.WriteParamBlock(kPitchModule, kPitchIndex, word);
-  }
+  if (from.derived.pitch != to.derived.pitch) SetPitch(session, to.derived.pitch);
 }
 
 void RestoreRecordEq(DeviceSession& session, const EditSnapshot& from, const EditSnapshot& to) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "link/DeviceSession.h"
+#include "link/MachineLayout.h"
 
 namespace nr {
 
@@ -14,22 +15,6 @@ enum class VolumeChannel { kMic = 0, kMusic = 1 };
 
 // Where the surround channels of DTS/AC3 material go.
 enum class SurroundRoute { kSide = 0, kBack = 1, kBoth = 2 };
-
-namespace machine {
-inline constexpr int kSaveMode = 0;       // bytes 0..2: 0 kept over power cycles, 1 kept per mode
-inline constexpr int kMicStart = 3;       // 1..99, 0 = no start volume
-inline constexpr int kMusicStart = 4;
-inline constexpr int kMicMax = 5;         // 0..99, also the limit of the live slider
-inline constexpr int kMusicMax = 6;
-inline constexpr int kPanelLock = 7;
-inline constexpr int kLockFlags = 8;      // bits 0, 1, 7 volume lock; bit 4 mode lock
-inline constexpr int kPowerOnMode = 11;   // 0 automatic, 1..4 = M1..M4
-inline constexpr int kOutputOptions = 12;  // bit 0 HDMI mute; high nibble the surround route
-inline constexpr uint8_t kVolumeLockBits = 0x83;
-inline constexpr uint8_t kModeLockBit = 0x10;
-inline constexpr int kVolumeMax = 99;
-inline constexpr int kPowerOnModes = 5;   // automatic, M1..M4
-}  // namespace machine
 
 // The record as a person reads it.
 struct MachineSettingsView {

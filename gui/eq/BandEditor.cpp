@@ -25,7 +25,7 @@
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
 #include "eq/FilterListFiles.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "eq/EqSetTable.h"
 #include "eq/Slopes.h"
 #include "eq/ValueText.h"
@@ -113,7 +113,7 @@ BandEditor::BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& cop
 }
 
 BandEditor::BandEditor(CEqPanel& panel, AppContext& context, QWidget* parent)
-    : BandEditor(panel, context.Session(), CopiedEqSet::Application(), context.Language(), parent) {
+    : BandEditor(panel, context.Session(), context.CopiedSet(), context.Language(), parent) {
   SetPrompts(&context.UserPrompts());
   connect(&context, &AppContext::languageChanged, this, [this, &context] {
     SetLanguage(context.Language());
@@ -500,10 +500,10 @@ void BandEditor::HandleSetMenu(int operation, int set) {
   bool replaced = false;
   switch (operation) {
     case CEqPanel::kCopy:
-      copied_.Set(set);
+      copied_.Copy(session_.Model().Snapshot(), set);
       break;
     case CEqPanel::kPaste:
-      replaced = !copied_.Empty() && GQ_CopyEQ(session_, copied_.Get(), set) == 1;
+      replaced = copied_.Paste(session_, set);
       break;
     case CEqPanel::kImport:
       replaced = prompts_ && ImportFilterList(window(), *prompts_, session_, set, language_);

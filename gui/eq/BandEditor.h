@@ -21,6 +21,7 @@ class QTableWidget;
 class QTableWidgetItem;
 
 namespace nr {
+class CopiedEqSet;
 class DeviceSession;
 }
 
@@ -28,7 +29,6 @@ namespace nr::gui {
 
 class AppContext;
 class CEqPanel;
-class CopiedEqSet;
 class Prompts;
 
 class BandEditor : public QWidget {

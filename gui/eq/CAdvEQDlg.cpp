@@ -10,7 +10,7 @@
 #include "eq/BandEditor.h"
 #include "eq/BandLimits.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/InputPages.h"
 #include "outputs/AdvancedEq.h"
 #include "outputs/OutputPages.h"
@@ -62,7 +62,7 @@ CAdvEQDlg::CAdvEQDlg(AppContext& ctx, DeviceSession& session, QWidget* parent)
   panel_ = new CEqPanel(&ctx_.Model(), ctx_.Language(), this);
   panel_->setMinimumSize(720, 320);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });

@@ -14,7 +14,7 @@
 #include "controls/AccessibleParts.h"
 #include "eq/BandLimits.h"
 #include "eq/Biquad.h"
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 
 class QMenu;
 

@@ -53,20 +53,4 @@ int EqSetTable::Grabbable(int set) {
 
 int EqSetTable::DefaultFrequency(int set, int band) { return ResetFrequency(set, band); }
 
-int EqSetTable::OwnedRecords(int set) {
-  if (set == kRecordEqSet) return kRecordEqBands;
-  if (set < 0 || set >= kEqSetCount) return 0;
-  return EqSetInfo(set).slotCount;
-}
-
-int EqSetTable::CopyCount(int set) {
-  if (set == 0 || set == 1) return 15;
-  if (set >= 2 && set <= 5) return 7;
-  if (set == 6) return 10;
-  if (IsChannelSet(set)) return 9;
-  if (set == kRecordEqSet) return kRecordEqBands;
-  if (set >= 16 && set <= 23) return 8;
-  return 0;
-}
-
 }  // namespace nr::gui

@@ -1,7 +1,7 @@
 #pragma once
 // What the EQ pages know about each of the device's 24 equaliser sets beyond their image layout:
-// the name shown on the panel, how many bands the mouse can grab, the frequencies a freshly
-// laid-out set starts from, and how many band records a copy moves.
+// the name shown on the panel, how many bands the mouse can grab and the frequencies a freshly
+// laid-out set starts from. How many band records a copy moves is core's (eq/EqSetCopy).
 #include <QString>
 
 namespace nr::gui {
@@ -22,10 +22,6 @@ class EqSetTable {
   // Starting frequency of a band when a set is laid out: the frequencies a reset flattens to.
   static int DefaultFrequency(int set, int band);
   static bool IsChannelSet(int set) { return set >= kChannelFirst && set <= kChannelLast; }
-  // Band records the set owns in the EQ table (or in the record EQ's own storage).
-  static int OwnedRecords(int set);
-  // Records a set-to-set copy moves when this set takes part (before the destination's limit).
-  static int CopyCount(int set);
 };
 
 }  // namespace nr::gui

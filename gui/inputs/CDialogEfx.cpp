@@ -16,11 +16,11 @@
 #include "eq/BandEditor.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/CDialogMusic.h"
 #include "inputs/CEchoGraphicPanel.h"
 #include "inputs/CRevbGraphicPanel.h"
-#include "inputs/EffectEncoders.h"
+#include "inputs/InputParams.h"
 #include "inputs/InputPages.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
@@ -31,32 +31,8 @@
 namespace nr::gui {
 namespace {
 
-struct ParamRef {
-  int module;
-  int index;
-};
-
-// Per kind: the EQ set and its bypass switch.
-constexpr std::array<int, 4> kEqSets{4, 5, 2, 3};
-constexpr std::array<ParamRef, 4> kBypass{{{3, 0x07}, {3, 0x13}, {2, 0x07}, {2, 0x18}}};
-
-// Parameters of one channel's reverb and echo (channel B's records follow channel A's).
-struct ReverbParams {
-  int level, predelay, time, time2;
-};
-struct EchoParams {
-  int level, predelay, time, decay, decay2, rightPredelayPercent, rightDelayPercent;
-};
-constexpr std::array<ReverbParams, 2> kReverb{{{0x08, 0x09, 0x0A, 0x0B}, {0x14, 0x15, 0x16, 0x17}}};
-constexpr std::array<EchoParams, 2> kEcho{{{0x08, 0x09, 0x0D, 0x0E, 0x10, 0x0B, 0x0C}, {0x19, 0x1A, 0x1E, 0x1F, 0x21, 0x1C, 0x1D}}};
-constexpr int kReverbModule = 3;
-constexpr int kEchoModule = 2;
-
-struct Range {
-  int min, max;
-};
-constexpr std::array<Range, CDialogEfx::kSliders> kRanges{{{0, 100}, {2, 200}, {0, 100}, {20, 90}, {0, 50}, {-50, 50}}};
-constexpr Range kEchoTimeRange{128, 260};
+nr::EffectKind CoreKind(int kind) { return static_cast<nr::EffectKind>(std::clamp(kind, 0, 3)); }
+EffectParam CoreParam(int slider) { return static_cast<EffectParam>(slider); }
 
 // Captions of the first three sliders follow the effect; the other three are the echo's own and
 // come from the language table.
@@ -74,14 +50,12 @@ constexpr int kSliderRowHeight = 30;
 // Tall enough for the picture's eleven level labels to stand apart.
 constexpr int kGraphicHeight = 240;
 
-int Trunc(float v) { return std::isfinite(v) ? static_cast<int>(std::trunc(std::clamp(v, -1e6f, 1e6f))) : 0; }
-
 QString ValueText(int slider, int value, bool echo) {
   switch (slider) {
     case CDialogEfx::kPredelay:
       return QString::asprintf("%dms", value);
     case CDialogEfx::kTime:
-      return echo ? QString::asprintf("%dms", value) : QString::asprintf("%.0fms", CRevbGraphicPanel::TimeMs(value));
+      return echo ? QString::asprintf("%dms", value) : QString::asprintf("%.0fms", ReverbTimeMs(value));
     default:
       return QString::asprintf("%d%%", value);
   }
@@ -188,7 +162,8 @@ void CDialogEfx::Build() {
       WithId(row.caption, kEchoCaptionIds[static_cast<size_t>(i - kDecay)])
           ->setText(QString::fromUtf8(kEchoCaptionTemplates[i - kDecay]));
     row.slider = new QSlider(Qt::Horizontal, this);
-    row.slider->setRange(kRanges[static_cast<size_t>(i)].min, kRanges[static_cast<size_t>(i)].max);
+    const IntRange range = EffectParamRange(CoreKind(kind_), CoreParam(i));
+    row.slider->setRange(range.min, range.max);
     row.slider->setSingleStep(1);
     row.slider->setPageStep(10);
     row.slider->setMinimumWidth(160);
@@ -219,7 +194,7 @@ void CDialogEfx::Build() {
   panel_ = new CEqPanel(&ctx_.Model(), ctx_.Language(), this);
   panel_->setMinimumSize(360, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   eq->addWidget(editor_);
@@ -242,7 +217,7 @@ void CDialogEfx::Build() {
 
 // ---- kinds, titles and the back button ---------------------------------------------------------
 
-int CDialogEfx::EqSetOf(int kind) { return kEqSets[static_cast<size_t>(std::clamp(kind, 0, 3))]; }
+int CDialogEfx::EqSetOf(int kind) { return EffectEq(CoreKind(kind)).set; }
 
 bool CDialogEfx::RowShown(int slider) const { return !rows_[static_cast<size_t>(slider)].caption->isHidden(); }
 
@@ -336,57 +311,8 @@ void CDialogEfx::Relabel() {
 // ---- sliders -----------------------------------------------------------------------------------
 
 void CDialogEfx::OnSlider(int slider, int value) {
-  const size_t ch = static_cast<size_t>(Channel());
-  if (!IsEcho()) {
-    const ReverbParams& r = kReverb[ch];
-    switch (slider) {
-      case kLevel:
-        session_.SetParam(kReverbModule, r.level, value);
-        break;
-      case kPredelay:
-        session_.SetParam(kReverbModule, r.predelay, static_cast<float>(value));
-        break;
-      case kTime:
-        session_.SetParam(kReverbModule, r.time, value);
-        session_.SetParam(kReverbModule, r.time2, value);
-        break;
-      default:
-        return;  // the reverb has no further sliders
-    }
-    ShowValue(slider, value);
-    return;
-  }
-  const EchoParams& e = kEcho[ch];
-  switch (slider) {
-    case kLevel:
-      session_.SetParam(kEchoModule, e.level, value);
-      break;
-    case kPredelay:
-      session_.SetParam(kEchoModule, e.predelay, static_cast<float>(value));
-      break;
-    case kTime: {
-      // The right channel's times are fractions of the echo time: send them again for the new one.
-      session_.SetParam(kEchoModule, e.time, static_cast<float>(value));
-      const auto [predelay, delay] = ctx_.Model().Read([&](const DeviceState& s) {
-        return std::pair{s.IntValue(kEchoModule, e.rightPredelayPercent), s.IntValue(kEchoModule, e.rightDelayPercent)};
-      });
-      SetEchoRightPredelay(session_, Channel(), predelay);
-      SetEchoRightDelay(session_, Channel(), delay);
-      break;
-    }
-    case kDecay:
-      session_.SetParam(kEchoModule, e.decay, value);
-      session_.SetParam(kEchoModule, e.decay2, value);
-      break;
-    case kRightPredelay:
-      SetEchoRightPredelay(session_, Channel(), value);
-      break;
-    case kRightDelay:
-      SetEchoRightDelay(session_, Channel(), value);
-      break;
-    default:
-      return;
-  }
+  if (!HasEffectParam(CoreKind(kind_), CoreParam(slider))) return;
+  SetEffectParam(session_, CoreKind(kind_), CoreParam(slider), value);
   ShowValue(slider, value);
 }
 
@@ -414,15 +340,13 @@ void CDialogEfx::ShowValue(int slider, int value) {
 // ---- status bar EQ buttons ---------------------------------------------------------------------
 
 bool CDialogEfx::EqBypass() const {
-  const ParamRef p = kBypass[static_cast<size_t>(kind_)];
-  return ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(p.module, p.index); }) != 0;
+  return ctx_.Model().Read([&](const DeviceState& s) { return EqBypassed(s, EffectEq(CoreKind(kind_))); });
 }
 
 void CDialogEfx::SetEqBypass(bool on) {
   // The status bar asks for the state it now shows: the negation of the stored switch whenever
   // the two agree, and still what the user sees when they do not.
-  const ParamRef p = kBypass[static_cast<size_t>(kind_)];
-  session_.SetParam(p.module, p.index, on ? 1 : 0);
+  SetEqBypassed(session_, EffectEq(CoreKind(kind_)), on);
   panel_->SetBypass(on);
   emit eqBypassChanged(on);
 }
@@ -443,22 +367,9 @@ void CDialogEfx::RefreshFromImage() {
 }
 
 void CDialogEfx::RefreshSliders(const DeviceState& s) {
-  const size_t ch = static_cast<size_t>(Channel());
   std::array<int, kSliders> values{};
-  if (IsEcho()) {
-    const EchoParams& e = kEcho[ch];
-    values = {s.IntValue(kEchoModule, e.level),
-              Trunc(s.FloatValue(kEchoModule, e.predelay)),
-              Trunc(s.FloatValue(kEchoModule, e.time)),
-              s.IntValue(kEchoModule, e.decay),
-              s.IntValue(kEchoModule, e.rightPredelayPercent),
-              s.IntValue(kEchoModule, e.rightDelayPercent)};
-  } else {
-    const ReverbParams& r = kReverb[ch];
-    values = {s.IntValue(kReverbModule, r.level), Trunc(s.FloatValue(kReverbModule, r.predelay)),
-              s.IntValue(kReverbModule, r.time), 0, 0, 0};
-  }
-  const Range time = IsEcho() ? kEchoTimeRange : kRanges[kTime];
+  for (int i = 0; i < kSliders; ++i) values[static_cast<size_t>(i)] = EffectParamValue(s, CoreKind(kind_), CoreParam(i));
+  const IntRange time = EffectParamRange(CoreKind(kind_), EffectParam::kTime);
   rows_[kTime].slider->blockSignals(true);
   rows_[kTime].slider->setRange(time.min, time.max);
   rows_[kTime].slider->blockSignals(false);
@@ -482,8 +393,7 @@ void CDialogEfx::RefreshSliders(const DeviceState& s) {
 
 void CDialogEfx::RefreshEq(const DeviceState& s) {
   editor_->LoadSet(EqSetOf(kind_));  // no band selected, the list of seven bands shown
-  const ParamRef p = kBypass[static_cast<size_t>(kind_)];
-  const bool bypass = s.IntValue(p.module, p.index) != 0;
+  const bool bypass = EqBypassed(s, EffectEq(CoreKind(kind_)));
   panel_->SetBypass(bypass);
   emit eqBypassChanged(bypass);
 }

@@ -23,9 +23,10 @@
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
 #include "eq/CSmallEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/CDialogEfx.h"
 #include "inputs/EffectEncoders.h"
+#include "inputs/InputParams.h"
 #include "inputs/InputPages.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
@@ -36,36 +37,19 @@
 namespace nr::gui {
 namespace {
 
-struct ParamRef {
-  int module;
-  int index;
-};
-
-// Per sub-page: the EQ set, its bypass switch, and the colours of its band list and effect curves.
-struct SubPageSpec {
-  int eqSet;
-  ParamRef bypass;
+// Per sub-page: the colours of its band list and effect curves.
+struct SubPageColours {
   QColor listText;
   QColor curve;
 };
 
-const std::array<SubPageSpec, CDialogMusic::kSubPages> kSubPageSpecs{{
-    {0, {1, 0x21}, QColor(0, 200, 255), QColor(0, 200, 255)},
-    {1, {1, 0x38}, QColor(0, 220, 0), QColor(0, 220, 0)},
-    {6, {4, 0x0B}, QColor(255, 200, 0), QColor(100, 100, 100)},
+const std::array<SubPageColours, CDialogMusic::kSubPages> kSubPageColours{{
+    {QColor(0, 200, 255), QColor(0, 200, 255)},
+    {QColor(0, 220, 0), QColor(0, 220, 0)},
+    {QColor(255, 200, 0), QColor(100, 100, 100)},
 }};
 
-// Reverb and echo EQ sets of mic channel A and B, and their bypass switches.
-constexpr std::array<int, 2> kReverbSets{4, 5};
-constexpr std::array<int, 2> kEchoSets{2, 3};
-constexpr std::array<ParamRef, 2> kReverbBypass{{{3, 0x07}, {3, 0x13}}};
-constexpr std::array<ParamRef, 2> kEchoBypass{{{2, 0x07}, {2, 0x18}}};
-
-// Microphone n (0-based) parameters: volume, noise gate, and its gain into channel A and B.
-constexpr int VolumeIndex(int mic) { return 0x04 + mic; }
-constexpr int GateIndex(int mic) { return 0x08 + mic; }
-constexpr int RouteIndexA(int mic) { return 0x22 + mic; }
-constexpr int RouteIndexB(int mic) { return 0x39 + mic; }
+MusicSubPage CoreSubPage(int subPage) { return static_cast<MusicSubPage>(std::clamp(subPage, 0, kMusicSubPages - 1)); }
 
 // Control identifiers of the language table.
 constexpr std::array<int, CDialogMusic::kSubPages> kSubPageIds{1068, 1069, 1070};
@@ -167,7 +151,7 @@ void CDialogMusic::Build() {
   panel_->setMinimumSize(360, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   eq->addWidget(panel_, 1);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   eq->addWidget(editor_);
@@ -354,7 +338,7 @@ QAbstractButton* CDialogMusic::SubPageButton(int subPage) const { return subPage
 CSmallEqPanel* CDialogMusic::ReverbCurve() const { return reverbCurve_; }
 CSmallEqPanel* CDialogMusic::EchoCurve() const { return echoCurve_; }
 
-int CDialogMusic::EqSetOf(int subPage) { return kSubPageSpecs[static_cast<size_t>(std::clamp(subPage, 0, kSubPages - 1))].eqSet; }
+int CDialogMusic::EqSetOf(int subPage) { return SubPageEq(CoreSubPage(subPage)).set; }
 
 QString CDialogMusic::DecoderName(int index) {
   if (index < 0 || index >= static_cast<int>(std::size(kDecoderNames))) return {};
@@ -364,18 +348,17 @@ QString CDialogMusic::DecoderName(int index) {
 // ---- control handlers --------------------------------------------------------------------------
 
 void CDialogMusic::OnGate(int mic, int value) {
-  session_.SetParam(1, GateIndex(mic), value);
+  SetMicGate(session_, mic, value);
   rows_[static_cast<size_t>(mic)].gateValue->setText(QString::number(value));
 }
 
 void CDialogMusic::OnVolume(int mic, int value) {
-  session_.SetParam(1, VolumeIndex(mic), value);
+  SetMicVolume(session_, mic, value);
   rows_[static_cast<size_t>(mic)].volumeValue->setText(QString::number(value));
 }
 
 void CDialogMusic::OnRoute(int mic, int channel) {
-  session_.SetParam(1, RouteIndexA(mic), channel == 0 ? 100 : 0);
-  session_.SetParam(1, RouteIndexB(mic), channel == 0 ? 0 : 100);
+  SetMicChannel(session_, mic, channel == 0 ? MicChannel::kA : MicChannel::kB);
 }
 
 void CDialogMusic::OnFbc(int level) {
@@ -411,15 +394,13 @@ void CDialogMusic::UpdateFromStatus() {
 // ---- status bar EQ buttons ---------------------------------------------------------------------
 
 bool CDialogMusic::EqBypass() const {
-  const ParamRef p = kSubPageSpecs[static_cast<size_t>(subPage_)].bypass;
-  return ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(p.module, p.index); }) != 0;
+  return ctx_.Model().Read([&](const DeviceState& s) { return EqBypassed(s, SubPageEq(CoreSubPage(subPage_))); });
 }
 
 void CDialogMusic::SetEqBypass(bool on) {
   // The status bar asks for the state it now shows, which is the negation of the stored switch
   // whenever the two agree; sending the asked state keeps them together when they do not.
-  const ParamRef p = kSubPageSpecs[static_cast<size_t>(subPage_)].bypass;
-  session_.SetParam(p.module, p.index, on ? 1 : 0);
+  SetEqBypassed(session_, SubPageEq(CoreSubPage(subPage_)), on);
   panel_->SetBypass(on);
   emit eqBypassChanged(on);
 }
@@ -481,7 +462,7 @@ void CDialogMusic::RefreshFromImage() {
 
 void CDialogMusic::RefreshRouting(const DeviceState& s) {
   for (int m = 0; m < kMics; ++m) {
-    const bool toA = s.IntValue(1, RouteIndexA(m)) != 0;
+    const bool toA = MicChannelOf(s, m) == MicChannel::kA;
     rows_[static_cast<size_t>(m)].route[0]->setChecked(toA);
     rows_[static_cast<size_t>(m)].route[1]->setChecked(!toA);
   }
@@ -511,8 +492,8 @@ void CDialogMusic::RefreshSubPageControls() {
 void CDialogMusic::RefreshSliders(const DeviceState& s) {
   for (int m = 0; m < kMics; ++m) {
     MicRow& row = rows_[static_cast<size_t>(m)];
-    const int gate = std::clamp(s.IntValue(1, GateIndex(m)), 0, 100);
-    const int volume = std::clamp(s.IntValue(1, VolumeIndex(m)), 0, 100);
+    const int gate = MicGate(s, m);
+    const int volume = MicVolume(s, m);
     const QSignalBlocker g(row.gate), v(row.volume);
     row.gate->setValue(gate);
     row.volume->setValue(volume);
@@ -522,7 +503,7 @@ void CDialogMusic::RefreshSliders(const DeviceState& s) {
   const bool mic = subPage_ != kMusic;
   fbcColumn_->setVisible(mic);
   if (mic) {
-    const int level = std::clamp(s.derived.fbcShift[static_cast<size_t>(subPage_)], kFbcLevelMin, kFbcLevelMax);
+    const int level = FbcLevel(s, static_cast<MicChannel>(subPage_));
     const QSignalBlocker b(fbcSlider_);
     fbcSlider_->setValue(level);
     SetFbcValueText(level);
@@ -530,21 +511,22 @@ void CDialogMusic::RefreshSliders(const DeviceState& s) {
 }
 
 void CDialogMusic::RefreshEq(const DeviceState& s) {
-  const SubPageSpec& spec = kSubPageSpecs[static_cast<size_t>(subPage_)];
-  editor_->LoadSet(spec.eqSet);  // no band selected, the list shown with the set's rows
-  const bool bypass = s.IntValue(spec.bypass.module, spec.bypass.index) != 0;
+  const InputEq eq = SubPageEq(CoreSubPage(subPage_));
+  editor_->LoadSet(eq.set);  // no band selected, the list shown with the set's rows
+  const bool bypass = EqBypassed(s, eq);
   panel_->SetBypass(bypass);
   emit eqBypassChanged(bypass);
 }
 
 void CDialogMusic::ColourBandList() {
-  editor_->SetListTextColour(kSubPageSpecs[static_cast<size_t>(subPage_)].listText);
+  editor_->SetListTextColour(kSubPageColours[static_cast<size_t>(subPage_)].listText);
 }
 
 void CDialogMusic::RefreshCurves(const DeviceState& s) {
-  const SubPageSpec& spec = kSubPageSpecs[static_cast<size_t>(subPage_)];
-  const size_t channel = subPage_ == kMusic ? 0 : static_cast<size_t>(subPage_);
-  auto load = [&](CSmallEqPanel* curve, int set, ParamRef bypass) {
+  const SubPageColours& colours = kSubPageColours[static_cast<size_t>(subPage_)];
+  const MicChannel channel = subPage_ == kMicB ? MicChannel::kB : MicChannel::kA;
+  auto load = [&](CSmallEqPanel* curve, const InputEq& eq) {
+    const int set = eq.set;
     for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
       const EqBand band = s.Band(set, b);
       // A band switched off, or of a type the preview cannot draw, shows as flat.
@@ -554,11 +536,11 @@ void CDialogMusic::RefreshCurves(const DeviceState& s) {
       curve->SetBandGain(b, drawable ? band.gainDb : 0.0);
       curve->SetBandQ(b, band.q);
     }
-    curve->SetShaded(subPage_ != kMusic && s.IntValue(bypass.module, bypass.index) != 0);
-    curve->SetCurveColour(spec.curve);
+    curve->SetShaded(subPage_ != kMusic && EqBypassed(s, eq));
+    curve->SetCurveColour(colours.curve);
   };
-  load(reverbCurve_, kReverbSets[channel], kReverbBypass[channel]);
-  load(echoCurve_, kEchoSets[channel], kEchoBypass[channel]);
+  load(reverbCurve_, EffectEq(ReverbOf(channel)));
+  load(echoCurve_, EffectEq(EchoOf(channel)));
 }
 
 }  // namespace nr::gui

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "eq/CEqPanel.h"
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 
 namespace nr::gui {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "inputs/ImpulsePanel.h"
+#include "inputs/InputParams.h"
 
 namespace nr::gui {
 
@@ -26,7 +27,7 @@ class CRevbGraphicPanel : public ImpulsePanel {
   int Level() const { return level_; }
 
   // Reverb time in milliseconds for a time slider position: 40 ms at 0 up to 5000 ms at 100.
-  static double TimeMs(int position) { return position * 49.6 + 40.0; }
+  static double TimeMs(int position) { return ReverbTimeMs(position); }
   // Bars drawn for a time slider position: the direct sound and one per further 100 ms.
   static int BarCount(int position) { return static_cast<int>(TimeMs(position)) / kStepMs + 1; }
 

@@ -17,7 +17,7 @@
 #include "eq/BandEditor.h"
 #include "eq/BandLimits.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/InputPages.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
@@ -100,7 +100,7 @@ void CDialogOutput::Build() {
   panel_->setMinimumSize(300, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   eq->addWidget(panel_, 1);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   editor_->SetWriteBandHook([this](int band) { WriteBand(band); });

@@ -11,7 +11,7 @@
 #include "eq/BandEditor.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "inputs/InputPages.h"
 #include "link/DeviceModel.h"
 #include "link/EqLayout.h"
@@ -96,7 +96,7 @@ void CDialogRec::Build() {
   panel_->setMinimumSize(300, 200);
   panel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   body->addWidget(panel_, 1);
-  editor_ = new BandEditor(*panel_, session_, CopiedEqSet::Application(), ctx_.Language(), this);
+  editor_ = new BandEditor(*panel_, session_, ctx_.CopiedSet(), ctx_.Language(), this);
   editor_->SetPrompts(&ctx_.UserPrompts());
   ArrangeBandEditor(editor_);
   body->addWidget(editor_);

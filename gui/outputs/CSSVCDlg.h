@@ -6,7 +6,7 @@
 #include <QSpinBox>
 #include <array>
 
-#include "inputs/RoomRecord.h"
+#include "link/RoomRecord.h"
 #include "outputs/OutputPages.h"
 #include "shell/Page.h"
 

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "controls/AccessibleParts.h"
-#include "inputs/RoomRecord.h"
+#include "link/RoomRecord.h"
 
 namespace nr::gui {
 

@@ -10,7 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "link/Connection.h"
+#include "eq/EqSetCopy.h"
+#include "session/Connection.h"
 #include "link/NetAddress.h"
 #include "shell/AppSettings.h"
 #include "shell/LanguageTable.h"
@@ -96,6 +97,9 @@ class AppContext : public QObject {
   int OutputChannel() const { return outputChannel_; }
   void SetOutputChannel(int channel) { outputChannel_ = channel >= 0 && channel < 8 ? channel : 0; }
 
+  // The EQ set last copied from any page's panel, by value.
+  CopiedEqSet& CopiedSet() { return copiedEqSet_; }
+
   // Where pages put their questions: the application's prompts, or Qt's message boxes when none
   // were given (tests give scripted ones).
   Prompts& UserPrompts();
@@ -118,6 +122,7 @@ class AppContext : public QObject {
   std::optional<NetTarget> demoTarget_;
   int musicSubPage_ = 0;
   int outputChannel_ = 0;
+  CopiedEqSet copiedEqSet_;
   Prompts* prompts_ = nullptr;
   std::unique_ptr<Prompts> ownPrompts_;
   std::unique_ptr<EditHistory> history_;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "link/NetAddress.h"
-#include "link/NetScan.h"
+#include "session/NetScan.h"
 #include "shell/ConnectionController.h"
 
 class QComboBox;

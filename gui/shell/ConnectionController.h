@@ -16,7 +16,7 @@
 #include <optional>
 #include <thread>
 
-#include "link/ConnectProbe.h"
+#include "session/ConnectProbe.h"
 #include "link/NetAddress.h"
 
 Q_DECLARE_METATYPE(nr::ConnectResult)

@@ -5,7 +5,7 @@
 #include "controls/AccessibleParts.h"
 #include "controls/SliderValueTips.h"
 #include "emu/Emulator.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/HidApiBackend.h"
 #include "shell/AppContext.h"
 #include "shell/AppPalette.h"

@@ -26,6 +26,7 @@
 #include "smarthome/CDlgZwaveList.h"
 #include "smarthome/CRemoteLearnDlg.h"
 #include "smarthome/SmartHomeContext.h"
+#include "smarthome/PlugPairing.h"
 #include "smarthome/SmartHomeIcons.h"
 #include "smarthome/ZWaveFrames.h"
 
@@ -260,30 +261,30 @@ void CDialogHomeTheater::Fail(const QString& text) {
 
 void CDialogHomeTheater::OnPlugReport(const PlugReport& report) {
   SmartHome& smart = sc_->Smart();
-  const bool adding = smart.Phase() == AddPhase::kAdding;
-  switch (report.function) {
-    case zwave::kAddNode:
-      switch (report.status) {
-        case zwave::kLearnReady: return view_.SetOperationText(sc_->T(adding ? kPressSecond : kPressToAdd), kPressColor);
-        case zwave::kNodeFound: return view_.SetOperationText(sc_->T(kConfirmed), kConfirmedColor);
-        case zwave::kProtocolDone:
-          smart.WritePlugRecord(report.node, smart.Record(report.node));
-          CloseWait();
-          return RefreshFromImage();
-        case zwave::kAddRemoveFailed: return Fail(sc_->T(kAddFailed));
-        default: return;
-      }
-    case zwave::kRemoveNode:
-      if (report.status == zwave::kRemoveDone) {
-        if (report.node >= kFirstPlugNode) sc_->Keys().Remove(report.node);
-        if (!smart.ContinueAfterRemoval(view_.Wait().IsShown()) && !adding) {
+  if (report.function == zwave::kAddNode || report.function == zwave::kRemoveNode) {
+    const bool adding = smart.Phase() == AddPhase::kAdding;
+    PlugPairing pairing(smart, sc_->KeyFolder());
+    const PairingUpdate update = pairing.OnReport(report, view_.Wait().IsShown());
+    switch (update.step) {
+      case PairingStep::kPressToAdd: return view_.SetOperationText(sc_->T(adding ? kPressSecond : kPressToAdd), kPressColor);
+      case PairingStep::kPlugFound: return view_.SetOperationText(sc_->T(kConfirmed), kConfirmedColor);
+      case PairingStep::kAdded:
+        CloseWait();
+        return RefreshFromImage();
+      case PairingStep::kAddFailed: return Fail(sc_->T(kAddFailed));
+      case PairingStep::kRemoved:
+        if (!update.addingNext && !adding) {
           CloseWait();
           RefreshFromImage();
         }
         return;
-      }
-      if (report.status == zwave::kAddRemoveFailed) return Fail(sc_->T(kRemoveFailed));
-      return view_.SetOperationText(sc_->T(adding ? kPressFirst : kPressToRemove));
+      case PairingStep::kRemoveFailed: return Fail(sc_->T(kRemoveFailed));
+      case PairingStep::kPressToRemove: return view_.SetOperationText(sc_->T(adding ? kPressFirst : kPressToRemove));
+      case PairingStep::kNone: return;
+    }
+    return;
+  }
+  switch (report.function) {
     case zwave::kSendData:
       if (report.callback == zwave::kCallbackSet || report.status != 0) {
         CloseWait();

@@ -37,6 +37,8 @@ class SmartHomeContext {
   // The key files, with their folder made if missing. When it cannot be made the user hears of
   // it (once) and the operations go on and fail to load or save.
   const KeyFiles& Keys();
+  // The key files as they are, for removing one (which needs no folder made).
+  const KeyFiles& KeyFolder() const { return keys_; }
 
   // Fills a combo with the present plugs, nodes 2..232 ascending, their node as item data; the
   // plug selected before stays selected when it is still there.

@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "link/Bytes.h"
 #include "link/DeviceModel.h"
 #include "link/EqLayout.h"

@@ -84,6 +84,8 @@ TEST_F(PresetFiles, EachCommandChangesOnlyItsOwnRecordsOfTheFile) {
       {{"output", "2"}, {}},              // shows the channel, changes nothing
       {{"features"}, {}},
       {{"source", "--json"}, {}},
+      {{"input", "mic2.channel", "B", "echo.a.decay", "30"},
+       {ParamBytes(1, 0x23), ParamBytes(1, 0x3A), ParamBytes(2, 0x0E), ParamBytes(2, 0x10)}},
   };
   const Bytes original = Unusual();
   Bytes withoutTrailer(original.begin(), original.begin() + kModeFileSize);
@@ -103,6 +105,14 @@ TEST_F(PresetFiles, EachCommandChangesOnlyItsOwnRecordsOfTheFile) {
       }
     }
   }
+}
+
+TEST_F(PresetFiles, AFileKeepsNoPitch) {
+  const fs::path file = Write("edit.mode", DefaultModeFile());
+  const Result r = Run({"input", "pitch", "2", "--file", file.string()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("a mode file keeps no pitch"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(file), DefaultModeFile());
 }
 
 TEST_F(PresetFiles, AFileEditEqualsTheSameCommandOnTheDevice) {

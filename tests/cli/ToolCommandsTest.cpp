@@ -1,4 +1,4 @@
-// nrctl machine, remote learn, source and features against the emulator program.
+// nrctl machine, remote learn, input, source and features against the emulator program.
 #include <gtest/gtest.h>
 
 #include "DeviceFixture.h"
@@ -220,6 +220,40 @@ TEST_F(ToolCommands, SourceListsTheOfferedSourcesSelectsOneAndSetsLevels) {
   ASSERT_EQ(fixed.status, 0) << fixed.err;
   EXPECT_EQ(fixed.out.substr(0, fixed.out.find('\n')), "selected: 3 Android");
   EXPECT_TRUE(Contains(emu_->Received(), ParamWrite(4, 0x12, 3)));
+}
+
+TEST_F(ToolCommands, InputSetsParametersByNameAsThePagesDo) {
+  EmulatorProcess& emu = StartEmulator();
+  ASSERT_EQ(RunOnDevice({"machine", "--mic-max", "60"}).status, 0);
+  const Result r = RunOnDevice({"input", "mic2.channel", "B", "echo.a.right-delay", "-50", "echo.a.time", "200",
+                                "volume.mic", "99", "mute.echo", "on", "pitch", "-2", "fbc.b", "off"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* line : {"mic2.channel: B\n", "echo.a.time: 200 ms\n", "echo.a.right-delay: -50 %\n",
+                           "volume.mic: 60\n", "mute.echo: on\n", "pitch: -2\n", "fbc.b: off\n"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+  EXPECT_NE(r.err.find("volume.mic: held at 60"), std::string::npos) << r.err;
+  ASSERT_TRUE(emu.WaitForGoodbyes(2));
+  const std::vector<Bytes> writes = WithCode(emu.Received(), 0x09);
+  // The send queue keeps the newest write of a record in the place of its first, so the
+  // right-channel words re-sent for the new echo time take the place of those sent before it.
+  const std::vector<Bytes> expected = {
+      ParamWrite(1, 0x23, 0), ParamWrite(1, 0x3A, Percent(100)),  // the routing pair, A first
+      ParamWrite(2, 0x0C, 0xCE), ParamWrite(2, 0x0F, 4800),         // -50 % of the new 200 ms
+      ParamWrite(2, 0x0D, 9600), ParamWrite(2, 0x0B, 0), ParamWrite(2, 0x0A, 65),
+      ParamWrite(1, 0x0E, Percent(60)), ParamWrite(2, 0x23, 0), ParamWrite(4, 0x10, 3), ParamWrite(1, 0x3F, 1)};
+  const auto first = std::search(writes.begin(), writes.end(), expected.begin(), expected.end());
+  EXPECT_NE(first, writes.end()) << "the writes in the order the pages send them";
+
+  // A name or value the parameters do not take is a usage error before anything is sent.
+  const size_t before = emu.Received().size();
+  for (const auto& args : std::vector<std::vector<std::string>>{{"input", "mic5.volume", "3"},
+                                                                {"input", "mic1.channel", "C"},
+                                                                {"input", "echo.a.time", "100"},
+                                                                {"input", "pitch"}}) {
+    const Result bad = RunOnDevice(args);
+    EXPECT_EQ(bad.status, 2) << args[1] << ": " << bad.err;
+  }
+  EXPECT_EQ(emu.Received().size(), before);
 }
 
 TEST_F(ToolCommands, FeaturesApplyTheWindowsWritesAndPrintEveryFeature) {

@@ -11,7 +11,7 @@
 
 #include "emu/Emulator.h"
 #include "gui/ScriptedPrompts.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/Synchronizer.h"
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"

@@ -1,6 +1,6 @@
 // Trying an address before the application lets go of its link: what each kind of peer on the
 // loopback interface is reported as.
-#include "link/ConnectProbe.h"
+#include "session/ConnectProbe.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "emu/Emulator.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/FrameCodec.h"
 
 namespace nr::test {

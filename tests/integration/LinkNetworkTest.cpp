@@ -221,7 +221,7 @@ TEST_F(NetworkLink, SilenceClosesTheLinkAfterAboutThreeAndAHalfSeconds) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed, 3400ms);
   EXPECT_FALSE(conn->GetLink().IsConnected());
-  EXPECT_EQ(conn->Session().SendCommand({0x0E}), 0);  // dropped once closed
+  EXPECT_EQ(conn->Session().Send(BuildQueryStatus()), 0);  // dropped once closed
 }
 
 TEST_F(NetworkLink, HeartbeatsKeepAnIdleLinkOpen) {
@@ -265,7 +265,7 @@ TEST_F(NetworkLink, ASecondClientHearsTheHostIsBusy) {
 
 TEST_F(NetworkLink, DeviceModeLoadTriggersABulkRead) {
   Start();
-  conn->Session().SendCommand({0x05, 0x01});
+  conn->Session().Send(BuildLoadMode(1));
   ASSERT_TRUE(WaitFinished());
   const auto codes = Codes(emulator->Core());
   ASSERT_GE(codes.size(), 2u);

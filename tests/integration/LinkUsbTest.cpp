@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LinkHarness.h"
+#include "link/Commands.h"
 
 namespace nr::test {
 namespace {
@@ -90,7 +91,7 @@ TEST_F(UsbLink, PulledCableEndsTheReaderReleasesSendersAndRefusesWrites) {
   EXPECT_LT(sent, 77u);  // the transfer stopped instead of applying a half-read image
   EXPECT_EQ(events.finished[0].failure, TransferFailure::kLinkLost);
   EXPECT_EQ(events.finished[0].step, TransferStep::kImage);
-  EXPECT_EQ(conn->Session().SendCommand({0x0E}), 0);
+  EXPECT_EQ(conn->Session().Send(BuildQueryStatus()), 0);
   EXPECT_TRUE(trace.Contains("g_bReadThreadEnd == TRUE ,WriteUsbData return \n"));
   EXPECT_TRUE(conn->GetLink().CheckUsbRemoval());
   EXPECT_FALSE(conn->GetLink().IsConnected());

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "LinkHarness.h"
-#include "link/NetScan.h"
+#include "session/NetScan.h"
 
 namespace nr::test {
 namespace {

@@ -114,7 +114,7 @@ TEST_F(TransferFaults, AFloodOfNoticesRunsOneReadAndOneMore) {
   emu::EmulatorOptions options = EphemeralOptions();
   options.noticeFlood = 500;
   Start(options);
-  conn->Session().SendCommand({0x05, 0x01});
+  conn->Session().Send(BuildLoadMode(1));
   // Every notice has asked for a read before it is counted; once all are counted and the worker
   // is idle, no read can follow.
   ASSERT_TRUE(events.WaitFor([&] { return events.bulkReads == 500 && events.finished.size() >= 2; }, 20s));

@@ -7,7 +7,7 @@
 
 #include "eq/BandWrites.h"
 #include "eq/Biquad.h"
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "link/DeviceModel.h"
 #include "link/EqLayout.h"
 #include "support/RecordingSink.h"

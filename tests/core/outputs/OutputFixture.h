@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 #include "link/Bytes.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"

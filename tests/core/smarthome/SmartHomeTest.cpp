@@ -4,7 +4,9 @@
 #include <thread>
 
 #include "FakeController.h"
+#include "smarthome/PlugPairing.h"
 #include "smarthome/SmartHome.h"
+#include "support/ScratchDir.h"
 #include "support/RecordingSink.h"
 
 namespace nr {
@@ -281,6 +283,56 @@ TEST_F(SmartHomeTest, TheNodeOfStatus3CompletesAddingAndRemoving) {
                                            {.function = 0x4B, .status = 6}}));
   EXPECT_FALSE(smart_.NodePresent(20));
   EXPECT_TRUE(smart_.NodePresent(21));
+}
+
+// The steps of adding and removing as both front ends show them, with what every pairing does.
+TEST_F(SmartHomeTest, PairingRemovesTheKeysOfARemovedPlugAndWritesTheRecordOfAnAddedOne) {
+  const test::ScratchDir folder{"nr_pairing"};
+  const KeyFiles keys(folder.path());
+  ASSERT_TRUE(keys.CreateDefault(12));
+  smart_.HandleFrame(InitData({1, 12}));
+  PlugPairing pairing(smart_, keys);
+  uint64_t cursor = smart_.ReportCursor();
+  const auto next = [&](const Bytes& frame, bool stillWaiting = true) {
+    smart_.HandleFrame(frame);
+    const std::optional<PlugReport> r = smart_.NextReport(cursor, 0ms);
+    return r ? pairing.OnReport(*r, stillWaiting) : PairingUpdate{};
+  };
+
+  pairing.StartAdding(PlugRecord{kPlugDimmer, u"Lamp"});
+  EXPECT_EQ(next(Callback(0x4B, {0x09, 0x01, 0x00, 0x00})).step, PairingStep::kPressToRemove);
+  fake_.ClearSent();
+  PairingUpdate u = next(Callback(0x4B, {0x09, 0x06, 12, 0x00}));
+  EXPECT_EQ(u.step, PairingStep::kRemoved);
+  EXPECT_EQ(u.node, 12);
+  EXPECT_TRUE(u.addingNext);
+  EXPECT_FALSE(keys.Exists(12)) << "a removed plug's learned keys go with it";
+  EXPECT_EQ(pairing.Running(), zwave::kAddNode);
+  ASSERT_GE(fake_.Frames().size(), 3u);
+  EXPECT_EQ(Hex(fake_.Frames()[1]), Hex(BuildStopRemoving()));
+  EXPECT_EQ(Hex(fake_.Frames()[2]), "01 05 00 4A 01 30 81");
+
+  EXPECT_EQ(next(Callback(0x4A, {0x30, 0x01, 0x00, 0x00})).step, PairingStep::kPressToAdd);
+  EXPECT_EQ(next(Callback(0x4A, {0x30, 0x02, 0x00, 0x00})).step, PairingStep::kPlugFound);
+  fake_.ClearSent();
+  u = next(Callback(0x4A, {0x30, 0x05, 21, 0x00}));
+  EXPECT_EQ(u.step, PairingStep::kAdded);
+  EXPECT_EQ(u.node, 21);
+  const std::vector<Bytes> commands = fake_.Commands();
+  EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&](const Bytes& c) {
+    return c.size() > 3 && c[0] == cmd::kZWaveMemWrite && GetBE16(&c[1]) == PlugRecordOffset(21);
+  })) << "the added plug's record goes to the device";
+  EXPECT_EQ(smart_.Record(21), (PlugRecord{kPlugDimmer, u"Lamp"}));
+
+  // A removal whose wait was given up stops there; a failure is a step of its own.
+  pairing.StartAdding(PlugRecord{kPlugSwitch, u"Fan"});
+  u = next(Callback(0x4B, {0x09, 0x06, 0x00, 0x00}), false);
+  EXPECT_EQ(u.step, PairingStep::kRemoved);
+  EXPECT_EQ(u.node, 0) << "the pressed plug belonged to no network";
+  EXPECT_FALSE(u.addingNext);
+  EXPECT_EQ(pairing.Running(), zwave::kRemoveNode);
+  EXPECT_EQ(next(Callback(0x4B, {0x09, 0x07, 0x00, 0x00})).step, PairingStep::kRemoveFailed);
+  EXPECT_EQ(next(Callback(0x4A, {0x30, 0x07, 0x00, 0x00})).step, PairingStep::kAddFailed);
 }
 
 TEST_F(SmartHomeTest, AbortSendsTheRunningOperationsStop) {

@@ -8,7 +8,7 @@
 #include "eq/BandWrites.h"
 #include "eq/CAdvEQDlg.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "gui/inputs/InputPageFixture.h"
 #include "link/EqLayout.h"
 #include "outputs/AdvancedEq.h"
@@ -116,9 +116,9 @@ TEST_F(AdvancedEqDialogTest, APastedSetReachesTheLinkedChannels) {
   SetEqBand(session_, AdvancedEqSet(4), 3, kPeaking, 700, 5.0f, 2.0f);  // the SUB's set, copied
   CAdvEQDlg& d = Open();
   ASSERT_EQ(d.Linked(), (ChannelList{0, 1}));
-  CopiedEqSet::Application().Set(AdvancedEqSet(4));
+  ctx_.CopiedSet().Copy(ctx_.Model().Snapshot(), AdvancedEqSet(4));
   d.Editor()->HandleSetMenu(CEqPanel::kPaste, AdvancedEqSet(0));
-  CopiedEqSet::Application().Clear();
+  ctx_.CopiedSet().Clear();
   const DeviceState s = ctx_.Model().Snapshot();
   EXPECT_EQ(s.Band(AdvancedEqSet(0), 3).freq, 700);
   EXPECT_EQ(s.Band(AdvancedEqSet(1), 3).freq, 700) << "the linked channel follows the pasted set";

@@ -238,7 +238,7 @@ TEST_F(EditorTest, CopyThenPasteMovesOnlyWhatTheDestinationOwns) {
   ASSERT_EQ(request.count(), 1);
   EXPECT_EQ(request[0][0].toInt(), CEqPanel::kCopy);
   EXPECT_EQ(request[0][1].toInt(), 7);
-  EXPECT_EQ(copied_.Get(), 7);
+  EXPECT_EQ(copied_.Source(), 7);
   EXPECT_EQ(panel_->menus.back(), QStringList({"Copy EQ", "Paste EQ", "", "Import filters...", "Export filters..."}));
   EXPECT_TRUE(sink_.Payloads().empty());
 

@@ -14,7 +14,7 @@
 #include "eq/BandEditor.h"
 #include "eq/BandWrites.h"
 #include "eq/CEqPanel.h"
-#include "eq/CopiedEqSet.h"
+#include "eq/EqSetCopy.h"
 #include "eq/EqSetTable.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "link/Bytes.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"

@@ -22,7 +22,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CSyncDlg.h"
 #include "shell/NrTuneApp.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "link/Synchronizer.h"
 
 namespace nr::gui {

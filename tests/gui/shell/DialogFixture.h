@@ -14,7 +14,7 @@
 #include <QTest>
 #include <functional>
 
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "shell/AppContext.h"
 #include "shell/AppSettings.h"
 #include "support/Screenshots.h"

@@ -15,7 +15,7 @@
 #include <QWheelEvent>
 #include <memory>
 
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "shell/AppContext.h"
 #include "shell/AppSettings.h"
 #include "shell/CMFCMyRibbonStatusBar.h"

@@ -7,7 +7,7 @@
 #include "emu/Emulator.h"
 #include "gui/ScriptedPrompts.h"
 #include "inputs/InputPages.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 #include "shell/AppContext.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CMFCMyRibbonStatusBar.h"

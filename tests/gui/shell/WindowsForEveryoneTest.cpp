@@ -30,7 +30,7 @@
 #include "shell/CSyncDlg.h"
 #include "shell/NrTuneApp.h"
 #include "shell/ToolDialogs.h"
-#include "link/Connection.h"
+#include "session/Connection.h"
 
 namespace nr::gui {
 namespace {

@@ -1,4 +1,4 @@
-#include "link/NetScan.h"
+#include "session/NetScan.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -15,7 +15,7 @@
 #include <mutex>
 #include <thread>
 
-#include "link/Connection.h"
+#include "session/Connection.h"
 
 namespace nr {
 namespace {

@@ -1,4 +1,4 @@
-#include "eq/EqBandCodec.h"
+#include "link/EqBandCodec.h"
 
 #include <algorithm>
 #include <cmath>

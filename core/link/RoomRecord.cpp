@@ -1,4 +1,4 @@
-#include "inputs/RoomRecord.h"
+#include "link/RoomRecord.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "link/NetScan.h"
+#include "session/NetScan.h"
 
 namespace nr {
 namespace {

@@ -1,6 +1,18 @@
-#include "link/Connection.h"
+#include "session/Connection.h"
+
+#include "eq/BandWrites.h"
 
 namespace nr {
+namespace {
+
+// The record EQ has no room in the image: every preset written to the device ends with the
+// coefficients of its five bands, so the device runs the record EQ the PC shows.
+std::vector<Payload> RecordEqClosingWrites(const DeviceState& written) {
+  const std::array<Payload, kRecordEqBands> writes = RecordEqWrites(written.recordEq);
+  return {writes.begin(), writes.end()};
+}
+
+}  // namespace
 
 Connection::Connection(LinkEvents& application, HidBackend* hid, TraceSink* trace, LinkConfig config,
                        SmartHomeTimings smartHome, ModeTimings modes)
@@ -9,7 +21,7 @@ Connection::Connection(LinkEvents& application, HidBackend* hid, TraceSink* trac
       smartHome_(zwavePort_, *this, trace, smartHome),
       link_(model_, *this, hid, trace, config),
       session_(model_, link_, trace),
-      sync_(link_, model_, *this, trace),
+      sync_(link_, model_, *this, RecordEqClosingWrites, trace),
       modes_(session_, link_.State(), *this, modes) {}
 
 Connection::~Connection() {

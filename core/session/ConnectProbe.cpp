@@ -1,10 +1,10 @@
-#include "link/ConnectProbe.h"
+#include "session/ConnectProbe.h"
 
 #include <atomic>
 #include <cerrno>
 #include <thread>
 
-#include "link/Connection.h"
+#include "session/Connection.h"
 
 namespace nr {
 namespace {

@@ -1,0 +1,23 @@
+# cmake -DCORE_DIR=<core folder> -P CheckLayers.cmake
+# Fails, naming each offence, when a file of a core folder includes a header of a folder its layer
+# does not use (Layers.cmake): an include upwards, or sideways between subsystems.
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
+set(offences "")
+foreach(layer IN LISTS NR_CORE_LAYERS)
+  set(allowed ${layer} ${NR_CORE_USES_${layer}})
+  file(GLOB files ${CORE_DIR}/${layer}/*.h ${CORE_DIR}/${layer}/*.cpp)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z]+)/.*$" "\\1" folder "${line}")
+      if(folder IN_LIST NR_CORE_LAYERS AND NOT folder IN_LIST allowed)
+        file(RELATIVE_PATH name ${CORE_DIR} ${file})
+        string(APPEND offences "  ${name}: ${line} (${layer} uses only: ${allowed})\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(offences)
+  message(FATAL_ERROR "core includes across its layers:\n${offences}")
+endif()
