@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "inputs/LiveControls.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
 #include "shell/RibbonBar.h"
@@ -10,17 +11,14 @@
 
 namespace nr::gui {
 
-// One live control: its ribbon elements in both categories, its parameter and mute parameter,
-// label prefix and format, and the machine-settings byte that limits it (-1: no limit).
+// One live control as the ribbon shows it: its elements in both categories, label prefix and
+// format, and the words said when it is held at its maximum. What it stores and sends, its limit
+// and its mute are the core's (nr::LiveSpec).
 struct LiveControls::LiveSpec {
   std::array<int, 2> label, slider, mute;
-  int module, index;
-  int muteModule, muteIndex;  // muteModule 0: no mute
   TextPair prefix;
-  const char* formatEn;       // the Chinese format is always "%s%3d"
-  int limitByte;
+  const char* formatEn;  // the Chinese format is always "%s%3d"
   TextPair limitTip;
-  bool muteTip;               // says "vol is mute" when moved while muted
 };
 
 namespace {
@@ -35,6 +33,8 @@ const std::array<LiveControls::LiveControl, 6> kControls{LiveControls::kMic,    
                                                          LiveControls::kReverb, LiveControls::kEcho,
                                                          LiveControls::kMusic,  LiveControls::kNoiseGate};
 
+nr::LiveControl Core(int control) { return static_cast<nr::LiveControl>(control); }
+
 QString FormatLabel(int language, const TextPair& prefix, const char* formatEn, int value) {
   const QString format = QString::fromUtf8(language == 1 ? formatEn : "%s%3d");
   return QString::asprintf(format.toUtf8().constData(), prefix.Get(language).toUtf8().constData(), value);
@@ -44,19 +44,18 @@ QString FormatLabel(int language, const TextPair& prefix, const char* formatEn, 
 
 const LiveControls::LiveSpec& LiveControls::Spec(int control) {
   static const std::array<LiveSpec, kLiveControls> kSpecs{{
-      {{kInMicLabel, kOutMicLabel}, {kInMicSlider, kOutMicSlider}, {kInMicMute, kOutMicMute}, 1, 14, 1, 15,
-       {"话筒音量:", "Mic    Vol: "}, "%s%3d", 5, {"不能超过最大话筒音量!", "Mic vol can't over max value!"}, true},
-      {{kInEffectLabel, kOutEffectLabel}, {kInEffectSlider, kOutEffectSlider}, {kInEffectMute, kOutEffectMute}, 1,
-       16, 1, 17, {"效果总音量:", "Effect    Vol:"}, "%s%3d", -1, kNoLimit, false},
-      {{kInReverbLabel, kOutReverbLabel}, {kInReverbSlider, kOutReverbSlider}, {kInReverbMute, kOutReverbMute}, 3,
-       24, 3, 25, {"混响音量:  ", "Reverb Vol:"}, "%s%3d", -1, kNoLimit, true},
-      {{kInEchoLabel, kOutEchoLabel}, {kInEchoSlider, kOutEchoSlider}, {kInEchoMute, kOutEchoMute}, 2, 34, 2, 35,
-       {"回声音量:", "Echo Vol:"}, "%s%3d", -1, kNoLimit, true},
-      {{kInMusicLabel, kOutMusicLabel}, {kInMusicSlider, kOutMusicSlider}, {kInMusicMute, kOutMusicMute}, 4, 12, 4,
-       13, {"音乐音量:", "Music Vol:"}, "%s%3d", 6, {"不能超过最大音乐音量!", "Music vol can't over max value!"},
-       true},
-      {{kInNoiseGateLabel, kOutNoiseGateLabel}, {kInNoiseGateSlider, kOutNoiseGateSlider}, {0, 0}, 4, 17, 0, 0,
-       {"音乐噪声门:", "Noisegate:"}, "%s%7d", -1, kNoLimit, false},
+      {{kInMicLabel, kOutMicLabel}, {kInMicSlider, kOutMicSlider}, {kInMicMute, kOutMicMute},
+       {"话筒音量:", "Mic    Vol: "}, "%s%3d", {"不能超过最大话筒音量!", "Mic vol can't over max value!"}},
+      {{kInEffectLabel, kOutEffectLabel}, {kInEffectSlider, kOutEffectSlider}, {kInEffectMute, kOutEffectMute},
+       {"效果总音量:", "Effect    Vol:"}, "%s%3d", kNoLimit},
+      {{kInReverbLabel, kOutReverbLabel}, {kInReverbSlider, kOutReverbSlider}, {kInReverbMute, kOutReverbMute},
+       {"混响音量:  ", "Reverb Vol:"}, "%s%3d", kNoLimit},
+      {{kInEchoLabel, kOutEchoLabel}, {kInEchoSlider, kOutEchoSlider}, {kInEchoMute, kOutEchoMute},
+       {"回声音量:", "Echo Vol:"}, "%s%3d", kNoLimit},
+      {{kInMusicLabel, kOutMusicLabel}, {kInMusicSlider, kOutMusicSlider}, {kInMusicMute, kOutMusicMute},
+       {"音乐音量:", "Music Vol:"}, "%s%3d", {"不能超过最大音乐音量!", "Music vol can't over max value!"}},
+      {{kInNoiseGateLabel, kOutNoiseGateLabel}, {kInNoiseGateSlider, kOutNoiseGateSlider}, {0, 0},
+       {"音乐噪声门:", "Noisegate:"}, "%s%7d", kNoLimit},
   }};
   return kSpecs[static_cast<size_t>(control)];
 }
@@ -65,7 +64,7 @@ LiveControls::LiveControls(AppContext& ctx, CMyMFCRibbonBar& ribbon, QObject* pa
     : QObject(parent), ctx_(ctx), ribbon_(ribbon) {
   pitchTimer_.setInterval(2000);
   connect(&pitchTimer_, &QTimer::timeout, this, &LiveControls::OnPitchRefresh);
-  for (int category : {0, 1}) ribbon_.SetSliderRange(IdsOf(category).pitchSlider, -5, 5);
+  for (int category : {0, 1}) ribbon_.SetSliderRange(IdsOf(category).pitchSlider, kPitchRange.min, kPitchRange.max);
 }
 
 int LiveControls::ControlOfSlider(int id) {
@@ -76,7 +75,7 @@ int LiveControls::ControlOfSlider(int id) {
 
 int LiveControls::ControlOfMute(int id) {
   for (int c : kControls)
-    if (Spec(c).muteModule != 0 && (Spec(c).mute[0] == id || Spec(c).mute[1] == id)) return c;
+    if (nr::LiveSpec(Core(c)).HasMute() && (Spec(c).mute[0] == id || Spec(c).mute[1] == id)) return c;
   return -1;
 }
 
@@ -99,29 +98,17 @@ void LiveControls::OnSliderMoved(int id, int value) {
   const int control = ControlOfSlider(id);
   if (control < 0) return;
   const LiveSpec& spec = Spec(control);
-  int position = value;
-  if (spec.limitByte >= 0) {
-    const int limit = ctx_.Model().Read([&](const DeviceState& s) { return s.machine[static_cast<size_t>(spec.limitByte)]; });
-    if (position > limit) {
-      CInfoDlg::Of(ctx_).ShowTip(ctx_.T(spec.limitTip), 1100);
-      position = limit;
-    }
-  }
-  for (int c : {0, 1}) ribbon_.SetSliderValue(spec.slider[static_cast<size_t>(c)], position);
-  ctx_.Session().SetParam(spec.module, spec.index, position);
-  if (spec.muteTip) {
-    const int mute = ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(spec.muteModule, spec.muteIndex); });
-    if (mute == 0) CInfoDlg::Of(ctx_).ShowTip(ctx_.T(kMutedTip), 1100);
-  }
-  SetLiveLabels(control, position);
+  const LiveVolumeResult result = SetLiveVolume(ctx_.Session(), Core(control), value);
+  if (result.heldAtLimit) CInfoDlg::Of(ctx_).ShowTip(ctx_.T(spec.limitTip), 1100);
+  for (int c : {0, 1}) ribbon_.SetSliderValue(spec.slider[static_cast<size_t>(c)], result.value);
+  if (result.muted) CInfoDlg::Of(ctx_).ShowTip(ctx_.T(kMutedTip), 1100);
+  SetLiveLabels(control, result.value);
 }
 
 void LiveControls::OnPitchMoved(int value) {
-  const int pitch = std::clamp(value, -5, 5);
+  const int pitch = kPitchRange.Clamp(value);
   if (ctx_.Connected()) pitchTimer_.start();  // keep the status from moving it back meanwhile
-  ctx_.Model().Update([&](DeviceState& s) { s.derived.pitch = pitch; });
-  const uint8_t word[4] = {0, 0, 0, static_cast<uint8_t>(pitch + 5)};
-  ctx_.Session().WriteParamBlock(4, 0x10, word);
+  SetPitch(ctx_.Session(), pitch);
   for (int c : {0, 1}) ribbon_.SetSliderValue(IdsOf(c).pitchSlider, pitch);
   SetPitchCaption(pitch);
 }
@@ -129,11 +116,8 @@ void LiveControls::OnPitchMoved(int value) {
 void LiveControls::OnMuteToggled(int id) {
   const int control = ControlOfMute(id);
   if (control < 0) return;
-  const LiveSpec& spec = Spec(control);
-  const int stored = ctx_.Model().Read([&](const DeviceState& s) { return s.IntValue(spec.muteModule, spec.muteIndex); });
-  const int next = stored == 0 ? 100 : 0;
-  ctx_.Session().SetParam(spec.muteModule, spec.muteIndex, next);
-  for (int c : {0, 1}) ribbon_.SetChecked(spec.mute[static_cast<size_t>(c)], next == 0);
+  const bool muted = ToggleLiveMute(ctx_.Session(), Core(control));
+  for (int c : {0, 1}) ribbon_.SetChecked(Spec(control).mute[static_cast<size_t>(c)], muted);
 }
 
 void LiveControls::RefreshControls() {
@@ -141,16 +125,16 @@ void LiveControls::RefreshControls() {
   CMyMFCRibbonBar* ribbon = &ribbon_;
   for (int control : kControls) {
     const LiveSpec& spec = Spec(control);
-    const int value = s.IntValue(spec.module, spec.index);
+    const int value = LiveValue(s, Core(control));
     for (int c : {0, 1}) {
       ribbon->SetSliderValue(spec.slider[static_cast<size_t>(c)], value);
-      if (spec.muteModule != 0)
-        ribbon->SetChecked(spec.mute[static_cast<size_t>(c)], s.IntValue(spec.muteModule, spec.muteIndex) == 0);
+      if (nr::LiveSpec(Core(control)).HasMute())
+        ribbon->SetChecked(spec.mute[static_cast<size_t>(c)], LiveMuted(s, Core(control)));
     }
     SetLiveLabels(control, value);
   }
   for (int c : {0, 1}) {
-    ribbon->SetSliderRange(IdsOf(c).pitchSlider, -5, 5);
+    ribbon->SetSliderRange(IdsOf(c).pitchSlider, kPitchRange.min, kPitchRange.max);
     ribbon->SetSliderValue(IdsOf(c).pitchSlider, s.derived.pitch);
   }
   SetPitchCaption(s.derived.pitch);
@@ -161,7 +145,7 @@ void LiveControls::RefreshControls() {
 void LiveControls::OnPitchRefresh() {
   const int category = ribbon_.ActiveCategory();
   if (category != kCategoryInput && category != kCategoryOutput) return;
-  const int pitch = std::clamp(ctx_.Model().Read([](const DeviceState& s) { return s.derived.pitch; }), -5, 5);
+  const int pitch = kPitchRange.Clamp(ctx_.Model().Read([](const DeviceState& s) { return s.derived.pitch; }));
   for (int c : {0, 1}) ribbon_.SetSliderValue(IdsOf(c).pitchSlider, pitch);
   SetPitchCaption(pitch);
 }
