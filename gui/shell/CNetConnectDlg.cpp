@@ -29,6 +29,8 @@ constexpr TextPair kBadPort{"端口 %1 不在 1 到 65535 之间。", "port %1 i
 constexpr TextPair kBadIpv6{"%1 不是有效的 IPv6 地址。", "%1 is not an IPv6 address."};
 constexpr TextPair kBadHostName{"%1 不是有效的主机名。", "%1 is not a host name."};
 constexpr TextPair kNoConnector{"这里无法连接。", "Nothing here can connect."};
+constexpr TextPair kOtherAttempt{"另一次连接正在进行，请等它结束，或先停止它。",
+                                 "Another connection attempt is running; wait for it to end, or stop it first."};
 constexpr TextPair kNoDemo{"演示设备无法启动。", "The demo device could not start."};
 constexpr TextPair kConnecting{"正在连接 %1……（“取消”停止连接）", "Connecting to %1... (Cancel stops it)"};
 constexpr TextPair kHint{"例如 192.168.1.123、192.168.1.123:30303、[fe80::1]:30303 或 nr490.local（默认端口 30303）",
@@ -449,7 +451,8 @@ void CNetConnectDlg::ShowStatus() {
       break;
     case Complaint::kError:
       status_->setText(lastFailure_ ? ConnectionController::Describe(*lastFailure_, ctx_.Language())
-                                    : Tr(ctx_, kNoConnector));
+                       : connector_ && connector_->Busy() ? Tr(ctx_, kOtherAttempt)
+                                                          : Tr(ctx_, kNoConnector));
       break;
     case Complaint::kBadAddress: {
       const QString why = AddressProblemText();
