@@ -71,11 +71,13 @@ int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
     throw UsageError("with several hosts, FILE must hold %h (one file per host: OUT-%h.mode)");
   const std::string path = ExpandHostPattern(args.positional[0], ctx.options);
   DeviceLink link(ctx, "pull");
+  link.ShowProgress();
   // The file is written only once the whole command has succeeded.
   if (const int status = link.Open(true)) return status;
   if (const int status = link.Finish()) return status;
   const ModeFileResult written = WriteModeFile(path, link.Model());
   if (!written.ok()) return link.Report(kExitRefused, ModeFileReason(path, written));
+  link.ProgressDone();
   return kExitOk;
 }
 
@@ -109,9 +111,12 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
     return link.Fail("interrupted before the preset was written; the device is unchanged");
   }
   link.Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot; });
+  link.ShowProgress();
   const int status = link.WriteAll([&] { return stop.Requested(); });
   if (status != kExitOk) return status;
-  return link.Finish();
+  if (const int finished = link.Finish()) return finished;
+  link.ProgressDone();
+  return kExitOk;
 }
 
 // set, block, eq and mode: parse everything first, so a usage error never touches the device.

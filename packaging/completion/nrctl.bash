@@ -25,7 +25,7 @@ _nrctl_command_options() {
     push) echo '--store' ;;
     remote) echo '--timeout --file' ;;
     room) echo '--size --listener --speaker --locate --reset --file' ;;
-    scan) echo '--port --timeout-ms' ;;
+    scan) echo '--port --timeout-ms --json' ;;
     scene) echo '--keys' ;;
     source) echo '--level --json' ;;
     set | block | eq | batch) echo '--file' ;;
