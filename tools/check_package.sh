@@ -30,7 +30,7 @@ for program in nrctl nremu $([ $has_gui = 1 ] && echo nrtune); do
   page="$root/usr/share/man/man1/$program.1.gz"
   [ -s "$page" ] || fail "the manual page of $program is missing"
   text=$(gzip -dc "$page")
-  for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" ENVIRONMENT "SEE ALSO"; do
+  for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" ENVIRONMENT FILES "SEE ALSO"; do
     grep -q "^\.SH \"\?$section\"\?\$" <<<"$text" || fail "the manual page of $program has no $section section"
   done
   grep -q "^\.TH ${program^^} 1 .*$program $upstream" <<<"$text" || fail "the manual page of $program names no version"

@@ -149,7 +149,7 @@ def commands_section(program, name, help_text):
     section = []
     for command, (synopsis, summary, blocks) in parsed.items():
         words = synopsis.split(" ", 2)
-        section += [f".SS {escape(command)}", f"\\fB{escape(' '.join(words[:2]))}\\fR " +
+        section += [f".SS {command}", f"\\fB{escape(' '.join(words[:2]))}\\fR " +
                     escape(words[2] if len(words) > 2 else "")]
         if summary:
             section += [".PP", escape(summary[0].upper() + summary[1:]) + ("" if summary.endswith(".") else ".")]
