@@ -20,7 +20,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libhidapi-dev libasio-dev libpugixml-dev
   nlohmann-json3-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-wqy-microhei libfontconfig1 xvfb xauth qt6-translations-l10n
-  python3 appstream desktop-file-utils dpkg-dev file)
+  python3 appstream desktop-file-utils dpkg-dev file man-db zsh libxml2-utils)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
