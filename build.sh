@@ -7,7 +7,8 @@
 #   ./build.sh tsan    only the ThreadSanitizer part
 #   ./build.sh bench   release build, then every benchmark
 #   ./build.sh run     release build, then the application against the built-in emulator
-#   ./build.sh package release build, then the Debian package in build/package/ (checked)
+#   ./build.sh package hardened release build (build/deb), then the Debian package in build/package/,
+#                      checked file by file and by lintian
 # Every subcommand installs what is missing first, so on a fresh machine one command is enough.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,13 +20,13 @@ PACKAGES=(build-essential cmake ninja-build pkg-config clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libhidapi-dev libasio-dev libpugixml-dev
   nlohmann-json3-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-wqy-microhei libfontconfig1 xvfb xauth qt6-translations-l10n
-  python3 appstream desktop-file-utils dpkg-dev file)
+  python3 appstream desktop-file-utils dpkg-dev file man-db zsh libxml2-utils)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-deps() {
+deps() { # extra packages this subcommand needs besides PACKAGES...
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -96,12 +97,23 @@ run_app() {
   exec "$TOP/build/bin/nrtune" --demo "$@"
 }
 
+# The package is built in a tree of its own with Debian's hardening flags (PIE, stack protector,
+# fortify, relro, bindnow), without tests or benchmarks, and must pass lintian without errors or
+# warnings. NR_PACKAGE_MAINTAINER="Name <address>" names who publishes it.
 make_package() {
-  build_release
-  (cd "$TOP/build" && cpack -G DEB)
+  local dir=$TOP/build/deb flags
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  flags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+  cmake -S "$TOP" -B "$dir" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Release \
+    -DNR_BUILD_TESTS=OFF -DNR_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    ${NR_PACKAGE_MAINTAINER:+-DNR_PACKAGE_MAINTAINER="$NR_PACKAGE_MAINTAINER"}
+  cmake --build "$dir" -j "$JOBS"
+  (cd "$dir" && cpack -G DEB -B "$TOP/build/package")
   local deb
   deb=$(ls -t "$TOP"/build/package/*.deb | head -n 1)
-  "$TOP/tools/check_package.sh" "$TOP/build" "$deb"
+  "$TOP/tools/check_package.sh" "$dir" "$deb"
+  lintian --fail-on error,warning "$deb"
   echo "$deb"
 }
 
@@ -116,6 +128,6 @@ case "$cmd" in
   run)   deps; run_app "$@" ;;
   fuzz)  deps; run_fuzzers ;;
   tsan)  deps; run_tsan ;;
-  package) deps; make_package ;;
+  package) deps lintian; make_package ;;
   *) echo "usage: $0 {deps|build|test|bench|run|fuzz|tsan|package}" >&2; exit 2 ;;
 esac

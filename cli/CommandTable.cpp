@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "ProgressLine.h"
 #include "link/DeviceState.h"
 
 namespace nr::cli {
@@ -45,19 +46,27 @@ std::vector<const Command*> CommandTable::Sorted() const {
 
 int RunCommand(const Command& command, const CommandContext& ctx, std::span<const std::string> args) {
   int status = kExitFailure;
+  // A message must not land behind a progress line (on one device; several hosts' messages are
+  // printed after all have ended).
+  const auto eraseProgress = [&] {
+    if (ctx.progress && ctx.progressPart.empty()) ctx.progress->Erase();
+  };
   try {
     status = command.run(ctx, args);
   } catch (const UsageError& e) {
+    eraseProgress();
     ctx.err << "nrctl " << command.name << ": " << e.what() << "\n"
             << "usage: nrctl " << command.name << " " << command.synopsis << "\n";
     return kExitUsage;
   } catch (const std::exception& e) {
+    eraseProgress();
     ctx.err << "nrctl " << command.name << ": " << e.what() << "\n";
     return kExitFailure;
   }
   // A full disk or a closed pipe must not pass for success.
   ctx.out.flush();
   if (!ctx.out) {
+    eraseProgress();
     ctx.err << "nrctl " << command.name << ": cannot write the output\n";
     return status == kExitOk ? kExitFailure : status;
   }

@@ -16,6 +16,8 @@
 
 namespace nr::cli {
 
+class ProgressLine;
+
 // Exit statuses, shared by every command so scripts can tell the cases apart.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the command ran and failed (I/O, device, link)
@@ -38,6 +40,7 @@ struct GlobalOptions {
   std::vector<NetHost> hosts;       // with kNet: every host --net names (commands run on each)
   std::string file;                 // --file: a mode file takes the device's place
   bool trace = false;
+  bool quiet = false;               // --quiet: no progress line, even on a terminal
 };
 
 // What a running command gets besides its arguments.
@@ -47,6 +50,10 @@ struct CommandContext {
   std::ostream& err;
   std::istream& in;            // what batch commands read
   TraceSink* trace = nullptr;  // a stderr sink with --trace, otherwise none
+  // The progress line on stderr (drawing nothing where it is not shown), and this run's part of
+  // it: "" on one device, the host's label when several run at once. Null in tests that need none.
+  ProgressLine* progress = nullptr;
+  std::string progressPart{};
 };
 
 // Thrown by a command (or the helpers below) for a usage mistake: main prints the message and

@@ -42,12 +42,24 @@ std::string ModeFileReason(const std::string& path, const ModeFileResult& result
   return path + ": " + result.message;
 }
 
+constexpr OptionSpec kJsonOption[] = {{"--json", false}};
+
+// The words of info, status and monitor: --json only. True when it was given.
+bool ParseJsonOnly(std::span<const std::string> words) {
+  const CommandArgs args = ParseCommandArgs(words, kJsonOption);
+  ExpectPositionals(args, 0, 0);
+  return args.Has("--json");
+}
+
 int RunInfo(const CommandContext& ctx, std::span<const std::string> words) {
-  ExpectNoArguments(words);
+  const bool json = ParseJsonOnly(words);
   DeviceLink link(ctx, "info");
   if (const int status = link.Open(true)) return status;
   if (const int status = link.Finish()) return status;
-  WriteDeviceInfo(ctx.out, link.Model().Snapshot());
+  if (json)
+    ctx.out << JsonLine(DeviceInfoJson(link.Model().Snapshot()), 2) << "\n";
+  else
+    WriteDeviceInfo(ctx.out, link.Model().Snapshot());
   return kExitOk;
 }
 
@@ -58,11 +70,13 @@ int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
     throw UsageError("with several hosts, FILE must hold %h (one file per host: OUT-%h.mode)");
   const std::string path = ExpandHostPattern(args.positional[0], ctx.options);
   DeviceLink link(ctx, "pull");
+  link.ShowProgress();
   // The file is written only once the whole command has succeeded.
   if (const int status = link.Open(true)) return status;
   if (const int status = link.Finish()) return status;
   const ModeFileResult written = WriteModeFile(path, link.Model());
   if (!written.ok()) return link.Report(kExitRefused, ModeFileReason(path, written));
+  link.ProgressDone();
   return kExitOk;
 }
 
@@ -96,9 +110,12 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
     return link.Fail("interrupted before the preset was written; the device is unchanged");
   }
   link.Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot; });
+  link.ShowProgress();
   const int status = link.WriteAll([&] { return stop.Requested(); });
   if (status != kExitOk) return status;
-  return link.Finish();
+  if (const int finished = link.Finish()) return finished;
+  link.ProgressDone();
+  return kExitOk;
 }
 
 // set, block, eq and mode: parse everything first, so a usage error never touches the device.
@@ -185,19 +202,23 @@ std::string_view StatusProblem(ReplyWaiter::Outcome outcome) {
                                                        : "the device did not answer the status query";
 }
 
-int QueryStatusOnce(DeviceLink& link, std::ostream& out) {
+int QueryStatusOnce(DeviceLink& link, std::ostream& out, bool json) {
   const ReplyWaiter::Outcome outcome = QueryStatus(link);
   if (outcome == ReplyWaiter::Outcome::kLinkClosed) return link.Fail("lost the connection");
   if (outcome != ReplyWaiter::Outcome::kAnswered) return link.Fail(StatusProblem(outcome));
-  WriteDeviceStatus(out, link.Model().Read([](const DeviceState& s) { return s.status; }));
+  const DeviceStatus status = link.Model().Read([](const DeviceState& s) { return s.status; });
+  if (json)
+    out << JsonLine(DeviceStatusJson(status), 2) << "\n";
+  else
+    WriteDeviceStatus(out, status);
   return kExitOk;
 }
 
 int RunStatus(const CommandContext& ctx, std::span<const std::string> words) {
-  ExpectNoArguments(words);
+  const bool json = ParseJsonOnly(words);
   DeviceLink link(ctx, "status");
   if (const int status = link.Open()) return status;
-  const int queried = QueryStatusOnce(link, ctx.out);
+  const int queried = QueryStatusOnce(link, ctx.out, json);
   if (queried != kExitOk) {
     if (link.Alive()) link.GetLink().Close(true);
     return queried;
@@ -206,7 +227,7 @@ int RunStatus(const CommandContext& ctx, std::span<const std::string> words) {
 }
 
 int RunMonitor(const CommandContext& ctx, std::span<const std::string> words) {
-  ExpectNoArguments(words);
+  const bool json = ParseJsonOnly(words);
   const StopSignals stop;
   DeviceLink link(ctx, "monitor");
   if (const int status = link.Open()) return status;
@@ -214,13 +235,21 @@ int RunMonitor(const CommandContext& ctx, std::span<const std::string> words) {
   while (!stop.Requested()) {
     const ReplyWaiter::Outcome outcome = QueryStatus(link);
     if (outcome == ReplyWaiter::Outcome::kAnswered) {
-      WriteDeviceStatus(ctx.out, link.Model().Read([](const DeviceState& s) { return s.status; }));
-      ctx.out << std::endl;
+      const DeviceStatus status = link.Model().Read([](const DeviceState& s) { return s.status; });
+      if (json) {
+        ctx.out << JsonLine(DeviceStatusJson(status)) << std::endl;  // one object per line
+      } else {
+        WriteDeviceStatus(ctx.out, status);
+        ctx.out << std::endl;
+      }
     } else if (outcome == ReplyWaiter::Outcome::kLinkClosed) {
       return link.Fail("lost the connection");
     } else {
       // Said on both streams: a script reading the samples must not take silence for a reading.
-      ctx.out << StatusProblem(outcome) << "\n" << std::endl;
+      if (json)
+        ctx.out << JsonLine({{"error", StatusProblem(outcome)}}) << std::endl;
+      else
+        ctx.out << StatusProblem(outcome) << "\n" << std::endl;
       ctx.err << "nrctl monitor: " << StatusProblem(outcome) << "\n";
     }
     next += kMonitorPeriod;
@@ -271,14 +300,16 @@ void RegisterDeviceCommands(CommandTable& table) {
   table.Add(Command{
       "info",
       "read the whole device and print its identification, mode and machine settings",
-      "",
+      "[--json]",
       "Reads everything the application reads after connecting and prints:\n"
       "  module: NAME\n"
       "  mcu version: TEXT\n"
       "  dsp version: TEXT\n"
       "  communication version: 24\n"
       "  current mode: M1..M4\n"
-      "  machine settings: the 14 bytes in hex\n" +
+      "  machine settings: the 14 bytes in hex\n"
+      "  --json  one object: {\"module\", \"mcuVersion\", \"dspVersion\", \"communicationVersion\",\n"
+      "          \"currentMode\" (1..4), \"machineSettings\" (the 14 bytes as numbers)}\n" +
           kConnectionNote,
       RunInfo,
   });
@@ -380,24 +411,32 @@ void RegisterDeviceCommands(CommandTable& table) {
   table.Add(Command{
       "status",
       "query the live status once and print it decoded",
-      "",
+      "[--json]",
       "Prints:\n"
-      "  meters: six level values (mic 1..4, music upper and lower)\n"
-      "  decoder: the input format name (unknown (N) for numbers the table does not name)\n"
-      "  pitch: the key shift\n"
-      "  mic A: RF n, AF n, channel n, battery n   (and mic B)\n"
-      "  converters: the converter chip of each slot\n" +
+      "  meters: M1 M2 M3 M4 UPPER LOWER\n"
+      "  decoder: FORMAT\n"
+      "  pitch: SHIFT\n"
+      "  mic A: RF n, AF n, channel n, battery n\n"
+      "  mic B: RF n, AF n, channel n, battery n\n"
+      "  converters: MIC chip, Music chip, CH12 chip, ..., CH78 chip\n"
+      "The meters are the six level values (mic 1..4, music upper and lower), FORMAT the input\n"
+      "format's name (unknown (N) for numbers the table does not name), SHIFT the key shift.\n"
+      "  --json  one object: {\"meters\", \"decoder\" (null when unnamed), \"decoderIndex\",\n"
+      "          \"pitch\", \"mics\": [{\"mic\", \"rf\", \"af\", \"channel\", \"battery\"}],\n"
+      "          \"converters\": {\"mic\", \"music\", \"outputs\"}}\n" +
           kConnectionNote,
       RunStatus,
   });
   table.Add(Command{
       "monitor",
       "print the live status every 500 ms until interrupted",
-      "",
+      "[--json]",
       "Prints the status block of 'status' followed by a blank line every 500 ms. A query the\n"
       "device does not answer prints \"the device did not answer the status query\" in place of\n"
       "the block (and on stderr). Ctrl-C (or SIGTERM) says goodbye to the device and exits with\n"
-      "status 0.\n" +
+      "status 0.\n"
+      "  --json  one object per line, as 'status --json' prints it; an unanswered query is\n"
+      "          {\"error\": \"the device did not answer the status query\"}\n" +
           kConnectionNote,
       RunMonitor,
   });

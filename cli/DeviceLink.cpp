@@ -11,6 +11,7 @@
 
 #include "TerminalText.h"
 #include "DeviceWrites.h"
+#include "ProgressLine.h"
 #include "link/HidApiBackend.h"
 #include "link/WriteNames.h"
 
@@ -72,7 +73,20 @@ std::string DeviceLink::Target() const {
   return shown + ":" + std::to_string(ctx_.options.port);
 }
 
+std::string DeviceLink::ProgressText() {
+  const Synchronizer::Stage stage = Conn().Sync().CurrentStage();
+  if (stage.kind == TransferKind::kRead && !stage.identified) return "connecting";
+  return std::to_string(stage.chunks) + "/" + std::to_string(kImageChunks) +
+         (stage.kind == TransferKind::kRead ? " chunks read" : " chunks written");
+}
+
+void DeviceLink::ProgressDone() {
+  if (!ctx_.progress || !showProgress_ || !connection_) return;
+  ctx_.progress->Succeed(ctx_.progressPart, ctx_.progressPart.empty() ? ProgressText() + ", done" : "done");
+}
+
 int DeviceLink::Report(int status, std::string_view message) {
+  if (ctx_.progress && status != kExitOk) ctx_.progress->Fail(ctx_.progressPart);
   // Messages carry the device's text and the user's paths: both reach the terminal escaped.
   ctx_.err << "nrctl " << command_ << ": " << TerminalSafe(message) << "\n";
   return status;
@@ -127,7 +141,10 @@ int DeviceLink::ConnectOnce(bool readAll, bool& busy) {
     return Fail("no device found (vendor 2010, product 1031)");
   }
 
+  std::optional<ProgressWatch> watch;
+  if (showProgress_ && readAll) watch.emplace(ctx_.progress, ctx_.progressPart, [this] { return ProgressText(); });
   const TransferResult result = readAll ? Conn().Sync().BulkRead() : Conn().Sync().Identify();
+  watch.reset();
   {
     std::lock_guard lock(eventsMutex_);
     busy = hostBusy_;
@@ -168,7 +185,10 @@ std::string DeviceLink::DeviceError() {
 }
 
 int DeviceLink::WriteAll(const std::function<bool()>& stop) {
+  std::optional<ProgressWatch> watch;
+  if (showProgress_) watch.emplace(ctx_.progress, ctx_.progressPart, [this] { return ProgressText(); });
   const TransferResult result = Conn().Sync().BulkWrite(stop);
+  watch.reset();
   if (const int status = CheckTransfer(result)) return status;
   if (const std::optional<std::string> mismatch = Conn().Sync().FinishTransfer(result)) return Fail(*mismatch);
   return kExitOk;

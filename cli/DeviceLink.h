@@ -73,6 +73,12 @@ class DeviceLink : public WriteTarget, private LinkEvents {
   // True while the link is open and able to carry packets.
   bool Alive();
 
+  // The whole reads and writes of this command show on the progress line ("12/70 chunks") while
+  // they run (push and pull); ProgressDone ends the line with a word of success. A failure
+  // reported meanwhile takes the line away.
+  void ShowProgress() { showProgress_ = true; }
+  void ProgressDone();
+
   // Prints "nrctl COMMAND: message" and returns status.
   int Report(int status, std::string_view message) override;
 
@@ -88,6 +94,8 @@ class DeviceLink : public WriteTarget, private LinkEvents {
   int CheckTransfer(const TransferResult& result);
   std::string DeviceError();
   std::string Target() const;
+  // The progress text of the running (or last) transfer.
+  std::string ProgressText();
 
   // LinkEvents, called on link threads.
   void TransferFinished(const TransferResult& result) override;
@@ -105,6 +113,7 @@ class DeviceLink : public WriteTarget, private LinkEvents {
   bool hostBusy_ = false;
   std::string deviceError_;  // the first error the device reported
   std::optional<int> learnedKey_;  // the last learned remote key not yet taken
+  bool showProgress_ = false;
 
   std::atomic<Link*> activeLink_{nullptr};  // for link threads, which must not read connection_
 

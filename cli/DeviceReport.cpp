@@ -80,4 +80,44 @@ void WriteDeviceStatus(std::ostream& out, const DeviceStatus& status) {
   out << "\n";
 }
 
+nlohmann::ordered_json DeviceInfoJson(const DeviceState& state) {
+  nlohmann::ordered_json machine = nlohmann::ordered_json::array();
+  for (uint8_t b : state.machine) machine.push_back(b);
+  return {{"module", state.info.ModuleName()},
+          {"mcuVersion", state.info.McuVersion()},
+          {"dspVersion", state.info.DspVersion()},
+          {"communicationVersion", state.info.version},
+          {"currentMode", state.currentMode + 1},
+          {"machineSettings", std::move(machine)}};
+}
+
+nlohmann::ordered_json DeviceStatusJson(const DeviceStatus& status) {
+  nlohmann::ordered_json meters = nlohmann::ordered_json::array();
+  for (int i = 0; i < 6; ++i) meters.push_back(status.Meter(i));
+  const char* decoder = DecoderFormatName(status.InputFormat());
+  nlohmann::ordered_json mics = nlohmann::ordered_json::array();
+  for (int mic = 0; mic < 2; ++mic) {
+    mics.push_back({{"mic", mic == 0 ? "A" : "B"},
+                    {"rf", status.Wireless(mic, 0)},
+                    {"af", status.Wireless(mic, 1)},
+                    {"channel", status.Wireless(mic, 2)},
+                    {"battery", status.Wireless(mic, 3)}});
+  }
+  nlohmann::ordered_json outputs = nlohmann::ordered_json::array();
+  for (int pair = 0; pair < 4; ++pair) outputs.push_back(OutputConverterName(status.OutputChip(pair)));
+  return {{"meters", std::move(meters)},
+          {"decoder", decoder ? nlohmann::ordered_json(decoder) : nlohmann::ordered_json(nullptr)},
+          {"decoderIndex", status.InputFormat()},
+          {"pitch", status.PitchNibble() - 5},
+          {"mics", std::move(mics)},
+          {"converters",
+           {{"mic", MicConverterName(status.MicChip())},
+            {"music", MusicConverterName(status.MusicChip())},
+            {"outputs", std::move(outputs)}}}};
+}
+
+std::string JsonLine(const nlohmann::ordered_json& json, int indent) {
+  return json.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 }  // namespace nr::cli

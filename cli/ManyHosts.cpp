@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LineInput.h"
+#include "ProgressLine.h"
 #include "TerminalText.h"
 
 namespace nr::cli {
@@ -49,7 +50,8 @@ std::string ExpandHostPattern(std::string_view pattern, const GlobalOptions& opt
 }
 
 int RunOnEveryHost(const Command& command, const GlobalOptions& options, std::span<const std::string> args,
-                   std::ostream& out, std::ostream& err, std::istream& in, TraceSink* trace) {
+                   std::ostream& out, std::ostream& err, std::istream& in, TraceSink* trace,
+                   ProgressLine* progress) {
   // Standard input is read once and each host gets all of it: line by line, so that input that
   // is no script (no line ends, or no end) is refused before any host is reached.
   std::string input;
@@ -82,11 +84,12 @@ int RunOnEveryHost(const Command& command, const GlobalOptions& options, std::sp
   for (HostRun& run : runs) {
     threads.emplace_back([&] {
       std::istringstream hostInput(input);
-      const CommandContext ctx{run.options, run.out, run.err, hostInput, trace};
+      const CommandContext ctx{run.options, run.out, run.err, hostInput, trace, progress, TerminalSafe(HostLabel(run.options))};
       run.status = RunCommand(command, ctx, args);
     });
   }
   for (std::thread& t : threads) t.join();
+  if (progress) progress->Erase();
 
   int worst = kExitOk;
   for (HostRun& run : runs) {

@@ -12,8 +12,11 @@
 
 namespace nr::cli {
 
+// progress, when given, shows each host's part while they run and is erased before the lines
+// are printed.
 int RunOnEveryHost(const Command& command, const GlobalOptions& options, std::span<const std::string> args,
-                   std::ostream& out, std::ostream& err, std::istream& in, TraceSink* trace);
+                   std::ostream& out, std::ostream& err, std::istream& in, TraceSink* trace,
+                   ProgressLine* progress = nullptr);
 
 // The host of this run as its lines are prefixed: "HOST", or "HOST:PORT" ("[v6]:PORT") when the
 // port is not the default.

@@ -401,11 +401,11 @@ void RegisterOutputCommands(CommandTable& table) {
       "room",
       "place the listener and loudspeakers of the sound field",
       "[--size W L] [--listener X Y] [--speaker N X Y]... [--locate CH|none] [--reset]",
-      "  --size W L       room width and length in whole metres, 1 .. 10 (else status 2)\n"
-      "  --listener X Y   listener position in metres from the room's centre (X right, Y front)\n"
-      "  --speaker N X Y  loudspeaker N (1 L, 2 CEN, 3 R, 4 SBL, 5 SUB, 6 SBR, 7 SL, 8 SR); repeatable\n"
-      "  --locate CH|none make the device identify the loudspeaker of output CH, or stop\n"
-      "  --reset          zero levels and the factory room, before anything else given\n"
+      "  --size W L        room width and length in whole metres, 1 .. 10 (else status 2)\n"
+      "  --listener X Y    listener position in metres from the room's centre (X right, Y front)\n"
+      "  --speaker N X Y   loudspeaker N (1 L, 2 CEN, 3 R, 4 SBL, 5 SUB, 6 SBR, 7 SL, 8 SR); repeatable\n"
+      "  --locate CH|none  make the device identify the loudspeaker of output CH, or stop\n"
+      "  --reset           zero levels and the factory room, before anything else given\n"
       "Positions outside the room are moved to its edge. Every move sets the level of the output\n"
       "carrying that loudspeaker (+3 dB at the listener, 3 dB less per metre). Prints the room and,\n"
       "per output channel, the level it now carries.\n" +

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <ostream>
 
+#include "DeviceReport.h"
 #include "TerminalText.h"
 #include "ToolCommands.h"
 #include "session/NetScan.h"
@@ -10,7 +11,7 @@ namespace nr::cli {
 namespace {
 
 int RunScan(const CommandContext& ctx, std::span<const std::string> words) {
-  static constexpr OptionSpec kOptions[] = {{"--port", true}, {"--timeout-ms", true}};
+  static constexpr OptionSpec kOptions[] = {{"--port", true}, {"--timeout-ms", true}, {"--json", false}};
   const CommandArgs args = ParseCommandArgs(words, kOptions);
   ExpectPositionals(args, 1, 1);
   std::string error;
@@ -21,18 +22,27 @@ int RunScan(const CommandContext& ctx, std::span<const std::string> words) {
   if (const std::string* v = args.Value("--timeout-ms"))
     options.connectTimeout = std::chrono::milliseconds(ParseIntegerArg(*v, "--timeout-ms", 10, 10000));
 
+  const bool json = args.Has("--json");
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
   int devices = 0;
   for (const ScanHit& hit : ScanSubnet(*subnet, options)) {
     if (hit.identified) {
-      ctx.out << hit.address << "  " << TerminalSafe(hit.module) << "  protocol " << hit.protocolVersion << "\n";
+      if (json)
+        list.push_back({{"address", hit.address}, {"module", hit.module}, {"protocol", hit.protocolVersion}, {"busy", false}});
+      else
+        ctx.out << hit.address << "  " << TerminalSafe(hit.module) << "  protocol " << hit.protocolVersion << "\n";
       ++devices;
     } else if (hit.busy) {
-      ctx.out << hit.address << "  (busy: connected to another client)\n";
+      if (json)
+        list.push_back({{"address", hit.address}, {"module", nullptr}, {"protocol", nullptr}, {"busy", true}});
+      else
+        ctx.out << hit.address << "  (busy: connected to another client)\n";
       ++devices;
     } else {
       ctx.err << "nrctl scan: " << hit.address << ": " << hit.problem << "\n";
     }
   }
+  if (json) ctx.out << JsonLine(list, 2) << "\n";
   if (devices == 0) ctx.err << "nrctl scan: no device found on " << FormatSubnet(*subnet) << " port " << options.port << "\n";
   return kExitOk;
 }
@@ -43,14 +53,16 @@ void RegisterScanCommand(CommandTable& table) {
   table.Add(Command{
       "scan",
       "find the devices on a subnet",
-      "CIDR [--port N] [--timeout-ms T]",
+      "CIDR [--port N] [--timeout-ms T] [--json]",
       "Tries every address of the subnet (192.168.1.0/24; at most a /22, 1024 addresses) on the\n"
       "device port (30303 unless --port), waiting at most T ms (default 300) for each connection,\n"
       "and asks each address that accepts for its identification. Prints one line per device:\n"
       "  ADDRESS  MODULE  protocol VERSION\n"
       "A device serving another client is listed as busy; an address that accepts but does not\n"
       "identify itself is named on stderr. Exit status: 0 done (also when nothing was found),\n"
-      "2 usage.\n",
+      "2 usage.\n"
+      "  --json  one array: [{\"address\", \"module\", \"protocol\", \"busy\"}, ...] (a busy device's\n"
+      "          module and protocol are null); [] when nothing was found\n",
       RunScan,
   });
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -12,6 +11,7 @@
 #include "DeviceWrites.h"
 #include "LineInput.h"
 #include "TerminalText.h"
+#include "shell/UserDirs.h"
 #include "smarthome/KeyFile.h"
 #include "smarthome/PlugPairing.h"
 #include "smarthome/Scenes.h"
@@ -484,24 +484,7 @@ std::string Trim(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path DefaultKeyFolder() {
-  const char* home = std::getenv("HOME");
-  const std::filesystem::path homeDir = home && *home ? home : ".";
-  std::filesystem::path documents = homeDir / "Documents";
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::filesystem::path userDirs =
-      (config && *config ? std::filesystem::path(config) : homeDir / ".config") / "user-dirs.dirs";
-  std::ifstream in(userDirs);
-  for (std::string line; std::getline(in, line);) {
-    // XDG_DOCUMENTS_DIR="$HOME/Documents"
-    const std::string key = "XDG_DOCUMENTS_DIR=\"";
-    if (line.rfind(key, 0) != 0 || line.back() != '"') continue;
-    std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-    if (value.rfind("$HOME", 0) == 0) value = homeDir.string() + value.substr(5);
-    if (!value.empty() && value != homeDir.string() && value != homeDir.string() + "/") documents = value;
-  }
-  return documents / "490" / "Plug";
-}
+std::filesystem::path DefaultKeyFolder() { return DocumentsFolder() / "490" / "Plug"; }
 
 std::optional<int> ParseSceneName(std::string_view text) {
   static const char* const kNames[] = {"tv", "movie", "karaoke", "music", "poweron", "poweroff"};

@@ -14,8 +14,8 @@ namespace nr::cli {
 
 void RegisterSmartHomeCommands(CommandTable& table);
 
-// The plug key folder the application uses: the user's documents folder (XDG_DOCUMENTS_DIR of
-// ~/.config/user-dirs.dirs, else ~/Documents) followed by 490/Plug.
+// The plug key folder the application uses: the user's documents folder (DocumentsFolder in
+// core/shell) followed by 490/Plug.
 std::filesystem::path DefaultKeyFolder();
 
 // A scene given by number 0..5 or by name (tv, movie, karaoke, music, poweron, poweroff).

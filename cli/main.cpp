@@ -16,13 +16,15 @@
 #include "ToolCommands.h"
 #include "SmartHomeCommands.h"
 #include "ManyHosts.h"
+#include "ProgressLine.h"
 #include "nr_version.h"
 
 namespace nr::cli {
 namespace {
 
 constexpr std::string_view kGlobalUsage =
-    "usage: nrctl [--net HOST[:PORT][,HOST[:PORT]...] | --usb | --file F.mode] [--trace] COMMAND [ARGUMENTS...]\n"
+    "usage: nrctl [--net HOST[:PORT][,HOST[:PORT]...] | --usb | --file F.mode] [--trace] [--quiet]\n"
+    "             COMMAND [ARGUMENTS...]\n"
     "       nrctl COMMAND --help\n";
 
 void PrintHelp(const CommandTable& table, std::ostream& out) {
@@ -38,6 +40,8 @@ void PrintHelp(const CommandTable& table, std::ostream& out) {
       << "  --file F.mode      edit a mode file instead of a device (the commands that change a\n"
       << "                     preset; also after the command's own arguments)\n"
       << "  --trace            print the link traces on stderr (also NRTUNE_TRACE=1)\n"
+      << "  -q, --quiet        no progress line: on a terminal, push and pull show how far they\n"
+      << "                     have come on one line of stderr; in a pipe they never do\n"
       << "  -h, --help         show this help\n"
       << "  --version          print the program's version\n"
       << "\nCommands:\n";
@@ -139,6 +143,8 @@ Invocation ParseInvocation(std::span<const std::string> words) {
       inv.options.transport = GlobalOptions::Transport::kUsb;
     } else if (w == "--trace") {
       inv.options.trace = true;
+    } else if (w == "--quiet" || w == "-q") {
+      inv.options.quiet = true;
     } else if (w == "--net" || w.starts_with("--net=")) {
       chooseTransport("--net");
       ParseNetTargets(valueOf(i, "--net", "HOST[:PORT]"), inv.options);
@@ -194,7 +200,7 @@ void CheckTargets(const Command& command, Invocation& inv) {
 }
 
 int RunCommandLine(const CommandTable& table, std::span<const std::string> words, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, bool errIsTerminal) {
   Invocation inv;
   try {
     inv = ParseInvocation(words);
@@ -232,8 +238,12 @@ int RunCommandLine(const CommandTable& table, std::span<const std::string> words
 
   StderrTrace traceSink;
   TraceSink* trace = inv.options.trace ? &traceSink : nullptr;
-  if (inv.options.hosts.size() > 1) return RunOnEveryHost(*command, inv.options, inv.args, out, err, std::cin, trace);
-  const CommandContext context{inv.options, out, err, std::cin, trace};
+  // Traces share stderr with the line: they would tear it apart.
+  ProgressLine progress(err, errIsTerminal && !inv.options.quiet && !trace, ProgressLine::StderrWidth());
+  progress.SetTitle(command->name);
+  if (inv.options.hosts.size() > 1)
+    return RunOnEveryHost(*command, inv.options, inv.args, out, err, std::cin, trace, &progress);
+  const CommandContext context{inv.options, out, err, std::cin, trace, &progress, ""};
   return RunCommand(*command, context, inv.args);
 }
 
@@ -253,5 +263,5 @@ int main(int argc, char** argv) {
   nr::cli::RegisterDiffCommand(table);
   nr::cli::RegisterScanCommand(table);
   nr::cli::RegisterSmartHomeCommands(table);
-  return nr::cli::RunCommandLine(table, words, std::cout, std::cerr);
+  return nr::cli::RunCommandLine(table, words, std::cout, std::cerr, nr::cli::ProgressLine::StderrIsTerminal());
 }

@@ -107,7 +107,7 @@ std::string Usage() {
          "  --bind ADDR          address to listen on (default 127.0.0.1)\n"
          "  --port N             TCP port (default 30303; 0 = any free port)\n"
          "  --model NAME         module name the device reports (default NR490)\n"
-         "  --protocol-version N communication version it reports (default 24; also --version N)\n"
+         "  --protocol-version N communication version it reports (default 24)\n"
          "  --capability HEX     input-source capability record it reports with its version: marker\n"
          "                       (55), source masks A, B, C, D; e.g. \"55 0F 00 01 00\" (default none)\n"
          "  --remote-key-ms N    a remote key is learned N milliseconds after 60 n (default 700);\n"
@@ -206,9 +206,17 @@ std::optional<CommandLine> ParseCommandLine(std::span<const std::string> args, s
       const auto n = integer(0, 65535);
       if (!n) return std::nullopt;
       o.port = static_cast<uint16_t>(*n);
-    } else if (name == "--version" && !inlineValue && (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)) {
-      cl.showVersion = true;  // without a number: the program's own version
-    } else if (name == "--version" || name == "--protocol-version") {
+    } else if (name == "--version") {
+      // The program's own version. The protocol version has an option of its own; a number
+      // after --version is the old spelling of that, and is said to be so.
+      const bool number = i + 1 < args.size() && !args[i + 1].empty() &&
+                          args[i + 1].find_first_not_of("0123456789") == std::string::npos;
+      if (inlineValue || number) {
+        error = "--version takes no value (the protocol version is --protocol-version N)";
+        return std::nullopt;
+      }
+      cl.showVersion = true;
+    } else if (name == "--protocol-version") {
       const auto n = integer(0, 255);
       if (!n) return std::nullopt;
       o.version = static_cast<int>(*n);

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   std::string error;
   auto cl = nr::emu::ParseCommandLine(args, error);
   if (!cl) {
-    std::cerr << "nremu: " << error << "\n" << nr::emu::Usage();
+    std::cerr << "nremu: " << error << "\nTry 'nremu --help' for more information.\n";
     return 2;
   }
   if (cl->help) {

@@ -66,12 +66,20 @@ int main(int argc, char** argv) {
   if (!parser.positionalArguments().isEmpty()) options.openFile = parser.positionalArguments().first();
 
   const bool screenshots = parser.isSet("screenshots");
+  nr::gui::ScreenshotSettings screenshotSettings;
+  if (screenshots) {
+    options.settingsFile = screenshotSettings.Prepare(options.settingsFile);
+    if (options.settingsFile.isEmpty()) {
+      std::fprintf(stderr, "nrtune: cannot copy the settings for the screenshots\n");
+      return 1;
+    }
+  }
   nr::gui::SingleInstance instance(nr::gui::AppSettings::kSettingsKey, options.settingsFile);
   if (!screenshots) {
-    const nr::gui::InstanceStart start = instance.Acquire();
+    const nr::gui::InstanceStart start = instance.Acquire(options.openFile, options.offline);
     if (start != nr::gui::InstanceStart::kFirst) {
       std::fprintf(stderr, "nrtune: %s\n", nr::gui::SecondStartMessage(start).toLocal8Bit().constData());
-      return start == nr::gui::InstanceStart::kRaisedOther ? 0 : 1;
+      return start == nr::gui::InstanceStart::kOtherSilent ? 1 : 0;
     }
   }
 
@@ -90,13 +98,19 @@ int main(int argc, char** argv) {
   nr::gui::RegisterSmartHome(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots"), dark) ? 0 : 1;
 
-  QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), [&] {
+  const auto raise = [&] {
     nr::gui::CMainFrame& frame = nrtune.Frame();
     frame.setWindowState(frame.windowState() & ~Qt::WindowMinimized);
     frame.show();
     frame.raise();
     frame.activateWindow();
-  });
+  };
+  QObject::connect(&instance, &nr::gui::SingleInstance::raiseRequested, &nrtune.Frame(), raise);
+  QObject::connect(&instance, &nr::gui::SingleInstance::openRequested, &nrtune.Frame(),
+                   [&](const QString& path, bool offline) {
+                     raise();
+                     nrtune.OpenHandedFile(path, offline);
+                   });
   nrtune.Show();
   return QCoreApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include "shell/EditHistory.h"
@@ -22,6 +23,17 @@ AppContext::AppContext(Connection& connection, AppSettings& settings, QObject* p
 }
 
 AppContext::~AppContext() = default;
+
+QString AppContext::PrivateFolder() {
+  // mkdtemp makes it for the user alone, under a name nobody can guess beforehand: no other
+  // local user can put a file or a link there first.
+  if (!privateFolder_) {
+    auto folder = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("nrtune-XXXXXX")));
+    if (!folder->isValid()) return QString();
+    privateFolder_ = std::move(folder);
+  }
+  return privateFolder_->path();
+}
 
 QString AppContext::LanguageFile() const { return languageFile_ ? languageFile_->fileName() : QString(); }
 

@@ -19,6 +19,7 @@
 #include "shell/QtTranslations.h"
 #include "shell/TextPair.h"
 
+class QTemporaryDir;
 class QTemporaryFile;
 
 namespace nr::gui {
@@ -105,6 +106,11 @@ class AppContext : public QObject {
   Prompts& UserPrompts();
   void SetPrompts(Prompts* prompts) { prompts_ = prompts; }
 
+  // A folder of this process's own (readable by the user only, removed when the application
+  // ends), for files handed to other programs such as the browser; made on first use. Empty
+  // when no folder could be made.
+  QString PrivateFolder();
+
  signals:
   void languageChanged();
 
@@ -115,6 +121,7 @@ class AppContext : public QObject {
   LanguageTable table_;
   QtTranslations qtTranslations_;
   std::unique_ptr<QTemporaryFile> languageFile_;
+  std::unique_ptr<QTemporaryDir> privateFolder_;
   std::map<int, QPointer<QWidget>> dialogs_;
   bool peakPolling_ = true;
   bool hostBusy_ = false;

@@ -40,6 +40,14 @@ bool AppSettings::Sync() {
   return settings_->status() == QSettings::NoError;
 }
 
+bool AppSettings::CopyTo(const QString& iniPath) const {
+  QSettings copy(iniPath, QSettings::IniFormat);
+  copy.clear();
+  for (const QString& key : settings_->allKeys()) copy.setValue(key, settings_->value(key));
+  copy.sync();
+  return copy.status() == QSettings::NoError;
+}
+
 QStringList AppSettings::RecentFiles() const { return settings_->value("RecentFiles").toStringList(); }
 
 void AppSettings::AddRecentFile(const QString& path) {

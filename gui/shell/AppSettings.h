@@ -40,6 +40,8 @@ class AppSettings {
   void SetLastFolder(const QString& kind, const QString& folder);
   // Writes pending changes to the store; false when it could not be written.
   bool Sync();
+  // Every stored value into a private INI file, written at once; false when it could not be.
+  bool CopyTo(const QString& iniPath) const;
 
  private:
   std::unique_ptr<QSettings> settings_;

@@ -9,6 +9,7 @@
 #include "link/HidApiBackend.h"
 #include "shell/AppContext.h"
 #include "shell/AppPalette.h"
+#include "shell/AppIcon.h"
 #include "shell/AppSettings.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CMainFrame.h"
@@ -38,6 +39,9 @@ NrTuneApp::~NrTuneApp() {
 bool NrTuneApp::Start(QString* error) {
   UseProductPalette();  // before any window is made
   InstallAccessibleParts();
+  // The window belongs to its desktop entry (the Wayland application id) and shows its icon.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+  QApplication::setWindowIcon(ApplicationIcon());
   if (options_.trace || qEnvironmentVariableIntValue("NRTUNE_TRACE") == 1) trace_ = std::make_unique<StderrTrace>();
   HidBackend* hid = options_.hid;
   if (!hid) {
@@ -109,6 +113,14 @@ bool NrTuneApp::StartDemoDevice(std::string* why) {
   if (!emulator->Start(why)) return false;
   emulator_ = std::move(emulator);
   return true;
+}
+
+void NrTuneApp::OpenHandedFile(const QString& path, bool offline) {
+  if (offline || !ctx_->Connected()) {
+    view_->OpenOffline(path);
+    return;
+  }
+  view_->Modes().OpenFile(path);
 }
 
 void NrTuneApp::Show() {

@@ -59,6 +59,9 @@ class NrTuneApp {
   emu::Emulator* DemoDevice() { return emulator_.get(); }
   KeyShortcuts& Shortcuts() { return *shortcuts_; }
   Prompts& GetPrompts() { return *prompts_; }
+  // A preset file another start of nrtune handed over: loaded into the connected device as a
+  // file named on the command line is, or, without a device (or when asked), edited offline.
+  void OpenHandedFile(const QString& path, bool offline);
   // Starts the emulated device in this process, once; false (with the reason) when it cannot run.
   bool StartDemoDevice(std::string* why = nullptr);
 

@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include "shell/AppSettings.h"
+#include "shell/UserDirs.h"
 
 namespace nr::gui {
 namespace {
@@ -89,7 +89,7 @@ QString QtPrompts::StartFolder(const QString& filter) const {
   const QString kind = FileKind(filter);
   const QString last = settings_ && !kind.isEmpty() ? settings_->LastFolder(kind) : QString();
   if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-  return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return QString::fromStdString(DocumentsFolder().string());
 }
 
 void QtPrompts::RememberFolder(const QString& filter, const QString& chosen) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "shell/AppContext.h"
+#include "shell/AppSettings.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CGQ2270v13View.h"
 #include "shell/CMainFrame.h"
@@ -63,6 +64,13 @@ std::vector<ScreenshotShot> ShellShots() {
 }
 
 }  // namespace
+
+QString ScreenshotSettings::Prepare(const QString& settingsFile) {
+  if (!folder_.isValid()) return QString();
+  const QString copy = folder_.filePath(QStringLiteral("settings.ini"));
+  const AppSettings store = settingsFile.isEmpty() ? AppSettings() : AppSettings(settingsFile);
+  return store.CopyTo(copy) ? copy : QString();
+}
 
 bool CaptureScreenshots(NrTuneApp& app, const QString& folder, bool dark) {
   if (!QDir().mkpath(folder)) return false;

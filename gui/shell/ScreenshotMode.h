@@ -2,6 +2,7 @@
 // Renders the application's windows and pages in both languages into PNG files, for review and
 // for the documentation: `nrtune --screenshots FOLDER`. Pages register further shots.
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 #include <vector>
 
@@ -16,6 +17,18 @@ class NrTuneApp;
 struct ScreenshotShot {
   QString name;
   std::function<QWidget*(NrTuneApp& app)> prepare;
+};
+
+// The settings a screenshot run works on. Rendering both languages switches the language, which
+// the application stores as the user's choice: the run gets a copy of the store (the user's, or
+// the --settings file) in a folder of its own, and the store itself stays as it was.
+class ScreenshotSettings {
+ public:
+  // The copy's path, to use as the run's settings file; empty when it could not be made.
+  QString Prepare(const QString& settingsFile);
+
+ private:
+  QTemporaryDir folder_;
 };
 
 // Connects to the demo device, waits for the first synchronisation, then saves every shot in

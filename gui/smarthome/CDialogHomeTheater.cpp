@@ -223,15 +223,18 @@ void CDialogHomeTheater::ResetPlugs() {
 }
 
 void CDialogHomeTheater::OpenHelp() {
-  // The help page travels inside the program; the browser gets a copy in the temporary folder.
+  // The help page travels inside the program; the browser gets a copy in a folder of this
+  // process's own (a fixed name in the shared temporary folder could be a link another user
+  // planted there). It stays until the application ends, however soon the browser reads it.
+  const QString folder = ctx_.PrivateFolder();
+  if (folder.isEmpty()) return;
   QFile page(QStringLiteral(":/help/smart_plug.html"));
-  const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("nrtune-help"));
-  QDir().mkpath(folder);
   const QString copy = QDir(folder).filePath(QStringLiteral("smart_plug.html"));
-  if (page.open(QIODevice::ReadOnly)) {
-    QFile out(copy);
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) out.write(page.readAll());
-  }
+  QFile out(copy);
+  if (!page.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      out.write(page.readAll()) < 0 || !out.flush())
+    return;
+  out.close();
   openUrl_(QUrl::fromLocalFile(copy));
 }
 

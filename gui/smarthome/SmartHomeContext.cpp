@@ -2,16 +2,16 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QStandardPaths>
 
 #include "shell/CGQ2270v13View.h"
 #include "shell/CInfoDlg.h"
 #include "shell/Prompts.h"
+#include "shell/UserDirs.h"
 
 namespace nr::gui {
 
 QString DefaultKeyFolder() {
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(QStringLiteral("490/Plug"));
+  return QString::fromStdString((DocumentsFolder() / "490" / "Plug").string());
 }
 
 SmartHomeContext::SmartHomeContext(AppContext& app, CGQ2270v13View& view, const QString& keyFolder)

@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "link/EqBandCodec.h"
 #include "link/Bytes.h"
 #include "link/DeviceModel.h"
@@ -59,7 +61,7 @@ TEST_F(DeviceCommands, InfoReadsTheWholeDeviceOnceAndPrintsItsIdentity) {
 
 TEST_F(DeviceCommands, DeviceTextReachesTheTerminalEscaped) {
   // A module name that would clear the screen and retitle the terminal if printed raw.
-  StartEmulator({"--model", "NR\x1b[2J\x1b]0;x\x07", "--version", "23"});
+  StartEmulator({"--model", "NR\x1b[2J\x1b]0;x\x07", "--protocol-version", "23"});
   const Result refused = RunOnDevice({"info"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("E:NR\\x1B[2J\\x1B]0;x\\x07_17 通信版本不匹配!"), std::string::npos) << refused.err;
@@ -181,6 +183,7 @@ TEST_F(DeviceCommands, UsageErrorsExitWith2BeforeConnecting) {
       {"mode", "jump", "1"},
       {"remote", "swap", "x.remo"},
       {"info", "extra"},
+      {"status", "--jsn"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args[0] + " " + args[1]);
@@ -264,7 +267,7 @@ TEST_F(DeviceCommands, ARefusedConnectionExitsWith1) {
 }
 
 TEST_F(DeviceCommands, AnotherProtocolVersionExitsWith1AndTheDevicesText) {
-  EmulatorProcess& emu = StartEmulator({"--version", "23"});
+  EmulatorProcess& emu = StartEmulator({"--protocol-version", "23"});
   for (const auto& args : std::vector<std::vector<std::string>>{{"info"}, {"set", "1", "0x0E", "51"}}) {
     SCOPED_TRACE(args[0]);
     const Result r = RunOnDevice(args);
@@ -439,6 +442,55 @@ TEST_F(DeviceCommands, StatusPrintsTheDecodedAnswer) {
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("converters: MIC "), std::string::npos) << r.out;
+}
+
+TEST_F(DeviceCommands, InfoAndStatusInJsonCarryWhatTheTextShows) {
+  // A module name that is no UTF-8 still gives valid JSON.
+  StartEmulator({"--model", "NR\xff" "490"});
+  const Result info = RunOnDevice({"info", "--json"});
+  ASSERT_EQ(info.status, 0) << info.err;
+  const nlohmann::json i = nlohmann::json::parse(info.out);
+  EXPECT_EQ(i["module"], "NR\xEF\xBF\xBD" "490");
+  EXPECT_EQ(i["mcuVersion"], "2018-09-10");
+  EXPECT_EQ(i["communicationVersion"], 24);
+  EXPECT_EQ(i["currentMode"], 1);
+  EXPECT_EQ(i["machineSettings"], nlohmann::json({0, 0, 0, 0, 0, 99, 99, 0, 0, 0, 0, 0, 0, 0}));
+
+  ASSERT_TRUE(emu_->WaitForGoodbyes(1));
+  const Result status = RunOnDevice({"status", "--json"});
+  ASSERT_EQ(status.status, 0) << status.err;
+  Bytes answer;
+  for (const Bytes& a : emu_->Answers())
+    if (a[0] == 0x0E) answer = a;
+  ASSERT_EQ(answer.size(), 31u);
+  const nlohmann::json j = nlohmann::json::parse(status.out);
+  EXPECT_EQ(j["meters"], nlohmann::json({answer[1], answer[2], answer[3], answer[4], answer[5], answer[6]}));
+  EXPECT_EQ(j["decoder"], "DTS-HD");
+  EXPECT_EQ(j["pitch"], (answer[8] >> 4) - 5);
+  EXPECT_EQ(j["mics"][0], nlohmann::json({{"mic", "A"}, {"rf", answer[9]}, {"af", answer[10]}, {"channel", answer[11]},
+                                          {"battery", answer[12]}}));
+  EXPECT_EQ(j["converters"]["outputs"].size(), 4u);
+}
+
+TEST_F(DeviceCommands, MonitorInJsonPrintsOneObjectPerLine) {
+  for (const bool answering : {true, false}) {
+    EmulatorProcess& emu = StartEmulator(answering ? std::vector<std::string>{} : std::vector<std::string>{"--no-answer", "0E"});
+    const fs::path out = dir_ / "monitor.out", err = dir_ / "monitor.err";
+    const pid_t pid = Spawn({nrctl_.string(), "--net", emu.Target(), "monitor", "--json"}, "/dev/null", out, err);
+    ASSERT_GT(pid, 0);
+    const bool twoLines = WaitUntil([&] { return std::ranges::count(ReadText(out), '\n') >= 2; }, kRunTimeout);
+    ::kill(pid, SIGINT);
+    EXPECT_TRUE(twoLines) << ReadText(err);
+    EXPECT_EQ(WaitForExit(pid, kRunTimeout), 0) << ReadText(err);
+    std::istringstream lines(ReadText(out));
+    for (std::string line; std::getline(lines, line);) {
+      const nlohmann::json sample = nlohmann::json::parse(line);  // each line an object of its own
+      if (answering)
+        EXPECT_EQ(sample["meters"].size(), 6u) << line;
+      else
+        EXPECT_EQ(sample, nlohmann::json({{"error", "the device did not answer the status query"}}));
+    }
+  }
 }
 
 TEST_F(DeviceCommands, AStatusQueryWithoutAnswerIsAFailure) {

@@ -1,4 +1,6 @@
 // nrctl on several devices at once, the subnet scan, and the programs' versions.
+#include <nlohmann/json.hpp>
+
 #include "DeviceFixture.h"
 
 namespace nr::devtest {
@@ -79,6 +81,14 @@ TEST_F(ManyHosts, ScanListsTheEmulatorOfItsSubnet) {
   const Result scan = Run({"scan", "127.0.0.0/30", "--port", port});
   EXPECT_EQ(scan.status, 0) << scan.err;
   EXPECT_EQ(scan.out, "127.0.0.1  NR490  protocol 24\n");
+  ASSERT_TRUE(emus_[0]->WaitForGoodbyes(1));
+  const Result json = Run({"scan", "127.0.0.0/30", "--port", port, "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(nlohmann::json::parse(json.out),
+            nlohmann::json::parse(R"([{"address": "127.0.0.1", "module": "NR490", "protocol": 24, "busy": false}])"));
+  const Result none = Run({"scan", "127.0.0.0/30", "--port", "1", "--json"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, "[]\n");
   const Result wide = Run({"scan", "10.0.0.0/16"});
   EXPECT_EQ(wide.status, 2);
   EXPECT_NE(wide.err.find("a scan covers at most a /22"), std::string::npos);
@@ -93,6 +103,17 @@ TEST_F(ManyHosts, ProgramsPrintTheirVersion) {
   ASSERT_GT(pid, 0);
   EXPECT_EQ(WaitForExit(pid, kRunTimeout), 0);
   EXPECT_EQ(ReadText(out), "nremu" + nrctl.out.substr(5));
+}
+
+TEST_F(ManyHosts, EmulatorSaysAUsageErrorInOneLineAndPointsToHelp) {
+  const fs::path out = dir_ / "u.out", err = dir_ / "u.err";
+  const pid_t pid = Spawn({nremu_.string(), "--port", "0", "--version", "23"}, "/dev/null", out, err);
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitForExit(pid, kRunTimeout), 2);
+  EXPECT_EQ(ReadText(out), "");
+  EXPECT_EQ(ReadText(err),
+            "nremu: --version takes no value (the protocol version is --protocol-version N)\n"
+            "Try 'nremu --help' for more information.\n");
 }
 
 }  // namespace

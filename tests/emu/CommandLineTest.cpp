@@ -16,7 +16,7 @@ std::optional<CommandLine> Parse(std::vector<std::string> args, std::string* err
 }
 
 TEST(CommandLine, ParsesEveryOption) {
-  const auto cl = Parse({"--bind", "0.0.0.0", "--port=0", "--model", "ML07", "--version", "23",
+  const auto cl = Parse({"--bind", "0.0.0.0", "--port=0", "--model", "ML07", "--protocol-version", "23",
                          "--latency-ms", "150", "--silent-after", "2.5", "--drop-after", "10",
                          "--no-answer", "09,0x30,7f", "--garbage", "--trace", "--bad-chunk", "offset:12",
                          "--bad-chunk=skip:69:2", "--bad-write", "code:0", "--error-at-chunk", "5",
@@ -71,7 +71,7 @@ TEST(CommandLine, CapabilityRecordAndLearningDelay) {
 TEST(CommandLine, RejectsUsageErrors) {
   std::string error;
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port"}, {"--version", "256"},
+           {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port"}, {"--protocol-version", "256"},
            {"--latency-ms", "-5"}, {"--silent-after", "soon"}, {"--drop-after", "nan"},
            {"--no-answer", "1G"}, {"--no-answer", "09,"}, {"--no-answer", "100"}, {"--frobnicate"},
            {"--garbage=yes"}, {"--model", ""}, {"--bad-chunk", "skip"}, {"--bad-chunk", "skip:70"},
@@ -83,13 +83,16 @@ TEST(CommandLine, RejectsUsageErrors) {
   EXPECT_NE(Usage().find("--no-answer"), std::string::npos);
 }
 
-TEST(CommandLine, VersionAloneAsksForTheProgramsVersionAndWithANumberSetsTheProtocol) {
+TEST(CommandLine, VersionIsTheProgramsAndTheProtocolHasItsOwnOption) {
   EXPECT_TRUE(Parse({"--version"})->showVersion);
   EXPECT_TRUE(Parse({"--version", "--port", "0"})->showVersion);
-  const auto cl = Parse({"--port", "0", "--version", "23"});
-  EXPECT_FALSE(cl->showVersion);
-  EXPECT_EQ(cl->options.version, 23);
   EXPECT_EQ(Parse({"--protocol-version", "22"})->options.version, 22);
+  // The old spelling "--version N" is refused, naming the option that sets the protocol.
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--port", "0", "--version", "23"}, {"--version=23"}}) {
+    std::string error;
+    EXPECT_FALSE(Parse(args, &error));
+    EXPECT_NE(error.find("--protocol-version"), std::string::npos) << error;
+  }
 }
 
 }  // namespace

@@ -136,6 +136,17 @@ TEST_F(OfflinePreset, ADamagedFileIsRefusedNamingItsFirstBadRecord) {
   EXPECT_EQ(app_->Context().Document().Path(), file_);
 }
 
+// The file manager opens a preset in the running window: without a device it is edited there.
+TEST_F(OfflinePreset, AFileHandedOverWithoutADeviceIsEditedOffline) {
+  const QString other = dir_.filePath("other room.mode");
+  ASSERT_TRUE(QFile::copy(file_, other));
+  ASSERT_FALSE(app_->Context().Connected());
+  app_->OpenHandedFile(other, false);
+  EXPECT_EQ(app_->Context().Document().Path(), other);
+  EXPECT_TRUE(app_->Frame().windowTitle().startsWith("other room.mode")) << app_->Frame().windowTitle().toStdString();
+  EXPECT_TRUE(emulator_->Core().Log().empty()) << "no device was reached";
+}
+
 TEST_F(OfflinePreset, ConnectingLaterOffersToPushTheEditedPreset) {
   Click(rid::kInMicMute);
   ASSERT_TRUE(app_->Frame().isWindowModified());

@@ -5,7 +5,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
+#include "shell/AppSettings.h"
+#include "shell/ScreenshotMode.h"
 #include "shell/SingleInstance.h"
 
 namespace nr::gui {
@@ -34,6 +39,72 @@ TEST(SingleInstance, ASecondStartRaisesTheFirstAndSaysSo) {
   EXPECT_EQ(portableAgain.Acquire(), InstanceStart::kRaisedOther);
   SingleInstance other(key, dir.filePath("b.ini"));
   EXPECT_EQ(other.Acquire(), InstanceStart::kFirst);
+}
+
+TEST(SingleInstance, ASecondStartHandsItsFileToTheFirst) {
+  QTemporaryDir dir;
+  const QString key = "nrtune-test " + dir.path();
+  SingleInstance first(key);
+  ASSERT_EQ(first.Acquire(), InstanceStart::kFirst);
+  QSignalSpy opened(&first, &SingleInstance::openRequested);
+
+  // Any name a file may have, given relative to the second start's own folder.
+  const QString name = QStringLiteral("room 1\n%41 #2 预设.mode");
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  SingleInstance second(key);
+  const InstanceStart start = second.Acquire(name, true);
+  QDir::setCurrent(previous);
+  EXPECT_EQ(start, InstanceStart::kHandedFile);
+  ASSERT_TRUE(opened.wait(2000));
+  EXPECT_EQ(opened.at(0).at(0).toString(), QDir(dir.path()).filePath(name));
+  EXPECT_TRUE(opened.at(0).at(1).toBool());
+  EXPECT_TRUE(SecondStartMessage(start).contains("handed"));
+}
+
+TEST(SingleInstance, LockAndSocketLiveInTheRuntimeFolderWhenThereIsOne) {
+  QTemporaryDir runtime;
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+  {
+    SingleInstance first("nrtune-test " + runtime.path());
+    ASSERT_EQ(first.Acquire(), InstanceStart::kFirst);
+    EXPECT_TRUE(first.LockPath().startsWith(runtime.path() + "/")) << first.LockPath().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(first.LockPath()));
+    EXPECT_TRUE(QFileInfo(first.SocketPath()).exists() && first.SocketPath().startsWith(runtime.path() + "/"));
+  }
+  qputenv("XDG_RUNTIME_DIR", runtime.filePath("gone").toUtf8());  // set, but no folder: the temporary one
+  EXPECT_EQ(SingleInstance::RuntimeFolder(), QDir::tempPath());
+  if (saved.isNull()) qunsetenv("XDG_RUNTIME_DIR"); else qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+TEST(ScreenshotSettings, TheRunWorksOnACopyAndTheStoreStaysAsItWas) {
+  QTemporaryDir dir;
+  const QString store = dir.filePath("user.ini");
+  {
+    AppSettings user(store);
+    user.SetLanguage(0);
+    user.AddRecentFile(dir.filePath("a.mode"));
+    ASSERT_TRUE(user.Sync());
+  }
+  QFile original(store);
+  ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+  const QByteArray before = original.readAll();
+  original.close();
+
+  ScreenshotSettings screenshots;
+  const QString copy = screenshots.Prepare(store);
+  ASSERT_FALSE(copy.isEmpty());
+  EXPECT_NE(QFileInfo(copy).absoluteFilePath(), QFileInfo(store).absoluteFilePath());
+  {
+    AppSettings run(copy);
+    EXPECT_EQ(run.RecentFiles(), QStringList{dir.filePath("a.mode")});  // the user's look and lists
+    run.SetLanguage(1);  // what rendering the English windows does
+    ASSERT_TRUE(run.Sync());
+  }
+  ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+  EXPECT_EQ(original.readAll(), before);
+  EXPECT_EQ(AppSettings(store).Language(), 0);
 }
 
 }  // namespace

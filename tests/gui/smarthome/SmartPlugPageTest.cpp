@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -62,6 +63,13 @@ TEST_F(SmartPlugTest, RibbonButtonOpensThePageWhichReadsThePlugs) {
   QFile help(opened.toLocalFile());
   ASSERT_TRUE(help.open(QIODevice::ReadOnly));
   EXPECT_TRUE(help.readAll().contains("Smart plug"));
+  // In a folder of the process's own, which no other user can enter or fill beforehand.
+  const QFileInfo folder(QFileInfo(help).absolutePath());
+  EXPECT_NE(folder.fileName(), QStringLiteral("nrtune-help"));
+  EXPECT_EQ(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                    QFile::WriteOther | QFile::ExeOther),
+            QFile::Permissions());
+  EXPECT_EQ(folder.absoluteFilePath(), QFileInfo(Ctx().PrivateFolder()).absoluteFilePath());
 
   Ctx().SetLanguage(1);
   EXPECT_EQ(page->windowTitle(), QStringLiteral("Smart plug"));
