@@ -1,5 +1,6 @@
 #include "shell/DeviceModes.h"
 
+#include "link/Answers.h"
 #include "link/Commands.h"
 #include "link/DeviceModel.h"
 #include "shell/RemoteTable.h"
@@ -9,8 +10,6 @@ namespace {
 
 // The answers' least sizes: prefix or report id and code, then the record.
 constexpr size_t kStatusAnswerSize = 2 + DeviceStatus::kSize;
-constexpr size_t kMachineSettingsAnswerSize = 16;
-constexpr size_t kRemoteTableAnswerSize = 18;
 
 bool LinkOpen(const LinkState& state) { return state.connected && !state.readThreadEnd; }
 
@@ -169,7 +168,7 @@ ReplyWaiter::Outcome AskDevice(Link& link, DeviceQuery query) {
     case DeviceQuery::kRemoteTable:
       request = BuildQueryRemote();
       expected.code = cmd::kQueryRemote;
-      expected.minSize = kRemoteTableAnswerSize;
+      expected.minSize = kRemoteAnswerSize;
       break;
   }
   ReplyWaiter waiter(link.GetDispatcher());

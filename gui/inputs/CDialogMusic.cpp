@@ -426,7 +426,7 @@ void CDialogMusic::SetTips() {
       radio->setToolTip(t({"这个话筒口送往哪个话筒通道（A或B）", "Which microphone channel (A or B) this input feeds"}));
     row.meter->setToolTip(t({"这个话筒口的信号电平", "The signal level at this microphone input"}));
     for (QWidget* w : {static_cast<QWidget*>(row.gateCaption), static_cast<QWidget*>(row.gate)})
-      w->setToolTip(t({"噪声门：低于此电平的话筒声音被静音", "Noise gate: microphone sound below this level is silenced"}));
+      w->setToolTip(t({"噪声门：低于此电平的话筒声音被静音", "MNG, the microphone noise gate: microphone sound below this level is silenced"}));
     for (QWidget* w : {static_cast<QWidget*>(row.volumeCaption), static_cast<QWidget*>(row.volume)})
       w->setToolTip(t({"这个话筒口的音量", "The volume of this microphone input"}));
   }

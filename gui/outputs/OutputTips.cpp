@@ -10,7 +10,7 @@ namespace {
 
 constexpr ControlTip kCompressorTips[] = {
     {1002, {"阈值：高于此电平的声音被压缩", "Threshold: sound above this level is compressed"}},
-    {1005, {"压缩比：超过阈值的部分被压低多少", "Ratio: how strongly what exceeds the threshold is reduced"}},
+    {1005, {"衰减比例（压缩比）：超过阈值的部分被压低多少，如 4:1", "Decay ratio, the compression ratio: how strongly what exceeds the threshold is reduced (4.0:1 lets 1 dB through for every 4 dB above it)"}},
     {1006, {"启动时间：超过阈值后多快开始压缩", "Attack: how soon compression starts once the threshold is exceeded"}},
     {1007, {"释放时间：回到阈值以下后多快停止压缩", "Release: how soon compression ends once the level is back below"}},
 };

@@ -275,8 +275,12 @@ bool ModeCommands::OfferToSaveChanges() {
   const bool modified = document.IsOpen() ? document.Modified() || ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; })
                                           : ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified || HasUnkeptEdits(s); });
   if (!modified) return true;
-  const TextPair question{"参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件并同时保存至机器的当前模式",
-                          "parameter value is changed, do you want save it ?"};
+  const TextPair connected{"参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件并同时保存至机器的当前模式",
+                           "parameter value is changed, do you want save it ?"};
+  // Without a device nothing can go into its mode: the question promises only the file.
+  const TextPair offline{"参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件（没有连接设备，机器中的模式不变）",
+                         "parameter value is changed, do you want save it ?\r\n(No device is connected: it is saved to a file only.)"};
+  const TextPair& question = ctx_.Connected() ? connected : offline;
   const TextPair title{"保存?", "Save?"};
   const auto answer = prompts_.Ask(window_, ctx_.T(title), ctx_.T(question),
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

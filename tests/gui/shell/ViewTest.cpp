@@ -236,6 +236,19 @@ TEST_F(ViewTest, ClosingWithChangesAndCancelStaysConnected) {
   EXPECT_EQ(prompts.asked.size(), 1u);
 }
 
+TEST_F(ViewTest, VolumesChangedAfterSaveFileAreOfferedForSavingOnExit) {
+  Start();
+  prompts.nextFile = dir.filePath("show1.mode");
+  app->View().OnCommand(kOutSaveFile);
+  ASSERT_TRUE(WaitUntil([&] { return !Received(0x04).empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !app->Context().Model().Snapshot().deviceModified; }));
+  app->View().OnSliderMoved(kInMicSlider, 33);
+  app->View().OnSliderMoved(kInMusicSlider, 44);
+  prompts.answers.push_back(QMessageBox::Cancel);
+  EXPECT_FALSE(app->Frame().close());  // Exit asks, and Cancel stays
+  ASSERT_EQ(prompts.asked.size(), 1u);
+}
+
 TEST_F(ViewTest, AReadAllThatFailsSaysSoAndAppliesNothing) {
   emu::EmulatorOptions options;
   options.chunkFaults.push_back({emu::ChunkFault::Kind::kOffset, 12, 0, false});
@@ -355,11 +368,13 @@ TEST_F(ViewTest, SaveFileWithoutADeviceKeepsTheEditsMadeMeanwhile) {
   EXPECT_EQ(saved.Read([](const DeviceState& s) { return s.IntValue(4, 12); }), 40);
   EXPECT_TRUE(TipText().contains(QStringLiteral("offline.mode"))) << TipText().toStdString();
 
-  // Saved, the edit is safe: closing asks nothing. Another edit is offered for saving.
+  // Saved, the edit is safe: closing asks nothing. Another edit is offered for saving, to a file
+  // only: without a device the question promises nothing about its modes.
   app->View().OnSliderMoved(kInMusicSlider, 41);
   prompts.answers.push_back(QMessageBox::Cancel);
   EXPECT_FALSE(app->Frame().close());
-  EXPECT_EQ(prompts.asked.size(), 1u);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_FALSE(prompts.asked[0].contains(QString::fromUtf8("同时保存至机器"))) << prompts.asked[0].toStdString();
 }
 
 // The link drops, the music volume is edited meanwhile, the link comes back: the read that
