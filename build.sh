@@ -109,7 +109,7 @@ make_package() {
     -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     ${NR_PACKAGE_MAINTAINER:+-DNR_PACKAGE_MAINTAINER="$NR_PACKAGE_MAINTAINER"}
   cmake --build "$dir" -j "$JOBS"
-  (cd "$dir" && cpack -G DEB -B "$TOP/build/package")
+  (cd "$dir" && cpack -G DEB -D CPACK_OUTPUT_FILE_PREFIX="$TOP/build/package")
   local deb
   deb=$(ls -t "$TOP"/build/package/*.deb | head -n 1)
   "$TOP/tools/check_package.sh" "$dir" "$deb"
