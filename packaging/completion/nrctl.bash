@@ -3,7 +3,7 @@
 # folders elsewhere.
 
 _nrctl_commands='adv-eq batch block comp delay design diff eq eq-export eq-import features info
-  inspect machine mode monitor output plug pull push remote room scan scene set source status'
+  input inspect machine mode monitor output plug pull push remote room scan scene set source status'
 
 # The options of one command.
 _nrctl_command_options() {
@@ -13,6 +13,7 @@ _nrctl_command_options() {
     delay) echo '--ms --on --off --mode --split-hz --file' ;;
     diff | inspect | info | status | monitor) echo '--json' ;;
     eq-import) echo '--drop-smallest --file' ;;
+    input) echo '--json --file' ;;
     features)
       echo '--exciter --exciter-eq --low --mid --high --harmonic --max-bass-hz --max-bass-delay
         --max-bass-gain --auto-sub --auto-sub-level --auto-level --auto-level-threshold

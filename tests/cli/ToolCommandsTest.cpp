@@ -233,9 +233,18 @@ TEST_F(ToolCommands, InputSetsParametersByNameAsThePagesDo) {
     EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
   EXPECT_NE(r.err.find("volume.mic: held at 60"), std::string::npos) << r.err;
   ASSERT_TRUE(emu.WaitForGoodbyes(2));
-  const std::vector<Bytes> writes = WithCode(emu.Received(), 0x09);
-  // The send queue keeps the newest write of a record in the place of its first, so the
-  // right-channel words re-sent for the new echo time take the place of those sent before it.
+  // Whether the send queue still held a record's first write when the next came (it then keeps
+  // the newest in the place of the first) depends on timing: fold the writes the same way, each
+  // record's last value at the place of its first, so the order the pages send is what is compared.
+  std::vector<Bytes> writes;
+  for (const Bytes& w : WithCode(emu.Received(), 0x09)) {
+    const auto same = std::find_if(writes.begin(), writes.end(), [&](const Bytes& k) {
+      return k.size() > 3 && w.size() > 3 && std::equal(k.begin(), k.begin() + 4, w.begin());
+    });
+    if (same != writes.end()) *same = w;
+    else writes.push_back(w);
+  }
+  // The right-channel words re-sent for the new echo time take the place of those sent before it.
   const std::vector<Bytes> expected = {
       ParamWrite(1, 0x23, 0), ParamWrite(1, 0x3A, Percent(100)),  // the routing pair, A first
       ParamWrite(2, 0x0C, 0xCE), ParamWrite(2, 0x0F, 4800),         // -50 % of the new 200 ms
