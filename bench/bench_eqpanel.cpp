@@ -29,7 +29,7 @@ QApplication& App() {
 // A microphone set with every band doing something, one of them selected.
 struct Fixture {
   nr::DeviceModel model;
-  nr::gui::CEqPanel panel{&model, 1};
+  nr::gui::CEqPanel panel{&model, nr::gui::Language::English};
 
   Fixture() {
     nr::NullSink none;
@@ -61,9 +61,9 @@ void BM_PanelRepaintWithGrid(benchmark::State& state) {
   App();
   Fixture f;
   QImage image(f.panel.size(), QImage::Format_ARGB32_Premultiplied);
-  int language = 0;
+  auto language = nr::gui::Language::Chinese;
   for (auto _ : state) {
-    f.panel.SetLanguage(language ^= 1);  // a new set name: the cached grid is drawn again
+    f.panel.SetLanguage(language = nr::gui::OtherLanguage(language));  // a new set name: the cached grid is drawn again
     f.panel.render(&image);
     benchmark::DoNotOptimize(image.constBits());
   }

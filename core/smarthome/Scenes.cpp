@@ -20,8 +20,7 @@ bool IsSceneValue(int value) {
   return (value >= kPlugOff && value <= kPlugFullOn) || (value >= kSendKeyBase && value < kLearnKeyBase);
 }
 
-std::string StepValueText(SceneStep step, int language, const KeyNameLookup& keyName) {
-  const bool english = language == 1;
+std::string StepValueText(SceneStep step, bool english, const KeyNameLookup& keyName) {
   const int value = step.value;
   if (step.node == kDelayStep) return std::to_string(value) + (english ? "s" : "秒");
   if (value == kPlugOff) return english ? "OFF" : "关";

@@ -21,10 +21,10 @@ const SceneName& SceneNameOf(int scene);
 // The name of slot `slot` in node's key file, for the texts of key steps.
 using KeyNameLookup = std::function<std::string(int node, int slot)>;
 
-// The text of a step's value (language 0 Chinese, 1 English): "5秒"/"5s" for a delay, "关"/"OFF"
+// The text of a step's value in Chinese or English: "5秒"/"5s" for a delay, "关"/"OFF"
 // for 0, "开"/"ON" for 99, "遥控键:" and the key's name for 128..191, the dimmer percentage for
 // 1..98 (50 reads "51"), the number otherwise.
-std::string StepValueText(SceneStep step, int language, const KeyNameLookup& keyName);
+std::string StepValueText(SceneStep step, bool english, const KeyNameLookup& keyName);
 
 // Whether a plug step's value is one a scene can hold: 0 off, 1..98 a dimmer level, 99 on (or
 // the highest level), 128..191 a learned infrared key.

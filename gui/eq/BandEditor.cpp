@@ -97,8 +97,8 @@ class TypeDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-BandEditor::BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& copied, int language, QWidget* parent)
-    : QWidget(parent), panel_(panel), session_(session), copied_(copied), language_(language == 1 ? 1 : 0) {
+BandEditor::BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& copied, gui::Language language, QWidget* parent)
+    : QWidget(parent), panel_(panel), session_(session), copied_(copied), language_(language) {
   stack_ = new QStackedLayout(this);
   stack_->setContentsMargins(0, 0, 0, 0);
   BuildList();
@@ -518,8 +518,8 @@ void BandEditor::HandleSetMenu(int operation, int set) {
   Reload();
 }
 
-void BandEditor::SetLanguage(int language) {
-  language = language == 1 ? 1 : 0;
+void BandEditor::SetLanguage(gui::Language language) {
+  language = language;
   if (language == language_) return;
   language_ = language;
   Relabel();

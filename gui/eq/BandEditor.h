@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include "shell/Language.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -41,7 +42,7 @@ class BandEditor : public QWidget {
   // links sets can bring the linked ones along.
   using SetReplacedHook = std::function<void(int set)>;
 
-  BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& copied, int language, QWidget* parent = nullptr);
+  BandEditor(CEqPanel& panel, DeviceSession& session, CopiedEqSet& copied, gui::Language language, QWidget* parent = nullptr);
   // Uses the application's session, copied set and language.
   BandEditor(CEqPanel& panel, AppContext& context, QWidget* parent = nullptr);
   ~BandEditor() override;
@@ -73,8 +74,8 @@ class BandEditor : public QWidget {
   void HandleSetMenu(int operation, int set);
   void SetPrompts(Prompts* prompts) { prompts_ = prompts; }
 
-  void SetLanguage(int language);
-  int Language() const { return language_; }
+  void SetLanguage(gui::Language language);
+  gui::Language Language() const { return language_; }
 
   // Wheel turns over the page go to the panel or slider that has the focus.
   void InstallWheelRouting(QWidget* page);
@@ -132,7 +133,7 @@ class BandEditor : public QWidget {
   CEqPanel& panel_;
   DeviceSession& session_;
   CopiedEqSet& copied_;
-  int language_ = 0;
+  gui::Language language_ = gui::Language::Chinese;
   int current_ = -1;
   WriteBandHook writeHook_;
   SetReplacedHook setReplacedHook_;

@@ -150,10 +150,10 @@ struct CEqPanel::Fonts {
   QFont bypass = MakeFont(HeiFamilies(), 0, 72);
 };
 
-CEqPanel::CEqPanel(QWidget* parent) : CEqPanel(nullptr, 0, parent) {}
+CEqPanel::CEqPanel(QWidget* parent) : CEqPanel(nullptr, Language::Chinese, parent) {}
 
-CEqPanel::CEqPanel(const DeviceModel* model, int language, QWidget* parent)
-    : QWidget(parent), model_(model), language_(language == 1 ? 1 : 0), fonts_(std::make_unique<Fonts>()) {
+CEqPanel::CEqPanel(const DeviceModel* model, gui::Language language, QWidget* parent)
+    : QWidget(parent), model_(model), language_(language), fonts_(std::make_unique<Fonts>()) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -302,8 +302,8 @@ void CEqPanel::SetBypass(bool bypass) {
   update();
 }
 
-void CEqPanel::SetLanguage(int language) {
-  language = language == 1 ? 1 : 0;
+void CEqPanel::SetLanguage(gui::Language language) {
+  language = language;
   if (language_ == language) return;
   language_ = language;
   backgroundValid_ = false;

@@ -15,6 +15,7 @@
 #include "eq/BandLimits.h"
 #include "eq/Biquad.h"
 #include "link/EqBandCodec.h"
+#include "shell/Language.h"
 
 class QMenu;
 
@@ -63,7 +64,7 @@ class CEqPanel : public QWidget, public AccessibleParts {
 
   // A panel without a model lays sets out with their default bands only.
   explicit CEqPanel(QWidget* parent = nullptr);
-  CEqPanel(const DeviceModel* model, int language, QWidget* parent = nullptr);
+  CEqPanel(const DeviceModel* model, gui::Language language, QWidget* parent = nullptr);
   // Follows the application's model and language.
   explicit CEqPanel(AppContext& context, QWidget* parent = nullptr);
   ~CEqPanel() override;
@@ -98,8 +99,8 @@ class CEqPanel : public QWidget, public AccessibleParts {
   void SetLocked(bool locked);
   bool Bypass() const { return bypass_; }
   void SetBypass(bool bypass);
-  int Language() const { return language_; }
-  void SetLanguage(int language);
+  gui::Language Language() const { return language_; }
+  void SetLanguage(gui::Language language);
 
   // Band edits; each recomputes the band's curve (partners included) and repaints.
   void SetBandType(int band, int type);
@@ -181,7 +182,7 @@ class CEqPanel : public QWidget, public AccessibleParts {
   int hovered_ = -1;
   bool locked_ = false;
   bool bypass_ = false;
-  int language_ = 0;
+  gui::Language language_ = gui::Language::Chinese;
 
   bool leftDrag_ = false;
   bool rightDrag_ = false;

@@ -4,16 +4,12 @@
 
 #include "eq/BandWrites.h"
 #include "link/EqLayout.h"
+#include "shell/TextPair.h"
 
 namespace nr::gui {
 namespace {
 
-struct SetNames {
-  const char* zh;
-  const char* en;
-};
-
-constexpr std::array<SetNames, 7> kFirstNames{{
+constexpr std::array<TextPair, 7> kFirstNames{{
     {"话筒A均衡", "Mic A EQ"},
     {"话筒B均衡", "Mic B EQ"},
     {"回声A均衡", "Echo A EQ"},
@@ -25,22 +21,12 @@ constexpr std::array<SetNames, 7> kFirstNames{{
 
 }  // namespace
 
-QString EqSetTable::Name(int set, int language) {
-  const bool english = language == 1;
-  if (set >= 0 && set <= 6) {
-    const SetNames& n = kFirstNames[static_cast<size_t>(set)];
-    return QString::fromUtf8(english ? n.en : n.zh);
-  }
-  if (IsChannelSet(set)) {
-    const int channel = set - kChannelFirst + 1;
-    return english ? QStringLiteral("CH%1 EQ").arg(channel) : QStringLiteral("通道%1均衡").arg(channel);
-  }
-  if (set == kRecordEqSet) return english ? QStringLiteral("Record EQ") : QStringLiteral("录音均衡");
-  if (set >= 16 && set <= 23) {
-    const int channel = set - 15;
-    // The advanced sets share their English names with the channel sets.
-    return english ? QStringLiteral("CH%1 EQ").arg(channel) : QStringLiteral("通道%1高级均衡").arg(channel);
-  }
+QString EqSetTable::Name(int set, gui::Language language) {
+  if (set >= 0 && set <= 6) return kFirstNames[static_cast<size_t>(set)].Get(language);
+  if (IsChannelSet(set)) return TextPair{"通道%1均衡", "CH%1 EQ"}.Get(language).arg(set - kChannelFirst + 1);
+  if (set == kRecordEqSet) return TextPair{"录音均衡", "Record EQ"}.Get(language);
+  // The advanced sets share their English names with the channel sets.
+  if (set >= 16 && set <= 23) return TextPair{"通道%1高级均衡", "CH%1 EQ"}.Get(language).arg(set - 15);
   return {};
 }
 

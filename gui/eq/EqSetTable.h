@@ -3,6 +3,7 @@
 // the name shown on the panel, how many bands the mouse can grab and the frequencies a freshly
 // laid-out set starts from. How many band records a copy moves is core's (eq/EqSetCopy).
 #include <QString>
+#include "shell/Language.h"
 
 namespace nr::gui {
 
@@ -14,7 +15,7 @@ class EqSetTable {
   static constexpr int kPartnerCount = 3;   // its partner sections follow it (10, 11, 12)
 
   // Name in the language (0 Chinese, 1 English); "" for a number outside 0..23.
-  static QString Name(int set, int language);
+  static QString Name(int set, gui::Language language);
   // Bands the panel lays out (13 for a number outside 0..23).
   static int Bands(int set);
   // Bands the mouse can hit: the channel sets hide their partner sections.

@@ -29,7 +29,7 @@ constexpr TextPair kUnwritable{"无法写入文件：\n%1", "Can't write the fil
 
 std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 
-QString Lines(const std::vector<FilterListLine>& lines, int language) {
+QString Lines(const std::vector<FilterListLine>& lines, gui::Language language) {
   QStringList shown;
   for (size_t i = 0; i < lines.size() && static_cast<int>(i) < kLinesShown; ++i)
     shown << QString::fromStdString(lines[i].message);
@@ -39,7 +39,7 @@ QString Lines(const std::vector<FilterListLine>& lines, int language) {
 
 }  // namespace
 
-bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session, int set, int language) {
+bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session, int set, gui::Language language) {
   const QString path = prompts.OpenFile(parent, kFilter);
   if (path.isEmpty()) return false;
   std::string text;
@@ -71,7 +71,7 @@ bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session,
   return true;
 }
 
-bool ExportFilterList(QWidget* parent, Prompts& prompts, const DeviceModel& model, int set, int language) {
+bool ExportFilterList(QWidget* parent, Prompts& prompts, const DeviceModel& model, int set, gui::Language language) {
   const QString setName = EqSetTable::Name(set, language);
   const QString path = prompts.SaveFile(parent, kFilter, setName, QStringLiteral("txt"));
   if (path.isEmpty()) return false;

@@ -2,6 +2,7 @@
 // A measurement program's filter list on disk and one EQ set: importing a list into the set the
 // panel shows, and exporting that set as a list. Both ask for the file through the prompts.
 #include <QString>
+#include "shell/Language.h"
 
 class QWidget;
 
@@ -19,9 +20,9 @@ class Prompts;
 // filters than the set takes goes in only when the user agrees to leave out those of least
 // effect. Lines read but not applied (a preamp, switched-off filters, filters left out) are
 // reported after the import. True when the set changed.
-bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session, int set, int language);
+bool ImportFilterList(QWidget* parent, Prompts& prompts, DeviceSession& session, int set, gui::Language language);
 
 // Asks where, and writes the set's bands as a list (atomically). True when written.
-bool ExportFilterList(QWidget* parent, Prompts& prompts, const DeviceModel& model, int set, int language);
+bool ExportFilterList(QWidget* parent, Prompts& prompts, const DeviceModel& model, int set, gui::Language language);
 
 }  // namespace nr::gui

@@ -229,7 +229,7 @@ void CDialogEfx::SetKind(int kind) {
 
 void CDialogEfx::GoBack() { host_.ShowPage(std::make_unique<CDialogMusic>(ctx_, session_, host_, ctx_.MusicSubPage())); }
 
-QPixmap CDialogEfx::TitlePicture(int kind, int language, qreal devicePixelRatio) {
+QPixmap CDialogEfx::TitlePicture(int kind, gui::Language language, qreal devicePixelRatio) {
   kind = std::clamp(kind, 0, 3);
   const QString name = kEffectNames[kind].Get(language);
   const QString channel = kChannelNames[kind % 2].Get(language);

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "shell/Page.h"
+#include "shell/Language.h"
 
 class QAbstractButton;
 class QLabel;
@@ -61,7 +62,7 @@ class CDialogEfx : public Page {
   void GoBack();
 
   // The title picture of an effect in a language: its name beside a small icon, drawn in code.
-  static QPixmap TitlePicture(int kind, int language, qreal devicePixelRatio = 1.0);
+  static QPixmap TitlePicture(int kind, gui::Language language, qreal devicePixelRatio = 1.0);
 
   // The controls, for tests.
   QSlider* SliderAt(int slider) const { return rows_[static_cast<size_t>(slider)].slider; }

@@ -4,7 +4,7 @@
 
 namespace nr::gui {
 
-CExciterEQPanel::CExciterEQPanel(int language, QWidget* parent) : CEqPanel(nullptr, language, parent) {
+CExciterEQPanel::CExciterEQPanel(gui::Language language, QWidget* parent) : CEqPanel(nullptr, language, parent) {
   SetLocked(true);
   setFocusPolicy(Qt::NoFocus);
   SetOwnBands(kBands);

@@ -5,6 +5,7 @@
 
 #include "eq/CEqPanel.h"
 #include "link/EqBandCodec.h"
+#include "shell/Language.h"
 
 namespace nr::gui {
 
@@ -14,7 +15,7 @@ class CExciterEQPanel : public CEqPanel {
  public:
   static constexpr int kBands = 3;
 
-  CExciterEQPanel(int language, QWidget* parent = nullptr);
+  CExciterEQPanel(gui::Language language, QWidget* parent = nullptr);
 
   // Type, frequency, gain and Q of the three bands.
   void SetBands(const std::array<EqBand, kBands>& bands);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include "shell/TextPair.h"
 
 namespace nr::gui {
 namespace {
@@ -40,7 +41,7 @@ void CDelayPanel::SetValue(int row, float ms) {
   update();
 }
 
-void CDelayPanel::SetLanguage(int language) {
+void CDelayPanel::SetLanguage(gui::Language language) {
   language_ = language;
   update();
 }
@@ -73,7 +74,7 @@ void CDelayPanel::paintEvent(QPaintEvent*) {
     const double y = RowY(row);
     const double x = ValueX(Value(row));
     p.setPen(kText);
-    const QString caption = language_ == 1 ? QStringLiteral("CH %1").arg(row + 1) : QString::fromUtf8("通道(CH)%1").arg(row + 1);
+    const QString caption = TextPair{"通道(CH)%1", "CH %1"}.Get(language_).arg(row + 1);
     p.drawText(QRectF(4, y - 8, kLabelWidth - 8, 16), Qt::AlignLeft | Qt::AlignVCenter, caption);
     p.setPen(Qt::NoPen);
     p.setBrush(kTrack);

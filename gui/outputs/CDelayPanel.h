@@ -5,6 +5,7 @@
 #include <array>
 
 #include "link/DeviceState.h"
+#include "shell/Language.h"
 
 namespace nr::gui {
 
@@ -21,7 +22,7 @@ class CDelayPanel : public QWidget {
 
   void SetValue(int row, float ms);
   float Value(int row) const { return values_[static_cast<size_t>(row)]; }
-  void SetLanguage(int language);
+  void SetLanguage(gui::Language language);
 
   // Geometry, for the page and tests: the centre line of a row (the rows share the height above
   // the scale evenly, so a page can line its own rows up with them) and the x of a value.
@@ -44,7 +45,7 @@ class CDelayPanel : public QWidget {
 
   std::array<float, kRows> values_{};
   int grabbed_ = -1;
-  int language_ = 0;
+  gui::Language language_ = gui::Language::Chinese;
 };
 
 }  // namespace nr::gui

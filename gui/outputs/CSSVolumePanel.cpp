@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include "shell/TextPair.h"
 
 namespace nr::gui {
 namespace {
@@ -44,7 +45,7 @@ CSSVolumePanel::CSSVolumePanel(QWidget* parent) : QWidget(parent) {
   setMinimumSize(240, 240);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
-  SetLanguage(0);
+  SetLanguage(Language::Chinese);
   SetRoom(RoomModel{});
 }
 
@@ -203,17 +204,17 @@ void CSSVolumePanel::paintEvent(QPaintEvent*) {
   }
 }
 
-void CSSVolumePanel::SetLanguage(int language) {
-  language_ = language == 1 ? 1 : 0;
-  setAccessibleName(language_ == 1 ? QStringLiteral("Room: arrow keys move the chosen item, 0 to 8 choose it")
-                                   : QString::fromUtf8("房间：方向键移动选中的对象，0到8选择对象"));
+void CSSVolumePanel::SetLanguage(gui::Language language) {
+  language_ = language;
+  setAccessibleName(TextPair{"房间：方向键移动选中的对象，0到8选择对象", "Room: arrow keys move the chosen item, 0 to 8 choose it"}
+                        .Get(language_));
 }
 
 QString CSSVolumePanel::PartName(int item) const {
   if (item < 0 || item >= kItems) return QString();
   const QPointF m = items_[static_cast<size_t>(item)];
   const QString place = QString::asprintf(" x %+.1fm, y %+.1fm", m.x(), m.y());
-  if (item == kListener) return (language_ == 1 ? QStringLiteral("Listener") : QString::fromUtf8("听众")) + place;
+  if (item == kListener) return TextPair{"听众", "Listener"}.Get(language_) + place;
   const QString& channel = channels_[static_cast<size_t>(item - 1)];
   return QString::number(item) + QLatin1Char(' ') + QString::fromUtf8(kLabels[static_cast<size_t>(item - 1)]) +
          (channel.isEmpty() ? QString() : QStringLiteral(" → ") + channel) + place;

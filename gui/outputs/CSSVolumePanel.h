@@ -8,6 +8,7 @@
 
 #include "controls/AccessibleParts.h"
 #include "link/RoomRecord.h"
+#include "shell/Language.h"
 
 namespace nr::gui {
 
@@ -47,7 +48,7 @@ class CSSVolumePanel : public QWidget, public AccessibleParts {
   static constexpr float kKeyStepMetres = 0.1f;  // one arrow press; with Ctrl, half a metre
 
   // Names for a screen reader: the room itself, and each item with its place in metres.
-  void SetLanguage(int language);
+  void SetLanguage(gui::Language language);
   int PartCount() const override { return kItems; }
   QString PartName(int item) const override;
   QRect PartRect(int item) const override;
@@ -78,7 +79,7 @@ class CSSVolumePanel : public QWidget, public AccessibleParts {
   std::array<QString, kSpeakerCount> channels_{};
   int grabbed_ = -1;
   int selected_ = kListener;
-  int language_ = 0;
+  gui::Language language_ = gui::Language::Chinese;
   QPixmap grid_;  // background, grid and scale; drawn again on a new size or room
 };
 

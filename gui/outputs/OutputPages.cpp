@@ -120,8 +120,8 @@ TextPair PositionText(int position) {
   return position >= 0 && position < kPositionCount ? kPositionTexts[static_cast<size_t>(position)] : TextPair{"", ""};
 }
 
-QString ChannelText(int channel, int language) {
-  return (language == 1 ? QStringLiteral("CH %1") : QString::fromUtf8("通道%1")).arg(channel + 1);
+QString ChannelText(int channel, gui::Language language) {
+  return TextPair{"通道%1", "CH %1"}.Get(language).arg(channel + 1);
 }
 
 SliderRow AddOutputSliderRow(QGridLayout* grid, int row, const char* templateText, int captionId, int min, int max,

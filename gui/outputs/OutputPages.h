@@ -45,7 +45,7 @@ bool StoreLinkOptions(AppSettings& settings, const LinkOptions& options, AppCont
 // Names of speaker positions 0..7 as the position lists show them ("前置左" / "CH-L", ...).
 TextPair PositionText(int position);
 // "通道1" / "CH 1".
-QString ChannelText(int channel, int language);
+QString ChannelText(int channel, gui::Language language);
 
 // Adds a row to grid at `row`: the caption (Chinese template text, control identifier), a
 // slider over [min, max] and a value label wide enough for `widest`.

@@ -64,7 +64,7 @@ constexpr ControlTip kHeaderTips[] = {
 
 }  // namespace
 
-void ApplyOutputPageTips(QWidget* page, int dialogNumber, int language) {
+void ApplyOutputPageTips(QWidget* page, int dialogNumber, gui::Language language) {
   // Labels get their tips first, so the controls in their rows can take them over.
   switch (dialogNumber) {
     case 385:
@@ -102,6 +102,6 @@ void ApplyOutputPageTips(QWidget* page, int dialogNumber, int language) {
   }
 }
 
-void ApplyOutputHeaderTips(QWidget* header, int language) { ApplyControlTips(header, language, kHeaderTips); }
+void ApplyOutputHeaderTips(QWidget* header, gui::Language language) { ApplyControlTips(header, language, kHeaderTips); }
 
 }  // namespace nr::gui

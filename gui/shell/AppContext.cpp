@@ -16,8 +16,7 @@ AppContext::AppContext(Connection& connection, AppSettings& settings, QObject* p
       settings_(settings),
       history_(std::make_unique<EditHistory>(connection.Session())),
       document_(connection.Model()) {
-  const int stored = settings_.Language();
-  language_ = stored == 1 ? 1 : 0;  // anything else is taken as Chinese
+  language_ = settings_.Language();
   LoadLanguageTable();
   qtTranslations_.Apply(language_);
 }
@@ -38,7 +37,7 @@ QString AppContext::PrivateFolder() {
 QString AppContext::LanguageFile() const { return languageFile_ ? languageFile_->fileName() : QString(); }
 
 bool AppContext::LoadLanguageTable() {
-  QFile resource(language_ == 1 ? ":/lang/332.lang" : ":/lang/331.lang");
+  QFile resource(language_ == Language::English ? ":/lang/332.lang" : ":/lang/331.lang");
   if (!resource.open(QIODevice::ReadOnly)) return false;
   const QByteArray bytes = resource.readAll();
   auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/490K-V1.0XXXXXX");
@@ -51,8 +50,8 @@ bool AppContext::LoadLanguageTable() {
   return true;
 }
 
-void AppContext::SetLanguage(int language) {
-  language_ = language == 1 ? 1 : 0;
+void AppContext::SetLanguage(gui::Language language) {
+  language_ = language;
   settings_.SetLanguage(language_);
   LoadLanguageTable();
   qtTranslations_.Apply(language_);

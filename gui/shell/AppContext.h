@@ -14,6 +14,7 @@
 #include "session/Connection.h"
 #include "link/NetAddress.h"
 #include "shell/AppSettings.h"
+#include "shell/Language.h"
 #include "shell/LanguageTable.h"
 #include "shell/PresetDocument.h"
 #include "shell/QtTranslations.h"
@@ -59,14 +60,14 @@ class AppContext : public QObject {
   PresetDocument& Document() { return document_; }
   bool Connected() { return connection_.GetLink().IsConnected(); }
 
-  int Language() const { return language_; }
+  gui::Language Language() const { return language_; }
   QString T(const TextPair& pair) const { return pair.Get(language_); }
   const LanguageTable& Table() const { return table_; }
   QString LanguageFile() const;
 
   // Switches the language, stores it and re-labels everything (languageChanged).
-  void SetLanguage(int language);
-  void ToggleLanguage() { SetLanguage(language_ == 1 ? 0 : 1); }
+  void SetLanguage(gui::Language language);
+  void ToggleLanguage() { SetLanguage(OtherLanguage(language_)); }
   // Loads the table of the current language through a fresh temporary file (the previous one is
   // removed). False when the table could not be loaded; the old texts then stay.
   bool LoadLanguageTable();
@@ -117,7 +118,7 @@ class AppContext : public QObject {
  private:
   Connection& connection_;
   AppSettings& settings_;
-  int language_ = 0;
+  gui::Language language_ = gui::Language::Chinese;
   LanguageTable table_;
   QtTranslations qtTranslations_;
   std::unique_ptr<QTemporaryFile> languageFile_;

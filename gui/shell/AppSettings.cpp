@@ -15,8 +15,8 @@ AppSettings::AppSettings() : settings_(std::make_unique<QSettings>(kSettingsKey,
 AppSettings::AppSettings(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
 
-int AppSettings::Language() const { return settings_->value("language", 0).toInt(); }
-void AppSettings::SetLanguage(int language) { settings_->setValue("language", language); }
+gui::Language AppSettings::Language() const { return LanguageFromStored(settings_->value("language", 0).toInt()); }
+void AppSettings::SetLanguage(gui::Language language) { settings_->setValue("language", StoredLanguage(language)); }
 
 QByteArray AppSettings::QtOption() const {
   const QByteArray bytes = settings_->value("QtOption").toByteArray();

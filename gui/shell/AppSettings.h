@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "shell/Language.h"
+
 namespace nr::gui {
 
 class AppSettings {
@@ -19,8 +21,8 @@ class AppSettings {
   // A private INI file (tests, portable use).
   explicit AppSettings(const QString& iniPath);
 
-  int Language() const;
-  void SetLanguage(int language);
+  gui::Language Language() const;
+  void SetLanguage(gui::Language language);
   QByteArray QtOption() const;  // 8 bytes, default 01 01 01 00 00 00 00 00
   void SetQtOption(const QByteArray& bytes);
   void ResetQtOption();

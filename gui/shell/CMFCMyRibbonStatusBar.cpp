@@ -65,7 +65,7 @@ CMFCMyRibbonStatusBar::CMFCMyRibbonStatusBar(QWidget* parent) : QStatusBar(paren
   addPermanentWidget(reset_);
   connect(bypass_, &QCheckBox::clicked, this, &CMFCMyRibbonStatusBar::bypassToggled);
   connect(reset_, &QPushButton::clicked, this, &CMFCMyRibbonStatusBar::resetEqClicked);
-  Relabel(0);
+  Relabel(Language::Chinese);
 }
 
 void CMFCMyRibbonStatusBar::SetLinkText(const QString& text, const QColor& color) {
@@ -87,7 +87,7 @@ void CMFCMyRibbonStatusBar::SetBypassChecked(bool checked) {
 
 bool CMFCMyRibbonStatusBar::IsBypassChecked() const { return bypass_->isChecked(); }
 
-void CMFCMyRibbonStatusBar::Relabel(int language) {
+void CMFCMyRibbonStatusBar::Relabel(gui::Language language) {
   static constexpr TextPair kBypassTip{"均衡旁路：暂时绕过当前页面的均衡，便于对比", "Bypass: leave the page's EQ out for a moment, to compare"};
   static constexpr TextPair kResetTip{"把当前均衡的所有频段恢复为平直（会先询问）", "Reset every band of the page's EQ to flat (asks first)"};
   static constexpr TextPair kLinkTip{"与设备的连接：USB、网络地址或演示设备", "The link to the device: USB, a network address or the demo device"};

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QLabel>
 #include <QStatusBar>
+#include "shell/Language.h"
 
 class QCheckBox;
 class QPushButton;
@@ -45,7 +46,7 @@ class CMFCMyRibbonStatusBar : public QStatusBar {
   void SetBypassChecked(bool checked);
   bool IsBypassChecked() const;
   // Labels of the check box and the button in the given language (0 Chinese, 1 English).
-  void Relabel(int language);
+  void Relabel(gui::Language language);
 
   CMyMFCRibbonStatusBarPane* LinkPane() const { return linkPane_; }
   CMyMFCRibbonStatusBarPane* ModePane() const { return modePane_; }

@@ -44,8 +44,8 @@ struct ValueLabel {
   TextPair prefix;
   int zhWidth;
   int enWidth;
-  QString Format(int language, int value) const {
-    return prefix.Get(language) + QStringLiteral("%1").arg(value, language == 1 ? enWidth : zhWidth);
+  QString Format(gui::Language language, int value) const {
+    return prefix.Get(language) + QStringLiteral("%1").arg(value, language == Language::English ? enWidth : zhWidth);
   }
 };
 
@@ -255,7 +255,7 @@ void CMainFrame::BuildRibbon() {
 void CMainFrame::Relabel() { ApplyTexts(false); }
 
 void CMainFrame::ApplyTexts(bool firstBuild) {
-  const int language = app_.Language();
+  const gui::Language language = app_.Language();
   const auto t = [language](const TextPair& pair) { return pair.Get(language); };
 
   for (int category : {rid::kCategoryInput, rid::kCategoryOutput}) {

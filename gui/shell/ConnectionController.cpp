@@ -104,7 +104,7 @@ bool ConnectionController::Start(const Attempt& asked) {
   attemptTarget_ = attempt.way == Way::kUsb ? QStringLiteral("USB") : QString::fromStdString(FormatNetTarget(attempt.target));
   const bool usb = attempt.way == Way::kUsb;
   const QString target = attemptTarget_;
-  const LinkNoticeBar::TextFn text = [usb, target](int language) {
+  const LinkNoticeBar::TextFn text = [usb, target](gui::Language language) {
     return kConnecting.Get(language).arg(usb ? kUsbTarget.Get(language) : target);
   };
   if (attempt.origin == Origin::kNotice) notice_.ShowProgress(text, ctx_.Language());
@@ -181,7 +181,7 @@ void ConnectionController::Finish(const Attempt& attempt, const ConnectResult& r
              (attempt.origin == Origin::kStartup && attempt.way != Way::kUsb && result.failure != ConnectFailure::kStopped)) {
     // A click that seems to do nothing leaves the user guessing: the notice says what happened,
     // and stays for another try.
-    notice_.ShowText([result](int language) { return Describe(result, language); }, ctx_.Language());
+    notice_.ShowText([result](gui::Language language) { return Describe(result, language); }, ctx_.Language());
   }
   emit finished(result, attempt.origin);
 }
@@ -291,7 +291,7 @@ void ConnectionController::OnHostBusy() {
 
 // ---- Words ----
 
-QString ConnectionController::Describe(const ConnectResult& r, int language) {
+QString ConnectionController::Describe(const ConnectResult& r, gui::Language language) {
   const auto T = [language](const TextPair& pair) { return pair.Get(language); };
   const QString target = QString::fromStdString(r.target);
   switch (r.failure) {

@@ -18,6 +18,7 @@
 
 #include "session/ConnectProbe.h"
 #include "link/NetAddress.h"
+#include "shell/Language.h"
 
 Q_DECLARE_METATYPE(nr::ConnectResult)
 
@@ -77,7 +78,7 @@ class ConnectionController : public QObject {
   void ArmReadHold();
 
   // A failure in words, in the language given (0 Chinese, 1 English); never an error number.
-  static QString Describe(const ConnectResult& result, int language);
+  static QString Describe(const ConnectResult& result, gui::Language language);
 
   // The probe's limits (tests shorten them).
   ProbeOptions probe;

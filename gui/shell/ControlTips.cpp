@@ -87,7 +87,7 @@ bool NeedsAName(QWidget* w) {
 
 }  // namespace
 
-void ApplyControlTips(QWidget* page, int language, std::span<const ControlTip> tips) {
+void ApplyControlTips(QWidget* page, gui::Language language, std::span<const ControlTip> tips) {
   QList<QWidget*> widgets;
   ForEachOwnControl(page, [&](QWidget* w) { widgets << w; });
   for (QWidget* w : widgets) {

@@ -15,7 +15,7 @@ struct ControlTip {
   TextPair tip;
 };
 
-void ApplyControlTips(QWidget* page, int language, std::span<const ControlTip> tips);
+void ApplyControlTips(QWidget* page, gui::Language language, std::span<const ControlTip> tips);
 
 // Gives every control under `root` that has no text of its own (sliders, boxes, lists, icon
 // buttons) a name for screen readers: its caption's text, else the head of its tip. Names a

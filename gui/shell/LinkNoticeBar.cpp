@@ -54,11 +54,11 @@ LinkNoticeBar::LinkNoticeBar(QWidget* parent) : QFrame(parent) {
   hide();
 }
 
-void LinkNoticeBar::ShowNotice(const TextPair& text, int language) {
-  ShowText([text](int l) { return text.Get(l); }, language);
+void LinkNoticeBar::ShowNotice(const TextPair& text, gui::Language language) {
+  ShowText([text](Language l) { return text.Get(l); }, language);
 }
 
-void LinkNoticeBar::ShowText(TextFn text, int language) {
+void LinkNoticeBar::ShowText(TextFn text, gui::Language language) {
   text_ = std::move(text);
   inProgress_ = false;
   Relabel(language);
@@ -66,13 +66,13 @@ void LinkNoticeBar::ShowText(TextFn text, int language) {
   raise();
 }
 
-void LinkNoticeBar::ShowProgress(TextFn text, int language) {
+void LinkNoticeBar::ShowProgress(TextFn text, gui::Language language) {
   ShowText(std::move(text), language);
   inProgress_ = true;
   Relabel(language);
 }
 
-void LinkNoticeBar::Relabel(int language) {
+void LinkNoticeBar::Relabel(gui::Language language) {
   label_->setText(text_ ? text_(language) : QString());
   reconnect_->setText((inProgress_ ? kStop : kReconnect).Get(language));
   reconnect_->setToolTip((inProgress_ ? kStopTip : kReconnectTip).Get(language));

@@ -21,15 +21,15 @@ class LinkNoticeBar : public QFrame {
  public:
   explicit LinkNoticeBar(QWidget* parent = nullptr);
 
-  using TextFn = std::function<QString(int language)>;
+  using TextFn = std::function<QString(gui::Language language)>;
 
   // Shows the notice in the language given; Relabel follows a language change.
-  void ShowNotice(const TextPair& text, int language);
-  void ShowText(TextFn text, int language);
+  void ShowNotice(const TextPair& text, gui::Language language);
+  void ShowText(TextFn text, gui::Language language);
   // An attempt to connect again runs: the text says what is tried, the button stops it.
-  void ShowProgress(TextFn text, int language);
+  void ShowProgress(TextFn text, gui::Language language);
   bool InProgress() const { return inProgress_; }
-  void Relabel(int language);
+  void Relabel(gui::Language language);
   QString Text() const;
   QPushButton* ReconnectButton() const { return reconnect_; }
   QToolButton* CloseButton() const { return close_; }

@@ -35,8 +35,8 @@ const std::array<LiveControls::LiveControl, 6> kControls{LiveControls::kMic,    
 
 nr::LiveControl Core(int control) { return static_cast<nr::LiveControl>(control); }
 
-QString FormatLabel(int language, const TextPair& prefix, const char* formatEn, int value) {
-  const QString format = QString::fromUtf8(language == 1 ? formatEn : "%s%3d");
+QString FormatLabel(gui::Language language, const TextPair& prefix, const char* formatEn, int value) {
+  const QString format = QString::fromUtf8(language == Language::English ? formatEn : "%s%3d");
   return QString::asprintf(format.toUtf8().constData(), prefix.Get(language).toUtf8().constData(), value);
 }
 

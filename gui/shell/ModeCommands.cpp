@@ -19,9 +19,12 @@ const char* const kNumberZh[4] = {"一", "二", "三", "四"};
 const TextPair kInformation{"信息", "Information"};
 const TextPair kConnectFirst{"请先连接设备!", "Please connect device!"};
 const TextPair kSavedTo{"已保存到文件 %1", "Saved to %1"};
+const TextPair kLoadChanged{"参数已更改，确定要直接载入模式%1?", "Setting changed ! Are you sure load mode%1?"};
+const TextPair kSaveToMode{"确定要保存至机器模式%1?", "Save to machine mode %1?"};
+const TextPair kSavingMode{"正在储存模式%1,请稍等", "Saving Mode %1 ……"};
 
-QString ModeNumber(int language, int mode) {
-  return language == 1 ? QString::number(mode + 1) : QString::fromUtf8(kNumberZh[mode]);
+QString ModeNumber(gui::Language language, int mode) {
+  return language == Language::English ? QString::number(mode + 1) : QString::fromUtf8(kNumberZh[mode]);
 }
 
 std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
@@ -52,9 +55,7 @@ void ModeCommands::LoadDeviceMode(int mode) {
   const bool modified =
       ctx_.Model().Read([](const DeviceState& s) { return s.deviceModified; }) || ctx_.Document().Modified();
   if (modified) {
-    const QString text = ctx_.Language() == 1
-                             ? QStringLiteral("Setting changed ! Are you sure load mode") + ModeNumber(1, mode) + "?"
-                             : QStringLiteral("参数已更改，确定要直接载入模式") + ModeNumber(0, mode) + "?";
+    const QString text = ctx_.T(kLoadChanged).arg(ModeNumber(ctx_.Language(), mode));
     if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
   }
@@ -76,8 +77,7 @@ void ModeCommands::SwitchSlot(int mode, ModeCommand command) {
 
 void ModeCommands::SaveDeviceMode(int mode) {
   if (!ctx_.Connected() || mode < 0 || mode > 3) return;
-  const QString text = ctx_.Language() == 1 ? QStringLiteral("Save to machine mode ") + ModeNumber(1, mode) + "?"
-                                            : QStringLiteral("确定要保存至机器模式") + ModeNumber(0, mode) + "?";
+  const QString text = ctx_.T(kSaveToMode).arg(ModeNumber(ctx_.Language(), mode));
   if (prompts_.Ask(window_, ctx_.T(kInformation), text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
     return;
   storeTips_.push_back(true);  // said once the device has had its time to store
@@ -104,8 +104,7 @@ void ModeCommands::OnModeCommandFinished(const ModeCommandResult& result) {
   }
   if (!tip) return;
   const int mode = result.slot;
-  const QString text = ctx_.Language() == 1 ? QStringLiteral("Saving Mode %1 ……").arg(ModeNumber(1, mode))
-                                            : QStringLiteral("正在储存模式%1,请稍等").arg(ModeNumber(0, mode));
+  const QString text = ctx_.T(kSavingMode).arg(ModeNumber(ctx_.Language(), mode));
   CInfoDlg::Of(ctx_).ShowTip(text, 2500);
 }
 

@@ -11,8 +11,8 @@ QtTranslations::~QtTranslations() {
   if (installed_) QCoreApplication::removeTranslator(&translator_);
 }
 
-bool QtTranslations::Apply(int language) {
-  const bool chinese = language != 1;
+bool QtTranslations::Apply(gui::Language language) {
+  const bool chinese = language != Language::English;
   if (chinese && !loaded_) {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     loaded_ = translator_.load(QStringLiteral("qtbase_zh_CN"), folder) ||

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QTranslator>
 
+#include "shell/Language.h"
+
 namespace nr::gui {
 
 class QtTranslations : public QObject {
@@ -12,8 +14,8 @@ class QtTranslations : public QObject {
   explicit QtTranslations(QObject* parent = nullptr);
   ~QtTranslations() override;
 
-  // language: 0 Chinese, 1 English. False when Chinese was asked for and no translation exists.
-  bool Apply(int language);
+  // False when Chinese was asked for and no translation exists.
+  bool Apply(gui::Language language);
   bool Installed() const { return installed_; }
 
  private:

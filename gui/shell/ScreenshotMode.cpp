@@ -85,13 +85,13 @@ bool CaptureScreenshots(NrTuneApp& app, const QString& folder, bool dark) {
   std::vector<ScreenshotShot> shots = ShellShots();
   for (const ScreenshotShot& shot : app.Screenshots()) shots.push_back(shot);
   bool ok = true;
-  for (int language : {0, 1}) {
+  for (gui::Language language : kLanguages) {
     if (app.Context().Language() != language) app.Context().SetLanguage(language);
     for (const ScreenshotShot& shot : shots) {
       QWidget* widget = shot.prepare(app);
       if (!widget) continue;
       Settle(200);
-      const QString suffix = QString(dark ? "_dark" : "") + (language == 1 ? "_en.png" : "_zh.png");
+      const QString suffix = QString(dark ? "_dark_" : "_") + LanguageCode(language) + ".png";
       ok &= Save(widget, QDir(folder).filePath(shot.name + suffix));
       if (widget != &app.Frame()) widget->close();
     }

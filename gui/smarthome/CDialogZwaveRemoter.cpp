@@ -178,7 +178,7 @@ void CDialogZwaveRemoter::Relabel() {
     const QSignalBlocker block(scene_);
     scene_->clear();
     for (int k = 0; k < kSceneCount; ++k)
-      scene_->addItem(QString::fromUtf8(sc_.App().Language() == 1 ? SceneNameOf(k).en : SceneNameOf(k).zh));
+      scene_->addItem(QString::fromUtf8(sc_.App().Language() == Language::English ? SceneNameOf(k).en : SceneNameOf(k).zh));
     scene_->setCurrentIndex(shown);
   }
   ShowRows(SelectedRow());
@@ -204,7 +204,7 @@ QString CDialogZwaveRemoter::ValueText(SceneStep step) {
     files.EnsureFile(node);
     return files.Name(node, slot);
   };
-  return QString::fromStdString(StepValueText(step, sc_.App().Language(), keyName));
+  return QString::fromStdString(StepValueText(step, sc_.App().Language() == Language::English, keyName));
 }
 
 void CDialogZwaveRemoter::FillSteps() {

@@ -100,7 +100,7 @@ std::span<const ControlTip> TipsOf(int dialogNumber) {
 
 }  // namespace
 
-void ApplySmartHomeTips(QWidget* window, int dialogNumber, int language) {
+void ApplySmartHomeTips(QWidget* window, int dialogNumber, gui::Language language) {
   ApplyControlTips(window, language, TipsOf(dialogNumber));
 }
 

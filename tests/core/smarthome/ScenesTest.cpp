@@ -43,8 +43,8 @@ TEST(Scenes, ValueTexts) {
                         Case{{3, 50}, "51", "51"}, Case{{3, 1}, "1", "1"}, Case{{3, 98}, "99", "99"},
                         Case{{7, 130}, "遥控键:Mute", "遥控键:Mute"}, Case{{7, 128}, "遥控键:", "遥控键:"},
                         Case{{3, 0xFF}, "255", "255"}, Case{{3, 0xC5}, "197", "197"}}) {
-    EXPECT_EQ(StepValueText(c.step, 0, keys), c.zh);
-    EXPECT_EQ(StepValueText(c.step, 1, keys), c.en);
+    EXPECT_EQ(StepValueText(c.step, false, keys), c.zh);
+    EXPECT_EQ(StepValueText(c.step, true, keys), c.en);
   }
   EXPECT_STREQ(SceneNameOf(2).zh, "K歌");
   EXPECT_STREQ(SceneNameOf(5).en, "PowerOFF");

@@ -48,7 +48,7 @@ TEST_F(AdvancedEqDialogTest, OpensOnTheFirstChannelBypassedWithFlatBands) {
     EXPECT_EQ(d.Panel()->Band(b).frequency, frequencies[b]);
     EXPECT_EQ(d.Panel()->Band(b).gain, 0.0f);
   }
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   d.Relabel();
   EXPECT_EQ(d.windowTitle(), "Advanced EQ");
   EXPECT_EQ(d.ChannelButton(1)->text(), "CH 2");

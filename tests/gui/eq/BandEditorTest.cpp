@@ -30,7 +30,7 @@ TEST_F(EditorTest, ListShowsOneRowPerGrabbableBand) {
   EXPECT_EQ(list->item(1, 4)->text(), "2.00");
   EXPECT_EQ(list->item(6, 1)->text(), "HS");  // the echo set's factory high shelf
 
-  editor_->SetLanguage(0);
+  editor_->SetLanguage(Language::Chinese);
   EXPECT_EQ(list->item(6, 1)->text(), QString::fromUtf8("高架"));
   EXPECT_EQ(list->horizontalHeaderItem(1)->text(), QString::fromUtf8("类型"));
 }

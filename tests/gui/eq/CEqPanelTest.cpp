@@ -169,7 +169,7 @@ TEST_F(PanelTest, OnlyAnEditablePanelExplainsTheMouse) {
   EXPECT_TRUE(panel_->toolTip().contains("export"));
   panel_->SetLocked(true);  // a display: telling how to drag its bands would mislead
   EXPECT_TRUE(panel_->toolTip().isEmpty());
-  panel_->SetLanguage(0);
+  panel_->SetLanguage(Language::Chinese);
   EXPECT_TRUE(panel_->toolTip().isEmpty());
   panel_->SetLocked(false);
   EXPECT_TRUE(panel_->toolTip().contains(QString::fromUtf8("导出")));

@@ -72,9 +72,9 @@ class EqPageTest : public ::testing::Test {
   static constexpr int kPanelWidth = 1024;
   static constexpr int kPanelHeight = 520;
 
-  void SetUp() override { Build(1); }
+  void SetUp() override { Build(Language::English); }
 
-  void Build(int language) {
+  void Build(Language language) {
     panel_ = new ScriptedPanel(&model_, language, &page_);
     panel_->setGeometry(0, 0, kPanelWidth, kPanelHeight);
     editor_ = new BandEditor(*panel_, session_, copied_, language, &page_);

@@ -57,7 +57,7 @@ TEST_F(FilterListMenu, AListGoesIntoTheSetShownAndComesBackOut) {
   EXPECT_TRUE(prompts_.messages[0].contains("line 3: preamp") && prompts_.messages[0].contains("line 6"))
       << prompts_.messages[0].toStdString();
 
-  panel_->SetLanguage(0);
+  panel_->SetLanguage(Language::Chinese);
   panel_->picture = "eq_set_menu_zh";
   Choose(0);
   const QString out = dir_.filePath("music export.txt");

@@ -42,10 +42,10 @@ class PanelPictures : public EqPageTest {
 
 TEST_F(PanelPictures, FifteenBandSetInBothLanguages) {
   FillMicSet();
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     Build(language);
     Load(0);
-    const QString suffix = language ? "en" : "zh";
+    const QString suffix = LanguageCode(language);
     const QImage plain = Shot("eqpanel_mic15_" + suffix + ".png");
     // The summed curve is drawn in its colour somewhere in the plot.
     bool curveSeen = false;
@@ -63,12 +63,12 @@ TEST_F(PanelPictures, FifteenBandSetInBothLanguages) {
 
 TEST_F(PanelPictures, CompositeChannelSetAndBypass) {
   FillChannelSet();
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     Build(language);
     Load(8);
     QTest::mouseClick(panel_, Qt::LeftButton, {}, panel_->MarkerPoint(9));
     ASSERT_EQ(panel_->SelectedBand(), 9);
-    const QString suffix = language ? "en" : "zh";
+    const QString suffix = LanguageCode(language);
     Shot("eqpanel_channel_crossover_" + suffix + ".png");
     // Low gain band selected: its labels go above the marker.
     QTest::mouseClick(panel_, Qt::LeftButton, {}, panel_->MarkerPoint(4));
@@ -79,7 +79,7 @@ TEST_F(PanelPictures, CompositeChannelSetAndBypass) {
     delete editor_;
   }
   // The band editor beside it, showing the crossover band with its slope list.
-  Build(1);
+  Build(Language::English);
   Load(8);
   QTest::mouseClick(panel_, Qt::LeftButton, {}, panel_->MarkerPoint(9));
   SaveScreenshot(page_.grab().toImage(), "eqpage_editor_crossover_en.png");

@@ -99,7 +99,7 @@ TEST_F(EfxPage, SwitchingKindsRearrangesTheSlidersAndTheEq) {
   EXPECT_EQ(page->Panel()->EqSet(), 4);
   EXPECT_EQ(page->Editor()->List()->rowCount(), 7);
 
-  SetLanguage(1);
+  SetLanguage(Language::English);
   page->SetKind(kEchoA);
   EXPECT_EQ(page->CaptionAt(CDialogEfx::kLevel)->text(), "Echo Level");
   EXPECT_EQ(page->CaptionAt(CDialogEfx::kTime)->text(), "Echo Time");
@@ -145,7 +145,7 @@ TEST_F(EfxPage, StatusBarBypassTogglesTheKindsSwitch) {
 
 TEST_F(EfxPage, TitlePicturesAreDrawnPerEffectAndLanguage) {
   std::set<QByteArray> seen;
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     for (int kind = kReverbA; kind <= kEchoB; ++kind) {
       const QImage image = CDialogEfx::TitlePicture(kind, language).toImage();
       ASSERT_FALSE(image.isNull());
@@ -157,10 +157,10 @@ TEST_F(EfxPage, TitlePicturesAreDrawnPerEffectAndLanguage) {
 
   CDialogEfx* page = Open<CDialogEfx>(kEchoB);
   SaveShot(page, "effect_page_echo_b_zh");
-  SetLanguage(1);
+  SetLanguage(Language::English);
   page->Relabel();
   EXPECT_EQ(page->BackButton()->text(), "Back");
-  EXPECT_EQ(page->Title()->pixmap().toImage(), CDialogEfx::TitlePicture(kEchoB, 1, page->devicePixelRatioF()).toImage());
+  EXPECT_EQ(page->Title()->pixmap().toImage(), CDialogEfx::TitlePicture(kEchoB, Language::English, page->devicePixelRatioF()).toImage());
   SaveShot(page, "effect_page_echo_b_en");
   page->SetKind(kReverbA);
   SaveShot(page, "effect_page_reverb_a_en");

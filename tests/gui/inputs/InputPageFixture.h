@@ -98,7 +98,7 @@ class InputPageTest : public ::testing::Test {
     return out;
   }
 
-  void SetLanguage(int language) { ctx_.SetLanguage(language); }
+  void SetLanguage(Language language) { ctx_.SetLanguage(language); }
   void SetModule(const char* name) {
     ctx_.Model().Update([&](DeviceState& s) {
       s.info.module.fill(0);

@@ -42,7 +42,7 @@ TEST_F(InputSourceDialogTest, CapabilityRowsFollowEachOtherWithoutGapsAndTakeThe
   ASSERT_NE(close, nullptr);
   EXPECT_GT(close->geometry().top(), lastRadio.bottom());
   EXPECT_LT(close->geometry().bottom(), dialog.height());
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   dialog.Relabel();
   EXPECT_EQ(dialog.windowTitle(), "Input Source");
   SaveShot(&dialog, "input_source_capability_dialog");
@@ -98,7 +98,7 @@ TEST_F(InputSourceDialogTest, LevelsAndTheSelectionComeFromTheImageAndGoToTheDev
   dialog.LevelSlider(5)->setValue(72);
   EXPECT_EQ(Writes(), (std::vector<ParamWrite>{{4, 0x13 + 5, PercentWord(72)}}));
   EXPECT_EQ(dialog.LevelLabel(5)->text(), "72%");
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   dialog.Relabel();
   EXPECT_EQ(dialog.windowTitle(), "Music source setting");
   SaveShot(&dialog, "input_source_fixed_dialog");

@@ -75,7 +75,7 @@ TEST_F(MusicPage, FeedbackCancellerSendsBypassThenShiftThenDelay) {
 }
 
 TEST_F(MusicPage, CancellerReadBackWithItsBypassSetShowsOff) {
-  SetLanguage(1);
+  SetLanguage(Language::English);
   SetImageWord(1, 0x28, 1);  // bypassed; the shift word still holds 5 Hz
   CDialogMusic* page = Open<CDialogMusic>(CDialogMusic::kMicA);
   EXPECT_EQ(page->FbcSlider()->value(), 1);
@@ -136,11 +136,11 @@ TEST_F(MusicPage, MetersAndDecoderFollowTheStatusEveryFewHundredMilliseconds) {
 }
 
 TEST_F(MusicPage, EveryCaptionOfTheMicRowsIsWholeAndUncovered) {
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     SetLanguage(language);
     CDialogMusic* page = Open<CDialogMusic>(CDialogMusic::kMicA);
     for (int mic = 0; mic < 2; ++mic) {
-      SCOPED_TRACE(testing::Message() << "language " << language << ", mic " << mic + 1);
+      SCOPED_TRACE(testing::Message() << "language " << LanguageCode(language) << ", mic " << mic + 1);
       auto* gate = qobject_cast<QLabel*>(FindControl(page, 1190 + 2 * mic));
       ASSERT_NE(gate, nullptr);
       QWidget* meter = page->Meter(mic);
@@ -170,7 +170,7 @@ TEST_F(MusicPage, MicThreeAndFourAreShownOnlyForTheFourMicrophoneModel) {
   EXPECT_TRUE(page->MicRowShown(3));
   EXPECT_TRUE(page->VolumeSlider(3)->isVisible());
   SaveShot(page, "music_page_ml07_zh");
-  SetLanguage(1);
+  SetLanguage(Language::English);
   page->Relabel();
   SaveShot(page, "music_page_ml07_en");
 }
@@ -261,7 +261,7 @@ TEST_F(MusicPage, RelabelsInTheOtherLanguage) {
   EXPECT_EQ(page->SubPageButton(0)->text(), QString::fromUtf8("话筒通道A"));
   EXPECT_EQ(page->RouteButton(0, 1)->text(), QString::fromUtf8("通道B"));
   SaveShot(page, "music_page_mic_a_zh");
-  SetLanguage(1);
+  SetLanguage(Language::English);
   page->Relabel();
   EXPECT_EQ(page->SubPageButton(0)->text(), "Mic CH A");
   EXPECT_EQ(page->SubPageButton(2)->text(), "Music");

@@ -139,7 +139,7 @@ TEST_F(OutputPages, TheListenerAndAChosenLoudspeakerMoveWithTheArrowKeys) {
 }
 
 TEST_F(OutputPages, SoundFieldBoxesSizeLocateAndReset) {
-  SetLanguage(1);
+  SetLanguage(Language::English);
   CSSVCDlg* page = Open<CSSVCDlg>();
   EXPECT_EQ(page->PositionLabel(4)->text(), "(CH-SUB)");
   // Each loudspeaker names the output that drives it: loudspeaker 2 is the centre, output 6.

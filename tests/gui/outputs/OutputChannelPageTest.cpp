@@ -63,7 +63,7 @@ TEST_F(OutputChannelPage, AnEqDragWritesTheBandToEveryLinkedChannelAtEachStep) {
 }
 
 TEST_F(OutputChannelPage, SwitchingALinkOnWithDifferingChannelsAsksFirst) {
-  SetLanguage(1);
+  SetLanguage(Language::English);
   SetLinks(LinkOptions{true, false, true});
   SetDelayTenths(session_, 3, 55);  // SR differs from SL
   CDialogOutput* page = Open<CDialogOutput>(2);
@@ -93,7 +93,7 @@ TEST_F(OutputChannelPage, SwitchingALinkOnWithDifferingChannelsAsksFirst) {
 }
 
 TEST_F(OutputChannelPage, APositionChoiceSendsAndShowsThatChannel) {
-  SetLanguage(1);
+  SetLanguage(Language::English);
   CDialogOutput* page = Open<CDialogOutput>(0);
   QComboBox* list = page->PositionList(6);
   list->setCurrentIndex(kPosSub);
@@ -218,11 +218,11 @@ TEST_F(OutputChannelPage, AnImportedFilterListReachesTheLinkedChannelOnly) {
 }
 
 TEST_F(OutputChannelPage, HeaderOpensTheOtherPagesAndLabelsItself) {
-  SetLanguage(1);
+  SetLanguage(Language::English);
   CDialogOutput* page = Open<CDialogOutput>(0);
   EXPECT_EQ(page->Header()->PageButton(OutputPageKind::kDelay)->text(), "Delay");
   EXPECT_EQ(page->Header()->PageButton(OutputPageKind::kRecord)->text(), "Record");
-  SetLanguage(0);
+  SetLanguage(Language::Chinese);
   page->Relabel();
   EXPECT_EQ(page->Header()->PageButton(OutputPageKind::kDelay)->text(), QString::fromUtf8("输出延时"));
   EXPECT_EQ(page->PositionList(0)->itemText(0), QString::fromUtf8("前置左"));

@@ -98,7 +98,7 @@ TEST_F(OutputWidgetsOnPages, AFiveMetreRoomGivesHalfMetreEdgesAndSpinRanges) {
 TEST_F(OutputWidgetsOnPages, RecordTitleFollowsTheLanguage) {
   CDialogRec* page = Open<CDialogRec>();
   EXPECT_EQ(page->Title()->Title(), QString::fromUtf8("录音输出"));
-  SetLanguage(1);
+  SetLanguage(Language::English);
   page->Relabel();
   EXPECT_EQ(page->Title()->Title(), "RECORD");
 }

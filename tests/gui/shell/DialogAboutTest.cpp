@@ -87,7 +87,7 @@ TEST_F(DialogAbout, WithALinkShowsFirmwareAndTheChipsLastReported) {
   QTest::keyRelease(&dlg, Qt::Key_F11, Qt::ControlModifier | Qt::ShiftModifier);
   SaveShot(&dlg, "about_zh_device");
 
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   CAboutDlg english(ctx_);
   english.show();
   QTest::keyRelease(&english, Qt::Key_F11, Qt::ControlModifier | Qt::ShiftModifier);

@@ -43,7 +43,7 @@ TEST_F(DialogInfoTip, CloseButtonHidesAtOnceAndTextsFollowTheLanguage) {
   EXPECT_EQ(close->text(), "关闭");
   SaveShot(&tip, "info_tip_zh");
 
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   ShowInfoTip(ctx_, "Please connect device!", 5000);
   EXPECT_EQ(tip.windowTitle(), "Information");
   EXPECT_EQ(close->text(), "Close");

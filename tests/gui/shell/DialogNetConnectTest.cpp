@@ -151,7 +151,7 @@ TEST_F(DialogNetConnect, TheAddressLineIsCheckedAsItIsTyped) {
 }
 
 TEST_F(DialogNetConnect, ARefusedConnectionIsSaidInWordsAndTheDialogStaysOpen) {
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   const quint16 port = ClosedPort();
   settings_.SetNetTarget("127.0.0.1", port);
   CNetConnectDlg dlg(ctx_);
@@ -168,7 +168,7 @@ TEST_F(DialogNetConnect, ARefusedConnectionIsSaidInWordsAndTheDialogStaysOpen) {
   EXPECT_FALSE(GetLink().IsNetwork()) << "a failed attempt leaves the link as it was";
   SaveShot(&dlg, "netconnect_en_refused");
 
-  ctx_.SetLanguage(0);
+  ctx_.SetLanguage(Language::Chinese);
   EXPECT_EQ(dlg.StatusText(), QString::fromUtf8("127.0.0.1:%1 没有应答（连接被拒绝）。").arg(port));
   SaveShot(&dlg, "netconnect_zh_refused");
 }
@@ -178,7 +178,7 @@ TEST_F(DialogNetConnect, ARefusedConnectionIsSaidInWordsAndTheDialogStaysOpen) {
 TEST_F(DialogNetConnect, TheOpenLinkStaysWhileAnAttemptFailsOrIsStopped) {
   ConnectToPeer();
   const uint16_t peerPort = peer_.serverPort();
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   nr::test::LoopbackListener silent(nr::test::LoopbackListener::kSilent);
   CNetConnectDlg dlg(ctx_);
   dlg.SetConnector(&connector_);
@@ -217,7 +217,7 @@ TEST_F(DialogNetConnect, AnInvalidAddressSaysWhyConnectIsDisabled) {
   EXPECT_EQ(box->currentText(), "192.168.1.300") << "what was typed stays, so the reason can be read";
   EXPECT_FALSE(dlg.ConnectButton()->isEnabled());
   EXPECT_EQ(dlg.StatusText(), QString::fromUtf8("“连接”不可用：192.168.1.300 不是有效的地址（300 大于 255）。"));
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   EXPECT_EQ(dlg.StatusText(), "Connect is unavailable: 192.168.1.300 is not an address (300 is above 255).");
   SaveShot(&dlg, "netconnect_en_invalid");
 
@@ -260,7 +260,7 @@ TEST_F(DialogNetConnect, SuccessfulConnectionStoresTheTargetAndCloses) {
 }
 
 TEST_F(DialogNetConnect, UsbAndDemoButtonsSayWhenNothingAnswers) {
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   CNetConnectDlg dlg(ctx_);
   dlg.SetConnector(&connector_);
   dlg.show();
@@ -307,7 +307,7 @@ TEST_F(DialogNetConnect, TextsComeFromTheLanguageTable) {
   EXPECT_EQ(text(CNetConnectDlg::kAddressLabelId), "机器IP地址");
   SaveShot(&dlg, "netconnect_zh");
 
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   EXPECT_EQ(dlg.windowTitle(), "Connect IP");
   EXPECT_EQ(text(CNetConnectDlg::kConnectId), "Connect");
   EXPECT_EQ(text(CNetConnectDlg::kCancelId), "Cancel");
@@ -350,7 +350,7 @@ TEST_F(DialogNetConnect, ScanFindsTheDeviceOnTheSubnetAndFillsInItsAddress) {
   EXPECT_FALSE(dlg.StatusText().contains("127.0.0.2")) << "nothing else answers there";
   EXPECT_EQ(dlg.ScanButton()->text(), QString::fromUtf8("扫描"));
   SaveShot(&dlg, "netconnect_scan_zh");
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   EXPECT_TRUE(dlg.StatusText().startsWith("Found: " + found)) << dlg.StatusText().toStdString();
   SaveShot(&dlg, "netconnect_scan_en");
   EXPECT_TRUE(dlg.TryConnect()) << "the address found connects";
@@ -384,7 +384,7 @@ TEST_F(DialogNetConnect, ClosingOrDestroyingTheDialogEndsAScanCleanly) {
   dlg.hide();
   ASSERT_TRUE(finished.wait(5000));
   EXPECT_FALSE(dlg.Scanning());
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   EXPECT_EQ(dlg.StatusText(), "The scan was stopped.");
   EXPECT_EQ(dlg.ScanButton()->text(), "Scan");
 

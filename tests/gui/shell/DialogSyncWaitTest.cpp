@@ -43,7 +43,7 @@ TEST_F(DialogSync, ASecondShowRaisesTheSameDialogAndOnlyCloseEndsIt) {
   EXPECT_TRUE(owner.IsShown());
   EXPECT_TRUE(first->isVisible()) << "the user cannot dismiss a transfer in progress";
 
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   EXPECT_EQ(first->windowTitle(), "Synchronize");
   EXPECT_EQ(first->Text(), "Please wait a moment……");
   SaveShot(first, "sync_en");

@@ -33,7 +33,7 @@ class FrameTest : public ::testing::Test {
   FrameTest() : settings_(dir_.filePath("settings.ini")), connection_(events_, nullptr) {}
 
   // Builds the window as the application does, in the given language.
-  CMainFrame& Open(int language) {
+  CMainFrame& Open(Language language) {
     settings_.SetLanguage(language);
     ctx_ = std::make_unique<AppContext>(connection_, settings_);
     frame_ = std::make_unique<CMainFrame>(*ctx_);
@@ -101,10 +101,10 @@ const SliderShape kSliders[] = {
     {32831, 32867, 0, 99, 90},  {32846, 32879, 0, 100, 100}, {32841, 32880, -5, 5, 100},
 };
 
-class FrameLanguageTest : public FrameTest, public ::testing::WithParamInterface<int> {};
+class FrameLanguageTest : public FrameTest, public ::testing::WithParamInterface<Language> {};
 
 TEST_P(FrameLanguageTest, EveryControlExistsInBothCategoriesWithItsFirstText) {
-  const int language = GetParam();
+  const Language language = GetParam();
   Open(language);
   for (const Expected& e : kControls) {
     for (int id : {e.inputId, e.outputId}) {
@@ -112,7 +112,7 @@ TEST_P(FrameLanguageTest, EveryControlExistsInBothCategoriesWithItsFirstText) {
       QWidget* w = Ribbon().Element(id);
       ASSERT_NE(w, nullptr);
       EXPECT_EQ(w->property("ctrlId").toInt(), id);
-      EXPECT_EQ(Ribbon().ElementText(id), QString::fromUtf8(language == 1 ? e.en : e.zh));
+      EXPECT_EQ(Ribbon().ElementText(id), QString::fromUtf8(language == Language::English ? e.en : e.zh));
     }
   }
   for (const SliderShape& s : kSliders) {
@@ -125,24 +125,24 @@ TEST_P(FrameLanguageTest, EveryControlExistsInBothCategoriesWithItsFirstText) {
     }
   }
   for (int category : {0, 1}) {
-    EXPECT_EQ(Ribbon().CategoryName(category), language == 1 ? (category ? "Output" : "Input")
+    EXPECT_EQ(Ribbon().CategoryName(category), language == Language::English ? (category ? "Output" : "Input")
                                                              : QString::fromUtf8(category ? "输出调节" : "输入控制"));
     for (const Expected& c : kCaptions)
-      EXPECT_EQ(Ribbon().PanelCaption(category, c.inputId), QString::fromUtf8(language == 1 ? c.en : c.zh));
+      EXPECT_EQ(Ribbon().PanelCaption(category, c.inputId), QString::fromUtf8(language == Language::English ? c.en : c.zh));
   }
-  EXPECT_EQ(Ribbon().ElementText(rid::kFileOpen), QString::fromUtf8(language == 1 ? "Open(&O)" : "打开(&O)"));
-  EXPECT_EQ(Ribbon().ElementText(rid::kFileSave), QString::fromUtf8(language == 1 ? "Save(&S)" : "保存(&S)"));
-  EXPECT_EQ(Ribbon().ElementText(rid::kAppExit), QString::fromUtf8(language == 1 ? "Exit(&X)" : "退出(&X)"));
-  EXPECT_EQ(Ribbon().RecentFilesLabel()->text(), QString::fromUtf8(language == 1 ? "Last documents(最近的文档)"
+  EXPECT_EQ(Ribbon().ElementText(rid::kFileOpen), QString::fromUtf8(language == Language::English ? "Open(&O)" : "打开(&O)"));
+  EXPECT_EQ(Ribbon().ElementText(rid::kFileSave), QString::fromUtf8(language == Language::English ? "Save(&S)" : "保存(&S)"));
+  EXPECT_EQ(Ribbon().ElementText(rid::kAppExit), QString::fromUtf8(language == Language::English ? "Exit(&X)" : "退出(&X)"));
+  EXPECT_EQ(Ribbon().RecentFilesLabel()->text(), QString::fromUtf8(language == Language::English ? "Last documents(最近的文档)"
                                                                                  : "最近的文档(Last documents)"));
-  EXPECT_EQ(frame_->StatusBar()->BypassBox()->text(), QString::fromUtf8(language == 1 ? "Bypass" : "均衡旁路"));
-  EXPECT_EQ(frame_->StatusBar()->ResetButton()->text(), QString::fromUtf8(language == 1 ? "Reset EQ" : "重置均衡"));
+  EXPECT_EQ(frame_->StatusBar()->BypassBox()->text(), QString::fromUtf8(language == Language::English ? "Bypass" : "均衡旁路"));
+  EXPECT_EQ(frame_->StatusBar()->ResetButton()->text(), QString::fromUtf8(language == Language::English ? "Reset EQ" : "重置均衡"));
 }
 
-INSTANTIATE_TEST_SUITE_P(FrameLanguages, FrameLanguageTest, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(FrameLanguages, FrameLanguageTest, ::testing::ValuesIn(kLanguages));
 
 TEST_F(FrameTest, TabRowButtonsAreOrderedRightOfTheTabs) {
-  Open(1);
+  Open(Language::English);
   Show();
   const int ids[] = {32938, 32887, 32922, 32811, 32812, 32805, 57664};
   const char* texts[] = {"Connect IP", "Features", "Input Source", "Reset", "Remote control", "中/EN", ""};
@@ -161,7 +161,7 @@ TEST_F(FrameTest, TabRowButtonsAreOrderedRightOfTheTabs) {
 }
 
 TEST_F(FrameTest, TrackClickStepsOnceTowardsTheClick) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   auto* slider = qobject_cast<CMFCRibbonStepSlider*>(Ribbon().Element(rid::kInMicSlider));
   Ribbon().SetSliderValue(rid::kInMicSlider, 50);
@@ -200,7 +200,7 @@ TEST_F(FrameTest, DraggingTheThumbReportsEveryPosition) {
 }
 
 TEST_F(FrameTest, WheelOverTheRibbonChangesNothing) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   auto* slider = Ribbon().Element(rid::kInMusicSlider);
   Ribbon().SetSliderValue(rid::kInMusicSlider, 40);
@@ -232,7 +232,7 @@ TEST_F(FrameTest, WheelOverTheRibbonChangesNothing) {
 }
 
 TEST_F(FrameTest, ProgrammaticChangesAreSilentUserActionsAreNot) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   QSignalSpy moved(&Ribbon(), &CMyMFCRibbonBar::sliderMoved);
   QSignalSpy toggled(&Ribbon(), &CMyMFCRibbonBar::checkToggled);
@@ -262,7 +262,7 @@ TEST_F(FrameTest, ProgrammaticChangesAreSilentUserActionsAreNot) {
 }
 
 TEST_F(FrameTest, PanelsStayInPlaceWhileALabelValueChanges) {
-  Open(1);
+  Open(Language::English);
   Show();
   QWidget* music = Ribbon().Element(rid::kInMusicLabel);
   const int before = music->mapTo(&Ribbon(), QPoint(0, 0)).x();
@@ -274,7 +274,7 @@ TEST_F(FrameTest, PanelsStayInPlaceWhileALabelValueChanges) {
 }
 
 TEST_F(FrameTest, CommandsCarryTheirIdentifiers) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   QSignalSpy commands(&Ribbon(), &CMyMFCRibbonBar::commandTriggered);
   for (int category : {0, 1}) {
@@ -298,7 +298,7 @@ TEST_F(FrameTest, CommandsCarryTheirIdentifiers) {
 }
 
 TEST_F(FrameTest, TwoLanguageTogglesGiveTheRelabelledCaptionsAndKeepValues) {
-  Open(1);
+  Open(Language::English);
   Ribbon().SetPanelCaption(0, rid::kPanelPitch, "Music Pitch:+2");
   Ribbon().SetElementText(rid::kInMicLabel, "Mic    Vol:  42");
   Ribbon().SetElementText(rid::kOutNoiseGateLabel, "Noisegate:      7");
@@ -326,7 +326,7 @@ TEST_F(FrameTest, TwoLanguageTogglesGiveTheRelabelledCaptionsAndKeepValues) {
 
 TEST_F(FrameTest, SizeLimitsAndStoredLook) {
   settings_.SetApplicationLook(0);
-  Open(0);
+  Open(Language::Chinese);
   EXPECT_EQ(settings_.ApplicationLook(), 215);
   EXPECT_EQ(frame_->minimumSize(), QSize(1040, 700));
   auto* view = new QWidget;
@@ -343,7 +343,7 @@ TEST_F(FrameTest, SizeLimitsAndStoredLook) {
 }
 
 TEST_F(FrameTest, StatusBarPanesColoursAndButtons) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   CMFCMyRibbonStatusBar& bar = *frame_->StatusBar();
   EXPECT_EQ(bar.LinkPane()->text(), QString::fromUtf8("USB:未连接"));
@@ -379,7 +379,7 @@ TEST_F(FrameTest, StatusBarPanesColoursAndButtons) {
 }
 
 TEST_F(FrameTest, KeyTipsOpenTheMenuAndTriggerAbout) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   QSignalSpy commands(&Ribbon(), &CMyMFCRibbonBar::commandTriggered);
   QTest::keyClick(frame_.get(), Qt::Key_Alt);
@@ -408,7 +408,7 @@ TEST_F(FrameTest, ApplicationMenuListsRecentFilesAndCommands) {
   QStringList files;
   for (int i = 0; i < 12; ++i) files << dir_.filePath(QStringLiteral("preset%1.mode").arg(i));
   for (const QString& f : files) settings_.AddRecentFile(f);  // the newest ends up first
-  Open(0);
+  Open(Language::Chinese);
   Show();
   EXPECT_EQ(Ribbon().RecentFiles().size(), 10);
   EXPECT_EQ(Ribbon().RecentFiles().first(), files.last());
@@ -444,7 +444,7 @@ TEST_F(FrameTest, ApplicationMenuListsRecentFilesAndCommands) {
 }
 
 TEST_F(FrameTest, ClosingAsksFirst) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   int asked = 0;
   bool allow = false;
@@ -466,7 +466,7 @@ TEST_F(FrameTest, Screenshots) {
   QString folder = qEnvironmentVariable("NR_SCREENSHOTS");
   if (folder.isEmpty()) folder = QDir::temp().filePath("nr_screenshots");
   QDir().mkpath(folder);
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     frame_.reset();
     Open(language);
     frame_->SetView(new QWidget);
@@ -476,23 +476,23 @@ TEST_F(FrameTest, Screenshots) {
     for (int category : {0, 1}) {
       Ribbon().SetActiveCategory(category);
       nr::test::DeliverQueuedEvents();
-      const QString name = QStringLiteral("frame_%1_%2.png").arg(language ? "en" : "zh", category ? "output" : "input");
+      const QString name = QStringLiteral("frame_%1_%2.png").arg(LanguageCode(language), category ? "output" : "input");
       EXPECT_TRUE(frame_->grab().save(QDir(folder).filePath(name)));
     }
     QTest::keyClick(frame_.get(), Qt::Key_Alt);
     nr::test::DeliverQueuedEvents();
-    EXPECT_TRUE(frame_->grab().save(QDir(folder).filePath(QStringLiteral("frame_%1_keytips.png").arg(language ? "en" : "zh"))));
+    EXPECT_TRUE(frame_->grab().save(QDir(folder).filePath(QStringLiteral("frame_%1_keytips.png").arg(LanguageCode(language)))));
     QTest::keyClick(frame_.get(), Qt::Key_Escape);
     Ribbon().ShowApplicationMenu();
     nr::test::DeliverQueuedEvents();
     EXPECT_TRUE(Ribbon().ApplicationMenu()->grab().save(
-        QDir(folder).filePath(QStringLiteral("frame_%1_appmenu.png").arg(language ? "en" : "zh"))));
+        QDir(folder).filePath(QStringLiteral("frame_%1_appmenu.png").arg(LanguageCode(language)))));
     Ribbon().ApplicationMenu()->hide();
   }
 }
 
 TEST_F(FrameTest, AButtonLeftByThePointerDuringAMenuIsNoLongerHighlighted) {
-  Open(0);
+  Open(Language::Chinese);
   Show();
   auto* save = static_cast<QToolButton*>(Ribbon().Element(rid::IdsOf(0).saveMode));
   const QImage plain = save->grab().toImage();

@@ -64,7 +64,7 @@ QStringList ControlsWithoutTip(QWidget* window) {
 }
 
 TEST_F(HelpTest, EveryRibbonElementSaysWhatItDoes) {
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     ctx_.SetLanguage(language);
     CMainFrame frame(ctx_);
     QStringList missing;
@@ -84,7 +84,7 @@ class Host : public QWidget, public PageHost {
 
 TEST_F(HelpTest, EveryPageControlSaysWhatItDoes) {
   Host host;
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     ctx_.SetLanguage(language);
     CDialogMusic music(ctx_, host, CDialogMusic::kMicA);
     music.resize(1024, 520);
@@ -101,7 +101,7 @@ TEST_F(HelpTest, EveryPageControlSaysWhatItDoes) {
 
 TEST_F(HelpTest, EveryOutputPageControlSaysWhatItDoes) {
   Host host;
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     ctx_.SetLanguage(language);
     std::vector<std::unique_ptr<Page>> pages;
     pages.push_back(std::make_unique<CDialogOutput>(ctx_, ctx_.Session(), host, 0));
@@ -120,12 +120,12 @@ TEST_F(HelpTest, EveryOutputPageControlSaysWhatItDoes) {
 
 // Every control of a window, in both languages, and its tips follow a change of language.
 void ExpectEveryControlTipped(AppContext& ctx, QWidget* window, const std::function<void()>& relabel) {
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     ctx.SetLanguage(language);
     relabel();
     window->show();
     const QStringList missing = ControlsWithoutTip(window);
-    EXPECT_TRUE(missing.isEmpty()) << window->metaObject()->className() << " in " << language << ": "
+    EXPECT_TRUE(missing.isEmpty()) << window->metaObject()->className() << " in " << LanguageCode(language) << ": "
                                    << missing.join(", ").toStdString();
   }
 }
@@ -206,11 +206,11 @@ TEST_F(HelpTest, FileDialogsRememberAFolderPerKindOfFile) {
 
 TEST_F(HelpTest, QtsOwnButtonsSpeakTheInterfaceLanguage) {
   const QString yes = QStringLiteral("&Yes");
-  ctx_.SetLanguage(0);
+  ctx_.SetLanguage(Language::Chinese);
   const QString chinese = QCoreApplication::translate("QPlatformTheme", "&Yes");
   if (chinese == yes) GTEST_SKIP() << "Qt's translations are not installed (qt6-translations-l10n)";
   EXPECT_TRUE(chinese.contains(QString::fromUtf8("是"))) << chinese.toStdString();
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
 }
 

@@ -96,7 +96,7 @@ TEST_F(MachineSettingsDialogTest, SwitchesAndRadiosSetTheirBytesAndApplySendsThe
 }
 
 TEST_F(MachineSettingsDialogTest, TheCloseBoxDropsTheEditsAndAStartVolumeSwitchedOffShowsInvalid) {
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   CSetDlg& dialog = Open();
   dialog.StartEnable(VolumeChannel::kMic)->click();  // off
   EXPECT_EQ(Edit()[3], 0);

@@ -96,7 +96,7 @@ TEST_F(OfflinePreset, EditsGoNowhereAndSaveChangesOnlyTheEditedRecords) {
   EXPECT_TRUE(frame.isWindowModified());
   EXPECT_TRUE(emulator_->Core().Log().empty()) << "no device was ever reached";
   nr::test::SaveScreenshot(&frame, "offline_preset_modified_zh");
-  app_->Context().SetLanguage(1);
+  app_->Context().SetLanguage(Language::English);
   WaitUntil([] { return false; }, 300);
   EXPECT_TRUE(frame.StatusBar()->LinkPane()->text().contains("Offline: room.mode (not saved)"));
   nr::test::SaveScreenshot(&frame, "offline_preset_modified_en");

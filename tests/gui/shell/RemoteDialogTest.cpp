@@ -39,7 +39,7 @@ class RemoteDialogTest : public DialogTest {
 };
 
 TEST_F(RemoteDialogTest, LearningAKeyShowsTheReportedCodeAndClosesItself) {
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   CRemoteDlg& dialog = Open();
   dialog.FunctionButton(19)->click();
   EXPECT_EQ(HexPayloads(sink_), std::vector<std::string>{"60 13"});
@@ -167,7 +167,7 @@ TEST_F(RemoteDialogTest, LabelsFollowTheLanguage) {
   dialog.RefreshFromImage();
   EXPECT_EQ(dialog.FunctionButton(2)->text(), QString::fromUtf8("Android主页"));
   SaveShot(&dialog, "remote_dialog_zh");
-  ctx_.SetLanguage(1);
+  ctx_.SetLanguage(Language::English);
   dialog.Relabel();
   EXPECT_EQ(dialog.windowTitle(), "Learn remoter control ");
   EXPECT_EQ(dialog.FunctionButton(2)->text(), "Home");

@@ -83,7 +83,7 @@ TEST(ScreenshotSettings, TheRunWorksOnACopyAndTheStoreStaysAsItWas) {
   const QString store = dir.filePath("user.ini");
   {
     AppSettings user(store);
-    user.SetLanguage(0);
+    user.SetLanguage(Language::Chinese);
     user.AddRecentFile(dir.filePath("a.mode"));
     ASSERT_TRUE(user.Sync());
   }
@@ -99,12 +99,12 @@ TEST(ScreenshotSettings, TheRunWorksOnACopyAndTheStoreStaysAsItWas) {
   {
     AppSettings run(copy);
     EXPECT_EQ(run.RecentFiles(), QStringList{dir.filePath("a.mode")});  // the user's look and lists
-    run.SetLanguage(1);  // what rendering the English windows does
+    run.SetLanguage(Language::English);  // what rendering the English windows does
     ASSERT_TRUE(run.Sync());
   }
   ASSERT_TRUE(original.open(QIODevice::ReadOnly));
   EXPECT_EQ(original.readAll(), before);
-  EXPECT_EQ(AppSettings(store).Language(), 0);
+  EXPECT_EQ(AppSettings(store).Language(), Language::Chinese);
 }
 
 }  // namespace

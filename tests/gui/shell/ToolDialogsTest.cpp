@@ -97,7 +97,7 @@ TEST_F(ToolDialogsTest, RibbonButtonsOpenTheWindowsInTheirSlots) {
   EXPECT_TRUE(Ctx().PeakPolling());
 
   // The language switch relabels every open window.
-  Ctx().SetLanguage(1);
+  Ctx().SetLanguage(Language::English);
   EXPECT_EQ(features->windowTitle(), "Features");
   EXPECT_EQ(source->windowTitle(), "Music source setting");
 
@@ -223,9 +223,9 @@ TEST_F(ToolDialogsTest, ToolWindowsOpenOnScreenAndCloseFromTheKeyboardOrTheirClo
     auto* close = window->findChild<QPushButton*>(QStringLiteral("closeButton"));
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(close->text(), QStringLiteral("关闭"));
-    Ctx().SetLanguage(1);
+    Ctx().SetLanguage(Language::English);
     EXPECT_EQ(close->text(), QStringLiteral("Close"));
-    Ctx().SetLanguage(0);
+    Ctx().SetLanguage(Language::Chinese);
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_TRUE(!window || !window->isVisible());
   }

@@ -171,11 +171,11 @@ TEST_F(ViewTest, LanguageToggleRelabelsAndIsStored) {
   const QString first = Ribbon().ElementText(kInMicLabel);
   app->View().OnCommand(kLanguage);
   EXPECT_EQ(Ribbon().ElementText(kInMicLabel), QStringLiteral("Mic    Vol:  50"));
-  EXPECT_EQ(app->Context().Settings().Language(), 1);
+  EXPECT_EQ(app->Context().Settings().Language(), Language::English);
   EXPECT_EQ(app->Frame().StatusBar()->LinkPane()->text(), QStringLiteral("Connected: 127.0.0.1:%1").arg(emulator->Port()));
   app->View().OnCommand(kLanguage);
   EXPECT_EQ(Ribbon().ElementText(kInMicLabel), first);
-  EXPECT_EQ(app->Context().Settings().Language(), 0);
+  EXPECT_EQ(app->Context().Settings().Language(), Language::Chinese);
 }
 
 // The ribbon's mode store and load run through the device modes: the window returns at once,
@@ -264,7 +264,7 @@ TEST_F(ViewTest, AFailedPushSaysWhatTheDeviceNowHoldsAndStoresNothing) {
   emu::EmulatorOptions options;
   options.chunkFaults.push_back({emu::ChunkFault::Kind::kCode, 30, 0, true});
   Start(options);
-  app->Context().SetLanguage(1);
+  app->Context().SetLanguage(Language::English);
   const QString path = dir.filePath("M2.mode");
   prompts.nextFile = path;
   app->View().OnCommand(kInSaveFile);
@@ -468,9 +468,9 @@ TEST_F(ViewTest, TheStatusBarNamesEveryLinkAndDisconnectHolds) {
   Start();
   CMFCMyRibbonStatusBar* bar = app->Frame().StatusBar();
   const auto shoot = [&](const QString& state) {
-    for (int language : {0, 1}) {
+    for (Language language : kLanguages) {
       if (app->Context().Language() != language) app->View().OnCommand(kLanguage);
-      nr::test::SaveScreenshot(bar, QStringLiteral("statusbar_%1_%2").arg(state, language == 1 ? "en" : "zh"));
+      nr::test::SaveScreenshot(bar, QStringLiteral("statusbar_%1_%2").arg(state, LanguageCode(language)));
     }
   };
   EXPECT_EQ(bar->LinkPane()->text(), QString::fromUtf8("已连接：127.0.0.1:%1").arg(emulator->Port()));

@@ -106,7 +106,7 @@ class WindowsForEveryone : public ::testing::Test {
 };
 
 TEST_F(WindowsForEveryone, TextReadsWellOnADarkDesktop) {
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     app_->Context().SetLanguage(language);
     ForEveryWindow([](const QString& window, QWidget* root) {
       QStringList unreadable;
@@ -143,7 +143,7 @@ bool IsControl(const QWidget* w) {
 }
 
 TEST_F(WindowsForEveryone, EveryControlHasANameForScreenReaders) {
-  for (int language : {0, 1}) {
+  for (Language language : kLanguages) {
     app_->Context().SetLanguage(language);
     ForEveryWindow([](const QString& window, QWidget* root) {
       QStringList nameless;
@@ -161,7 +161,7 @@ TEST_F(WindowsForEveryone, EveryControlHasANameForScreenReaders) {
 }
 
 TEST_F(WindowsForEveryone, PaintedWidgetsNameTheirParts) {
-  app_->Context().SetLanguage(1);
+  app_->Context().SetLanguage(Language::English);
   auto* advanced = dynamic_cast<CAdvEQDlg*>(OpenAdvancedEq(*app_));
   ASSERT_NE(advanced, nullptr);
   QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(advanced->Panel());
@@ -177,7 +177,7 @@ TEST_F(WindowsForEveryone, PaintedWidgetsNameTheirParts) {
       << name.toStdString();
 
   CSSVolumePanel room;
-  room.SetLanguage(1);
+  room.SetLanguage(Language::English);
   room.SetItem(CSSVolumePanel::kListener, 0.5f, -1.0f);
   room.SetSpeakerChannels({QStringLiteral("CH 1")});
   QAccessibleInterface* parts = QAccessible::queryAccessibleInterface(&room);

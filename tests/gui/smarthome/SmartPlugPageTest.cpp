@@ -71,7 +71,7 @@ TEST_F(SmartPlugTest, RibbonButtonOpensThePageWhichReadsThePlugs) {
             QFile::Permissions());
   EXPECT_EQ(folder.absoluteFilePath(), QFileInfo(Ctx().PrivateFolder()).absoluteFilePath());
 
-  Ctx().SetLanguage(1);
+  Ctx().SetLanguage(Language::English);
   EXPECT_EQ(page->windowTitle(), QStringLiteral("Smart plug"));
   EXPECT_EQ(page->TabButton(CDialogHomeTheater::kScenes)->text(), QStringLiteral("Scene list"));
   page->close();
