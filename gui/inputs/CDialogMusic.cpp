@@ -31,6 +31,7 @@
 #include "link/DeviceModel.h"
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"
+#include "shell/ControlTips.h"
 #include "shell/DialogTexts.h"
 #include "shell/TextPair.h"
 
@@ -439,6 +440,7 @@ void CDialogMusic::SetTips() {
                          "the bottom position is off"});
   for (QWidget* w : {static_cast<QWidget*>(fbcTitle_), static_cast<QWidget*>(fbcSlider_), static_cast<QWidget*>(fbcValue_)})
     w->setToolTip(fbc);
+  NameControlsForScreenReaders(this);  // the page may come after the window named its controls
 }
 
 void CDialogMusic::Relabel() {

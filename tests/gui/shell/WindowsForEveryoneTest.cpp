@@ -22,6 +22,8 @@
 #include "gui/ScriptedPrompts.h"
 #include "eq/CAdvEQDlg.h"
 #include "eq/CEqPanel.h"
+#include "inputs/InputPages.h"
+#include "outputs/OutputPages.h"
 #include "outputs/CSSVolumePanel.h"
 #include "shell/AppContext.h"
 #include "shell/AppPalette.h"
@@ -48,10 +50,11 @@ double Contrast(const QColor& a, const QColor& b) {
 }
 
 // The colour a widget's text is drawn on: the nearest widget, itself included, that paints its
-// own background (or the window).
+// own background (or the window). A style sheet's background shows in the palette of the widget
+// it styles.
 QColor BackgroundOf(const QWidget* w) {
   for (const QWidget* at = w; at; at = at->parentWidget())
-    if (at->autoFillBackground() || at->isWindow()) return at->palette().color(at->backgroundRole());
+    if (at->autoFillBackground() || at->testAttribute(Qt::WA_StyledBackground) || at->isWindow()) return at->palette().color(at->backgroundRole());
   return w->palette().color(QPalette::Window);
 }
 
@@ -66,6 +69,8 @@ class WindowsForEveryone : public ::testing::Test {
     o.prompts = &prompts_;
     app_ = std::make_unique<NrTuneApp>(o);
     ASSERT_TRUE(app_->Start());
+    RegisterInputPages(*app_);
+    RegisterOutputPages(*app_);
     RegisterToolDialogs(*app_);
     app_->Show();
     ASSERT_TRUE(QTest::qWaitFor(
@@ -80,7 +85,10 @@ class WindowsForEveryone : public ::testing::Test {
   // The main window and every tool window, each checked by `check` while it is shown.
   template <class Check>
   void ForEveryWindow(Check check) {
-    check(QStringLiteral("main window"), static_cast<QWidget*>(&app_->Frame()));
+    for (int category : {0, 1}) {
+      app_->View().SwitchCategory(category);
+      check(QString::fromLatin1(category ? "main window, output page" : "main window, input page"), &app_->Frame());
+    }
     using Opener = QWidget* (*)(NrTuneApp&);
     const std::pair<const char*, Opener> windows[] = {{"advanced EQ", &OpenAdvancedEq},
                                                       {"features", &OpenFeatures},
@@ -158,6 +166,39 @@ TEST_F(WindowsForEveryone, EveryControlHasANameForScreenReaders) {
       EXPECT_TRUE(nameless.isEmpty()) << window.toStdString() << ": " << nameless.join("; ").toStdString();
     });
   }
+}
+
+// The controls the Tab key visits in `root`, in that order.
+std::vector<QWidget*> TabChain(QWidget* root) {
+  std::vector<QWidget*> chain;
+  for (QWidget* w = root->nextInFocusChain(); w && w != root; w = w->nextInFocusChain()) {
+    if (w->window() != root || !w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+    if (std::find(chain.begin(), chain.end(), w) != chain.end()) break;
+    chain.push_back(w);
+  }
+  return chain;
+}
+
+// Tab goes forward through what one sees: row by row or column by column, never back up and
+// to the left. Checked between neighbours in the chain that share a container.
+TEST_F(WindowsForEveryone, TabFollowsTheLayout) {
+  ForEveryWindow([](const QString& window, QWidget* root) {
+    const std::vector<QWidget*> chain = TabChain(root);
+    QStringList backwards;
+    for (size_t i = 1; i < chain.size(); ++i) {
+      QWidget* a = chain[i - 1];
+      QWidget* b = chain[i];
+      if (a->parentWidget() != b->parentWidget()) continue;
+      const QPoint d = b->geometry().center() - a->geometry().center();
+      const int dyMin = std::min(a->height(), b->height()) / 2, dxMin = std::min(a->width(), b->width()) / 2;
+      const bool up = d.y() < -dyMin, down = d.y() > dyMin, left = d.x() < -dxMin, right = d.x() > dxMin;
+      if ((up && !right) || (left && !down))
+        backwards << QStringLiteral("%1 \"%2\" -> %3 \"%4\"")
+                         .arg(QString::fromLatin1(a->metaObject()->className()), a->accessibleName(),
+                              QString::fromLatin1(b->metaObject()->className()), b->accessibleName());
+    }
+    EXPECT_TRUE(backwards.isEmpty()) << window.toStdString() << ": " << backwards.join("; ").toStdString();
+  });
 }
 
 TEST_F(WindowsForEveryone, PaintedWidgetsNameTheirParts) {
