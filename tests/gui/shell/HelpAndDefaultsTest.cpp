@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QMessageBox>
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolTip>
@@ -192,6 +195,28 @@ TEST(Questions, StartOnTheAnswerThatLosesNothing) {
   EXPECT_EQ(SafeDefault(QMessageBox::Yes | QMessageBox::No), QMessageBox::No);
   EXPECT_EQ(SafeDefault(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel), QMessageBox::Cancel);
   EXPECT_EQ(SafeDefault(QMessageBox::Ok), QMessageBox::NoButton);
+}
+
+// The control that had the keyboard has it again once a question is answered, even when the
+// keyboard went elsewhere in the meantime (on X it goes nowhere: Ctrl+Z did nothing until a click).
+TEST(Questions, GiveTheKeyboardBackToTheControlThatHadIt) {
+  QWidget window;
+  auto* first = new QLineEdit(&window);
+  auto* second = new QLineEdit(&window);
+  second->move(0, 40);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  first->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return first->hasFocus(); }, 2000));
+  QTimer::singleShot(100, [&] {
+    second->setFocus();  // the window's focus moves while the box is up
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->button(QMessageBox::Yes)->click();
+  });
+  QtPrompts prompts;
+  EXPECT_EQ(prompts.Ask(&window, "title", "question?", QMessageBox::Yes | QMessageBox::No), QMessageBox::Yes);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return first->hasFocus(); }, 2000));
+  EXPECT_EQ(QApplication::focusWidget(), first);
 }
 
 TEST_F(HelpTest, FileDialogsRememberAFolderPerKindOfFile) {
