@@ -192,6 +192,28 @@ std::string SaveVenue(const std::filesystem::path& path, const Venue& venue) {
   return {};
 }
 
+VenueEditResult EditVenueFile(const std::filesystem::path& path, const std::function<std::string(Venue&)>& edit) {
+  HeldFile held;
+  std::vector<uint8_t> bytes;
+  Venue venue;
+  if (const FileError error = held.Hold(path, kLongestVenueFile, bytes)) {
+    // A venue without a file yet starts empty; its first edit makes the file.
+    if (!(error.problem == FileProblem::kSystem && error.code == ENOENT)) {
+      if (error.problem == FileProblem::kTooLong)
+        return {VenueEditOutcome::kFileRefused, path.string() + ": a venue file holds at most 4 MiB"};
+      return {VenueEditOutcome::kFileRefused, error.message};
+    }
+  } else {
+    std::string problem;
+    std::optional<Venue> read = VenueFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
+    if (!read) return {VenueEditOutcome::kFileRefused, path.string() + ": " + problem};
+    venue = std::move(*read);
+  }
+  if (std::string problem = edit(venue); !problem.empty()) return {VenueEditOutcome::kEditRefused, std::move(problem)};
+  if (std::string error = SaveVenue(path, venue); !error.empty()) return {VenueEditOutcome::kNotWritten, std::move(error)};
+  return {};
+}
+
 std::filesystem::path DefaultVenueFile() {
   const std::string home = EnvOr("HOME", ".");
   std::filesystem::path data = EnvOr("XDG_DATA_HOME", "");

@@ -7,6 +7,7 @@
 // the new one. A file that is no venue (bad JSON, a room without a name, two rooms of one name)
 // is refused with the reason, and its line where the JSON itself is broken; nothing is changed.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,6 +67,16 @@ struct VenueFileResult {
 VenueFileResult LoadVenue(const std::filesystem::path& path, Venue& venue);
 // Writes it atomically, making its folder when there is none. An empty text, or why not.
 std::string SaveVenue(const std::filesystem::path& path, const Venue& venue);
+
+// An edit of a venue file, read and written with the file held (an advisory lock on the file,
+// as mode files are held), so two programs editing one venue take turns and both edits stay.
+// edit returns why it cannot be made (nothing is written then) or an empty text.
+enum class VenueEditOutcome { kSaved, kFileRefused, kEditRefused, kNotWritten };
+struct VenueEditResult {
+  VenueEditOutcome outcome = VenueEditOutcome::kSaved;
+  std::string message;
+};
+VenueEditResult EditVenueFile(const std::filesystem::path& path, const std::function<std::string(Venue&)>& edit);
 
 // The application's own venue: $XDG_DATA_HOME/nrtune/venue.json (~/.local/share when unset),
 // the same file for nrtune and nrctl.
