@@ -84,6 +84,21 @@ Tone ToneOf(RoomOutcome outcome) {
 
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
+// The pages the comparison names, in the window's language.
+QString PageTitle(const std::string& page, bool english) {
+  const QString text = QString::fromStdString(page);
+  if (english) return text;
+  static const std::pair<const char*, const char*> kPages[] = {
+      {"Microphones and music", "话筒与音乐"}, {"Echo and reverb", "回声与混响"}, {"Features", "特色功能"},
+      {"Advanced EQ", "高级均衡"},           {"Record output", "录音输出"},   {"Sound field", "声场"},
+      {"Other parameters", "其他参数"},
+  };
+  for (const auto& [en, zh] : kPages)
+    if (page == en) return QString::fromUtf8(zh);
+  if (page.starts_with("Output ")) return QString::fromUtf8("输出 ") + text.mid(7);
+  return text;
+}
+
 QString DefaultBackupFolder() {
   return QString::fromStdString((DocumentsFolder() / "Venue backups").string());
 }
@@ -155,7 +170,9 @@ void CVenueDlg::Build() {
   table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
+  // The last column takes the room left and elides a long reason (its tip holds all of it).
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setTextElideMode(Qt::ElideRight);
   table_->setWordWrap(false);
   connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { OpenRoom(row); });
   connect(table_, &QTableWidget::itemSelectionChanged, this, &CVenueDlg::UpdateButtons);
@@ -249,7 +266,7 @@ void CVenueDlg::LoadVenue() {
 void CVenueDlg::ShowRows() {
   table_->setRowCount(static_cast<int>(rows_.size()));
   for (int r = 0; r < static_cast<int>(rows_.size()); ++r) ShowRow(r);
-  table_->resizeColumnsToContents();
+  FitColumns();
   UpdateButtons();
 }
 
@@ -298,7 +315,8 @@ void CVenueDlg::ShowRow(int row) {
     cell(kCheck, T("一致", "equal"), Tone::kGood);
   } else {
     QStringList pages;
-    for (const PageDifferences& p : s.check->check->pages) pages << QStringLiteral("%1 %2").arg(FromUtf8(p.page)).arg(p.count);
+    for (const PageDifferences& p : s.check->check->pages)
+      pages << QStringLiteral("%1 %2").arg(PageTitle(p.page, ctx_.Language() == 1)).arg(p.count);
     const int n = s.check->check->differences;
     const QString text = (ctx_.Language() == 1 ? QStringLiteral("%1 %2: ").arg(n).arg(n == 1 ? "difference" : "differences")
                                                : QStringLiteral("%1 处不同：").arg(n)) + pages.join(QStringLiteral(", "));
@@ -347,6 +365,10 @@ void CVenueDlg::ShowRow(int row) {
   } else {
     cell(kProgress, QString());
   }
+}
+
+void CVenueDlg::FitColumns() {
+  for (int c = 0; c < kProgress; ++c) table_->resizeColumnToContents(c);
 }
 
 void CVenueDlg::UpdateButtons() {
@@ -452,7 +474,7 @@ void CVenueDlg::OnFinished(const Finish& finish) {
   running_ = Operation::kNone;
   runRows_.clear();
   if (finish) finish();
-  table_->resizeColumnsToContents();
+  FitColumns();
   UpdateButtons();
   emit operationFinished();
   if (closeWhenIdle_) deleteLater();

@@ -101,6 +101,7 @@ class CVenueDlg : public QDialog, public ToolDialog {
   void LoadVenue();
   void ShowRows();
   void ShowRow(int row);
+  void FitColumns();  // every column but the last to its contents
   void UpdateButtons();
   bool Start(Operation operation, const std::vector<int>& rows, Body body);
   void OnProgress(const RoomProgress& progress);

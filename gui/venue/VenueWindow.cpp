@@ -1,6 +1,7 @@
 #include "venue/VenueWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <memory>
@@ -44,14 +45,10 @@ class ScreenshotRooms {
     AddRoom(venue, {"Bar", "127.0.5.9:" + std::to_string(rooms_[0]->Port()), "", ""});
     if (!SaveVenue(venueFile_, venue).empty()) return false;
 
-    // The reference is what room 101 holds; VIP 1 is given a louder microphone.
-    const BackupSummary backup = BackupRooms({venue.rooms[0]}, dir / "backups", std::chrono::system_clock::now(), VenueRun{});
-    if (backup.rooms.empty() || !backup.rooms[0].ok()) return false;
-    reference_ = backup.rooms[0].file;
+    // VIP 1 holds another preset: a louder microphone.
     DeviceModel model;
     NullSink sink;
     DeviceSession session(model, sink);
-    if (!ReadModeFile(reference_, model).ok()) return false;
     session.SetParam(1, 14, 77);
     const std::filesystem::path louder = dir / "louder.mode";
     if (!WriteModeFile(louder, model).ok()) return false;
@@ -60,12 +57,12 @@ class ScreenshotRooms {
     return true;
   }
   const std::filesystem::path& VenueFile() const { return venueFile_; }
-  const std::filesystem::path& Reference() const { return reference_; }
+  QString BackupFolder() const { return dir_.filePath(QStringLiteral("Venue backups")); }
 
  private:
   QTemporaryDir dir_;
   std::vector<std::unique_ptr<emu::Emulator>> rooms_;
-  std::filesystem::path venueFile_, reference_;
+  std::filesystem::path venueFile_;
   bool ready_ = false;
 };
 
@@ -103,11 +100,17 @@ void RegisterVenue(NrTuneApp& app, std::filesystem::path venueFile) {
                        if (!rooms->Prepare()) return nullptr;
                        auto* window = new CVenueDlg(a.Context(), a.GetPrompts(), rooms->VenueFile(), {}, &a.Frame());
                        window->setAttribute(Qt::WA_DeleteOnClose);
-                       window->SetBackupFolder(QStringLiteral("/home/installer/Documents/Venue backups"));
+                       window->SetBackupFolder(rooms->BackupFolder());
                        window->show();
+                       // Every room asked, backed up, then checked against room 101's backup.
                        window->Refresh();
                        AwaitIdle(*window);
-                       window->CheckAgainst(QString::fromStdString(rooms->Reference().string()), window->ChosenRows());
+                       window->BackUpAll();
+                       AwaitIdle(*window);
+                       const Room& first = window->CurrentVenue().rooms.front();
+                       const QString reference = QDir(rooms->BackupFolder()).filePath(
+                           QString::fromStdString(first.lastBackup + "/" + first.name + ".mode"));
+                       window->CheckAgainst(reference, window->ChosenRows());
                        AwaitIdle(*window);
                        return window;
                      }});
