@@ -17,7 +17,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr OptionSpec kVenueOptions[] = {{"--venue", true}, {"--json", false}, {"--port", true},
-                                        {"--timeout-ms", true}, {"--store", true}};
+                                        {"--timeout-ms", true}, {"--store", true},
+                                        {"--parallel", true}};
 
 struct VenueArgs {
   std::filesystem::path file;
@@ -107,8 +108,9 @@ class VenueProgress {
   int failed_ = 0;
 };
 
-VenueRun MakeRun(VenueProgress& progress, const StopSignals& stop) {
+VenueRun MakeRun(const VenueArgs& v, VenueProgress& progress, const StopSignals& stop) {
   VenueRun run;
+  if (const std::string* n = v.args.Value("--parallel")) run.parallel = static_cast<int>(ParseIntegerArg(*n, "--parallel", 1, 64));
   run.progress = [&](const RoomProgress& p) { progress.Progress(p); };
   run.finished = [&](const RoomResult& r) { progress.Ended(r); };
   run.stop = [&] { return stop.Requested(); };
@@ -230,14 +232,14 @@ int Scan(const CommandContext& ctx, const VenueArgs& v) {
 }
 
 int Status(const CommandContext& ctx, const VenueArgs& v) {
-  ExpectOptions(v, {"--json"});
+  ExpectOptions(v, {"--json", "--parallel"});
   ExpectPositionals(v.args, 0, 0);
   Venue venue;
   if (const int status = Load(ctx, v, venue)) return status;
   if (venue.rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
   VenueProgress progress(ctx, venue.rooms.size());
-  const std::vector<RoomResult> results = QueryRooms(venue.rooms, MakeRun(progress, stop));
+  const std::vector<RoomResult> results = QueryRooms(venue.rooms, MakeRun(v, progress, stop));
   progress.Erase();
   Json list = Json::array();
   for (const RoomResult& r : results) {
@@ -270,14 +272,14 @@ int Status(const CommandContext& ctx, const VenueArgs& v) {
 }
 
 int Backup(const CommandContext& ctx, const VenueArgs& v) {
-  ExpectOptions(v, {});
+  ExpectOptions(v, {"--parallel"});
   ExpectPositionals(v.args, 1, 1);
   Venue venue;
   if (const int status = Load(ctx, v, venue)) return status;
   if (venue.rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
   VenueProgress progress(ctx, venue.rooms.size());
-  const BackupSummary summary = BackupRooms(venue.rooms, v.args.positional[0], std::chrono::system_clock::now(), MakeRun(progress, stop));
+  const BackupSummary summary = BackupRooms(venue.rooms, v.args.positional[0], std::chrono::system_clock::now(), MakeRun(v, progress, stop));
   progress.Erase();
   if (summary.folder.empty()) return Failed(ctx, summary.error);
   int saved = 0;
@@ -292,18 +294,13 @@ int Backup(const CommandContext& ctx, const VenueArgs& v) {
   ctx.out << saved << " of " << summary.rooms.size() << " rooms saved in " << Safe(summary.folder.string()) << "\n";
   if (!summary.error.empty()) return Failed(ctx, summary.error);  // the summary file
   // Each saved room remembers its backup; the venue file is edited once, after all.
-  const std::string folder = summary.folder.filename().string();
-  const VenueEditResult noted = EditVenueFile(v.file, [&](Venue& now) {
-    for (const RoomResult& r : summary.rooms)
-      if (Room* room = now.Find(venue.rooms[r.room].name); room && r.ok()) room->lastBackup = folder;
-    return std::string();
-  });
-  if (noted.outcome != VenueEditOutcome::kSaved) Failed(ctx, "the backup is complete, but the venue file does not say so: " + noted.message);
+  if (const std::string error = NoteBackup(v.file, venue.rooms, summary); !error.empty())
+    Failed(ctx, "the backup is complete, but the venue file does not say so: " + error);
   return ExitOf(summary.rooms);
 }
 
 int Push(const CommandContext& ctx, const VenueArgs& v) {
-  ExpectOptions(v, {"--store"});
+  ExpectOptions(v, {"--store", "--parallel"});
   ExpectPositionals(v.args, 1, SIZE_MAX);
   int slot = -1;
   if (const std::string* s = v.args.Value("--store")) slot = static_cast<int>(ParseIntegerArg(*s, "--store", 1, 4)) - 1;
@@ -318,7 +315,7 @@ int Push(const CommandContext& ctx, const VenueArgs& v) {
   if (rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
   VenueProgress progress(ctx, rooms.size());
-  const std::vector<RoomResult> results = PushToRooms(rooms, file, slot, MakeRun(progress, stop));
+  const std::vector<RoomResult> results = PushToRooms(rooms, file, slot, MakeRun(v, progress, stop));
   progress.Erase();
   for (const RoomResult& r : results) {
     const Room& room = rooms[r.room];
@@ -331,7 +328,7 @@ int Push(const CommandContext& ctx, const VenueArgs& v) {
 }
 
 int Check(const CommandContext& ctx, const VenueArgs& v) {
-  ExpectOptions(v, {"--json"});
+  ExpectOptions(v, {"--json", "--parallel"});
   ExpectPositionals(v.args, 1, SIZE_MAX);
   const std::string& file = v.args.positional[0];
   Venue venue;
@@ -343,7 +340,7 @@ int Check(const CommandContext& ctx, const VenueArgs& v) {
   if (rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
   VenueProgress progress(ctx, rooms.size());
-  const std::vector<RoomResult> results = CheckRooms(rooms, reference, MakeRun(progress, stop));
+  const std::vector<RoomResult> results = CheckRooms(rooms, reference, MakeRun(v, progress, stop));
   progress.Erase();
   bool allEqual = true;
   Json list = Json::array();
@@ -412,7 +409,8 @@ void RegisterVenueCommand(CommandTable& table) {
       "the rooms of a venue: list, scan, status, backup, push and check them all at once",
       "[--venue FILE] list [--json] | add NAME HOST[:PORT] [NOTE] | remove NAME |\n"
       "       rename OLD NEW | scan CIDR [--port N] [--timeout-ms T] | status [--json] | backup DIR |\n"
-      "       push FILE [--store N] [ROOM...] | check FILE [ROOM...] [--json]",
+      "       push FILE [--store N] [ROOM...] | check FILE [ROOM...] [--json]\n"
+      "       (status, backup, push and check also take [--parallel N])",
       "A venue is the list of its rooms, one processor each, with a name, a network address and a\n"
       "note, kept in a JSON file: the application's own (~/.local/share/nrtune/venue.json, under\n"
       "$XDG_DATA_HOME when set) unless --venue names another. A venue file that is no venue (bad\n"
@@ -421,10 +419,10 @@ void RegisterVenueCommand(CommandTable& table) {
       "take turns.\n"
       "\n"
       "Room names are at most 64 bytes, without '/' or control characters: each names its backup\n"
-      "file. Operations on rooms run 16 rooms at a time, each on a connection of its own that\n"
-      "ends with a goodbye; a terminal shows how many have ended. A room that cannot be reached,\n"
-      "or drops off part way, is named offline and the others go on. Ctrl-C (or SIGTERM) stops\n"
-      "the rooms under way and begins no other.\n"
+      "file. Operations on rooms run 16 rooms at a time (--parallel N: 1 to 64), each on a\n"
+      "connection of its own that ends with a goodbye; a terminal shows how many have ended. A\n"
+      "room that cannot be reached, or drops off part way, is named offline and the others go\n"
+      "on. Ctrl-C (or SIGTERM) stops the rooms under way and begins no other.\n"
       "\n"
       "  list        the rooms, one a line: name, address, the folder of its last backup, note\n"
       "  add         a room; NOTE is optional\n"

@@ -391,6 +391,16 @@ BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem:
   return summary;
 }
 
+std::string NoteBackup(const std::filesystem::path& venueFile, const std::vector<Room>& rooms, const BackupSummary& summary) {
+  const std::string folder = summary.folder.filename().string();
+  const VenueEditResult noted = EditVenueFile(venueFile, [&](Venue& venue) {
+    for (const RoomResult& r : summary.rooms)
+      if (Room* room = r.room < rooms.size() ? venue.Find(rooms[r.room].name) : nullptr; room && r.ok()) room->lastBackup = folder;
+    return std::string();
+  });
+  return noted.outcome == VenueEditOutcome::kSaved ? std::string() : noted.message;
+}
+
 ModeFileResult ReadPreset(const std::filesystem::path& path, DeviceState& preset) {
   ModeFileContents contents;
   const ModeFileResult read = ReadModeFileContents(path, contents);

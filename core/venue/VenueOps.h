@@ -96,6 +96,9 @@ struct BackupSummary {
 // with summary.txt naming what succeeded and what did not.
 BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem::path& into,
                           std::chrono::system_clock::time_point when, const VenueRun& run);
+// Notes in the venue file, for each room the backup saved, the backup's folder (rooms matched by
+// name; a room renamed or removed meanwhile is left alone). An empty text, or why not.
+std::string NoteBackup(const std::filesystem::path& venueFile, const std::vector<Room>& rooms, const BackupSummary& summary);
 // The name of the backup folder for a moment, "2026-12-11_0930".
 std::string BackupFolderName(std::chrono::system_clock::time_point when);
 

@@ -29,7 +29,7 @@ _nrctl_command_options() {
     room) echo '--size --listener --speaker --locate --reset --file' ;;
     scan) echo '--port --timeout-ms --json' ;;
     scene) echo '--keys' ;;
-    venue) echo '--venue --json --port --timeout-ms --store' ;;
+    venue) echo '--venue --json --port --timeout-ms --store --parallel' ;;
     source) echo '--level --json' ;;
     set | block | eq | batch) echo '--file' ;;
   esac
@@ -77,7 +77,7 @@ _nrctl() {
       --threshold | --ratio | --attack | --release | --direct | --reverb | --echo | --music | \
       --mic-max | --music-max | --max-bass-hz | --max-bass-delay | --max-bass-gain | --auto-sub-level | \
       --auto-level-threshold | --auto-level-ratio | --auto-level-attack | --auto-level-release | \
-      --port | --timeout | --timeout-ms | --level | --rename)
+      --port | --timeout | --timeout-ms | --level | --rename | --parallel)
       return ;;
     --store) COMPREPLY=($(compgen -W '1 2 3 4' -- "$cur")); return ;;
     --mute | --panel-lock | --volume-lock | --mode-lock | --hdmi-mute | --exciter | \
