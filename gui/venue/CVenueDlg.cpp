@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -229,6 +230,9 @@ void CVenueDlg::Relabel() {
   folderCaption_->setText(ctx_.T(kFolderCaption));
   folderLabel_->setText(backupFolder_);
   subnetCaption_->setText(ctx_.T(kSubnetCaption));
+  // The box is typed into: its line edit is what a screen reader lands on.
+  subnet_->setAccessibleName(T("要扫描的子网", "Subnet to scan"));
+  subnet_->lineEdit()->setAccessibleName(subnet_->accessibleName());
   subnet_->setToolTip(T("要扫描的子网，例如 192.168.1.0/24（最多 /22）", "The subnet to scan, e.g. 192.168.1.0/24 (at most a /22)"));
   ShowRows();
   if (statusText_) status_->setText(statusText_());

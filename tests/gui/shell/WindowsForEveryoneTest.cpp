@@ -30,6 +30,7 @@
 #include "shell/CSyncDlg.h"
 #include "shell/NrTuneApp.h"
 #include "shell/ToolDialogs.h"
+#include "venue/CVenueDlg.h"
 #include "venue/VenueWindow.h"
 #include "session/Connection.h"
 

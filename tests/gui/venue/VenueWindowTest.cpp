@@ -186,9 +186,18 @@ TEST_F(VenueWindowTest, CancelStopsTheRoomsAndOpenConnectsTheMainWindow) {
   for (int row : {0, 1}) EXPECT_TRUE(Cell(row, CVenueDlg::kProgress).startsWith("stopped")) << Cell(row, CVenueDlg::kProgress).toStdString();
   EXPECT_TRUE(window->Button(CVenueDlg::kBackUp)->isEnabled());
 
-  // Open: the main window leaves the demo device for room 102.
+  // Open asks first about what the screen holds unsaved; Cancel keeps the demo device.
+  app->Context().Model().Update([](DeviceState& s) { s.deviceModified = true; });
+  prompts.answers = {QMessageBox::Cancel, QMessageBox::No};
+  EXPECT_FALSE(window->OpenRoom(1));
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_TRUE(prompts.asked[0].startsWith("Save?|"));
+  EXPECT_EQ(app->Context().GetLink().NetAddress(), "127.0.0.1");
+
+  // Answered No, the main window leaves the demo device for room 102.
   window->Table()->selectRow(1);
   QTest::mouseClick(window->Button(CVenueDlg::kOpen), Qt::LeftButton);
+  EXPECT_EQ(prompts.asked.size(), 2u);
   EXPECT_TRUE(QTest::qWaitFor([&] {
     return app->Context().Connected() && app->Context().GetLink().NetAddress() == "127.0.6.2" && !app->Conn().Sync().Busy();
   }, kWaitMs));
