@@ -15,6 +15,7 @@ void RegisterAdvancedEqCommands(CommandTable& table);
 void RegisterEqListCommands(CommandTable& table);
 void RegisterDiffCommand(CommandTable& table);
 void RegisterScanCommand(CommandTable& table);
+void RegisterVenueCommand(CommandTable& table);
 
 // `remote learn N ...`, reached through the remote command; and its help paragraph.
 int RunRemoteLearn(const CommandContext& ctx, std::span<const std::string> words);

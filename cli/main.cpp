@@ -262,6 +262,7 @@ int main(int argc, char** argv) {
   nr::cli::RegisterEqListCommands(table);
   nr::cli::RegisterDiffCommand(table);
   nr::cli::RegisterScanCommand(table);
+  nr::cli::RegisterVenueCommand(table);
   nr::cli::RegisterSmartHomeCommands(table);
   return nr::cli::RunCommandLine(table, words, std::cout, std::cerr, nr::cli::ProgressLine::StderrIsTerminal());
 }

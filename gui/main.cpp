@@ -16,6 +16,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/ToolDialogs.h"
 #include "smarthome/SmartHomePages.h"
+#include "venue/VenueWindow.h"
 #include "nr_version.h"
 
 namespace {
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
   nr::gui::RegisterOutputPages(nrtune);
   nr::gui::RegisterToolDialogs(nrtune);
   nr::gui::RegisterSmartHome(nrtune);
+  nr::gui::RegisterVenue(nrtune);
   if (screenshots) return nr::gui::CaptureScreenshots(nrtune, parser.value("screenshots"), dark) ? 0 : 1;
 
   const auto raise = [&] {

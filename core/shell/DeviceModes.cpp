@@ -170,6 +170,11 @@ ReplyWaiter::Outcome AskDevice(Link& link, DeviceQuery query) {
       expected.code = cmd::kQueryRemote;
       expected.minSize = kRemoteAnswerSize;
       break;
+    case DeviceQuery::kMode:
+      request = BuildQueryMode();
+      expected.code = cmd::kQueryMode;
+      expected.minSize = 3;  // the code and the slot, after the report id or channel byte
+      break;
   }
   ReplyWaiter waiter(link.GetDispatcher());
   waiter.Expect(expected);

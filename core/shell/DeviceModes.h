@@ -35,7 +35,7 @@ struct ModeTimings {
 
 // What the device is asked and what its answer must look like: the answer's code and its least
 // size (prefix or report id and code included).
-enum class DeviceQuery { kStatus, kMachineSettings, kRemoteTable };
+enum class DeviceQuery { kStatus, kMachineSettings, kRemoteTable, kMode };
 
 class DeviceModes {
  public:

@@ -40,6 +40,7 @@ enum DialogSlot {
   kSlotSmartPlug = 16,
   kSlotFeatures = 17,
   kSlotNetConnect = 18,
+  kSlotVenue = 19,
 };
 
 class AppContext : public QObject {

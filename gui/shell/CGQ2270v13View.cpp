@@ -239,6 +239,11 @@ bool CGQ2270v13View::OpenOffline(const QString& path) {
   return modes_->OpenOffline(path, [this] { Disconnect(); });
 }
 
+bool CGQ2270v13View::ConnectToRoom(const NetTarget& target) {
+  if (connection_->Busy() || !modes_->OfferToSaveChanges()) return false;
+  return connection_->ConnectNetwork(target, ConnectionController::Origin::kNotice);
+}
+
 void CGQ2270v13View::OnTransferFinished(const TransferResult& result) {
   if (!ctx_.Conn().Sync().Busy()) sync_->Close();  // a remembered transfer follows this one
   const std::optional<std::string> mismatch = ctx_.Conn().Sync().FinishTransfer(result);

@@ -79,6 +79,10 @@ class CGQ2270v13View : public QWidget, public PageHost {
   bool ConnectUsb();
   bool ConnectDemo();
   bool Reconnect();
+  // Connects to a room of the venue: asks first about edits nothing keeps (save them, drop them,
+  // or stay), then tries the address as the connection dialog does. False when the user stayed
+  // or an attempt runs already.
+  bool ConnectToRoom(const NetTarget& target);
   // Closes the link with the device's goodbye; nothing reconnects until the user asks (or plugs
   // the USB device in again).
   void Disconnect();

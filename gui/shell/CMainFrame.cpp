@@ -71,6 +71,7 @@ constexpr TextPair kSaveAs{"另存为(&A)…", "Save as(&A)..."};
 constexpr TextPair kOpenOffline{"离线打开(&F)…", "Open offline(&F)..."};
 constexpr TextPair kUndo{"撤销(&U)", "Undo(&U)"};
 constexpr TextPair kRedo{"重做(&R)", "Redo(&R)"};
+constexpr TextPair kVenueItem{"场所(&V)…", "Venue(&V)..."};
 constexpr TextPair kRecentLabel{"最近的文档(Last documents)", "Last documents(最近的文档)"};
 constexpr TextPair kAboutTip{"关于", "About"};
 
@@ -82,7 +83,7 @@ constexpr TabRowButton kTabRowButtons[] = {
     {rid::kConnectIp, {"网络连接", "Connect IP"}},     {rid::kFeatures, {"特色功能", "Features"}},
     {rid::kInputSource, {"输入源", "Input Source"}},   {rid::kResetMachine, {"机器复位", "Reset"}},
     {rid::kRemoteControl, {"遥控学习", "Remote control"}}, {rid::kSmartPlug, {"智能插座", "Smart plug"}},
-    {rid::kLanguage, {"中/EN", "中/EN"}},
+    {rid::kVenue, {"场所", "Venue"}},                  {rid::kLanguage, {"中/EN", "中/EN"}},
 };
 
 // What each ribbon element does, shown when the pointer rests on it.
@@ -125,6 +126,8 @@ constexpr CommandTip kCommandTips[] = {
     {rid::kResetMachine, {"把机器恢复到出厂状态（会先询问，之后需手动重启）", "Return the device to its factory state (asks first; restart it by hand)"}},
     {rid::kRemoteControl, {"学习遥控器的按键", "Learn the keys of a remote control"}},
     {rid::kSmartPlug, {"智能插座：添加、开关、调光，学习红外按键，运行场景", "Smart plugs: add, switch and dim them, learn infrared keys, run scenes"}},
+    {rid::kVenue, {"场所：所有包房的处理器——扫描、状态、备份、推送、核对", "Venue: the processors of every room: scan, status, backup, push, check"}},
+    {rid::kVenueMenu, {"场所：所有包房的处理器——扫描、状态、备份、推送、核对", "Venue: the processors of every room: scan, status, backup, push, check"}},
     {rid::kLanguage, {"切换界面语言：中文 / English", "Switch the interface language: 中文 / English"}},
     {rid::kFileOpen, {"打开模式文件并写入机器", "Open a mode file and write it into the device"}},
     {rid::kFileSave, {"把当前参数保存为模式文件；正在编辑文件时直接写回该文件", "Save the present parameters to a mode file; straight into the file being edited, when there is one"}},
@@ -247,6 +250,7 @@ void CMainFrame::BuildRibbon() {
   ribbon_->AddAppMenuItem(rid::kFileSaveAs, QString(), RibbonIcon(RibbonGlyph::Save));
   ribbon_->AddAppMenuItem(rid::kEditUndo, QString(), RibbonIcon(RibbonGlyph::Undo));
   ribbon_->AddAppMenuItem(rid::kEditRedo, QString(), RibbonIcon(RibbonGlyph::Redo));
+  ribbon_->AddAppMenuItem(rid::kVenueMenu, QString(), RibbonIcon(RibbonGlyph::Venue));
   ribbon_->AddAppMenuItem(rid::kDisconnect, QString(), RibbonIcon(RibbonGlyph::Disconnect));
   ribbon_->AddAppMenuItem(rid::kAppExit, QString(), RibbonIcon(RibbonGlyph::Exit), true);
   ribbon_->SetActiveCategory(rid::kCategoryInput);
@@ -295,6 +299,7 @@ void CMainFrame::ApplyTexts(bool firstBuild) {
   ribbon_->SetElementText(rid::kFileSaveAs, t(kSaveAs));
   ribbon_->SetElementText(rid::kEditUndo, t(kUndo));
   ribbon_->SetElementText(rid::kEditRedo, t(kRedo));
+  ribbon_->SetElementText(rid::kVenueMenu, t(kVenueItem));
   ribbon_->SetElementText(rid::kAppExit, t(kExit));
   ribbon_->SetRecentFilesLabel(t(kRecentLabel));
   statusBar_->Relabel(language);

@@ -127,6 +127,21 @@ void DrawDisconnect(QPainter& p, const QRectF& r) {
   p.drawLine(QPointF(r.left() + 0.58 * w, r.top() + 0.22 * h), QPointF(r.left() + 0.46 * w, r.top() + 0.78 * h));
 }
 
+// A venue: a row of three rooms, each with its processor's green light.
+void DrawVenue(QPainter& p, const QRectF& r) {
+  const qreal w = r.width(), h = r.height();
+  p.setPen(QPen(QColor(0x3a, 0x4a, 0x60), w / 24));
+  for (int i = 0; i < 3; ++i) {
+    const QRectF room(r.left() + (0.04 + 0.32 * i) * w, r.top() + 0.28 * h, 0.28 * w, 0.50 * h);
+    p.setBrush(Vertical(room, QColor(0xf2, 0xf5, 0xfa), QColor(0xc9, 0xd4, 0xe4)));
+    p.drawRect(room);
+    p.setBrush(QColor(0x2e, 0x9d, 0x4b));
+    p.drawEllipse(QPointF(room.center().x(), room.bottom() - 0.12 * h), 0.05 * w, 0.05 * w);
+  }
+  p.setPen(QPen(QColor(0x3a, 0x4a, 0x60), w / 16, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(r.left() + 0.02 * w, r.top() + 0.86 * h), QPointF(r.right() - 0.02 * w, r.top() + 0.86 * h));
+}
+
 // A half-turn arrow: back (undo, pointing left) or forward (redo, pointing right).
 void DrawTurnArrow(QPainter& p, const QRectF& r, bool back) {
   const qreal w = r.width(), h = r.height();
@@ -180,6 +195,7 @@ void DrawGlyph(QPainter& p, const QRectF& r, RibbonGlyph glyph) {
       break;
     case RibbonGlyph::Undo: DrawTurnArrow(p, r, true); break;
     case RibbonGlyph::Redo: DrawTurnArrow(p, r, false); break;
+    case RibbonGlyph::Venue: DrawVenue(p, r); break;
   }
   p.restore();
 }

@@ -6,7 +6,7 @@
 
 namespace nr::gui {
 
-enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About, Disconnect, OpenOffline, Undo, Redo };
+enum class RibbonGlyph { Open, Save, Exit, LoadMode, SaveMode, LoadFile, SaveFile, About, Disconnect, OpenOffline, Undo, Redo, Venue };
 
 QIcon RibbonIcon(RibbonGlyph glyph);
 

@@ -25,6 +25,9 @@ inline constexpr int kLanguage = 32805;
 inline constexpr int kAppAbout = 57664;
 // The smart-plug page: the device application had the command but no element for it.
 inline constexpr int kSmartPlug = 32950;
+// The Venue window, from the tab row and from the application menu.
+inline constexpr int kVenue = 32953;
+inline constexpr int kVenueMenu = 32954;
 
 // Entries of the mode drop-downs; the same in both categories.
 inline constexpr int kLoadM1 = 32910;

@@ -3,7 +3,8 @@
 # folders elsewhere.
 
 _nrctl_commands='adv-eq batch block comp delay design diff eq eq-export eq-import features info
-  input inspect machine mode monitor output plug pull push remote room scan scene set source status'
+  input inspect machine mode monitor output plug pull push remote room scan scene set source status
+  venue'
 
 # The options of one command.
 _nrctl_command_options() {
@@ -28,6 +29,7 @@ _nrctl_command_options() {
     room) echo '--size --listener --speaker --locate --reset --file' ;;
     scan) echo '--port --timeout-ms --json' ;;
     scene) echo '--keys' ;;
+    venue) echo '--venue --json --port --timeout-ms --store --parallel' ;;
     source) echo '--level --json' ;;
     set | block | eq | batch) echo '--file' ;;
   esac
@@ -70,11 +72,12 @@ _nrctl() {
   # Values of options, wherever they stand.
   case $prev in
     --file) _nrctl_files "$cur" mode; return ;;
+    --venue) _nrctl_files "$cur" json; return ;;
     --net | --size | --listener | --speaker | --low | --mid | --high | --harmonic | --ms | --split-hz | \
       --threshold | --ratio | --attack | --release | --direct | --reverb | --echo | --music | \
       --mic-max | --music-max | --max-bass-hz | --max-bass-delay | --max-bass-gain | --auto-sub-level | \
       --auto-level-threshold | --auto-level-ratio | --auto-level-attack | --auto-level-release | \
-      --port | --timeout | --timeout-ms | --level | --rename)
+      --port | --timeout | --timeout-ms | --level | --rename | --parallel)
       return ;;
     --store) COMPREPLY=($(compgen -W '1 2 3 4' -- "$cur")); return ;;
     --mute | --panel-lock | --volume-lock | --mode-lock | --hdmi-mute | --exciter | \
@@ -110,7 +113,7 @@ _nrctl() {
   for ((i = at + 1; i < COMP_CWORD; i++)); do
     w=${COMP_WORDS[i]}
     [[ $w == -* ]] && continue
-    case ${COMP_WORDS[i - 1]} in --file | --store | --keys | --timeout | --learn | --send | --clear) continue ;; esac
+    case ${COMP_WORDS[i - 1]} in --file | --venue | --store | --keys | --timeout | --learn | --send | --clear) continue ;; esac
     words+=("$w")
   done
   local n=${#words[@]}
@@ -146,6 +149,14 @@ _nrctl() {
       case $n in
         0) COMPREPLY=($(compgen -W 'list add remove on off dim rename keys' -- "$cur")) ;;
         1) [ "${words[0]}" = add ] && COMPREPLY=($(compgen -W 'switch dimmer' -- "$cur")) ;;
+      esac ;;
+    venue)
+      case $n in
+        0) COMPREPLY=($(compgen -W 'list add remove rename scan status backup push check' -- "$cur")) ;;
+        1) case ${words[0]} in
+             push | check) _nrctl_files "$cur" mode ;;
+             backup) compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -d -- "$cur")) ;;
+           esac ;;
       esac ;;
     scene)
       case $n in

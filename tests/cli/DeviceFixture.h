@@ -144,7 +144,16 @@ class EmulatorProcess {
     pid_ = -1;
   }
 
+  // Ends it at once, as a pulled power cord does: no goodbye, its connections simply gone.
+  void Kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    WaitForExit(pid_, 10s);
+    pid_ = -1;
+  }
+
   std::string Target() const { return "127.0.0.1:" + std::to_string(port_); }
+  uint16_t Port() const { return port_; }
 
   // Device command payloads as received, channel prefix removed (code first).
   std::vector<Bytes> Received() const { return Lines("emu <- ", true); }

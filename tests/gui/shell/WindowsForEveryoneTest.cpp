@@ -32,6 +32,8 @@
 #include "shell/CSyncDlg.h"
 #include "shell/NrTuneApp.h"
 #include "shell/ToolDialogs.h"
+#include "venue/CVenueDlg.h"
+#include "venue/VenueWindow.h"
 #include "session/Connection.h"
 
 namespace nr::gui {
@@ -105,6 +107,11 @@ class WindowsForEveryone : public ::testing::Test {
       check(QString::fromLatin1(name), window.data());
       if (window) window->close();
     }
+    // The Venue window, on a venue of this test's own.
+    QPointer<QWidget> venue = OpenVenue(*app_, std::filesystem::path(dir_.filePath("venue.json").toStdString()));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(venue)) << "venue";
+    check(QStringLiteral("venue"), venue.data());
+    if (venue) venue->close();
   }
 
   QPalette saved_;
