@@ -320,9 +320,9 @@ void CVenueDlg::ShowRow(int row) {
   } else {
     QStringList pages;
     for (const PageDifferences& p : s.check->check->pages)
-      pages << QStringLiteral("%1 %2").arg(PageTitle(p.page, ctx_.Language() == 1)).arg(p.count);
+      pages << QStringLiteral("%1 %2").arg(PageTitle(p.page, ctx_.Language() == Language::English)).arg(p.count);
     const int n = s.check->check->differences;
-    const QString text = (ctx_.Language() == 1 ? QStringLiteral("%1 %2: ").arg(n).arg(n == 1 ? "difference" : "differences")
+    const QString text = (ctx_.Language() == Language::English ? QStringLiteral("%1 %2: ").arg(n).arg(n == 1 ? "difference" : "differences")
                                                : QStringLiteral("%1 处不同：").arg(n)) + pages.join(QStringLiteral(", "));
     cell(kCheck, text, Tone::kWarn);
   }

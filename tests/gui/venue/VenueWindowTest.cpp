@@ -41,7 +41,7 @@ class VenueWindowTest : public ::testing::Test {
     RegisterVenue(*app, VenueFile());
     app->Show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return app->Context().Connected() && !app->Conn().Sync().Busy(); }, kWaitMs));
-    app->Context().SetLanguage(1);
+    app->Context().SetLanguage(Language::English);
     for (int i = 0; i < 2; ++i) {
       emu::EmulatorOptions e;
       e.port = 0;
@@ -121,9 +121,9 @@ TEST_F(VenueWindowTest, OpenedFromTheTabRowAndTheMenuRoomsAddedThroughItsDialog)
   ASSERT_EQ(stored.rooms.size(), 1u);
   EXPECT_EQ(stored.rooms[0].address, Address(0));
 
-  app->Context().SetLanguage(0);
+  app->Context().SetLanguage(Language::Chinese);
   EXPECT_EQ(window->Button(CVenueDlg::kRefresh)->text(), QString::fromUtf8("刷新"));
-  app->Context().SetLanguage(1);
+  app->Context().SetLanguage(Language::English);
   EXPECT_EQ(window->Button(CVenueDlg::kRefresh)->text(), "Refresh");
 }
 
