@@ -364,7 +364,7 @@ void CVenueDlg::ShowRow(int row) {
     }
     // The reason comes from the core in English; the Chinese window keeps it in the cell's tip.
     const QString detail = FromUtf8(r.message);
-    const QString text = detail.isEmpty() || ctx_.Language() != 1 ? word : word + QStringLiteral(": ") + detail;
+    const QString text = detail.isEmpty() || ctx_.Language() != Language::English ? word : word + QStringLiteral(": ") + detail;
     cell(kProgress, text, ToneOf(r.outcome), detail.isEmpty() ? text : word + QStringLiteral(": ") + detail);
   } else {
     cell(kProgress, QString());
