@@ -213,6 +213,15 @@ void CVenueDlg::Build() {
   layout->addLayout(roomRow);
   layout->addWidget(status_);
   layout->addLayout(CloseButtonRow(*this, ctx_));
+  // Tab goes through the window as it reads: the file row, the rooms, then the rows of buttons
+  // (the buttons were made before the table, in the order of their actions).
+  QWidget* previous = buttons_[kOtherVenue];
+  for (QWidget* next : std::initializer_list<QWidget*>{table_, subnet_, buttons_[kScan], buttons_[kRefresh], buttons_[kBackUp],
+                                                       buttons_[kPush], buttons_[kCheckAgainst], buttons_[kCancel], buttons_[kAdd],
+                                                       buttons_[kRemove], buttons_[kRename], buttons_[kOpen], buttons_[kChooseFolder]}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
   resize(1080, 520);
 }
 
