@@ -59,13 +59,13 @@ run_tests() {
   run_fuzzers
 }
 
-# ThreadSanitizer over the threaded parts: the link, the emulator, the smart home's workers and
-# their integration tests.
+# ThreadSanitizer over the threaded parts: the link, the emulator, the smart home's workers, the
+# venue's many-room operations and their integration tests.
 run_tsan() {
   cmake -S "$TOP" -B "$TOP/build/tsan" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Debug -DNR_TSAN=ON -DNR_BUILD_GUI=OFF -DNR_BUILD_BENCH=OFF
-  cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration test_smarthome
+  cmake --build "$TOP/build/tsan" -j "$JOBS" --target test_link test_emu test_integration test_smarthome test_venue
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-  for t in test_link test_emu test_integration test_smarthome; do
+  for t in test_link test_emu test_integration test_smarthome test_venue; do
     "$TOP/build/tsan/bin/$t" --gtest_brief=1
   done
 }
