@@ -37,7 +37,8 @@ FileError WriteFileAtomically(const std::filesystem::path& target, std::span<con
 FileError ReadFileLimited(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out);
 
 // A regular file held for an edit, from reading it to replacing it: an exclusive advisory lock
-// (flock) on the file itself, taken before it is read and kept until the holder is destroyed or
+// on the file itself (flock; on Windows a lock on a byte far past its end, which reads and
+// writes never touch), taken before it is read and kept until the holder is destroyed or
 // releases it. Programs that edit the same file this way take turns, each reading what the one
 // before it saved, so parallel edits all keep their change. A replace renames a new file over the
 // name; whoever was waiting then holds a file that is gone, notices, and waits for the new one.
@@ -61,5 +62,11 @@ class HeldFile {
 // The temporaries WriteFileAtomically makes for target are named "." + name + ".tmp-" and six
 // characters; true when fileName is one of them.
 bool IsTemporaryFor(const std::filesystem::path& target, const std::string& fileName);
+std::string TemporaryPrefix(const std::filesystem::path& target);  // "." + name + ".tmp-"
+inline constexpr size_t kTemporaryRandom = 6;                       // the XXXXXX of mkstemp
+
+// The file a symbolic link points to, so that saving through a link updates that file and keeps
+// the link; a dangling link, or a path that is no link, is itself.
+std::filesystem::path WrittenThrough(const std::filesystem::path& path);
 
 }  // namespace nr
