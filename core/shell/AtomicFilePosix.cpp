@@ -216,14 +216,14 @@ FileError HeldFile::Hold(const fs::path& path, size_t maxBytes, std::vector<uint
     // The one who held it before may have replaced the file: then wait for the new one.
     if (!PathStillNames(path, fd.get())) continue;
     if (const FileError error = ReadOpenFile(fd.get(), path, maxBytes, out)) return error;
-    fd_ = fd.Take();
+    held_ = fd.Take();
     return {};
   }
 }
 
 void HeldFile::Release() {
-  if (fd_ >= 0) ::close(fd_);  // closing the last descriptor of the file releases the lock
-  fd_ = -1;
+  if (held_ >= 0) ::close(static_cast<int>(held_));  // closing the last descriptor releases the lock
+  held_ = -1;
 }
 
 }  // namespace nr

@@ -1,14 +1,15 @@
 // Atomic replace, locks and limited reads on Windows. Paths stay UTF-16 all the way to the
 // system. The temporary is replaced over the target with MoveFileExW (replace, write-through:
-// the call returns once the rename is on the disk). Locks are taken on one byte far past the
-// end of the file, where nobody reads or writes, so that like flock on Linux they keep other
-// editors waiting without stopping readers. Every handle allows delete sharing, so a held file
-// can still be replaced by its next editor.
-#include <fcntl.h>
-#include <io.h>
+// the call returns once the rename is on the disk). Windows refuses to replace a file that
+// someone has open, if only for a moment (another writer's rename just done, a reader, a virus
+// scanner), so the replace is retried for a while before it counts as failed. Hence an editor
+// holds a file by a named mutex rather than by an open handle. A writer's temporary is locked on
+// one byte far past its end, where nobody reads or writes, so that as with flock on Linux the
+// next writer leaves a live temporary alone. Every handle allows delete sharing.
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <random>
 #include <utility>
@@ -21,6 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kTemporaryAttempts = 8;
+constexpr DWORD kReplacePatienceMs = 5000;  // how long a replace waits for others to let go
+constexpr DWORD kReplaceRetryMs = 5;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kLockOffsetHigh = 0x40000000;  // 2^62: past any file this program reads
 
@@ -178,6 +181,29 @@ HANDLE MakeLockedTemporary(const fs::path& target, fs::path& tmp, DWORD& error) 
   return INVALID_HANDLE_VALUE;
 }
 
+// Renames tmp over target, waiting while someone else has the target (or tmp) open.
+DWORD Replace(const fs::path& tmp, const fs::path& target) {
+  const ULONGLONG start = ::GetTickCount64();
+  for (;;) {
+    if (::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return ERROR_SUCCESS;
+    const DWORD error = ::GetLastError();
+    const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    if (!busy || ::GetTickCount64() - start > kReplacePatienceMs) return error;
+    ::Sleep(kReplaceRetryMs);
+  }
+}
+
+// The mutex that stands for holding a file: one per full path in this session, named without
+// the characters a kernel object name cannot hold (paths on Windows are caseless).
+std::wstring HoldName(const fs::path& path) {
+  std::error_code ec;
+  fs::path full = fs::absolute(path, ec).lexically_normal();
+  std::wstring text = ec ? path.wstring() : full.wstring();
+  if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return L"Local\\nrtune-held-" + std::to_wstring(std::hash<std::wstring>{}(text));
+}
+
 }  // namespace
 
 FileError WriteFileAtomically(const fs::path& requested, std::span<const uint8_t> bytes) {
@@ -198,11 +224,9 @@ FileError WriteFileAtomically(const fs::path& requested, std::span<const uint8_t
   const DWORD attributes = exists ? existing & ~FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
   if (error == ERROR_SUCCESS && exists && (existing & FILE_ATTRIBUTE_READONLY))
     ::SetFileAttributesW(target.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
-  if (error == ERROR_SUCCESS &&
-      !::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = ::GetLastError();
-    if (exists && (existing & FILE_ATTRIBUTE_READONLY)) ::SetFileAttributesW(target.c_str(), existing);
-  }
+  if (error == ERROR_SUCCESS) error = Replace(tmp, target);
+  if (error != ERROR_SUCCESS && exists && (existing & FILE_ATTRIBUTE_READONLY))
+    ::SetFileAttributesW(target.c_str(), existing);
   if (error != ERROR_SUCCESS) {
     ::CloseHandle(h.Take());
     ::DeleteFileW(tmp.c_str());
@@ -274,26 +298,38 @@ FileError ReadFileLimited(const fs::path& path, size_t maxBytes, std::vector<uin
 FileError HeldFile::Hold(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out) {
   Release();
   out.clear();
-  for (;;) {
-    Handle h(INVALID_HANDLE_VALUE);
-    if (const FileError error = OpenForReading(path, h)) return error;
-    if (!IsRegular(h.get())) return NotRegular(path);
-    if (!Lock(h.get(), true)) return SystemFailure(::GetLastError(), "Cannot lock", path);
-    // The one who held it before may have replaced the file: then wait for the new one.
-    if (!PathStillNames(path, h.get())) continue;
-    if (const FileError error = ReadOpenFile(h.get(), path, maxBytes, out)) return error;
-    // Kept as a C runtime descriptor, which owns the handle from here on.
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h.get()), _O_RDONLY);
-    if (fd < 0) return SystemFailure(ERROR_TOO_MANY_OPEN_FILES, "Cannot hold", path);
-    h.Take();
-    fd_ = fd;
-    return {};
+  Handle h(INVALID_HANDLE_VALUE);
+  if (const FileError error = OpenForReading(path, h)) return error;  // refused before any wait
+  if (!IsRegular(h.get())) return NotRegular(path);
+  h.Reset(INVALID_HANDLE_VALUE);
+  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, HoldName(path).c_str());
+  if (!mutex) return SystemFailure(::GetLastError(), "Cannot lock", path);
+  // An editor that died holding the file leaves the mutex abandoned: then it is ours.
+  const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(mutex);
+    return SystemFailure(error, "Cannot lock", path);
   }
+  // Read after the wait: the one who held it before may have replaced it.
+  FileError error = OpenForReading(path, h);
+  if (!error) error = ReadOpenFile(h.get(), path, maxBytes, out);
+  if (error) {
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+    return error;
+  }
+  held_ = reinterpret_cast<std::intptr_t>(mutex);
+  return {};
 }
 
 void HeldFile::Release() {
-  if (fd_ >= 0) ::_close(fd_);  // closing the handle releases the lock
-  fd_ = -1;
+  if (held_ != -1) {
+    const HANDLE mutex = reinterpret_cast<HANDLE>(held_);
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+  }
+  held_ = -1;
 }
 
 }  // namespace nr

@@ -9,6 +9,7 @@
 #include "shell/EditHistory.h"
 #include "shell/InputSourceClamp.h"
 #include "shell/ModeFile.h"
+#include "shell/Platform.h"
 #include "shell/Prompts.h"
 
 namespace nr::gui {
@@ -23,8 +24,6 @@ const TextPair kSavedTo{"已保存到文件 %1", "Saved to %1"};
 QString ModeNumber(int language, int mode) {
   return language == 1 ? QString::number(mode + 1) : QString::fromUtf8(kNumberZh[mode]);
 }
-
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 
 }  // namespace
 
