@@ -165,7 +165,9 @@ HANDLE MakeLockedTemporary(const fs::path& target, fs::path& tmp, DWORD& error) 
   for (int attempt = 0; attempt < kTemporaryAttempts * 4; ++attempt) {
     std::string name = TemporaryPrefix(target);
     for (size_t i = 0; i < kTemporaryRandom; ++i) name += kLetters[pick(random)];
-    const fs::path candidate = folder / fs::path(name);
+    // The name is UTF-8 (path::string() gives UTF-8 here); a plain string would be read in the
+    // C library's code page.
+    const fs::path candidate = folder / fs::path(std::u8string(name.begin(), name.end()));
     Handle h(OpenShared(candidate, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN));
     if (!h.valid()) {
       error = ::GetLastError();

@@ -16,7 +16,7 @@ SRC=$("$HERE/fetch-source.sh" "$CACHE" qt6-base "$QT_VERSION")
 BUILD=$CACHE/build/qt6-base
 rm -rf "$BUILD" "$PREFIX"
 mkdir -p "$BUILD"
-echo "Building Qt $QT_VERSION for Windows in $BUILD (about 35 minutes on two cores, once)"
+echo "Building Qt $QT_VERSION for Windows in $BUILD (35 minutes on two idle cores, longer on a busy machine; once)"
 cmake -S "$SRC" -B "$BUILD" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$HERE/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \

@@ -71,9 +71,12 @@ TEST_F(AtomicFileTest, EditorsHoldingTheFileKeepEveryChange) {
   EXPECT_FALSE(held.Held());
 }
 
-// Names beyond ASCII reach the system whole (UTF-16 on Windows, UTF-8 on Linux).
+// Names beyond ASCII reach the system whole (UTF-16 on Windows, UTF-8 on Linux), and their
+// temporaries are known as such.
 TEST_F(AtomicFileTest, NamesInChineseAreWrittenAndRead) {
   const fs::path target = dir_ / fs::path(u8"\u9884\u8bbe KTV.mode");
+  const std::u8string leftover = u8".\u9884\u8bbe KTV.mode.tmp-Ab12Cd";  // of a killed write
+  std::ofstream(dir_ / fs::path(leftover)) << "half";
   ASSERT_FALSE(WriteFileAtomically(target, Bytes{1, 2}));
   ASSERT_FALSE(WriteFileAtomically(target, Bytes{3, 4}));
   Bytes read;
