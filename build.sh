@@ -3,7 +3,13 @@
 #   ./build.sh deps    install the Debian packages the build needs (only those missing)
 #   ./build.sh build   release build; programs land in build/bin/
 #   ./build.sh test    sanitizer build, every test through ctest, the threaded tests under
-#                      ThreadSanitizer, then a short run of each fuzz target
+#                      ThreadSanitizer, a short run of each fuzz target, then the core,
+#                      command-line and emulator tests cross-built for Windows and run under wine
+#   ./build.sh windows-test  only the Windows part of test
+#   ./build.sh windows Qt for Windows (built once, cached), nrtune.exe, nrctl.exe, nremu.exe, the
+#                      folder build/windows/dist/nrtune/ and its zip beside it
+#   ./build.sh windows-check  the Windows programs under wine and Xvfb: every window pictured,
+#                      nrctl.exe and nremu.exe against their Linux counterparts
 #   ./build.sh tsan    only the ThreadSanitizer part
 #   ./build.sh bench   release build, then every benchmark
 #   ./build.sh run     release build, then the application against the built-in emulator
@@ -97,6 +103,74 @@ run_app() {
   exec "$TOP/build/bin/nrtune" --demo "$@"
 }
 
+# Windows, cross-built with mingw-w64 from Debian's packages and source packages only. The source
+# packages and the Qt build are cached outside the tree, so clean clones on this machine reuse
+# them; wine runs the results.
+WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 zip dpkg-dev
+  xvfb xauth fonts-wqy-microhei qt6-translations-l10n)
+WIN_CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/nrtune
+WIN_QT=$WIN_CACHE/qt6-6.4.2-mingw
+WINE=${WINE:-/usr/lib/wine/wine64}
+
+# Debian's hidapi and pugixml sources, and a folder holding only the header-only libraries the
+# target uses (the host's /usr/include as a whole is for the host's compiler).
+windows_sources() {
+  HIDAPI_SRC=$("$TOP/tools/windows/fetch-source.sh" "$WIN_CACHE" hidapi 0.13)
+  PUGIXML_SRC=$("$TOP/tools/windows/fetch-source.sh" "$WIN_CACHE" pugixml 1.13)
+  WIN_HEADERS=$TOP/build/windows/deps/include
+  mkdir -p "$WIN_HEADERS"
+  ln -sfn /usr/include/nlohmann "$WIN_HEADERS/nlohmann"
+  ln -sfn /usr/include/asio "$WIN_HEADERS/asio"
+  ln -sfn /usr/include/asio.hpp "$WIN_HEADERS/asio.hpp"
+}
+
+windows_configure() { # dir, toolchain, extra cmake args...
+  local dir=$1 toolchain=$2; shift 2
+  cmake -S "$TOP" -B "$dir" -G Ninja $(launcher_args) -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DNR_WERROR=ON -DNR_BUILD_BENCH=OFF \
+    -DNR_HEADERS_DIR="$WIN_HEADERS" -DNR_HIDAPI_SOURCE="$HIDAPI_SRC" -DNR_PUGIXML_SOURCE="$PUGIXML_SRC" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE" "$@"
+}
+
+# A wine of its own for each run, made from nothing, without the prompts for Mono and Gecko.
+fresh_wine() {
+  export WINEPREFIX=$TOP/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  rm -rf "$WINEPREFIX"
+  "$WINE" wineboot --init >/dev/null 2>&1
+}
+
+# The core, command-line and emulator tests as Windows programs, one ctest each, under wine.
+run_windows_tests() {
+  windows_sources
+  # -O1: the cross-build is most of this step's time in CI, and the tests need no more.
+  windows_configure "$TOP/build/windows/tests" "$TOP/tools/windows/mingw-w64.cmake" -DNR_BUILD_GUI=OFF \
+    -DCMAKE_BUILD_TYPE=Tests -DCMAKE_CXX_FLAGS_TESTS=-O1 -DCMAKE_C_FLAGS_TESTS=-O1
+  cmake --build "$TOP/build/windows/tests" -j "$JOBS"
+  fresh_wine
+  ctest --test-dir "$TOP/build/windows/tests" --output-on-failure -j "$JOBS" --timeout 600
+  "$WINE" wineboot --shutdown >/dev/null 2>&1 || true
+}
+
+build_windows() {
+  windows_sources
+  JOBS=$JOBS "$TOP/tools/windows/build-qt.sh" "$WIN_CACHE"
+  local dir=$TOP/build/windows/product
+  windows_configure "$dir" "$WIN_QT/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOP/tools/windows/mingw-w64.cmake" -DNR_BUILD_TESTS=OFF
+  cmake --build "$dir" -j "$JOBS" --target nrtune nrctl nremu
+  local version
+  version=$(sed -n 's/^project(nrtune VERSION \([0-9.]*\).*/\1/p' "$TOP/CMakeLists.txt")
+  "$TOP/tools/windows/make-dist.sh" "$dir" "$WIN_QT" "$TOP/build/windows/dist" "$version"
+}
+
+check_windows() {
+  cmake -S "$TOP" -B "$TOP/build" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$TOP/build" -j "$JOBS" --target nrctl nremu
+  fresh_wine
+  "$TOP/tools/windows/check.sh" "$TOP/build/windows/dist/nrtune" "$TOP/build/bin" "$TOP/build/windows/check" "$WINE"
+  "$WINE" wineboot --shutdown >/dev/null 2>&1 || true
+}
+
 # The package is built in a tree of its own with Debian's hardening flags (PIE, stack protector,
 # fortify, relro, bindnow), without tests or benchmarks, and must pass lintian without errors or
 # warnings. NR_PACKAGE_MAINTAINER="Name <address>" names who publishes it.
@@ -122,12 +196,15 @@ shift || true
 case "$cmd" in
   deps)  deps ;;
   build) deps; build_release ;;
-  test)  deps; run_tests ;;
+  test)  deps "${WINDOWS_PACKAGES[@]}"; run_tests; run_windows_tests ;;
   bench) deps; build_release
          for b in "$TOP"/build/bin/bench_*; do [ -x "$b" ] && "$b" "$@"; done ;;
   run)   deps; run_app "$@" ;;
   fuzz)  deps; run_fuzzers ;;
   tsan)  deps; run_tsan ;;
   package) deps lintian; make_package ;;
-  *) echo "usage: $0 {deps|build|test|bench|run|fuzz|tsan|package}" >&2; exit 2 ;;
+  windows-test) deps "${WINDOWS_PACKAGES[@]}"; run_windows_tests ;;
+  windows) deps "${WINDOWS_PACKAGES[@]}"; build_windows ;;
+  windows-check) deps "${WINDOWS_PACKAGES[@]}"; build_windows; check_windows ;;
+  *) echo "usage: $0 {deps|build|test|bench|run|fuzz|tsan|package|windows-test|windows|windows-check}" >&2; exit 2 ;;
 esac

@@ -1,10 +1,5 @@
 #include "DeviceLink.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <sys/socket.h>
-
-#include <cstring>
 #include <ostream>
 #include <thread>
 #include <vector>
@@ -13,6 +8,7 @@
 #include "DeviceWrites.h"
 #include "ProgressLine.h"
 #include "link/HidApiBackend.h"
+#include "link/Socket.h"
 #include "link/WriteNames.h"
 
 namespace nr::cli {
@@ -22,38 +18,6 @@ namespace {
 // scripts run nrctl back to back, so a busy answer is retried a few times before it counts.
 constexpr int kBusyAttempts = 4;
 constexpr std::chrono::milliseconds kBusyPause{300};
-
-bool IsNumericAddress(const std::string& host) {
-  unsigned char buf[sizeof(in6_addr)];
-  return ::inet_pton(AF_INET, host.c_str(), buf) == 1 || ::inet_pton(AF_INET6, host.c_str(), buf) == 1;
-}
-
-// The host's numeric addresses, so name-lookup failures get their own message instead of a
-// socket error number that means something else, and a name with several addresses (localhost:
-// ::1 and 127.0.0.1) is tried at each of them.
-bool ResolveHost(const std::string& host, std::vector<std::string>& addresses, std::string& error) {
-  if (IsNumericAddress(host)) {
-    addresses = {host};
-    return true;
-  }
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-  if (rc != 0) {
-    error = ::gai_strerror(rc);
-    return false;
-  }
-  for (const addrinfo* a = found; a; a = a->ai_next) {
-    char text[NI_MAXHOST] = {};
-    if (::getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0)
-      addresses.emplace_back(text);
-  }
-  ::freeaddrinfo(found);
-  if (addresses.empty()) error = "no address";
-  return !addresses.empty();
-}
 
 std::string UnansweredMessage(const std::vector<Payload>& unanswered) {
   std::string message = "the device did not answer " + DescribeWrite(unanswered.front().bytes());
@@ -134,7 +98,7 @@ int DeviceLink::ConnectOnce(bool readAll, bool& busy) {
     }
     if (rc != 1) {
       std::string message = "cannot connect to " + Target();
-      if (firstError != 0) message += std::string(": ") + std::strerror(firstError);
+      if (firstError != 0) message += std::string(": ") + SocketErrorText(firstError);
       return Fail(message);
     }
   } else if (link.ConnectLink() != 1) {

@@ -1,8 +1,5 @@
 #include "ProgressLine.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 
@@ -17,14 +14,6 @@ ProgressLine::ProgressLine(std::ostream& err, bool shown, int width)
     : err_(err), shown_(shown), width_(static_cast<size_t>(std::max(width, 2))) {}
 
 ProgressLine::~ProgressLine() { Erase(); }
-
-bool ProgressLine::StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
-
-int ProgressLine::StderrWidth() {
-  winsize size{};
-  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
-}
 
 void ProgressLine::SetTitle(std::string title) {
   std::lock_guard lock(mutex_);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Console.h"
 #include "CommandTable.h"
 #include "DeviceCommands.h"
 #include "Offline.h"
@@ -251,6 +252,7 @@ int RunCommandLine(const CommandTable& table, std::span<const std::string> words
 }  // namespace nr::cli
 
 int main(int argc, char** argv) {
+  nr::cli::PrepareConsole();
   const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
   nr::cli::CommandTable table;
   nr::cli::RegisterOfflineCommands(table);

@@ -1,14 +1,14 @@
 // nremu: the emulated processor on TCP, for demos without hardware and for integration tests.
-// Runs until SIGINT or SIGTERM, then closes the connection and the listener cleanly.
-#include <csignal>
+// Runs until SIGINT or SIGTERM (Ctrl+C or Ctrl+Break on Windows), then closes the connection and
+// the listener cleanly.
 #include <cstdio>
 #include <iostream>
-#include <pthread.h>
 #include <string>
 #include <vector>
 
 #include "emu/CommandLine.h"
 #include "emu/Emulator.h"
+#include "emu/StopWait.h"
 #include "link/Trace.h"
 #include "nr_version.h"
 
@@ -33,13 +33,8 @@ int main(int argc, char** argv) {
   if (cl->trace) cl->options.trace = &trace;
   cl->options.notices = &trace;
 
-  // Block the stop signals before any thread starts, so that every thread inherits the mask and
-  // only the sigwait below receives them.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Before any thread starts, so that on Linux every thread inherits the blocked signals.
+  nr::emu::StopWait stopWait;
 
   nr::emu::Emulator emulator(cl->options);
   if (!emulator.Start(&error)) {
@@ -48,8 +43,7 @@ int main(int argc, char** argv) {
   }
   std::cout << "listening on " << emulator.Address() << ":" << emulator.Port() << std::endl;
 
-  int signal = 0;
-  sigwait(&stopSignals, &signal);
+  stopWait.Wait();
   emulator.Stop();
   return 0;
 }

@@ -12,6 +12,7 @@
 #include "shell/AppSettings.h"
 #include "shell/CMainFrame.h"
 #include "shell/NrTuneApp.h"
+#include "shell/Platform.h"
 #include "shell/ScreenshotMode.h"
 #include "shell/SingleInstance.h"
 #include "shell/ToolDialogs.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  nr::gui::PrepareFonts(static_cast<QApplication&>(*app));
   // A dark desktop's palette, as the platform would hand it over, before any window is made.
   const bool dark = screenshots && parser.isSet("dark");
   if (dark) QApplication::setPalette(nr::gui::DarkDesktopPalette());

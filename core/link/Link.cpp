@@ -80,7 +80,9 @@ void Link::StartGap() {
 
 void Link::WaitOutGap() const {
   const std::chrono::steady_clock::time_point ends{std::chrono::steady_clock::duration(gapEnds_.load())};
-  std::this_thread::sleep_until(ends);
+  // Until the clock says so: on Windows a sleep may end a little early (the system's timer
+  // ticks), and the device needs the whole gap.
+  while (std::chrono::steady_clock::now() < ends) std::this_thread::sleep_until(ends);
 }
 
 bool Link::WaitUntilIdle(std::chrono::milliseconds timeout) {

@@ -11,6 +11,7 @@
 #include "link/FrameCodec.h"
 #include "link/HidBackend.h"
 #include "link/Link.h"
+#include "link/Socket.h"
 
 namespace nr {
 
@@ -43,7 +44,7 @@ struct Link::UsbConnection {
 };
 
 struct Link::NetConnection {
-  int fd = -1;                 // connected TCP socket; closed when the last thread lets go
+  SocketHandle socket = kNoSocket;  // connected TCP socket; closed when the last thread lets go
   std::atomic<bool> open{true};
   std::mutex sendMutex;        // one frame per send call, never interleaved
   std::atomic<int64_t> lastReceiveMs{0};

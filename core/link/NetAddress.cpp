@@ -1,9 +1,9 @@
 #include "link/NetAddress.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <cctype>
+
+#include "link/Socket.h"
 
 namespace nr {
 namespace {
@@ -27,8 +27,7 @@ std::optional<uint16_t> ParsePort(std::string_view s) {
 }
 
 bool IsIpv4(std::string_view s) {
-  in_addr out{};
-  return inet_pton(AF_INET, std::string(s).c_str(), &out) == 1;
+  return ParseIpv4(std::string(s)).has_value();
 }
 
 // An IPv6 address, with an optional zone ("%eth0") for link-local addresses.
@@ -42,8 +41,7 @@ bool IsIpv6(std::string_view s) {
     if (!zoneOk) return false;
     s = s.substr(0, percent);
   }
-  in6_addr out{};
-  return inet_pton(AF_INET6, std::string(s).c_str(), &out) == 1;
+  return IsIpv6Text(std::string(s));
 }
 
 // Host names: dot-separated labels of letters, digits and hyphens, no label starting or ending

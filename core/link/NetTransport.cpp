@@ -1,13 +1,7 @@
 // The network half of the link: connecting with a time-out, the receive thread (heartbeat echo,
 // host-busy notice, frame reassembly), the send-queue writer, the silence watchdog and closing.
-// Asio makes the connection; the connected socket is then driven directly with poll/recv/send so
+// Asio makes the connection; the connected socket is then driven directly (link/Socket.h) so
 // each thread can wait with a time-out and notice a close promptly.
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <asio.hpp>
 #include <cerrno>
 #include <cstring>
@@ -17,11 +11,12 @@
 #include "link/Commands.h"
 #include "link/LinkInternals.h"
 #include "link/NetChunk.h"
+#include "link/Socket.h"
 
 namespace nr {
 
 Link::NetConnection::~NetConnection() {
-  if (fd >= 0) ::close(fd);
+  if (socket != kNoSocket) CloseSocket(socket);
 }
 
 class Link::NetListener : public NetChunkListener {
@@ -63,11 +58,12 @@ namespace {
 
 constexpr std::chrono::milliseconds kConnectStep{20};
 
-// Connects within the time-out; returns the connected descriptor, or -1 with the error code
+// Connects within the time-out; returns the connected socket, or kNoSocket with the error code
 // (0 when the name could not be resolved: that is no socket error). Every resolved address is
 // tried in turn, so "localhost" works whether it means 127.0.0.1 or ::1.
-int ConnectSocket(const std::string& address, uint16_t port, std::chrono::milliseconds timeout,
+SocketHandle ConnectSocket(const std::string& address, uint16_t port, std::chrono::milliseconds timeout,
                   const std::function<bool()>& stop, int& error) {
+  PrepareSockets();
   asio::io_context io;
   asio::error_code ec;
   std::vector<asio::ip::tcp::endpoint> endpoints;
@@ -79,7 +75,7 @@ int ConnectSocket(const std::string& address, uint16_t port, std::chrono::millis
     auto results = resolver.resolve(address, std::to_string(port), ec);
     if (ec || results.empty()) {
       error = 0;
-      return -1;
+      return kNoSocket;
     }
     for (const auto& r : results) endpoints.push_back(r.endpoint());
   }
@@ -108,23 +104,23 @@ int ConnectSocket(const std::string& address, uint16_t port, std::chrono::millis
       io.restart();
       io.poll();  // let the cancelled handler run before the socket goes away
       error = stopped ? ECANCELED : ETIMEDOUT;
-      if (stopped) return -1;
+      if (stopped) return kNoSocket;
       continue;
     }
     if (result) {
-      error = result.value();
+      error = PortableSocketError(result.value());
       continue;
     }
-    const int fd = socket.release(ec);
+    const auto native = socket.release(ec);
     if (ec) {
-      error = ec.value();
+      error = PortableSocketError(ec.value());
       continue;
     }
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);  // small frames must not wait
-    return fd;
+    const auto connected = static_cast<SocketHandle>(native);
+    SetNoDelay(connected);  // small frames must not wait
+    return connected;
   }
-  return -1;
+  return kNoSocket;
 }
 
 }  // namespace
@@ -162,11 +158,11 @@ int Link::NetConnect(const std::function<bool()>& stop) {
     unanswered_.clear();  // a new connection answers for its own writes only
   }
   int error = 0;
-  const int fd = ConnectSocket(NetAddress(), NetPort(), config_.connectTimeout, stop, error);
-  if (fd < 0) return error;
+  const SocketHandle socket = ConnectSocket(NetAddress(), NetPort(), config_.connectTimeout, stop, error);
+  if (socket == kNoSocket) return error;
 
   auto net = std::make_shared<NetConnection>();
-  net->fd = fd;
+  net->socket = socket;
   net->lastReceiveMs = SteadyMillis();
   {
     std::lock_guard lock(connMutex_);
@@ -186,8 +182,7 @@ int Link::SendRaw(NetConnection& net, std::span<const uint8_t> bytes) {
   std::lock_guard lock(net.sendMutex);
   size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t n = ::send(net.fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = SendSome(net.socket, bytes.subspan(sent));
     if (n <= 0) return -1;
     sent += static_cast<size_t>(n);
   }
@@ -224,11 +219,9 @@ void Link::NetReceiveLoop(std::shared_ptr<NetConnection> net) {
   std::array<uint8_t, kNetBufferSize> chunk{};
   bool failed = false;
   while (net->open) {
-    pollfd p{net->fd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, 100);
-    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
-    const ssize_t n = ready < 0 ? -1 : ::recv(net->fd, chunk.data(), chunk.size(), 0);
-    if (n < 0 && errno == EINTR) continue;
+    const int ready = WaitReadable(net->socket, 100);
+    if (ready == 0) continue;
+    const long n = ready < 0 ? -1 : ReceiveSome(net->socket, chunk);
     if (n <= 0) {
       if (net->open) {
         Trace(trace_, "NetRecv Error \n");
@@ -323,7 +316,7 @@ void Link::CloseNetConnection(const std::shared_ptr<NetConnection>& net, bool no
   }
   if (current) state_.connected = false;
   model_.Update([](DeviceState& s) { s.status.Clear(); });
-  ::shutdown(net->fd, SHUT_RDWR);  // wakes the receiver; the descriptor closes with its last user
+  ShutdownSocket(net->socket);  // wakes the receiver; the descriptor closes with its last user
   {
     std::lock_guard lock(queueMutex_);
     queue_.Clear();

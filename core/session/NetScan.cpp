@@ -1,20 +1,12 @@
 #include "session/NetScan.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <mutex>
 #include <thread>
 
+#include "link/Socket.h"
 #include "session/Connection.h"
 
 namespace nr {
@@ -22,67 +14,30 @@ namespace {
 
 uint32_t Mask(int prefix) { return prefix == 0 ? 0 : ~uint32_t{0} << (32 - prefix); }
 
-std::string AddressText(uint32_t address) {
-  in_addr a{};
-  a.s_addr = htonl(address);
-  char text[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &a, text, sizeof text);
-  return text;
-}
+std::string AddressText(uint32_t address) { return Ipv4Text(address); }
 
-uint32_t AddressValue(const std::string& text) {
-  in_addr a{};
-  return ::inet_pton(AF_INET, text.c_str(), &a) == 1 ? ntohl(a.s_addr) : 0;
-}
+uint32_t AddressValue(const std::string& text) { return ParseIpv4(text).value_or(0); }
 
 bool Stopped(const ScanOptions& options) { return options.stop && options.stop(); }
 
-// Starts a non-blocking connect; -1 when no socket could be made or the address refused at once.
-int StartConnect(const std::string& address, uint16_t port) {
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  if (::inet_pton(AF_INET, address.c_str(), &to.sin_addr) != 1) return -1;
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 || errno == EINPROGRESS) return fd;
-  ::close(fd);
-  return -1;
-}
-
-// Connects to every address of the batch at once and returns those that accepted within the
-// time-out. The sockets are closed again: the identification opens a connection of its own.
+// Connects to every address of the batch at once (non-blocking connects) and returns those that
+// accepted within the time-out. The sockets are closed again: the identification opens a
+// connection of its own.
 std::vector<std::string> AcceptingAddresses(std::span<const std::string> batch, const ScanOptions& options) {
-  std::vector<pollfd> fds;
+  std::vector<SocketHandle> sockets;
   std::vector<std::string> pending;
   for (const std::string& address : batch) {
-    const int fd = StartConnect(address, options.port);
-    if (fd < 0) continue;
-    fds.push_back(pollfd{fd, POLLOUT, 0});
+    const std::optional<uint32_t> value = ParseIpv4(address);
+    const SocketHandle socket = value ? StartConnect(*value, options.port) : kNoSocket;
+    if (socket == kNoSocket) continue;
+    sockets.push_back(socket);
     pending.push_back(address);
   }
-  std::vector<std::string> accepted;
-  const auto deadline = std::chrono::steady_clock::now() + options.connectTimeout;
-  size_t open = fds.size();
-  while (open > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) break;
-    for (size_t i = 0; i < fds.size(); ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      int error = 0;
-      socklen_t length = sizeof error;
-      if (::getsockopt(fds[i].fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) accepted.push_back(pending[i]);
-      ::close(fds[i].fd);
-      fds[i].fd = -1;  // poll skips negative descriptors
-      --open;
-    }
-  }
-  for (const pollfd& p : fds)
-    if (p.fd >= 0) ::close(p.fd);
-  return accepted;
+  const std::vector<bool> accepted = FinishConnects(sockets, options.connectTimeout);
+  std::vector<std::string> found;
+  for (size_t i = 0; i < pending.size(); ++i)
+    if (accepted[i]) found.push_back(pending[i]);
+  return found;
 }
 
 // Listens for the one event a scan needs: the device saying it serves someone else.
@@ -127,8 +82,8 @@ ScanHit Identify(const std::string& address, const ScanOptions& options) {
 std::optional<Ipv4Subnet> ParseSubnet(std::string_view text, std::string& error) {
   const size_t slash = text.find('/');
   const std::string address(text.substr(0, slash));
-  in_addr a{};
-  if (::inet_pton(AF_INET, address.c_str(), &a) != 1) {
+  const std::optional<uint32_t> value = ParseIpv4(address);
+  if (!value) {
     error = "'" + address + "' is not an IPv4 address";
     return std::nullopt;
   }
@@ -146,7 +101,7 @@ std::optional<Ipv4Subnet> ParseSubnet(std::string_view text, std::string& error)
             " addresses; a scan covers at most a /" + std::to_string(kWidestScanPrefix) + " (1024)";
     return std::nullopt;
   }
-  return Ipv4Subnet{ntohl(a.s_addr) & Mask(prefix), prefix};
+  return Ipv4Subnet{*value & Mask(prefix), prefix};
 }
 
 std::string FormatSubnet(const Ipv4Subnet& subnet) {
@@ -167,20 +122,13 @@ std::vector<std::string> SubnetAddresses(const Ipv4Subnet& subnet) {
 
 std::vector<Ipv4Subnet> LocalSubnets() {
   std::vector<Ipv4Subnet> subnets;
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return subnets;
-  for (const ifaddrs* i = list; i; i = i->ifa_next) {
-    if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET) continue;
-    if (!(i->ifa_flags & IFF_UP) || (i->ifa_flags & IFF_LOOPBACK)) continue;
-    const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr);
-    const uint32_t mask = ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_netmask)->sin_addr.s_addr);
+  for (const Ipv4Interface& i : LocalIpv4Interfaces()) {
     int prefix = 0;
-    while (prefix < 32 && (mask & (uint32_t{1} << (31 - prefix)))) ++prefix;
+    while (prefix < 32 && (i.mask & (uint32_t{1} << (31 - prefix)))) ++prefix;
     prefix = std::max(prefix, kWidestScanPrefix);
-    const Ipv4Subnet subnet{address & Mask(prefix), prefix};
+    const Ipv4Subnet subnet{i.address & Mask(prefix), prefix};
     if (std::find(subnets.begin(), subnets.end(), subnet) == subnets.end()) subnets.push_back(subnet);
   }
-  ::freeifaddrs(list);
   return subnets;
 }
 

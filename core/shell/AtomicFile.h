@@ -5,6 +5,7 @@
 // regular files are opened (a FIFO or a device would block or never end), and only up to a size
 // the caller names.
 #include <cstdint>
+#include <cstddef>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -37,7 +38,8 @@ FileError WriteFileAtomically(const std::filesystem::path& target, std::span<con
 FileError ReadFileLimited(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out);
 
 // A regular file held for an edit, from reading it to replacing it: an exclusive advisory lock
-// (flock) on the file itself, taken before it is read and kept until the holder is destroyed or
+// (flock on the file itself on Linux; on Windows, where a file that anyone holds open cannot be
+// replaced, a named mutex of the session named after the file's full path), taken before it is read and kept until the holder is destroyed or
 // releases it. Programs that edit the same file this way take turns, each reading what the one
 // before it saved, so parallel edits all keep their change. A replace renames a new file over the
 // name; whoever was waiting then holds a file that is gone, notices, and waits for the new one.
@@ -51,15 +53,21 @@ class HeldFile {
   // Waits for the lock on the file path names, then reads it whole (at most maxBytes), with the
   // refusals of ReadFileLimited. On failure nothing is held.
   FileError Hold(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out);
-  bool Held() const { return fd_ >= 0; }
+  bool Held() const { return held_ != -1; }
   void Release();
 
  private:
-  int fd_ = -1;
+  std::intptr_t held_ = -1;  // the open file's descriptor on Linux, the mutex handle on Windows
 };
 
 // The temporaries WriteFileAtomically makes for target are named "." + name + ".tmp-" and six
 // characters; true when fileName is one of them.
 bool IsTemporaryFor(const std::filesystem::path& target, const std::string& fileName);
+std::string TemporaryPrefix(const std::filesystem::path& target);  // "." + name + ".tmp-"
+inline constexpr size_t kTemporaryRandom = 6;                       // the XXXXXX of mkstemp
+
+// The file a symbolic link points to, so that saving through a link updates that file and keeps
+// the link; a dangling link, or a path that is no link, is itself.
+std::filesystem::path WrittenThrough(const std::filesystem::path& path);
 
 }  // namespace nr

@@ -1,38 +1,11 @@
 #include "shell/LanguageTable.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <vector>
+
+#include "shell/GbkText.h"
 
 namespace nr {
 namespace {
-
-// Converts with iconv, replacing what cannot be converted so that no input can stop the loader.
-std::string Convert(const char* from, const char* to, std::string_view input, std::string_view replacement) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
-  std::string out;
-  out.reserve(input.size() * 3 / 2 + 8);
-  std::vector<char> buffer(4096);
-  char* in = const_cast<char*>(input.data());
-  size_t inLeft = input.size();
-  while (inLeft > 0) {
-    char* outPtr = buffer.data();
-    size_t outLeft = buffer.size();
-    const size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer.data(), static_cast<size_t>(outPtr - buffer.data()));
-    if (r != static_cast<size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL (a cut sequence at the end): skip one byte and mark it.
-    out.append(replacement);
-    ++in;
-    --inLeft;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  iconv_close(cd);
-  return out;
-}
 
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -55,11 +28,11 @@ std::string CutToChars(std::string_view s, size_t n) {
 }  // namespace
 
 std::string GbkToUtf8(std::span<const uint8_t> bytes) {
-  return Convert("GBK", "UTF-8", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+  return ConvertGbkToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                  "\xEF\xBF\xBD");
 }
 
-std::string Utf8ToGbk(std::string_view text) { return Convert("UTF-8", "GBK", text, "?"); }
+std::string Utf8ToGbk(std::string_view text) { return ConvertUtf8ToGbk(text, "?"); }
 
 LanguageTable LanguageTable::FromGbk(std::span<const uint8_t> bytes) { return FromUtf8(GbkToUtf8(bytes)); }
 

@@ -1,16 +1,12 @@
+// The desktop's user-dirs.dirs, read the same on every system; where the system keeps the
+// folder is asked in UserDirsPosix.cpp or UserDirsWindows.cpp.
 #include "shell/UserDirs.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
 namespace nr {
 namespace {
-
-std::string EnvOr(const char* name, std::string_view fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? std::string(value) : std::string(fallback);
-}
 
 bool IsHome(const std::filesystem::path& folder, const std::filesystem::path& home) {
   return folder.lexically_normal() == home.lexically_normal() ||
@@ -34,12 +30,6 @@ std::filesystem::path DocumentsFolder(const std::filesystem::path& home, const s
     documents = folder;
   }
   return documents;
-}
-
-std::filesystem::path DocumentsFolder() {
-  const std::filesystem::path home = EnvOr("HOME", ".");
-  const std::filesystem::path config = EnvOr("XDG_CONFIG_HOME", (home / ".config").string());
-  return DocumentsFolder(home, config);
 }
 
 }  // namespace nr

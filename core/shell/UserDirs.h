@@ -1,5 +1,5 @@
 #pragma once
-// The user's documents folder as the desktop names it: XDG_DOCUMENTS_DIR in
+// The user's documents folder as the desktop names it: on Linux XDG_DOCUMENTS_DIR in
 // $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/user-dirs.dirs), else ~/Documents. nrtune and nrctl
 // both ask here, so the plug key files and the preset folder are the same for both.
 #include <filesystem>
@@ -13,8 +13,9 @@ namespace nr {
 // several entries the last counts, as when a shell reads the file.
 std::filesystem::path DocumentsFolder(const std::filesystem::path& home, const std::filesystem::path& configHome);
 
-// The same with HOME and XDG_CONFIG_HOME from the environment (an empty or unset XDG_CONFIG_HOME
-// means ~/.config).
+// The folder of this system: on Linux the above with HOME and XDG_CONFIG_HOME from the
+// environment (an empty or unset XDG_CONFIG_HOME means ~/.config); on Windows the Documents
+// folder the system names.
 std::filesystem::path DocumentsFolder();
 
 }  // namespace nr

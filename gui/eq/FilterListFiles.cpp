@@ -8,6 +8,7 @@
 #include "shell/AtomicFile.h"
 #include "shell/TextFile.h"
 #include "shell/Prompts.h"
+#include "shell/Platform.h"
 #include "shell/TextPair.h"
 
 namespace nr::gui {
@@ -26,8 +27,6 @@ constexpr TextPair kTooMany{"这个列表有 %1 个滤波器，“%2”最多只
 constexpr TextPair kMoreLines{"……还有 %1 行", "... and %1 more lines"};
 constexpr TextPair kUnreadable{"无法读取文件：\n%1", "Can't read the file:\n%1"};
 constexpr TextPair kUnwritable{"无法写入文件：\n%1", "Can't write the file:\n%1"};
-
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 
 QString Lines(const std::vector<FilterListLine>& lines, gui::Language language) {
   QStringList shown;

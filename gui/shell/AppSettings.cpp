@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "shell/Platform.h"
+
 namespace nr::gui {
 namespace {
 
@@ -10,7 +12,7 @@ const QByteArray kDefaultQtOption("\x01\x01\x01\x00\x00\x00\x00\x00", 8);
 
 }  // namespace
 
-AppSettings::AppSettings() : settings_(std::make_unique<QSettings>(kSettingsKey, "nrtune")) {}
+AppSettings::AppSettings() : settings_(std::make_unique<QSettings>(UserSettingsFormat(), QSettings::UserScope, kSettingsKey, "nrtune")) {}
 
 AppSettings::AppSettings(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}

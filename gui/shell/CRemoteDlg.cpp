@@ -13,6 +13,7 @@
 #include "link/DeviceSession.h"
 #include "shell/AppContext.h"
 #include "shell/CInfoDlg.h"
+#include "shell/Platform.h"
 #include "shell/CRemoteStudyDlg.h"
 #include "shell/ControlTips.h"
 #include "shell/DialogTexts.h"
@@ -270,10 +271,10 @@ void CRemoteDlg::LoadFile() {
   }
   const QString chosen = prompts_.OpenFile(this, kFilter);
   if (chosen.isEmpty()) return;
-  const std::filesystem::path path = RemoteFilePath(chosen.toStdString());
+  const std::filesystem::path path = RemoteFilePath(ToPath(chosen));
   if (const FileError error = LoadRemoteTable(session_, path)) {
     prompts_.Warn(this, QStringLiteral("Can't open file"),
-                  QStringLiteral("Can't open file:\n%1\n%2").arg(QString::fromStdString(path.string()),
+                  QStringLiteral("Can't open file:\n%1\n%2").arg(FromPath(path),
                                                                  QString::fromStdString(error.message)));
     ShowInfoTip(ctx_, ctx_.T(kLoadFailed), 1100);
     return;
@@ -289,13 +290,13 @@ void CRemoteDlg::SaveFile() {
   }
   const QString chosen = prompts_.SaveFile(this, kFilter, QStringLiteral("remote"), QStringLiteral("remo"));
   if (chosen.isEmpty()) return;
-  const std::filesystem::path path = RemoteFilePath(chosen.toStdString());
+  const std::filesystem::path path = RemoteFilePath(ToPath(chosen));
   const RemoteCodes table = ctx_.Model().Read([](const DeviceState& s) { return s.remote; });
   if (const FileError error = WriteRemoteFile(path, table)) {
     prompts_.Warn(this, QStringLiteral("Can't write to file"),
                   QStringLiteral("Errcode=%1,Can't write to file:\n%2\nProbaby it is write protected.")
                       .arg(error.code)
-                      .arg(QString::fromStdString(path.string())));
+                      .arg(FromPath(path)));
     ShowInfoTip(ctx_, ctx_.T(kSaveFailed), 1100);
     return;
   }

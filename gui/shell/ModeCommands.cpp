@@ -9,6 +9,7 @@
 #include "shell/EditHistory.h"
 #include "shell/InputSourceClamp.h"
 #include "shell/ModeFile.h"
+#include "shell/Platform.h"
 #include "shell/Prompts.h"
 
 namespace nr::gui {
@@ -26,8 +27,6 @@ const TextPair kSavingMode{"正在储存模式%1,请稍等", "Saving Mode %1 …
 QString ModeNumber(gui::Language language, int mode) {
   return language == Language::English ? QString::number(mode + 1) : QString::fromUtf8(kNumberZh[mode]);
 }
-
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 
 }  // namespace
 

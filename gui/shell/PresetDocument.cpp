@@ -2,14 +2,11 @@
 
 #include <QFileInfo>
 
+#include "shell/Platform.h"
+
 namespace nr::gui {
-namespace {
 
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
-
-}  // namespace
-
-QString PresetDocument::Path() const { return file_ ? QString::fromStdString(file_->path.string()) : QString(); }
+QString PresetDocument::Path() const { return file_ ? FromPath(file_->path) : QString(); }
 
 QString PresetDocument::FileName() const { return file_ ? QFileInfo(Path()).fileName() : QString(); }
 

@@ -9,6 +9,7 @@
 
 #include "shell/AppSettings.h"
 #include "shell/UserDirs.h"
+#include "shell/Platform.h"
 
 namespace nr::gui {
 namespace {
@@ -89,7 +90,7 @@ QString QtPrompts::StartFolder(const QString& filter) const {
   const QString kind = FileKind(filter);
   const QString last = settings_ && !kind.isEmpty() ? settings_->LastFolder(kind) : QString();
   if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-  return QString::fromStdString(DocumentsFolder().string());
+  return FromPath(DocumentsFolder());
 }
 
 void QtPrompts::RememberFolder(const QString& filter, const QString& chosen) {

@@ -7,15 +7,16 @@
 #include "shell/CInfoDlg.h"
 #include "shell/Prompts.h"
 #include "shell/UserDirs.h"
+#include "shell/Platform.h"
 
 namespace nr::gui {
 
 QString DefaultKeyFolder() {
-  return QString::fromStdString((DocumentsFolder() / "490" / "Plug").string());
+  return FromPath(DocumentsFolder() / "490" / "Plug");
 }
 
 SmartHomeContext::SmartHomeContext(AppContext& app, CGQ2270v13View& view, const QString& keyFolder)
-    : app_(app), view_(view), keys_(std::filesystem::path(keyFolder.toStdString())) {}
+    : app_(app), view_(view), keys_(ToPath(keyFolder)) {}
 
 void SmartHomeContext::Tip(const TextPair& text) { Tip(T(text)); }
 void SmartHomeContext::Tip(const QString& text) { ShowInfoTip(app_, text, kTipMs); }

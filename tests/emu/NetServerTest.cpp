@@ -2,12 +2,6 @@
 // time, and the fault options. Time bounds are generous: the machine running them may be busy.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -16,6 +10,7 @@
 #include "emu/InboundStream.h"
 #include "link/FrameCodec.h"
 #include "support/RecordingSink.h"
+#include "support/TestSockets.h"
 
 namespace nr::emu {
 namespace {
@@ -43,21 +38,17 @@ struct ChecksumCounter : TraceSink {
 class TestClient : private FrameHandler {
  public:
   explicit TestClient(uint16_t port) : stream_(&checksums) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    fd_ = test::ConnectToLoopback(port);
+    connected_ = fd_ != kNoSocket;
   }
   ~TestClient() { Close(); }
 
   bool Connected() const { return connected_; }
   void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (fd_ != kNoSocket) CloseSocket(fd_);
+    fd_ = kNoSocket;
   }
-  void Send(const Bytes& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size())); }
+  void Send(const Bytes& bytes) { ASSERT_EQ(SendSome(fd_, bytes), static_cast<long>(bytes.size())); }
 
   // Reads until pred holds, the peer closes, or the time is up; returns pred().
   bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds limit = 3s) {
@@ -65,10 +56,9 @@ class TestClient : private FrameHandler {
     while (!pred()) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
       if (left <= 0 || closed) return pred();
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+      if (WaitReadable(fd_, static_cast<int>(left)) <= 0) continue;
       uint8_t buf[512];
-      const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+      const long n = ReceiveSome(fd_, buf);
       if (n <= 0) {
         closed = true;
         continue;
@@ -94,7 +84,7 @@ class TestClient : private FrameHandler {
  private:
   void OnPayload(std::span<const uint8_t> payload) override { answers.emplace_back(payload.begin(), payload.end()); }
 
-  int fd_ = -1;
+  SocketHandle fd_ = kNoSocket;
   bool connected_ = false;
   InboundStream stream_;
 };
@@ -362,14 +352,8 @@ TEST(NetServer, LetsGoOfAClientThatReadsNothing) {
   Emulator emu(o);
   ASSERT_TRUE(emu.Start());
   // A client with a small receive window that asks for image chunks and never reads an answer.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  const int window = 4096;
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(emu.Port());
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  const SocketHandle fd = test::ConnectToLoopback(emu.Port(), 4096);
+  ASSERT_NE(fd, kNoSocket);
   Bytes requests;
   for (int i = 0; i < 1000; ++i) {
     const Bytes one = Frame({0x81, 0x30, 0x00, 0x00, 0x38});
@@ -377,9 +361,9 @@ TEST(NetServer, LetsGoOfAClientThatReadsNothing) {
   }
   size_t sent = 0;
   const auto start = Clock::now();
-  while (Clock::now() - start < 20s && ::send(fd, requests.data(), requests.size(), MSG_NOSIGNAL) > 0)
+  while (Clock::now() - start < 20s && SendSome(fd, requests) > 0)
     sent += requests.size();
-  ::close(fd);
+  CloseSocket(fd);
   EXPECT_TRUE(Eventually([&] { return emu.Server().ClientsLetGo() == 1; }));
   EXPECT_NE(notices.Text().find("bytes of answers unread"), std::string::npos) << notices.Text() << " after " << sent;
   ASSERT_TRUE(Eventually([&] { return !emu.Server().ClientConnected(); }));

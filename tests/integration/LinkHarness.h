@@ -1,11 +1,5 @@
 #pragma once
 // A connection and an emulator side by side, and the waiting helpers the link tests share.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -16,6 +10,7 @@
 #include "emu/Emulator.h"
 #include "session/Connection.h"
 #include "link/FrameCodec.h"
+#include "support/TestSockets.h"
 
 namespace nr::test {
 
@@ -68,34 +63,22 @@ class EventRecorder : public LinkEvents {
 // A network peer the test scripts byte by byte, for what the emulator never does by itself.
 class ScriptedPeer {
  public:
-  ScriptedPeer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(listener_, 1);
-    socklen_t len = sizeof addr;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-  }
+  ScriptedPeer() { listener_ = ListenOnLoopback(0, 1, port_); }
   ~ScriptedPeer() {
-    if (client_ >= 0) ::close(client_);
-    ::close(listener_);
+    if (client_ != kNoSocket) CloseSocket(client_);
+    CloseSocket(listener_);
   }
   ScriptedPeer(const ScriptedPeer&) = delete;
   ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
   uint16_t Port() const { return port_; }
   bool Accept() {
-    pollfd p{listener_, POLLIN, 0};
-    if (::poll(&p, 1, 5000) != 1) return false;
-    client_ = ::accept(listener_, nullptr, nullptr);
-    return client_ >= 0;
+    client_ = AcceptWithin(listener_, 5000);
+    return client_ != kNoSocket;
   }
   // Sends the bytes in one call, as one burst on the wire.
   bool Send(std::span<const uint8_t> bytes) {
-    return ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    return SendSome(client_, bytes) == static_cast<long>(bytes.size());
   }
   bool SendFrame(std::span<const uint8_t> prefixedPayload) { return Send(BuildNetFrame(prefixedPayload).span()); }
 
@@ -110,9 +93,8 @@ class ScriptedPeer {
     uint8_t chunk[kNetBufferSize];
     while (collector.payloads.size() < count) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      pollfd p{client_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) != 1) break;
-      const ssize_t n = ::recv(client_, chunk, sizeof chunk, 0);
+      if (left.count() <= 0 || WaitReadable(client_, static_cast<int>(left.count())) != 1) break;
+      const long n = ReceiveSome(client_, chunk);
       if (n <= 0) {
         closed_ = true;
         break;
@@ -124,8 +106,8 @@ class ScriptedPeer {
   bool Closed() const { return closed_; }
 
  private:
-  int listener_ = -1;
-  int client_ = -1;
+  SocketHandle listener_ = kNoSocket;
+  SocketHandle client_ = kNoSocket;
   uint16_t port_ = 0;
   RxReassembler rx_;
   bool closed_ = false;

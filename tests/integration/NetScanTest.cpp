@@ -18,18 +18,15 @@ emu::EmulatorOptions At(const std::string& address, uint16_t port) {
 class SilentListener {
  public:
   SilentListener(const std::string& address, uint16_t port) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
-    listening_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(fd_, 4) == 0;
+    uint16_t bound = 0;
+    fd_ = ListenOnLoopback(port, 4, bound, ParseIpv4(address).value_or(0));
+    listening_ = fd_ != kNoSocket;
   }
-  ~SilentListener() { ::close(fd_); }
+  ~SilentListener() { CloseSocket(fd_); }
   bool Listening() const { return listening_; }
 
  private:
-  int fd_ = -1;
+  SocketHandle fd_ = kNoSocket;
   bool listening_ = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "link/Bytes.h"
 #include "link/DeviceModel.h"
@@ -198,7 +199,7 @@ TEST(ApplyImage, DerivesBlockValuesFromChangedWords) {
     return &s.image[static_cast<size_t>(ParamRows()[static_cast<size_t>(FindParamRow(module, index))].WordOffset() + 4 * w)];
   };
   PutBE32(word(1, 0x28, 0), 1);        // channel A canceller bypassed
-  PutBE32(word(1, 0x3D, 0), FloatBits(static_cast<float>(2 * M_PI * 12 / 48000)));
+  PutBE32(word(1, 0x3D, 0), FloatBits(static_cast<float>(2 * std::numbers::pi * 12 / 48000)));
   PutBE32(word(4, 0x10, 0), 5 + 3);    // pitch +3
   PutBE32(word(6, 0x11, 1), FloatBits(1.0f));  // output 2 in high-frequency-delay mode
   PutBE32(word(2, 0x0B, 0), 0x00000021);       // echo right-channel percentages: signed bytes

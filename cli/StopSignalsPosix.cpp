@@ -1,3 +1,4 @@
+// SIGINT and SIGTERM on Linux and other POSIX systems.
 #include "StopSignals.h"
 
 #include <mutex>

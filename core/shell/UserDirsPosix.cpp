@@ -1,0 +1,24 @@
+// The documents folder on Linux and other POSIX desktops: user-dirs.dirs under the
+// configuration folder the environment names.
+#include <cstdlib>
+#include <string>
+
+#include "shell/UserDirs.h"
+
+namespace nr {
+namespace {
+
+std::string EnvOr(const char* name, std::string_view fallback) {
+  const char* value = std::getenv(name);
+  return value && *value ? std::string(value) : std::string(fallback);
+}
+
+}  // namespace
+
+std::filesystem::path DocumentsFolder() {
+  const std::filesystem::path home = EnvOr("HOME", ".");
+  const std::filesystem::path config = EnvOr("XDG_CONFIG_HOME", (home / ".config").string());
+  return DocumentsFolder(home, config);
+}
+
+}  // namespace nr

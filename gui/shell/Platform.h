@@ -1,0 +1,25 @@
+#pragma once
+// What the application does differently per system, in one place: paths between QString and
+// std::filesystem (UTF-16 on Windows, the file-name encoding on Linux), where the settings live
+// (%APPDATA%\NR490 V1.0\nrtune.ini on Windows, ~/.config on Linux) and the set-up of a Windows
+// program's fonts (a CJK face for the Chinese texts, also where the system has none).
+#include <QSettings>
+#include <QString>
+#include <filesystem>
+
+class QApplication;
+
+namespace nr::gui {
+
+std::filesystem::path ToPath(const QString& path);
+QString FromPath(const std::filesystem::path& path);
+
+// The format of the user's settings store.
+QSettings::Format UserSettingsFormat();
+
+// Before any window: on Windows loads the fonts shipped beside the program (fonts\*.ttf, *.ttc,
+// *.otf) and puts a face with Chinese glyphs behind the default one, so Chinese texts never show
+// as boxes. Nothing on Linux, where fontconfig does this.
+void PrepareFonts(QApplication& app);
+
+}  // namespace nr::gui
