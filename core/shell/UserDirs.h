@@ -2,6 +2,7 @@
 // The user's documents folder as the desktop names it: on Linux XDG_DOCUMENTS_DIR in
 // $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/user-dirs.dirs), else ~/Documents. nrtune and nrctl
 // both ask here, so the plug key files and the preset folder are the same for both.
+#include <ctime>
 #include <filesystem>
 #include <string_view>
 
@@ -17,5 +18,13 @@ std::filesystem::path DocumentsFolder(const std::filesystem::path& home, const s
 // environment (an empty or unset XDG_CONFIG_HOME means ~/.config); on Windows the Documents
 // folder the system names.
 std::filesystem::path DocumentsFolder();
+
+// The folder for the user's own data files (the venue file): $XDG_DATA_HOME when it is an
+// absolute path, else ~/.local/share on Linux; the roaming application data folder (%APPDATA%)
+// on Windows.
+std::filesystem::path DataFolder();
+
+// The local calendar time of `t` (thread-safe, unlike std::localtime).
+std::tm LocalTime(std::time_t t);
 
 }  // namespace nr

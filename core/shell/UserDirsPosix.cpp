@@ -21,4 +21,16 @@ std::filesystem::path DocumentsFolder() {
   return DocumentsFolder(home, config);
 }
 
+std::filesystem::path DataFolder() {
+  const std::filesystem::path data = EnvOr("XDG_DATA_HOME", "");
+  if (!data.empty() && data.is_absolute()) return data;
+  return std::filesystem::path(EnvOr("HOME", ".")) / ".local" / "share";
+}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  ::localtime_r(&t, &local);
+  return local;
+}
+
 }  // namespace nr

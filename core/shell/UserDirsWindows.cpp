@@ -19,4 +19,20 @@ std::filesystem::path DocumentsFolder() {
   return std::filesystem::path(profile && *profile ? profile : L".") / "Documents";
 }
 
+std::filesystem::path DataFolder() {
+  wchar_t* folder = nullptr;
+  std::filesystem::path data;
+  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK && folder) data = folder;
+  ::CoTaskMemFree(folder);
+  if (!data.empty()) return data;
+  const wchar_t* appData = ::_wgetenv(L"APPDATA");
+  return std::filesystem::path(appData && *appData ? appData : L".");
+}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  ::localtime_s(&local, &t);
+  return local;
+}
+
 }  // namespace nr

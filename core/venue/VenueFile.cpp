@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "shell/AtomicFile.h"
+#include "shell/UserDirs.h"
 
 namespace nr {
 namespace {
@@ -36,11 +37,6 @@ bool TextMember(const Json& room, const char* key, std::string& out, std::string
   }
   out = it->get<std::string>();
   return true;
-}
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? std::string(value) : fallback;
 }
 
 }  // namespace
@@ -214,11 +210,6 @@ VenueEditResult EditVenueFile(const std::filesystem::path& path, const std::func
   return {};
 }
 
-std::filesystem::path DefaultVenueFile() {
-  const std::string home = EnvOr("HOME", ".");
-  std::filesystem::path data = EnvOr("XDG_DATA_HOME", "");
-  if (data.empty() || !data.is_absolute()) data = std::filesystem::path(home) / ".local" / "share";
-  return data / "nrtune" / "venue.json";
-}
+std::filesystem::path DefaultVenueFile() { return DataFolder() / "nrtune" / "venue.json"; }
 
 }  // namespace nr

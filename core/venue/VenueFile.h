@@ -78,7 +78,8 @@ struct VenueEditResult {
 };
 VenueEditResult EditVenueFile(const std::filesystem::path& path, const std::function<std::string(Venue&)>& edit);
 
-// The application's own venue: $XDG_DATA_HOME/nrtune/venue.json (~/.local/share when unset),
+// The application's own venue: nrtune/venue.json in the user's data folder ($XDG_DATA_HOME, else
+// ~/.local/share; %APPDATA% on Windows),
 // the same file for nrtune and nrctl.
 std::filesystem::path DefaultVenueFile();
 

@@ -13,6 +13,7 @@
 #include "session/Connection.h"
 #include "shell/AtomicFile.h"
 #include "shell/DeviceModes.h"
+#include "shell/UserDirs.h"
 
 namespace nr {
 namespace {
@@ -328,8 +329,7 @@ std::vector<RoomResult> QueryRooms(const std::vector<Room>& rooms, const VenueRu
 
 std::string BackupFolderName(std::chrono::system_clock::time_point when) {
   const std::time_t t = std::chrono::system_clock::to_time_t(when);
-  std::tm local{};
-  ::localtime_r(&t, &local);
+  const std::tm local = LocalTime(t);
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%d_%H%M", &local);
   return text;
