@@ -15,7 +15,7 @@
 #include "shell/InputSourceClamp.h"
 #include "support/RecordingSink.h"
 #include "support/ScratchDir.h"
-#include "support/SpecialFile.h"
+#include "support/NotARegularFile.h"
 
 namespace nr {
 namespace {
@@ -62,7 +62,7 @@ class ModeFileOnDisk : public testing::Test {
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     return p;
   }
-  fs::path Fifo(const std::string& name) { return test::MakeSpecialFile(dir_, name); }
+  fs::path Fifo(const std::string& name) { return test::MakeNotARegularFile(dir_, name); }
   static Bytes Load(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "support/SpecialFile.h"
+#include "support/NotARegularFile.h"
 
 namespace nr::test {
 
-std::filesystem::path MakeSpecialFile(const std::filesystem::path& folder, const std::string& name) {
+std::filesystem::path MakeNotARegularFile(const std::filesystem::path& folder, const std::string& name) {
   const std::filesystem::path p = folder / name;
   if (::mkfifo(p.c_str(), 0600) != 0) throw std::runtime_error(std::string("mkfifo: ") + std::strerror(errno));
   return p;

@@ -1,0 +1,7 @@
+#include "support/NotARegularFile.h"
+
+namespace nr::test {
+
+std::filesystem::path MakeNotARegularFile(const std::filesystem::path&, const std::string&) { return "NUL"; }
+
+}  // namespace nr::test
