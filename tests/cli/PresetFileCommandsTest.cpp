@@ -336,6 +336,14 @@ TEST_F(PresetFiles, TheDeviceComparesWithAFileAndTakesAnImportedList) {
   ASSERT_TRUE(emu_->WaitForGoodbyes(2));
   EXPECT_EQ(RunOnDevice({"diff", "device", pulled.string()}).status, 0);
   ASSERT_TRUE(emu_->WaitForGoodbyes(3));
+  // The device does not report its record EQ: a file's own record EQ is no difference from it,
+  // while two files still differ by theirs.
+  const fs::path recorded = dir_ / "recorded.mode";
+  fs::copy_file(pulled, recorded);
+  ASSERT_EQ(Run({"eq", "15", "2", "1", "200", "-3", "2", "--file", recorded.string()}).status, 0);
+  EXPECT_EQ(RunOnDevice({"diff", recorded.string(), "device"}).status, 0);
+  ASSERT_TRUE(emu_->WaitForGoodbyes(4));
+  EXPECT_EQ(Run({"diff", recorded.string(), pulled.string()}).status, 1);
   const Result exported = RunOnDevice({"eq-export", "16"});
   EXPECT_EQ(exported.status, 0);
   EXPECT_NE(exported.out.find("Filter  2: ON  HS       Fc 8000.0 Hz  Gain  -2.0 dB\n"), std::string::npos) << exported.out;
