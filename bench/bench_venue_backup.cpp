@@ -5,12 +5,6 @@
 //
 // Also the core's backup in this process with the bound of 16 rooms at a time and with all 64
 // at once, to show what the bound costs.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,10 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "NrctlRun.h"
 #include "emu/Emulator.h"
 #include "venue/VenueOps.h"
-
-extern char** environ;
 
 namespace {
 
@@ -33,43 +26,7 @@ constexpr int kRooms = 64;
 constexpr int kLatencyMs = 5;
 constexpr int kRuns = 3;
 
-fs::path NrctlPath() {
-  char self[4096] = {};
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  return fs::path(std::string(self, n > 0 ? static_cast<size_t>(n) : 0)).parent_path() / "nrctl";
-}
-
-struct Child {
-  int status = -1;
-  double seconds = 0;
-  long peakKiB = 0;  // the child's peak resident memory
-};
-
-// Runs nrctl with these arguments, its output thrown away.
-Child RunNrctl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{NrctlPath().string()};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> raw;
-  for (std::string& a : argv) raw.push_back(a.data());
-  raw.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  Child child;
-  pid_t pid = -1;
-  const auto start = Clock::now();
-  const int spawned = posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return child;
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  child.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  child.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  child.peakKiB = usage.ru_maxrss;
-  return child;
-}
+using nr::bench::RunNrctl;
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -105,9 +62,9 @@ int main() {
   long peak16 = 0, peak64 = 0;
   int failures = 0;
   for (int run = 0; run < kRuns; ++run) {
-    const Child pull = RunNrctl({"--net", venue.rooms[0].address, "pull", (dir / "one.mode").string()});
-    const Child b16 = RunNrctl({"venue", "--venue", venueFile.string(), "backup", (dir / "backups").string()});
-    const Child b64 = RunNrctl({"venue", "--venue", venueFile.string(), "backup", (dir / "backups").string(), "--parallel", "64"});
+    const nr::bench::NrctlRun pull = RunNrctl({"--net", venue.rooms[0].address, "pull", (dir / "one.mode").string()});
+    const nr::bench::NrctlRun b16 = RunNrctl({"venue", "--venue", venueFile.string(), "backup", (dir / "backups").string()});
+    const nr::bench::NrctlRun b64 = RunNrctl({"venue", "--venue", venueFile.string(), "backup", (dir / "backups").string(), "--parallel", "64"});
     failures += (pull.status != 0) + (b16.status != 0) + (b64.status != 0);
     pulls.push_back(pull.seconds);
     backups16.push_back(b16.seconds);
