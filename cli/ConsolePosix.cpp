@@ -9,6 +9,10 @@ namespace nr::cli {
 
 void PrepareConsole() {}
 
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 bool ProgressLine::StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 int ProgressLine::StderrWidth() {

@@ -1,15 +1,36 @@
 // The console on Windows: UTF-8 output (the texts nrctl prints are UTF-8), and the escape
 // sequences the progress line draws with, which consoles understand once asked to.
 #include <windows.h>
+#include <shellapi.h>
+
+#include <filesystem>
 
 #include "Console.h"
 #include "ProgressLine.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 
 void PrepareConsole() {
   ::SetConsoleOutputCP(CP_UTF8);
   ::SetConsoleCP(CP_UTF8);
+}
+
+std::vector<std::string> WordsOfWideCommandLine(const wchar_t* line) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(line, &count);
+  if (!wide) return {};
+  std::vector<std::string> words;
+  // A path holds UTF-16 on Windows and gives it back as UTF-8.
+  for (int i = 1; i < count; ++i) words.push_back(Utf8OfPath(std::filesystem::path(wide[i])));
+  ::LocalFree(wide);
+  return words;
+}
+
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+  const wchar_t* line = ::GetCommandLineW();
+  if (line && *line) return WordsOfWideCommandLine(line);
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 // A console that takes escape sequences; a pipe, a file or an old console get no progress line.

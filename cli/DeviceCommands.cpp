@@ -13,6 +13,7 @@
 #include "ToolCommands.h"
 #include "shell/AtomicFile.h"
 #include "shell/ModeFile.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 namespace {
@@ -74,7 +75,7 @@ int RunPull(const CommandContext& ctx, std::span<const std::string> words) {
   // The file is written only once the whole command has succeeded.
   if (const int status = link.Open(true)) return status;
   if (const int status = link.Finish()) return status;
-  const ModeFileResult written = WriteModeFile(path, link.Model());
+  const ModeFileResult written = WriteModeFile(PathFromUtf8(path), link.Model());
   if (!written.ok()) return link.Report(kExitRefused, ModeFileReason(path, written));
   link.ProgressDone();
   return kExitOk;
@@ -95,12 +96,12 @@ int RunPush(const CommandContext& ctx, std::span<const std::string> words) {
   // A file that will be refused must not cost a connection: check it before connecting.
   {
     DeviceModel scratch;
-    const ModeFileResult check = ReadModeFile(path, scratch);
+    const ModeFileResult check = ReadModeFile(PathFromUtf8(path), scratch);
     if (!check.ok()) return link.Report(kExitRefused, ModeFileReason(path, check));
   }
   if (const int status = link.Open()) return status;
   // Read again now that the module is known: the input source is kept within its sources.
-  const ModeFileResult read = ReadModeFile(path, link.Model());
+  const ModeFileResult read = ReadModeFile(PathFromUtf8(path), link.Model());
   if (!read.ok()) {
     link.Finish();
     return link.Report(kExitRefused, ModeFileReason(path, read));
@@ -264,14 +265,14 @@ int RemotePull(const CommandContext& ctx, const std::string& path) {
   if (const int status = link.Open(true)) return status;
   if (const int status = link.Finish()) return status;
   const RemoteCodes codes = link.Model().Read([](const DeviceState& s) { return s.remote; });
-  if (const FileError error = WriteFileAtomically(path, codes)) return link.Report(kExitRefused, error.message);
+  if (const FileError error = WriteFileAtomically(PathFromUtf8(path), codes)) return link.Report(kExitRefused, error.message);
   return kExitOk;
 }
 
 int RemotePush(const CommandContext& ctx, const std::string& path) {
   DeviceLink link(ctx, "remote");
   std::vector<uint8_t> bytes;
-  const FileError error = ReadFileLimited(path, kRemoteFileSize, bytes);
+  const FileError error = ReadFileLimited(PathFromUtf8(path), kRemoteFileSize, bytes);
   if (error && error.problem != FileProblem::kTooLong) return link.Report(kExitRefused, error.message);
   if (error || bytes.size() != static_cast<size_t>(kRemoteFileSize)) {
     const uintmax_t size = error ? error.size : bytes.size();

@@ -12,6 +12,7 @@
 #include "link/EqLayout.h"
 #include "shell/AtomicFile.h"
 #include "shell/TextFile.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 namespace {
@@ -36,7 +37,7 @@ int RunEqImport(const CommandContext& ctx, std::span<const std::string> words) {
     return kExitRefused;
   };
   std::string text;
-  if (const FileError error = ReadTextFile(path, kLongestFilterList, text)) {
+  if (const FileError error = ReadTextFile(PathFromUtf8(path), kLongestFilterList, text)) {
     if (error.problem == FileProblem::kTooLong) return refuse(path + ": " + std::to_string(error.size) + " bytes is no filter list");
     return refuse(error.message);
   }
@@ -77,7 +78,7 @@ int RunEqExport(const CommandContext& ctx, std::span<const std::string> words) {
     return kExitOk;
   }
   const std::span<const uint8_t> out(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  if (const FileError error = WriteFileAtomically(args.positional[1], out)) return source->Report(kExitRefused, error.message);
+  if (const FileError error = WriteFileAtomically(PathFromUtf8(args.positional[1]), out)) return source->Report(kExitRefused, error.message);
   return kExitOk;
 }
 

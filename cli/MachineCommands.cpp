@@ -11,6 +11,7 @@
 #include "ToolCommands.h"
 #include "shell/MachineSettings.h"
 #include "shell/RemoteTable.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 namespace {
@@ -225,7 +226,7 @@ int RunRemoteLearn(const CommandContext& ctx, std::span<const std::string> words
   const int function = static_cast<int>(ParseIntegerArg(args.positional[0], "the function", 1, kRemoteFunctionCount));
   const std::optional<std::chrono::milliseconds> timeout = ParseTimeout(args);
   std::optional<std::filesystem::path> file;
-  if (const auto it = args.options.find("--file"); it != args.options.end()) file = it->second;
+  if (const auto it = args.options.find("--file"); it != args.options.end()) file = PathFromUtf8(it->second);
 
   DeviceLink link(ctx, "remote");
   // A file that cannot be read is refused before the device is bothered.

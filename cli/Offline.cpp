@@ -11,6 +11,7 @@
 #include "link/Bytes.h"
 #include "shell/AtomicFile.h"
 #include "shell/ModeFile.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 namespace {
@@ -55,7 +56,7 @@ int RunInspect(const CommandContext& ctx, std::span<const std::string> words) {
   // The file goes through the same reader as a file loaded into a device, so it is refused or
   // accepted exactly as it would be there.
   DeviceModel model;
-  const ModeFileResult read = ReadModeFile(path, model);
+  const ModeFileResult read = ReadModeFile(PathFromUtf8(path), model);
   if (!read.ok()) {
     ctx.err << "nrctl inspect: ";
     if (read.error != ModeFileError::kCannotOpen) ctx.err << path << ": ";
@@ -67,7 +68,7 @@ int RunInspect(const CommandContext& ctx, std::span<const std::string> words) {
   std::vector<uint8_t> bytes;
   ModeFileContents contents;
   InspectedModeFile file{path, 0, {}, false, model.Snapshot()};
-  const FileError again = ReadFileLimited(path, kModeFileWithTrailerSize, bytes);
+  const FileError again = ReadFileLimited(PathFromUtf8(path), kModeFileWithTrailerSize, bytes);
   const bool same = !again && ParseModeFile(bytes, contents).ok() && contents.image == file.state.image &&
                     contents.recordEq.value_or(file.state.recordEq) == file.state.recordEq;
   if (!same) {

@@ -17,6 +17,7 @@
 #include "smarthome/Scenes.h"
 #include "smarthome/SmartHome.h"
 #include "smarthome/ZWaveFrames.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 namespace {
@@ -67,7 +68,7 @@ std::chrono::milliseconds ParseTimeout(const CommandArgs& args, long long fallba
 
 KeyFiles KeyFolderOf(const CommandArgs& args) {
   const auto it = args.options.find("--keys");
-  return KeyFiles(it == args.options.end() ? DefaultKeyFolder() : std::filesystem::path(it->second));
+  return KeyFiles(it == args.options.end() ? DefaultKeyFolder() : PathFromUtf8(it->second));
 }
 
 // A plug name as stored: at most 11 characters, with a note when it had to be cut.
@@ -263,13 +264,13 @@ int RunPlugRename(const CommandContext& ctx, const CommandArgs& args) {
 
 int ListKeys(const CommandContext& ctx, const KeyFiles& keys, int node) {
   if (!keys.EnsureFolder()) {
-    ctx.err << "nrctl plug keys: cannot create the key folder " << keys.Folder().string() << "\n";
+    ctx.err << "nrctl plug keys: cannot create the key folder " << Utf8OfPath(keys.Folder()) << "\n";
     return kExitFailure;
   }
   keys.EnsureFile(node);
   const auto slots = keys.Read(node);
   if (!slots) {
-    ctx.err << "nrctl plug keys: " << keys.FilePath(node).string() << " is not a key file\n";
+    ctx.err << "nrctl plug keys: " << Utf8OfPath(keys.FilePath(node)) << " is not a key file\n";
     return kExitRefused;
   }
   // Numbered as the options take them: key N is the one whose Index is N - 1, wherever the file
@@ -349,7 +350,7 @@ int RunPlugKeys(const CommandContext& ctx, const CommandArgs& args) {
   keys.EnsureFile(node);
   const bool done = rename ? keys.SetName(node, slot, args.positional[2]) : keys.SetStatus(node, slot, 0);
   if (!done) {
-    ctx.err << "nrctl plug keys: " << keys.FilePath(node).string() << " could not be changed\n";
+    ctx.err << "nrctl plug keys: " << Utf8OfPath(keys.FilePath(node)) << " could not be changed\n";
     return kExitRefused;
   }
   ctx.out << "key " << slot + 1 << " of plug " << node << ": " << (rename ? args.positional[2] : "not learned") << "\n";

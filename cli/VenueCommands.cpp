@@ -10,6 +10,7 @@
 #include "TerminalText.h"
 #include "ToolCommands.h"
 #include "venue/VenueOps.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 namespace {
@@ -129,7 +130,7 @@ int ExitOf(const std::vector<RoomResult>& results) {
 }
 
 int NoRooms(const CommandContext& ctx, const VenueArgs& v) {
-  ctx.err << "nrctl venue: " << Safe(v.file.string()) << " holds no rooms (add them with venue add or venue scan)\n";
+  ctx.err << "nrctl venue: " << Safe(Utf8OfPath(v.file)) << " holds no rooms (add them with venue add or venue scan)\n";
   return kExitOk;
 }
 
@@ -279,7 +280,7 @@ int Backup(const CommandContext& ctx, const VenueArgs& v) {
   if (venue.rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
   VenueProgress progress(ctx, venue.rooms.size());
-  const BackupSummary summary = BackupRooms(venue.rooms, v.args.positional[0], std::chrono::system_clock::now(), MakeRun(v, progress, stop));
+  const BackupSummary summary = BackupRooms(venue.rooms, PathFromUtf8(v.args.positional[0]), std::chrono::system_clock::now(), MakeRun(v, progress, stop));
   progress.Erase();
   if (summary.folder.empty()) return Failed(ctx, summary.error);
   int saved = 0;
@@ -287,11 +288,11 @@ int Backup(const CommandContext& ctx, const VenueArgs& v) {
     const Room& room = venue.rooms[r.room];
     saved += r.ok();
     if (r.ok())
-      ctx.out << Safe(room.name) << ": saved " << Safe(r.file.string()) << "\n";
+      ctx.out << Safe(room.name) << ": saved " << Safe(Utf8OfPath(r.file)) << "\n";
     else
       ctx.err << "nrctl venue backup: " << Safe(room.name) << ": " << Safe(Problem(r)) << "\n";
   }
-  ctx.out << saved << " of " << summary.rooms.size() << " rooms saved in " << Safe(summary.folder.string()) << "\n";
+  ctx.out << saved << " of " << summary.rooms.size() << " rooms saved in " << Safe(Utf8OfPath(summary.folder)) << "\n";
   if (!summary.error.empty()) return Failed(ctx, summary.error);  // the summary file
   // Each saved room remembers its backup; the venue file is edited once, after all.
   if (const std::string error = NoteBackup(v.file, venue.rooms, summary); !error.empty())
@@ -310,12 +311,12 @@ int Push(const CommandContext& ctx, const VenueArgs& v) {
   const std::vector<Room> rooms = ChosenRooms(venue, std::span(v.args.positional).subspan(1));
   // A preset that will be refused costs no room a connection.
   DeviceState preset;
-  if (const ModeFileResult read = ReadPreset(file, preset); !read.ok())
+  if (const ModeFileResult read = ReadPreset(PathFromUtf8(file), preset); !read.ok())
     return Refused(ctx, read.error == ModeFileError::kCannotOpen ? read.message : file + ": " + read.message);
   if (rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
   VenueProgress progress(ctx, rooms.size());
-  const std::vector<RoomResult> results = PushToRooms(rooms, file, slot, MakeRun(v, progress, stop));
+  const std::vector<RoomResult> results = PushToRooms(rooms, PathFromUtf8(file), slot, MakeRun(v, progress, stop));
   progress.Erase();
   for (const RoomResult& r : results) {
     const Room& room = rooms[r.room];
@@ -335,7 +336,7 @@ int Check(const CommandContext& ctx, const VenueArgs& v) {
   if (const int status = Load(ctx, v, venue)) return status;
   const std::vector<Room> rooms = ChosenRooms(venue, std::span(v.args.positional).subspan(1));
   DeviceState reference;
-  if (const ModeFileResult read = ReadPreset(file, reference); !read.ok())
+  if (const ModeFileResult read = ReadPreset(PathFromUtf8(file), reference); !read.ok())
     return Refused(ctx, read.error == ModeFileError::kCannotOpen ? read.message : file + ": " + read.message);
   if (rooms.empty()) return NoRooms(ctx, v);
   const StopSignals stop;
@@ -390,7 +391,7 @@ int RunVenue(const CommandContext& ctx, std::span<const std::string> words) {
   v.action = v.args.positional.front();
   v.args.positional.erase(v.args.positional.begin());
   const std::string* file = v.args.Value("--venue");
-  v.file = file ? std::filesystem::path(*file) : DefaultVenueFile();
+  v.file = file ? PathFromUtf8(*file) : DefaultVenueFile();
   if (file && file->empty()) throw UsageError("--venue needs a file name");
 
   static const std::map<std::string, int (*)(const CommandContext&, const VenueArgs&), std::less<>> kActions{

@@ -6,6 +6,7 @@
 #include "TerminalText.h"
 #include "shell/AtomicFile.h"
 #include "shell/ModeFile.h"
+#include "shell/PathText.h"
 
 namespace nr::cli {
 
@@ -47,13 +48,13 @@ int FileTarget::Open(bool /*readAll*/) {
   // one's save and then edits the saved file, so no run's change is lost to another's.
   if (const FileError error = held_.Hold(path_, kModeFileWithTrailerSize, original_)) {
     if (error.problem == FileProblem::kTooLong)
-      return Report(kExitRefused, path_.string() + ": the file holds " + std::to_string(error.size) +
+      return Report(kExitRefused, Utf8OfPath(path_) + ": the file holds " + std::to_string(error.size) +
                                       " bytes; a mode file holds at most " + std::to_string(kModeFileWithTrailerSize));
     return Report(kExitRefused, error.message);
   }
   ModeFileContents contents;
   if (const ModeFileResult parsed = ParseModeFile(original_, contents); !parsed.ok())
-    return Report(kExitRefused, path_.string() + ": " + parsed.message);
+    return Report(kExitRefused, Utf8OfPath(path_) + ": " + parsed.message);
   // Unlike loading a preset into a device, nothing is adjusted here (the input source is not
   // clamped to a connected device's sources): the file keeps what it holds unless a command
   // changes it. The header tells the module, so the commands see the sources it offers.
@@ -76,14 +77,14 @@ int FileTarget::Finish() {
   // be lost to ours.
   std::vector<uint8_t> now;
   if (ReadFileLimited(path_, kModeFileWithTrailerSize, now) || now != original_)
-    return Report(kExitRefused, path_.string() + ": the file changed while it was being edited; it was left as it is");
+    return Report(kExitRefused, Utf8OfPath(path_) + ": the file changed while it was being edited; it was left as it is");
   if (const FileError error = WriteFileAtomically(path_, bytes)) return Report(kExitRefused, error.message);
   held_.Release();  // the next editor waiting for the file goes on with the one just saved
   return kExitOk;
 }
 
 std::unique_ptr<WriteTarget> MakeWriteTarget(const CommandContext& ctx, std::string_view command) {
-  if (!ctx.options.file.empty()) return std::make_unique<FileTarget>(ctx, command, ctx.options.file);
+  if (!ctx.options.file.empty()) return std::make_unique<FileTarget>(ctx, command, PathFromUtf8(ctx.options.file));
   return std::make_unique<DeviceLink>(ctx, command);
 }
 

@@ -253,7 +253,7 @@ int RunCommandLine(const CommandTable& table, std::span<const std::string> words
 
 int main(int argc, char** argv) {
   nr::cli::PrepareConsole();
-  const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> words = nr::cli::CommandLineWords(argc, argv);
   nr::cli::CommandTable table;
   nr::cli::RegisterOfflineCommands(table);
   nr::cli::RegisterDeviceCommands(table);

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "shell/AtomicFile.h"
+#include "shell/PathText.h"
 
 namespace nr {
 namespace {
@@ -65,18 +66,13 @@ std::string SystemText(DWORD error) {
   return out.empty() ? "error " + std::to_string(error) : out;
 }
 
-std::string Shown(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 FileError SystemFailure(DWORD error, const std::string& what, const fs::path& path) {
   if (error == ERROR_SUCCESS) error = ERROR_GEN_FAILURE;
-  return FileError{ErrnoOf(error), what + " " + Shown(path) + ": " + SystemText(error), FileProblem::kSystem, 0};
+  return FileError{ErrnoOf(error), what + " " + Utf8OfPath(path) + ": " + SystemText(error), FileProblem::kSystem, 0};
 }
 
 FileError NotRegular(const fs::path& path) {
-  return FileError{0, Shown(path) + " is not a regular file", FileProblem::kNotRegular, 0};
+  return FileError{0, Utf8OfPath(path) + " is not a regular file", FileProblem::kNotRegular, 0};
 }
 
 // Closes a handle on every path out of a function.
@@ -165,9 +161,7 @@ HANDLE MakeLockedTemporary(const fs::path& target, fs::path& tmp, DWORD& error) 
   for (int attempt = 0; attempt < kTemporaryAttempts * 4; ++attempt) {
     std::string name = TemporaryPrefix(target);
     for (size_t i = 0; i < kTemporaryRandom; ++i) name += kLetters[pick(random)];
-    // The name is UTF-8 (path::string() gives UTF-8 here); a plain string would be read in the
-    // C library's code page.
-    const fs::path candidate = folder / fs::path(std::u8string(name.begin(), name.end()));
+    const fs::path candidate = folder / PathFromUtf8(name);
     Handle h(OpenShared(candidate, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN));
     if (!h.valid()) {
       error = ::GetLastError();
@@ -248,7 +242,7 @@ FileError ReadOpenFile(HANDLE h, const fs::path& path, size_t maxBytes, std::vec
   if (!::GetFileSizeEx(h, &length)) return SystemFailure(::GetLastError(), "Cannot read", path);
   const auto size = static_cast<uintmax_t>(length.QuadPart);
   if (size > maxBytes) {
-    return FileError{0, Shown(path) + " holds " + std::to_string(size) + " bytes, more than " + std::to_string(maxBytes),
+    return FileError{0, Utf8OfPath(path) + " holds " + std::to_string(size) + " bytes, more than " + std::to_string(maxBytes),
                      FileProblem::kTooLong, size};
   }
   const size_t limit = maxBytes + 1;
@@ -271,7 +265,7 @@ FileError ReadOpenFile(HANDLE h, const fs::path& path, size_t maxBytes, std::vec
   }
   if (n > maxBytes) {
     out.clear();
-    return FileError{0, Shown(path) + " grew past " + std::to_string(maxBytes) + " bytes while being read",
+    return FileError{0, Utf8OfPath(path) + " grew past " + std::to_string(maxBytes) + " bytes while being read",
                      FileProblem::kTooLong, n};
   }
   out.resize(n);
