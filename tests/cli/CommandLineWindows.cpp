@@ -24,7 +24,7 @@ TEST(CommandLine, WordsAreUtf8AndSplitByTheSystemsRules) {
 }
 
 TEST(CommandLine, AWordFromTheCommandLineNamesTheFileTheUserTyped) {
-  const test::ScratchDir dir;
+  const test::ScratchDir dir("nrctl-words");
   const std::vector<std::string> words = WordsOfWideCommandLine(L"nrctl.exe pull \u9884\u8bbe.mode");
   ASSERT_EQ(words.size(), 2u);
   const uint8_t bytes[] = {1, 2, 3};
