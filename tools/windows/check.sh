@@ -44,6 +44,12 @@ start_emulator "$OUT/nremu-linux.log" "$BIN/nremu"
 cmp "$OUT/windows.mode" "$OUT/linux.mode"
 echo "the same image: $(stat -c %s "$OUT/windows.mode") bytes, sha256 $(sha256sum < "$OUT/windows.mode" | cut -c1-16)"
 
+echo "== nrctl.exe with a Chinese file name on its command line"
+"$WINE" "$DIST/nrctl.exe" --quiet --net "127.0.0.1:$PORT" pull "$(winpath "$OUT/大厅预设.mode")"
+cmp "$OUT/大厅预设.mode" "$OUT/linux.mode"
+"$WINE" "$DIST/nrctl.exe" inspect "$(winpath "$OUT/大厅预设.mode")" > "$OUT/inspect.txt"
+head -n 2 "$OUT/inspect.txt"
+
 echo "== the Linux nrctl info against nremu.exe"
 start_emulator "$OUT/nremu-windows.log" "$WINE" "$DIST/nremu.exe"
 "$BIN/nrctl" --net "127.0.0.1:$PORT" info
