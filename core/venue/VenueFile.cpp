@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "shell/AtomicFile.h"
+#include "shell/PathText.h"
 #include "shell/UserDirs.h"
 
 namespace nr {
@@ -169,12 +170,12 @@ VenueFileResult LoadVenue(const std::filesystem::path& path, Venue& venue) {
       return {VenueFileStatus::kMissing, {}};
     }
     if (error.problem == FileProblem::kTooLong)
-      return {VenueFileStatus::kRefused, path.string() + ": a venue file holds at most 4 MiB, this one " + std::to_string(error.size) + " bytes"};
+      return {VenueFileStatus::kRefused, Utf8OfPath(path) + ": a venue file holds at most 4 MiB, this one " + std::to_string(error.size) + " bytes"};
     return {VenueFileStatus::kRefused, error.message};
   }
   std::string problem;
   std::optional<Venue> read = VenueFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
-  if (!read) return {VenueFileStatus::kRefused, path.string() + ": " + problem};
+  if (!read) return {VenueFileStatus::kRefused, Utf8OfPath(path) + ": " + problem};
   venue = std::move(*read);
   return {VenueFileStatus::kLoaded, {}};
 }
@@ -196,13 +197,13 @@ VenueEditResult EditVenueFile(const std::filesystem::path& path, const std::func
     // A venue without a file yet starts empty; its first edit makes the file.
     if (!(error.problem == FileProblem::kSystem && error.code == ENOENT)) {
       if (error.problem == FileProblem::kTooLong)
-        return {VenueEditOutcome::kFileRefused, path.string() + ": a venue file holds at most 4 MiB"};
+        return {VenueEditOutcome::kFileRefused, Utf8OfPath(path) + ": a venue file holds at most 4 MiB"};
       return {VenueEditOutcome::kFileRefused, error.message};
     }
   } else {
     std::string problem;
     std::optional<Venue> read = VenueFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
-    if (!read) return {VenueEditOutcome::kFileRefused, path.string() + ": " + problem};
+    if (!read) return {VenueEditOutcome::kFileRefused, Utf8OfPath(path) + ": " + problem};
     venue = std::move(*read);
   }
   if (std::string problem = edit(venue); !problem.empty()) return {VenueEditOutcome::kEditRefused, std::move(problem)};

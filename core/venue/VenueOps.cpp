@@ -13,6 +13,7 @@
 #include "session/Connection.h"
 #include "shell/AtomicFile.h"
 #include "shell/DeviceModes.h"
+#include "shell/PathText.h"
 #include "shell/UserDirs.h"
 
 namespace nr {
@@ -297,7 +298,7 @@ RoomResult Done(RoomResult result) {
 }
 
 std::string SummaryLine(const Room& room, const RoomResult& result) {
-  const std::string detail = result.ok() ? result.file.filename().string() : result.message;
+  const std::string detail = result.ok() ? Utf8OfPath(result.file.filename()) : result.message;
   return (result.ok() ? std::string("saved") : OutcomeWord(result.outcome)) + "\t" + room.name + "\t" + room.address + "\t" + detail + "\n";
 }
 
@@ -342,7 +343,7 @@ BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem:
   std::error_code ec;
   fs::create_directories(into, ec);
   if (ec) {
-    summary.error = "cannot make the folder " + into.string() + ": " + ec.message();
+    summary.error = "cannot make the folder " + Utf8OfPath(into) + ": " + ec.message();
     return summary;
   }
   // A folder made here and now is one no earlier backup wrote into: making it is the test.
@@ -352,10 +353,10 @@ BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem:
     if (fs::create_directory(folder, ec)) {
       summary.folder = folder;
     } else if (ec && ec != std::errc::file_exists) {
-      summary.error = "cannot make the folder " + folder.string() + ": " + ec.message();
+      summary.error = "cannot make the folder " + Utf8OfPath(folder) + ": " + ec.message();
       return summary;
     } else if (n >= 1000) {
-      summary.error = "cannot make a new folder for the backup in " + into.string();
+      summary.error = "cannot make a new folder for the backup in " + Utf8OfPath(into);
       return summary;
     }
   }
@@ -366,7 +367,7 @@ BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem:
     RoomLink link(rooms[i], run, task);
     if (!link.Open(true, result)) return result;
     link.Goodbye();  // the room is free before the file is written
-    result.file = summary.folder / (rooms[i].name + ".mode");
+    result.file = summary.folder / PathFromUtf8(rooms[i].name + ".mode");
     const ModeFileResult written = WriteModeFile(result.file, link.Conn().Model());
     if (!written.ok()) {
       result.outcome = RoomOutcome::kFailed;
@@ -382,7 +383,7 @@ BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem:
     saved += summary.rooms[i].ok();
     lines += SummaryLine(rooms[i], summary.rooms[i]);
   }
-  const std::string text = "Backup of " + std::to_string(rooms.size()) + " rooms into " + summary.folder.filename().string() +
+  const std::string text = "Backup of " + std::to_string(rooms.size()) + " rooms into " + Utf8OfPath(summary.folder.filename()) +
                            ": " + std::to_string(saved) + " saved, " + std::to_string(rooms.size() - static_cast<size_t>(saved)) +
                            " not.\n" + lines;
   if (const FileError error = WriteFileAtomically(summary.folder / "summary.txt",
@@ -392,7 +393,7 @@ BackupSummary BackupRooms(const std::vector<Room>& rooms, const std::filesystem:
 }
 
 std::string NoteBackup(const std::filesystem::path& venueFile, const std::vector<Room>& rooms, const BackupSummary& summary) {
-  const std::string folder = summary.folder.filename().string();
+  const std::string folder = Utf8OfPath(summary.folder.filename());
   const VenueEditResult noted = EditVenueFile(venueFile, [&](Venue& venue) {
     for (const RoomResult& r : summary.rooms)
       if (Room* room = r.room < rooms.size() ? venue.Find(rooms[r.room].name) : nullptr; room && r.ok()) room->lastBackup = folder;
@@ -428,7 +429,7 @@ std::vector<RoomResult> PushToRooms(const std::vector<Room>& rooms, const std::f
     if (const ModeFileResult read = ReadModeFile(preset, link.Conn().Model()); !read.ok()) {
       link.Goodbye();
       result.outcome = RoomOutcome::kFailed;
-      result.message = preset.string() + ": " + read.message + "; the room is unchanged";
+      result.message = Utf8OfPath(preset) + ": " + read.message + "; the room is unchanged";
       return result;
     }
     link.Conn().Model().Update([&](DeviceState& s) { s.pendingModeSlot = slot >= 0 && slot < kModeSlots ? slot : -1; });

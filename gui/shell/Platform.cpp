@@ -7,6 +7,10 @@
 #include <QFontDatabase>
 #include <type_traits>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace nr::gui {
 
 std::filesystem::path ToPath(const QString& path) {
@@ -51,6 +55,12 @@ void PrepareFonts(QApplication& app) {
   app.setFont(font);
 #else
   Q_UNUSED(app);
+#endif
+}
+
+void LetAnotherProgramComeForward() {
+#ifdef Q_OS_WIN
+  ::AllowSetForegroundWindow(ASFW_ANY);
 #endif
 }
 

@@ -22,4 +22,9 @@ QSettings::Format UserSettingsFormat();
 // as boxes. Nothing on Linux, where fontconfig does this.
 void PrepareFonts(QApplication& app);
 
+// Before a later start asks the running instance to come to the front. Windows lets only the
+// program in front bring another forward (else the other's taskbar button just flashes), and the
+// start the user has just made is that program: it passes the right on. Nothing on Linux.
+void LetAnotherProgramComeForward();
+
 }  // namespace nr::gui

@@ -6,6 +6,8 @@
 #include <QLocalSocket>
 #include <QUrl>
 
+#include "shell/Platform.h"
+
 namespace nr::gui {
 namespace {
 
@@ -51,6 +53,7 @@ InstanceStart SingleInstance::Acquire(const QString& file, bool offline) {
       request = (offline ? "open-offline\n" : "open\n") +
                 QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toEncoded() + "\n";
     }
+    LetAnotherProgramComeForward();
     socket.write(request);
     const bool sent = socket.waitForBytesWritten(1000);
     socket.disconnectFromServer();

@@ -18,6 +18,7 @@
 #include "shell/AppContext.h"
 #include "shell/CloseButton.h"
 #include "shell/ControlTips.h"
+#include "shell/Platform.h"
 #include "shell/Prompts.h"
 #include "shell/UserDirs.h"
 #include "venue/CVenueRoomDlg.h"
@@ -101,7 +102,7 @@ QString PageTitle(const std::string& page, bool english) {
 }
 
 QString DefaultBackupFolder() {
-  return QString::fromStdString((DocumentsFolder() / "Venue backups").string());
+  return FromPath(DocumentsFolder() / "Venue backups");
 }
 
 }  // namespace
@@ -152,7 +153,7 @@ void CVenueDlg::Build() {
   connect(buttons_[kCancel], &QPushButton::clicked, this, &CVenueDlg::Cancel);
   connect(buttons_[kOtherVenue], &QPushButton::clicked, this, [this] {
     const QString path = prompts_.OpenFile(this, ctx_.T(kVenueFilter));
-    if (!path.isEmpty()) OpenVenueFile(path.toStdString());
+    if (!path.isEmpty()) OpenVenueFile(ToPath(path));
   });
   connect(buttons_[kChooseFolder], &QPushButton::clicked, this, [this] {
     const QString folder = QFileDialog::getExistingDirectory(this, ctx_.T(kFolderCaption), backupFolder_);
@@ -235,7 +236,7 @@ void CVenueDlg::Relabel() {
   for (const TextPair& c : kColumns) headers << ctx_.T(c);
   table_->setHorizontalHeaderLabels(headers);
   table_->setAccessibleName(ctx_.T(kTitle));
-  fileLabel_->setText(ctx_.T(kFileCaption) + FromUtf8(venueFile_.string()));
+  fileLabel_->setText(ctx_.T(kFileCaption) + FromPath(venueFile_));
   folderCaption_->setText(ctx_.T(kFolderCaption));
   folderLabel_->setText(backupFolder_);
   subnetCaption_->setText(ctx_.T(kSubnetCaption));
@@ -542,7 +543,7 @@ bool CVenueDlg::BackUpAll() {
   std::vector<int> all;
   for (int r = 0; r < static_cast<int>(rows_.size()); ++r) all.push_back(r);
   if (all.empty()) return false;
-  const std::filesystem::path into = backupFolder_.toStdString();
+  const std::filesystem::path into = ToPath(backupFolder_);
   const std::filesystem::path venueFile = venueFile_;
   SetStatus([this] { return T("正在备份所有包房…", "Backing up every room..."); });
   return Start(Operation::kBackup, all, [this, into, venueFile](const VenueRun& run, const std::vector<Room>& rooms) -> Finish {
@@ -550,7 +551,7 @@ bool CVenueDlg::BackUpAll() {
     std::string noteError;
     if (!summary.folder.empty()) noteError = NoteBackup(venueFile, rooms, summary);
     const int saved = Succeeded(summary.rooms), total = static_cast<int>(rooms.size());
-    const QString folder = FromUtf8(summary.folder.string());
+    const QString folder = FromPath(summary.folder);
     const QString error = FromUtf8(summary.error.empty() ? noteError : summary.error);
     return [this, saved, total, folder, error] {
       LoadVenue();  // the rooms' last backups
@@ -570,7 +571,7 @@ bool CVenueDlg::BackUpAll() {
 bool CVenueDlg::PushPreset(const QString& file, int slot, const std::vector<int>& rows) {
   if (rows.empty() || Busy()) return false;
   DeviceState preset;
-  const ModeFileResult read = ReadPreset(file.toStdString(), preset);
+  const ModeFileResult read = ReadPreset(ToPath(file), preset);
   if (!read.ok()) {
     // Refused before any room is reached.
     const QString message = FromUtf8(read.message);
@@ -578,7 +579,7 @@ bool CVenueDlg::PushPreset(const QString& file, int slot, const std::vector<int>
     return false;
   }
   runSlot_ = slot;
-  const std::filesystem::path path = file.toStdString();
+  const std::filesystem::path path = ToPath(file);
   SetStatus([this] { return T("正在推送预设…", "Pushing the preset..."); });
   return Start(Operation::kPush, rows, [this, path, slot](const VenueRun& run, const std::vector<Room>& rooms) -> Finish {
     const std::vector<RoomResult> results = PushToRooms(rooms, path, slot, run);
@@ -593,7 +594,7 @@ bool CVenueDlg::PushPreset(const QString& file, int slot, const std::vector<int>
 bool CVenueDlg::CheckAgainst(const QString& file, const std::vector<int>& rows) {
   if (rows.empty() || Busy()) return false;
   DeviceState reference;
-  const ModeFileResult read = ReadPreset(file.toStdString(), reference);
+  const ModeFileResult read = ReadPreset(ToPath(file), reference);
   if (!read.ok()) {
     const QString message = FromUtf8(read.message);
     SetStatus([this, file, message] { return T("预设文件无法使用：", "The preset file is refused: ") + file + QStringLiteral(": ") + message; }, true);

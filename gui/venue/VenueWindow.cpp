@@ -14,6 +14,7 @@
 #include "shell/CGQ2270v13View.h"
 #include "shell/CMainFrame.h"
 #include "shell/NrTuneApp.h"
+#include "shell/Platform.h"
 #include "shell/RibbonIds.h"
 #include "shell/ScreenPlacement.h"
 #include "venue/CVenueDlg.h"
@@ -29,7 +30,7 @@ class ScreenshotRooms {
   bool Prepare() {
     if (ready_) return true;
     if (!dir_.isValid()) return false;
-    const std::filesystem::path dir = dir_.path().toStdString();
+    const std::filesystem::path dir = ToPath(dir_.path());
     venueFile_ = dir / "venue.json";
     Venue venue;
     const char* names[] = {"101", "102", "VIP 1"};

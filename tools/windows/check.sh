@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows programs proven under wine: nrtune.exe renders every window (under Xvfb), nrctl.exe
-# pulls from the Linux nremu the same image as the Linux nrctl, and the Linux nrctl talks to
-# nremu.exe. What each step printed goes to OUT/check.log as well.
+# The Windows programs proven under wine: nrtune.exe renders every window (under Xvfb) and a
+# second start hands over to the first, nrctl.exe pulls from the Linux nremu the same image as the
+# Linux nrctl (also into a Chinese file name), and the Linux nrctl talks to nremu.exe. What each
+# step printed goes to OUT/check.log as well.
 #   tools/windows/check.sh DIST_FOLDER LINUX_BIN OUT WINE
 set -euo pipefail
 DIST=$(cd "$1" && pwd) BIN=$(cd "$2" && pwd) OUT=$3 WINE=$4
@@ -28,14 +29,47 @@ start_emulator() {
   echo "the emulator did not start:"; cat "$log"; return 1
 }
 
+# An X display of its own for the whole check; sets DISPLAY.
+start_display() {
+  local n
+  for n in $(seq 91 130); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp > "$OUT/xvfb.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      sleep 0.1
+    done
+  done
+  echo "no X display could be started"; return 1
+}
+# The lock and the pipe of a running nrtune live in wine's temporary folder.
+unset XDG_RUNTIME_DIR
+start_display
+
 echo "== nrtune.exe --screenshots (Xvfb, wine)"
 start=$(date +%s)
-xvfb-run -a -s "-screen 0 1920x1200x24" "$WINE" "$DIST/nrtune.exe" --screenshots "$(winpath "$OUT/shots")" \
+"$WINE" "$DIST/nrtune.exe" --screenshots "$(winpath "$OUT/shots")" \
   > "$OUT/screenshots.txt" 2>&1 || { cat "$OUT/screenshots.txt"; exit 1; }
 cat "$OUT/screenshots.txt"
 shots=$(find "$OUT/shots" -name '*.png' | wc -l)
 echo "$shots pictures in $(( $(date +%s) - start )) s"
 if grep -q FAILED "$OUT/screenshots.txt" || [ "$shots" -lt 20 ]; then echo "screenshots failed"; exit 1; fi
+
+echo "== nrtune.exe started again with the same settings hands over to the running one and ends"
+settings=$(winpath "$OUT/instance.ini")
+"$WINE" "$DIST/nrtune.exe" --demo --settings "$settings" > "$OUT/first.txt" 2>&1 &
+first=$!
+pids+=($first)
+for _ in $(seq 1 300); do
+  [ -n "$(find "$WINEPREFIX/drive_c" -name 'nrtune-*.lock' 2>/dev/null)" ] && break
+  sleep 0.1
+done
+sleep 2  # the lock is taken just before the pipe listens
+timeout 60 "$WINE" "$DIST/nrtune.exe" --demo --settings "$settings" 2>&1 | tr -d '\r'
+timeout 60 "$WINE" "$DIST/nrtune.exe" --settings "$settings" "$(winpath "$OUT/shots")\\none.mode" 2>&1 | tr -d '\r'
+kill -0 "$first" || { echo "the first nrtune.exe ended:"; cat "$OUT/first.txt"; exit 1; }
+kill "$first"
 
 echo "== nrctl.exe pull against the Linux nremu, compared with the Linux nrctl's pull"
 start_emulator "$OUT/nremu-linux.log" "$BIN/nremu"

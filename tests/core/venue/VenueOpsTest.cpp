@@ -119,11 +119,17 @@ TEST_F(VenueRooms, BackupOfSixteenRoomsNamesTheOneKilledPartWayAndSavesTheOthers
   while (std::getline(summary, line)) offlineLines += line.starts_with("offline\tRoom 7\t");
   EXPECT_EQ(offlineLines, 1);
 
-  // A second backup in the same minute never writes into the first one's folder.
+  // A second backup in the same minute never writes into the first one's folder. A room named
+  // in Chinese gets a file of that name on every system (Windows would read a plain string's
+  // bytes in its own code page).
   rooms_.resize(2);
+  rooms_[1].name = "\xe5\xa4\xa7\xe5\x8e\x85";  // 大厅
   const BackupSummary second = BackupRooms(rooms_, dir_ / "backups", when, Run());
   EXPECT_EQ(second.folder, dir_ / "backups" / (BackupFolderName(when) + "-2"));
   EXPECT_TRUE(second.rooms[0].ok());
+  ASSERT_TRUE(second.rooms[1].ok()) << second.rooms[1].message;
+  EXPECT_EQ(second.rooms[1].file, second.folder / std::filesystem::path(u8"\u5927\u5385.mode"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(second.folder / std::filesystem::path(u8"\u5927\u5385.mode")));
 }
 
 TEST_F(VenueRooms, PushStoresThePresetAndCheckFindsTheRoomHoldingAnother) {
