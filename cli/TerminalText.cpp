@@ -48,7 +48,10 @@ std::string TerminalSafe(std::string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<uint8_t>(text[i]);
-    if (c >= 0x20 && c < 0x7F && c != '\\') {
+    // A backslash is kept (Windows paths are full of them) unless an x follows, where it
+    // would read as the start of an escape.
+    const bool startsAnEscape = c == '\\' && i + 1 < text.size() && text[i + 1] == 'x';
+    if (c >= 0x20 && c < 0x7F && !startsAnEscape) {
       out += static_cast<char>(c);
       ++i;
     } else if (const size_t n = c >= 0x80 ? PrintableSequence(text.substr(i)) : 0) {
