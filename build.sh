@@ -154,9 +154,15 @@ run_windows_tests() {
 build_windows() {
   windows_sources
   JOBS=$JOBS "$TOP/tools/windows/build-qt.sh" "$WIN_CACHE"
+  # nrtune.exe's icon, drawn by the host's Qt.
+  cmake -S "$TOP" -B "$TOP/build" -G Ninja $(launcher_args) -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$TOP/build" -j "$JOBS" --target nr_windows_icon
+  mkdir -p "$TOP/build/windows"
+  "$TOP/build/bin/nr_windows_icon" "$TOP/build/windows/nrtune.ico"
   local dir=$TOP/build/windows/product
   windows_configure "$dir" "$WIN_QT/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOP/tools/windows/mingw-w64.cmake" -DNR_BUILD_TESTS=OFF
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOP/tools/windows/mingw-w64.cmake" -DNR_BUILD_TESTS=OFF \
+    -DNR_WINDOWS_ICON="$TOP/build/windows/nrtune.ico"
   cmake --build "$dir" -j "$JOBS" --target nrtune nrctl nremu
   local version
   version=$(sed -n 's/^project(nrtune VERSION \([0-9.]*\).*/\1/p' "$TOP/CMakeLists.txt")

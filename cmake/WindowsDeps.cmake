@@ -21,8 +21,10 @@ if(CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   add_compile_options(-Wno-array-bounds -Wno-stringop-overflow -Wno-stringop-overread)
 endif()
 # The runtime of the compiler is linked in, so the console programs and tests run from any
-# folder; Qt's DLLs bring their own copies for nrtune.
-add_link_options(-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
+# folder; Qt's DLLs bring their own copies for nrtune. -static takes only what is used (the
+# threads library whole would bring its own version resource into every program); system and
+# Qt libraries stay DLLs, their import libraries being static archives themselves.
+add_link_options(-static)
 
 include_directories(SYSTEM ${NR_HEADERS_DIR})  # Asio
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)

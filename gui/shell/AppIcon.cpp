@@ -1,17 +1,31 @@
 #include "shell/AppIcon.h"
 
+#include <QBuffer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QtEndian>
 
 namespace nr::gui {
 namespace {
 
+void AppendLittleEndian16(QByteArray& out, quint16 value) {
+  const quint16 le = qToLittleEndian(value);
+  out.append(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+void AppendLittleEndian32(QByteArray& out, quint32 value) {
+  const quint32 le = qToLittleEndian(value);
+  out.append(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+}  // namespace
+
 // The icon of resources/desktop, on a 128-unit grid: a dark panel, three grid lines, an EQ
 // curve with two handles and three buttons.
-QPixmap DrawIcon(int size) {
-  QPixmap pixmap(size, size);
+QImage DrawnApplicationIcon(int size) {
+  QImage pixmap(size, size, QImage::Format_ARGB32_Premultiplied);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
@@ -40,11 +54,40 @@ QPixmap DrawIcon(int size) {
   return pixmap;
 }
 
-}  // namespace
+QByteArray WindowsIconFile(const QList<QImage>& pictures) {
+  constexpr int kHeader = 6, kEntry = 16;
+  QList<QByteArray> pngs;
+  for (const QImage& picture : pictures) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.convertToFormat(QImage::Format_ARGB32).save(&buffer, "PNG");
+    pngs.append(png);
+  }
+  QByteArray out;
+  AppendLittleEndian16(out, 0);  // reserved
+  AppendLittleEndian16(out, 1);  // an icon, not a cursor
+  AppendLittleEndian16(out, static_cast<quint16>(pictures.size()));
+  quint32 offset = static_cast<quint32>(kHeader + kEntry * pictures.size());
+  for (qsizetype i = 0; i < pictures.size(); ++i) {
+    // A side of 256 is written as 0.
+    out.append(static_cast<char>(pictures[i].width() & 0xFF));
+    out.append(static_cast<char>(pictures[i].height() & 0xFF));
+    out.append('\0');             // no palette
+    out.append('\0');             // reserved
+    AppendLittleEndian16(out, 1);   // colour planes
+    AppendLittleEndian16(out, 32);  // bits per pixel
+    AppendLittleEndian32(out, static_cast<quint32>(pngs[i].size()));
+    AppendLittleEndian32(out, offset);
+    offset += static_cast<quint32>(pngs[i].size());
+  }
+  for (const QByteArray& png : pngs) out.append(png);
+  return out;
+}
 
 QIcon ApplicationIcon() {
   QIcon drawn;
-  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) drawn.addPixmap(DrawIcon(size));
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) drawn.addPixmap(QPixmap::fromImage(DrawnApplicationIcon(size)));
   // A theme icon Qt cannot draw (an SVG without Qt's SVG support) is no icon.
   const QIcon themed = QIcon::fromTheme(QString::fromLatin1(kApplicationId));
   if (!themed.isNull() && !themed.pixmap(32).isNull()) return themed;

@@ -40,7 +40,7 @@ system_dll() {
     ws2_32.dll|mswsock.dll|iphlpapi.dll|setupapi.dll|winmm.dll|imm32.dll|version.dll|netapi32.dll|\
     userenv.dll|uxtheme.dll|dwmapi.dll|shlwapi.dll|crypt32.dll|secur32.dll|dnsapi.dll|authz.dll|\
     wtsapi32.dll|opengl32.dll|d3d9.dll|d3d11.dll|d3d12.dll|dxgi.dll|dwrite.dll|d2d1.dll|comctl32.dll|\
-    msvcrt.dll|ntdll.dll|bcrypt.dll|mpr.dll|userenv.dll|shcore.dll|winspool.drv|api-ms-win-*) return 0 ;;
+    msvcrt.dll|ntdll.dll|bcrypt.dll|mpr.dll|shcore.dll|winhttp.dll|winspool.drv|api-ms-win-*) return 0 ;;
   esac
   return 1
 }
