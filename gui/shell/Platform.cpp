@@ -22,7 +22,7 @@ std::filesystem::path ToPath(const QString& path) {
 
 QString FromPath(const std::filesystem::path& path) {
   if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>)
-    return QString::fromStdWString(path.wstring());
+    return QString::fromStdWString(std::filesystem::path(path).make_preferred().wstring());  // C:\a\b, never C:/a\b
   else
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }

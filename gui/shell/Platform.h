@@ -12,7 +12,7 @@ class QApplication;
 namespace nr::gui {
 
 std::filesystem::path ToPath(const QString& path);
-QString FromPath(const std::filesystem::path& path);
+QString FromPath(const std::filesystem::path& path);  // with the system's separators, to be shown
 
 // The format of the user's settings store.
 QSettings::Format UserSettingsFormat();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -238,7 +239,7 @@ void CVenueDlg::Relabel() {
   table_->setAccessibleName(ctx_.T(kTitle));
   fileLabel_->setText(ctx_.T(kFileCaption) + FromPath(venueFile_));
   folderCaption_->setText(ctx_.T(kFolderCaption));
-  folderLabel_->setText(backupFolder_);
+  folderLabel_->setText(QDir::toNativeSeparators(backupFolder_));
   subnetCaption_->setText(ctx_.T(kSubnetCaption));
   // The box is typed into: its line edit is what a screen reader lands on.
   subnet_->setAccessibleName(T("要扫描的子网", "Subnet to scan"));
@@ -419,7 +420,7 @@ void CVenueDlg::SetStatus(std::function<QString()> text, bool problem) {
 void CVenueDlg::SetBackupFolder(const QString& folder) {
   backupFolder_ = folder;
   ctx_.Settings().SetLastFolder(QStringLiteral("venue-backup"), folder);
-  folderLabel_->setText(folder);
+  folderLabel_->setText(QDir::toNativeSeparators(folder));
 }
 
 // ---- Running an operation ----------------------------------------------------------------------
