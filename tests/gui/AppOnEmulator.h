@@ -20,6 +20,16 @@
 
 namespace nr::gui::test {
 
+// The application on its built-in emulated device, its settings in dir, its questions answered
+// by prompts; not started yet.
+inline std::unique_ptr<NrTuneApp> DemoApp(const QTemporaryDir& dir, Prompts& prompts) {
+  AppOptions o;
+  o.demo = true;
+  o.settingsFile = dir.filePath("settings.ini");
+  o.prompts = &prompts;
+  return std::make_unique<NrTuneApp>(o);
+}
+
 class AppOnEmulator : public ::testing::Test {
  protected:
   // Starts the device and the application (with its pages registered by `registerPages`) and

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "gui/AppOnEmulator.h"
 #include "gui/ScriptedPrompts.h"
 #include "emu/Emulator.h"
 #include "eq/CAdvEQDlg.h"
@@ -38,11 +39,7 @@ constexpr int kWaitMs = 15000;
 class ToolDialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AppOptions o;
-    o.demo = true;
-    o.settingsFile = dir.filePath("settings.ini");
-    o.prompts = &prompts;
-    app = std::make_unique<NrTuneApp>(o);
+    app = test::DemoApp(dir, prompts);
     ASSERT_TRUE(app->Start());
     RegisterToolDialogs(*app);
     app->Show();

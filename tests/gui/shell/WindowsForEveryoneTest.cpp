@@ -19,6 +19,7 @@
 #include <QTest>
 #include <cmath>
 
+#include "gui/AppOnEmulator.h"
 #include "gui/ScriptedPrompts.h"
 #include "eq/CAdvEQDlg.h"
 #include "eq/CEqPanel.h"
@@ -65,11 +66,7 @@ class WindowsForEveryone : public ::testing::Test {
   void SetUp() override {
     saved_ = QApplication::palette();
     QApplication::setPalette(DarkDesktopPalette());  // the desktop's, before the windows are made
-    AppOptions o;
-    o.demo = true;
-    o.settingsFile = dir_.filePath("settings.ini");
-    o.prompts = &prompts_;
-    app_ = std::make_unique<NrTuneApp>(o);
+    app_ = test::DemoApp(dir_, prompts_);
     ASSERT_TRUE(app_->Start());
     RegisterInputPages(*app_);
     RegisterOutputPages(*app_);

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "emu/Emulator.h"
+#include "gui/AppOnEmulator.h"
 #include "gui/ScriptedPrompts.h"
 #include "link/DeviceSession.h"
 #include "link/PacketSink.h"
@@ -32,11 +33,7 @@ constexpr int kWaitMs = 20000;
 class VenueWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AppOptions o;
-    o.demo = true;
-    o.settingsFile = dir.filePath("settings.ini");
-    o.prompts = &prompts;
-    app = std::make_unique<NrTuneApp>(o);
+    app = test::DemoApp(dir, prompts);
     ASSERT_TRUE(app->Start());
     RegisterVenue(*app, VenueFile());
     app->Show();
