@@ -38,31 +38,6 @@ std::string Ipv4Text(uint32_t address) {
   return text;
 }
 
-bool ResolveHost(const std::string& host, std::vector<std::string>& addresses, std::string& error) {
-  PrepareSockets();
-  if (ParseIpv4(host) || IsIpv6Text(host)) {
-    addresses = {host};
-    return true;
-  }
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-  if (rc != 0) {
-    error = ::gai_strerror(rc);
-    return false;
-  }
-  for (const addrinfo* a = found; a; a = a->ai_next) {
-    char text[NI_MAXHOST] = {};
-    if (::getnameinfo(a->ai_addr, static_cast<socklen_t>(a->ai_addrlen), text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0)
-      addresses.emplace_back(text);
-  }
-  ::freeaddrinfo(found);
-  if (addresses.empty()) error = "no address";
-  return !addresses.empty();
-}
-
 void SetNoDelay(SocketHandle socket) {
   const int one = 1;
   ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
