@@ -1,7 +1,7 @@
 #pragma once
 // The few socket calls the link, the subnet scan and the address checks make, the same on every
-// system. The system's half lives in SocketPosix.cpp or SocketWindows.cpp; Windows sets up
-// Winsock once, inside, before the first call needs it.
+// system. The system's half lives in SocketPosix.cpp or SocketWindows.cpp (name lookup, the same
+// everywhere, in Socket.cpp); Windows sets up Winsock once, inside, before the first call needs it.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
