@@ -24,7 +24,7 @@ else
   rm -rf "$BUILD" "$PREFIX"
   mkdir -p "$BUILD" "$(dirname "$TOOLCHAIN")"
   cp "$HERE/mingw-w64.cmake" "$TOOLCHAIN"
-  echo "Building Qt $QT_VERSION for Windows in $BUILD (35 minutes on two idle cores, longer on a busy machine; once)"
+  echo "Building Qt $QT_VERSION for Windows in $BUILD (about 45 minutes on two cores, longer on a busy machine; once)"
   cmake -S "$SRC" -B "$BUILD" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
